@@ -1,0 +1,134 @@
+#include "platform/posix/posix_file_system.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <ctime>
+
+namespace tavilune {
+
+namespace {
+
+SystemError FromErrno(int code) {
+  switch (code) {
+    case ENOENT: return kErrorFileNotFound;
+    case ENOTDIR:
+    case ENAMETOOLONG: return kErrorPathNotFound;
+    case EACCES:
+    case EPERM:
+    case EISDIR:
+    case EROFS: return kErrorAccessDenied;
+    case EMFILE:
+    case ENFILE: return 4;
+    case ENOMEM: return kErrorNotEnoughMemory;
+    case ENOSPC: return kErrorDiskFull;
+    default: return 31;  // ERROR_GEN_FAILURE
+  }
+}
+
+class PosixFile : public File {
+ public:
+  explicit PosixFile(int fd) : fd_(fd) {}
+  ~PosixFile() override { ::close(fd_); }
+
+  std::uint64_t Size() override {
+    struct stat info {};
+    return ::fstat(fd_, &info) == 0 ? static_cast<std::uint64_t>(info.st_size) : 0;
+  }
+
+  IoResult Read(std::span<std::uint8_t> into) override {
+    IoResult result;
+    while (result.bytes < into.size()) {
+      ssize_t got = ::read(fd_, into.data() + result.bytes, into.size() - result.bytes);
+      if (got < 0) {
+        if (errno == EINTR) continue;
+        result.error = FromErrno(errno);
+        break;
+      }
+      if (got == 0) break;
+      result.bytes += static_cast<std::size_t>(got);
+    }
+    return result;
+  }
+
+  IoResult Write(std::span<const std::uint8_t> from) override {
+    IoResult result;
+    while (result.bytes < from.size()) {
+      ssize_t put = ::write(fd_, from.data() + result.bytes, from.size() - result.bytes);
+      if (put < 0) {
+        if (errno == EINTR) continue;
+        result.error = FromErrno(errno);
+        break;
+      }
+      result.bytes += static_cast<std::size_t>(put);
+    }
+    return result;
+  }
+
+  SystemError Flush() override { return ::fsync(fd_) == 0 ? kNoError : FromErrno(errno); }
+
+ private:
+  int fd_;
+};
+
+}  // namespace
+
+std::unique_ptr<File> PosixFileSystem::Open(const std::string& path, FileAccess access,
+                                            SystemError& error) {
+  int flags = O_RDONLY;
+  if (access == FileAccess::kReadWriteShareReadWrite) {
+    // Windows refuses a read-write open of a read-only file even to an administrator.
+    if (IsReadOnly(path)) {
+      error = kErrorAccessDenied;
+      return nullptr;
+    }
+    flags = O_RDWR;
+  } else if (access == FileAccess::kCreateWrite) {
+    flags = O_WRONLY | O_CREAT | O_TRUNC;
+  }
+  int fd = ::open(path.c_str(), flags | O_CLOEXEC, 0644);
+  if (fd < 0) {
+    error = FromErrno(errno);
+    return nullptr;
+  }
+  struct stat info {};
+  if (::fstat(fd, &info) == 0 && S_ISDIR(info.st_mode)) {
+    ::close(fd);
+    error = kErrorAccessDenied;
+    return nullptr;
+  }
+  error = kNoError;
+  return std::make_unique<PosixFile>(fd);
+}
+
+std::optional<FileEntry> PosixFileSystem::FindEntry(const std::string& path) {
+  struct stat info {};
+  if (::stat(path.c_str(), &info) != 0) return std::nullopt;
+  FileEntry entry;
+  entry.isDirectory = S_ISDIR(info.st_mode);
+  std::tm local {};
+  if (::localtime_r(&info.st_mtime, &local) != nullptr) entry.lastWriteLocalYear = local.tm_year + 1900;
+  return entry;
+}
+
+bool PosixFileSystem::AttributesReadable(const std::string& path) {
+  struct stat info {};
+  return ::stat(path.c_str(), &info) == 0;
+}
+
+SystemError PosixFileSystem::Replace(const std::string& from, const std::string& to) {
+  return ::rename(from.c_str(), to.c_str()) == 0 ? kNoError : FromErrno(errno);
+}
+
+SystemError PosixFileSystem::Remove(const std::string& path) {
+  return ::unlink(path.c_str()) == 0 ? kNoError : FromErrno(errno);
+}
+
+bool PosixFileSystem::IsReadOnly(const std::string& path) {
+  struct stat info {};
+  return ::stat(path.c_str(), &info) == 0 && (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
+}
+
+}  // namespace tavilune

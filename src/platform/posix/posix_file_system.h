@@ -1,0 +1,19 @@
+// Files on a POSIX system, reporting failures with the Windows error codes the program expects.
+#pragma once
+
+#include "platform/files.h"
+
+namespace tavilune {
+
+class PosixFileSystem : public FileSystem {
+ public:
+  std::unique_ptr<File> Open(const std::string& path, FileAccess access,
+                             SystemError& error) override;
+  std::optional<FileEntry> FindEntry(const std::string& path) override;
+  bool AttributesReadable(const std::string& path) override;
+  SystemError Replace(const std::string& from, const std::string& to) override;
+  SystemError Remove(const std::string& path) override;
+  bool IsReadOnly(const std::string& path) override;
+};
+
+}  // namespace tavilune

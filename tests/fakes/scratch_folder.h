@@ -1,0 +1,27 @@
+// A private folder under the system's temporary folder, removed with everything in it.
+#pragma once
+
+#include <string>
+
+namespace tavilune::testing {
+
+class ScratchFolder {
+ public:
+  ScratchFolder();
+  ~ScratchFolder();
+  ScratchFolder(const ScratchFolder&) = delete;
+  ScratchFolder& operator=(const ScratchFolder&) = delete;
+
+  const std::string& Path() const { return path_; }
+  std::string File(const std::string& name) const { return path_ + "/" + name; }
+  void Write(const std::string& name, const std::string& bytes) const;
+  std::string Read(const std::string& name) const;
+
+ private:
+  std::string path_;
+};
+
+// The folder of shipped test pictures.
+std::string TestDataPath(const std::string& name);
+
+}  // namespace tavilune::testing
