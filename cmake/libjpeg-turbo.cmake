@@ -1,0 +1,72 @@
+# libjpeg for the JPEG decoder, as the target `tavilune_libjpeg`.
+#
+# Natively the system's libjpeg-turbo (Debian's libjpeg62-turbo) is used. The Windows program is
+# one self-contained executable, so there libjpeg-turbo is cross-built from its source, unpacked by
+# scripts/setup into .cache/, as a static i686 library with its SIMD code, and linked in.
+
+set(TAVILUNE_LIBJPEG_VERSION 2.1.5)
+
+if(NOT WIN32)
+  find_package(JPEG REQUIRED)
+  add_library(tavilune_libjpeg INTERFACE)
+  target_link_libraries(tavilune_libjpeg INTERFACE JPEG::JPEG)
+  return()
+endif()
+
+set(TAVILUNE_LIBJPEG_SOURCE_DIR
+    ${PROJECT_SOURCE_DIR}/.cache/libjpeg-turbo-${TAVILUNE_LIBJPEG_VERSION}
+    CACHE PATH "Unpacked libjpeg-turbo source for the Windows build")
+if(NOT EXISTS ${TAVILUNE_LIBJPEG_SOURCE_DIR}/CMakeLists.txt)
+  message(FATAL_ERROR
+    "libjpeg-turbo ${TAVILUNE_LIBJPEG_VERSION} source not found at ${TAVILUNE_LIBJPEG_SOURCE_DIR}. "
+    "Run scripts/setup, which fetches Debian's source package and unpacks it there.")
+endif()
+
+find_program(TAVILUNE_NASM nasm)
+if(NOT TAVILUNE_NASM)
+  message(FATAL_ERROR "nasm is needed for libjpeg-turbo's SIMD code; run scripts/setup.")
+endif()
+
+include(ExternalProject)
+
+set(libjpeg_binary_dir ${CMAKE_BINARY_DIR}/libjpeg-turbo)
+set(libjpeg_include_dir ${CMAKE_BINARY_DIR}/libjpeg-turbo-include)
+set(libjpeg_library ${libjpeg_binary_dir}/libjpeg.a)
+
+# Only the static library is built: the library's own tools and tests are not needed here.
+# REQUIRE_SIMD makes the configuration fail rather than quietly fall back to the plain C code.
+ExternalProject_Add(libjpeg_turbo_build
+  SOURCE_DIR ${TAVILUNE_LIBJPEG_SOURCE_DIR}
+  BINARY_DIR ${libjpeg_binary_dir}
+  CMAKE_ARGS
+    -DCMAKE_TOOLCHAIN_FILE=${CMAKE_TOOLCHAIN_FILE}
+    -DCMAKE_BUILD_TYPE=Release
+    # Its default prefix for Windows is a drive path that its package files cannot use here;
+    # nothing is installed there, the prefix only has to be a full path.
+    -DCMAKE_INSTALL_PREFIX=${CMAKE_BINARY_DIR}/libjpeg-turbo-prefix
+    -DCMAKE_ASM_NASM_COMPILER=${TAVILUNE_NASM}
+    -DENABLE_SHARED=OFF
+    -DENABLE_STATIC=ON
+    -DWITH_TURBOJPEG=OFF
+    -DWITH_SIMD=ON
+    -DREQUIRE_SIMD=ON
+    -DWITH_JAVA=OFF
+  BUILD_COMMAND ${CMAKE_COMMAND} --build <BINARY_DIR> --target jpeg-static
+  # The four public headers go to a folder of their own, so that the source folder's many other
+  # headers never come into our include path.
+  INSTALL_COMMAND ${CMAKE_COMMAND} -E copy_if_different
+    <BINARY_DIR>/jconfig.h <SOURCE_DIR>/jpeglib.h <SOURCE_DIR>/jmorecfg.h <SOURCE_DIR>/jerror.h
+    ${libjpeg_include_dir}
+  BUILD_BYPRODUCTS ${libjpeg_library}
+  USES_TERMINAL_CONFIGURE ON
+  USES_TERMINAL_BUILD ON)
+
+file(MAKE_DIRECTORY ${libjpeg_include_dir})
+add_library(tavilune_libjpeg_static STATIC IMPORTED GLOBAL)
+set_target_properties(tavilune_libjpeg_static PROPERTIES
+  IMPORTED_LOCATION ${libjpeg_library}
+  INTERFACE_INCLUDE_DIRECTORIES ${libjpeg_include_dir})
+add_dependencies(tavilune_libjpeg_static libjpeg_turbo_build)
+
+add_library(tavilune_libjpeg INTERFACE)
+target_link_libraries(tavilune_libjpeg INTERFACE tavilune_libjpeg_static)
