@@ -1,0 +1,31 @@
+// Reading and writing the settings file. Failures are EInOutError with the code the error box
+// turns into text (forms/exceptions.h).
+#pragma once
+
+#include <string>
+
+#include "app/settings_record.h"
+#include "platform/files.h"
+
+namespace tavilune {
+
+// Input/output codes of the settings file that do not come from the system.
+constexpr int kInOutReadPastEnd = 100;
+constexpr int kInOutDiskFull = 101;
+
+// Reads the record at `path` into `record`. The file is opened for reading and writing, shared
+// both ways, so a read-only file fails with 5. A longer file gives its first 276 bytes; a shorter
+// one replaces only the start of the record (the rest keeps its values) and fails with 100, an
+// empty one fails with 100 and replaces nothing. The file is closed whatever happens.
+void ReadSettingsFile(FileSystem& files, const std::string& path, SettingsRecord& record);
+
+// Saves the record at `path` without ever leaving a cut or half-written settings file behind:
+// the bytes go to a temporary file beside it, are flushed, and then replace the old file in
+// one step. When anything fails the previous file stays exactly as it was, the temporary file
+// is removed, and EInOutError tells why. A read-only settings file fails with 5 untouched.
+void WriteSettingsFile(FileSystem& files, const std::string& path, const SettingsRecord& record);
+
+// The temporary file a save writes before it replaces the settings file (same folder).
+std::string SettingsTemporaryPath(const std::string& path);
+
+}  // namespace tavilune

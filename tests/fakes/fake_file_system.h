@@ -1,0 +1,100 @@
+// An in-memory file system that behaves as Windows does where it matters to the program: a
+// read-write open of a read-only file is refused, creating a file empties it at once, and a file
+// that is open cannot be replaced or removed. Tests add files and folders, mark them read-only,
+// and script failures per path and operation; every call is recorded.
+#pragma once
+
+#include <cstddef>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/files.h"
+
+namespace tavilune::testing {
+
+enum class FileOperation { kOpen, kRead, kWrite, kFlush, kReplace, kRemove };
+
+struct FileCall {
+  FileOperation operation;
+  std::string path;  // for kReplace the source; the target is in `target`
+  std::string target;
+  bool operator==(const FileCall&) const = default;
+};
+
+class FakeFileSystem : public FileSystem {
+ public:
+  // A failure a test scripts: the operation reports `error` on the path. For reads and writes,
+  // `bytesFirst` bytes are transferred before the failure is reported (a write cut off half-way);
+  // with kNoError and `bytesFirst` the transfer is just short. `times` failures, then success
+  // again (-1: every time).
+  struct Failure {
+    SystemError error = kErrorAccessDenied;
+    std::size_t bytesFirst = 0;
+    int times = -1;
+  };
+
+  static constexpr int kDefaultYear = 2024;
+  // Matches every path in Fail().
+  static inline const std::string kAnyPath = "*";
+
+  FakeFileSystem();
+  ~FakeFileSystem() override;
+
+  // Building the scene. Adding replaces what was at the path.
+  void AddFile(const std::string& path, std::string bytes = {},
+               std::optional<int> lastWriteYear = kDefaultYear);
+  void AddFolder(const std::string& path, std::optional<int> lastWriteYear = kDefaultYear);
+  void SetReadOnly(const std::string& path, bool readOnly = true);
+  // What a directory search reports as the year; nothing models a time that is no date.
+  void SetLastWriteYear(const std::string& path, std::optional<int> year);
+  // Whether asking for the entry's attributes works (it does for every existing entry by default).
+  void SetAttributesReadable(const std::string& path, bool readable);
+
+  void Fail(const std::string& path, FileOperation operation, Failure failure);
+  void Fail(const std::string& path, FileOperation operation, SystemError error) {
+    Fail(path, operation, Failure{error});
+  }
+  void ClearFailures();
+
+  // Looking at the result.
+  bool Exists(const std::string& path) const;
+  bool IsFolder(const std::string& path) const;
+  // A file's bytes; nothing for a folder or a missing path.
+  std::optional<std::string> Contents(const std::string& path) const;
+  // Every file and folder, sorted.
+  std::vector<std::string> Paths() const;
+  // Handles that have not been closed yet, over all files. Every handle must be closed before
+  // the fake file system goes away.
+  int OpenFileCount() const;
+  const std::vector<FileCall>& Calls() const { return calls_; }
+  void ClearCalls() { calls_.clear(); }
+
+  // FileSystem
+  std::unique_ptr<File> Open(const std::string& path, FileAccess access,
+                             SystemError& error) override;
+  std::optional<FileEntry> FindEntry(const std::string& path) override;
+  bool AttributesReadable(const std::string& path) override;
+  SystemError Replace(const std::string& from, const std::string& to) override;
+  SystemError Remove(const std::string& path) override;
+  bool IsReadOnly(const std::string& path) override;
+
+
+ private:
+  struct Node;
+  class FakeFile;
+  friend class FakeFile;
+
+  // The scripted failure for the call, if one applies (and uses one of its times up).
+  std::optional<Failure> TakeFailure(const std::string& path, FileOperation operation);
+  void Record(FileOperation operation, const std::string& path, const std::string& target = {});
+
+  std::map<std::string, std::shared_ptr<Node>> nodes_;
+  std::map<std::pair<std::string, FileOperation>, Failure> failures_;
+  std::vector<FileCall> calls_;
+  int openHandles_ = 0;
+};
+
+}  // namespace tavilune::testing
