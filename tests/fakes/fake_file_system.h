@@ -68,7 +68,7 @@ class FakeFileSystem : public FileSystem {
   std::vector<std::string> Paths() const;
   // Handles that have not been closed yet, over all files. Every handle must be closed before
   // the fake file system goes away.
-  int OpenFileCount() const;
+  int OpenFileCount() const { return openHandles_; }
   const std::vector<FileCall>& Calls() const { return calls_; }
   void ClearCalls() { calls_.clear(); }
 

@@ -86,6 +86,11 @@ std::unique_ptr<File> PosixFileSystem::Open(const std::string& path, FileAccess 
     }
     flags = O_RDWR;
   } else if (access == FileAccess::kCreateWrite) {
+    // Nor does it empty a read-only file to write it anew.
+    if (IsReadOnly(path)) {
+      error = kErrorAccessDenied;
+      return nullptr;
+    }
     flags = O_WRONLY | O_CREAT | O_TRUNC;
   }
   int fd = ::open(path.c_str(), flags | O_CLOEXEC, 0644);

@@ -1,0 +1,232 @@
+#include "app/settings_file.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <string>
+
+#include "fakes/fake_file_system.h"
+#include "fakes/scratch_folder.h"
+#include "forms/exceptions.h"
+#include "platform/posix/posix_file_system.h"
+
+namespace tavilune {
+namespace {
+
+using testing::FakeFileSystem;
+using testing::FileOperation;
+using testing::ScratchFolder;
+
+const std::string kPath = "C:\\tavilune\\tavilune.dat";
+
+std::string AsText(const SettingsBytes& bytes) { return std::string(bytes.begin(), bytes.end()); }
+
+SettingsRecord Saved() {
+  SettingsRecord record;
+  record.FrameColor = 0xFFFFFF;
+  record.FrameThickness = 3;
+  record.SetPicturePath("C:\\pictures\\desk.jpg");
+  record.WindowTop = 107;
+  record.WindowLeft = -192;
+  record.InTray = 1;
+  return record;
+}
+
+// Runs the call and gives the I/O code it failed with, or -1 when it did not fail.
+template <typename Call>
+int InOutCodeOf(Call&& call, std::string* message = nullptr) {
+  try {
+    call();
+  } catch (const EInOutError& error) {
+    if (message) *message = error.Message();
+    return error.Code();
+  }
+  return -1;
+}
+
+// --- Reading ---------------------------------------------------------------------------------
+
+TEST(ReadSettingsFileTest, ALongerFileGivesItsFirst276Bytes) {
+  FakeFileSystem files;
+  files.AddFile(kPath, AsText(EncodeSettingsRecord(Saved())) + std::string(50, '\x7F'));
+  SettingsRecord record;
+  ReadSettingsFile(files, kPath, record);
+  EXPECT_EQ(record, Saved());
+  EXPECT_EQ(files.OpenFileCount(), 0);
+}
+
+TEST(ReadSettingsFileTest, AShortFileReplacesTheStartAndFailsWithReadPastEnd) {
+  FakeFileSystem files;
+  files.AddFile(kPath, AsText(EncodeSettingsRecord(Saved())).substr(0, 100));
+  SettingsRecord record;
+  record.WindowTop = 55;
+  record.PicturePath[200] = 'z';
+  std::string message;
+  EXPECT_EQ(InOutCodeOf([&] { ReadSettingsFile(files, kPath, record); }, &message), 100);
+  EXPECT_EQ(message, u8"ファイルの末尾以降を読み込みました");
+  EXPECT_EQ(record.FrameThickness, 3);
+  EXPECT_EQ(record.PicturePathText(), "C:\\pictures\\desk.jpg");
+  EXPECT_EQ(record.PicturePath[200], 'z');
+  EXPECT_EQ(record.WindowTop, 55);
+  EXPECT_EQ(files.OpenFileCount(), 0);
+}
+
+TEST(ReadSettingsFileTest, AnEmptyFileFailsWithReadPastEndAndChangesNothing) {
+  FakeFileSystem files;
+  files.AddFile(kPath);
+  SettingsRecord record = Saved();
+  EXPECT_EQ(InOutCodeOf([&] { ReadSettingsFile(files, kPath, record); }), 100);
+  EXPECT_EQ(record, Saved());
+}
+
+TEST(ReadSettingsFileTest, OpenFailuresCarryTheSystemsCode) {
+  FakeFileSystem files;
+  SettingsRecord record;
+  std::string message;
+  EXPECT_EQ(InOutCodeOf([&] { ReadSettingsFile(files, kPath, record); }, &message), 2);
+  EXPECT_EQ(message, u8"ファイルが見つかりません");
+
+  files.AddFile(kPath, AsText(EncodeSettingsRecord(Saved())));
+  files.SetReadOnly(kPath);
+  EXPECT_EQ(InOutCodeOf([&] { ReadSettingsFile(files, kPath, record); }, &message), 5);
+  EXPECT_EQ(message, u8"ファイルへのアクセスが拒否されました");
+
+  files.SetReadOnly(kPath, false);
+  files.Fail(kPath, FileOperation::kOpen, kErrorSharingViolation);
+  EXPECT_EQ(InOutCodeOf([&] { ReadSettingsFile(files, kPath, record); }, &message), 32);
+  EXPECT_EQ(message, u8"I/O エラー (32)");
+  EXPECT_EQ(record, SettingsRecord{});
+}
+
+TEST(ReadSettingsFileTest, AFailedReadClosesTheFileAndKeepsTheRecord) {
+  FakeFileSystem files;
+  files.AddFile(kPath, AsText(EncodeSettingsRecord(Saved())));
+  files.Fail(kPath, FileOperation::kRead, FakeFileSystem::Failure{23, 40});
+  SettingsRecord record;
+  EXPECT_EQ(InOutCodeOf([&] { ReadSettingsFile(files, kPath, record); }), 23);
+  EXPECT_EQ(record, SettingsRecord{});
+  EXPECT_EQ(files.OpenFileCount(), 0);
+}
+
+TEST(ReadSettingsFileTest, ReadsARealFileAndRefusesARealReadOnlyOne) {
+  ScratchFolder folder;
+  PosixFileSystem files;
+  const std::string path = folder.File("tavilune.dat");
+  folder.Write("tavilune.dat", AsText(EncodeSettingsRecord(Saved())) + "tail");
+  SettingsRecord record;
+  ReadSettingsFile(files, path, record);
+  EXPECT_EQ(record, Saved());
+
+  ASSERT_EQ(::chmod(path.c_str(), 0444), 0);
+  EXPECT_EQ(InOutCodeOf([&] { ReadSettingsFile(files, path, record); }), 5);
+}
+
+// --- Saving ----------------------------------------------------------------------------------
+
+TEST(WriteSettingsFileTest, ReplacesTheOldFileWithExactly276Bytes) {
+  FakeFileSystem files;
+  files.AddFile(kPath, std::string(300, 'o'));
+  WriteSettingsFile(files, kPath, Saved());
+  EXPECT_EQ(files.Contents(kPath), AsText(EncodeSettingsRecord(Saved())));
+  EXPECT_EQ(files.Paths(), std::vector<std::string>{kPath});
+  EXPECT_EQ(files.OpenFileCount(), 0);
+
+  // A temporary file left behind by an earlier crash is simply written over.
+  files.AddFile(SettingsTemporaryPath(kPath), "junk");
+  SettingsRecord next = Saved();
+  next.StayOnTop = 1;
+  WriteSettingsFile(files, kPath, next);
+  EXPECT_EQ(files.Contents(kPath), AsText(EncodeSettingsRecord(next)));
+  EXPECT_EQ(files.Paths(), std::vector<std::string>{kPath});
+}
+
+struct SaveFailure {
+  const char* name;
+  FileOperation operation;
+  FakeFileSystem::Failure failure;
+  int code;
+};
+
+class WriteSettingsFailureTest : public ::testing::TestWithParam<SaveFailure> {};
+
+TEST_P(WriteSettingsFailureTest, LeavesTheOldFileAsItWasAndNoTemporaryFile) {
+  const std::string old = std::string(276, 'o') + "more";
+  FakeFileSystem files;
+  files.AddFile(kPath, old);
+  files.Fail(SettingsTemporaryPath(kPath), GetParam().operation, GetParam().failure);
+  EXPECT_EQ(InOutCodeOf([&] { WriteSettingsFile(files, kPath, Saved()); }), GetParam().code);
+  EXPECT_EQ(files.Contents(kPath), old);
+  EXPECT_EQ(files.Paths(), std::vector<std::string>{kPath});
+  EXPECT_EQ(files.OpenFileCount(), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Steps, WriteSettingsFailureTest,
+    ::testing::Values(SaveFailure{"CreateDenied", FileOperation::kOpen, {5}, 5},
+                      SaveFailure{"CreateBadPath", FileOperation::kOpen, {3}, 3},
+                      SaveFailure{"WriteDiskFullHalfWay", FileOperation::kWrite, {112, 100}, 101},
+                      SaveFailure{"WriteHandleDiskFull", FileOperation::kWrite, {39}, 101},
+                      SaveFailure{"WriteShortWithoutReason", FileOperation::kWrite, {0, 200}, 101},
+                      SaveFailure{"WriteOtherError", FileOperation::kWrite, {1117, 10}, 1117},
+                      SaveFailure{"Flush", FileOperation::kFlush, {1117}, 1117},
+                      SaveFailure{"Replace", FileOperation::kReplace, {32}, 32}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(WriteSettingsFileTest, AReadOnlySettingsFileStaysUntouched) {
+  FakeFileSystem files;
+  const std::string old = AsText(EncodeSettingsRecord(SettingsRecord{}));
+  files.AddFile(kPath, old);
+  files.SetReadOnly(kPath);
+  std::string message;
+  EXPECT_EQ(InOutCodeOf([&] { WriteSettingsFile(files, kPath, Saved()); }, &message), 5);
+  EXPECT_EQ(message, u8"ファイルへのアクセスが拒否されました");
+  EXPECT_EQ(files.Contents(kPath), old);
+  EXPECT_EQ(files.Paths(), std::vector<std::string>{kPath});
+}
+
+TEST(WriteSettingsFileTest, WhenTheTemporaryFileCannotBeRemovedTheSavesOwnErrorIsShown) {
+  FakeFileSystem files;
+  files.AddFile(kPath, "old");
+  files.Fail(SettingsTemporaryPath(kPath), FileOperation::kFlush, 1117);
+  files.Fail(SettingsTemporaryPath(kPath), FileOperation::kRemove, 5);
+  EXPECT_EQ(InOutCodeOf([&] { WriteSettingsFile(files, kPath, Saved()); }), 1117);
+  EXPECT_EQ(files.Contents(kPath), "old");
+}
+
+TEST(WriteSettingsFileTest, SavesARealFileThatReadsBackTheSame) {
+  ScratchFolder folder;
+  PosixFileSystem files;
+  const std::string path = folder.File("tavilune.dat");
+  WriteSettingsFile(files, path, Saved());
+  folder.Write("longer.dat", std::string(400, 'o'));
+  WriteSettingsFile(files, folder.File("longer.dat"), Saved());
+
+  EXPECT_EQ(folder.Read("tavilune.dat"), AsText(EncodeSettingsRecord(Saved())));
+  EXPECT_EQ(folder.Read("longer.dat"), AsText(EncodeSettingsRecord(Saved())));
+  SettingsRecord record;
+  ReadSettingsFile(files, path, record);
+  EXPECT_EQ(record, Saved());
+  EXPECT_FALSE(files.FindEntry(SettingsTemporaryPath(path)));
+}
+
+TEST(WriteSettingsFileTest, ARealReadOnlyFileIsNotReplaced) {
+  ScratchFolder folder;
+  PosixFileSystem files;
+  const std::string path = folder.File("tavilune.dat");
+  folder.Write("tavilune.dat", "old");
+  ASSERT_EQ(::chmod(path.c_str(), 0444), 0);
+  EXPECT_EQ(InOutCodeOf([&] { WriteSettingsFile(files, path, Saved()); }), 5);
+  EXPECT_EQ(folder.Read("tavilune.dat"), "old");
+  EXPECT_FALSE(files.FindEntry(SettingsTemporaryPath(path)));
+}
+
+TEST(WriteSettingsFileTest, AMissingFolderFailsWithoutLeavingAnything) {
+  ScratchFolder folder;
+  PosixFileSystem files;
+  const std::string path = folder.File("gone/tavilune.dat");
+  EXPECT_NE(InOutCodeOf([&] { WriteSettingsFile(files, path, Saved()); }), -1);
+  EXPECT_FALSE(files.FindEntry(folder.File("gone")));
+}
+
+}  // namespace
+}  // namespace tavilune
