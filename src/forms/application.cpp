@@ -1,0 +1,190 @@
+#include "forms/application.h"
+
+#include <algorithm>
+#include <new>
+
+#include "forms/exceptions.h"
+#include "forms/form.h"
+#include "forms/messages.h"
+
+namespace tavilune {
+
+TApplication::TApplication(WindowSystem& windows) : TComponent(nullptr), windows_(windows) {
+  uiThread_ = windows_.CurrentThread();
+}
+
+TApplication::~TApplication() {
+  // Forms go last created first, while the application window still owns them.
+  DestroyComponents();
+  if (handle_ != 0) windows_.DestroyWindow(handle_);
+}
+
+void TApplication::Initialize() {
+  if (handle_ != 0) return;
+  icon_ = windows_.ApplicationIcon();
+  WindowSpec spec;
+  spec.title = title_;
+  spec.style = msg::kStylePopup | msg::kStyleCaption | msg::kStyleClipSiblings |
+               msg::kStyleSysMenu | msg::kStyleMinimizeBox | msg::kStyleVisible;
+  // A visible window of no size: it carries the program's taskbar button until start-up
+  // makes it a tool window.
+  MonitorInfo primary = windows_.Monitors().front();
+  spec.bounds = RectFromSize(primary.bounds.Width() / 2, primary.bounds.Height() / 2, 0, 0);
+  spec.icon = icon_;
+  handle_ = windows_.CreateWindow(spec, this);
+}
+
+void TApplication::SetTitle(std::string title) {
+  title_ = std::move(title);
+  if (handle_ != 0) windows_.SetWindowText(handle_, title_);
+}
+
+void TApplication::RegisterForm(TForm* form) {
+  forms_.push_back(form);
+  if (mainForm_ == nullptr) mainForm_ = form;
+}
+
+void TApplication::UnregisterForm(TForm* form) {
+  forms_.erase(std::remove(forms_.begin(), forms_.end(), form), forms_.end());
+  if (mainForm_ == form) mainForm_ = nullptr;
+}
+
+void TApplication::Run() {
+  if (mainForm_ != nullptr && showMainForm && !terminated_) mainForm_->Show();
+  while (!terminated_) {
+    bool quit = false;
+    if (!windows_.PumpMessage(true, quit)) {
+      terminated_ = true;
+    }
+  }
+}
+
+void TApplication::Terminate() {
+  if (terminated_) return;
+  terminated_ = true;
+  windows_.PostQuit(0);
+}
+
+void TApplication::ProcessMessages() {
+  bool quit = false;
+  while (windows_.PumpMessage(false, quit)) {
+  }
+  if (quit) terminated_ = true;
+}
+
+void TApplication::Synchronize(std::function<void()> routine) {
+  if (windows_.CurrentThread() == uiThread_) {
+    routine();
+    return;
+  }
+  Pending pending{std::move(routine)};
+  {
+    std::lock_guard lock(syncMutex_);
+    syncQueue_.push_back(&pending);
+  }
+  windows_.PostMessage(handle_, WindowMessage{msg::kNull, 0, 0});
+  std::unique_lock lock(syncMutex_);
+  syncDone_.wait(lock, [&] { return pending.done; });
+}
+
+void TApplication::CheckSynchronize() {
+  for (;;) {
+    Pending* next = nullptr;
+    {
+      std::lock_guard lock(syncMutex_);
+      if (syncQueue_.empty()) return;
+      next = syncQueue_.front();
+      syncQueue_.pop_front();
+    }
+    try {
+      next->routine();
+    } catch (...) {
+      HandleException();
+    }
+    {
+      std::lock_guard lock(syncMutex_);
+      next->done = true;
+    }
+    syncDone_.notify_all();
+  }
+}
+
+std::string TApplication::ErrorBoxText(const std::string& message) {
+  if (!message.empty() && static_cast<unsigned char>(message.back()) > '.') return message + ".";
+  return message;
+}
+
+void TApplication::ShowException(const Exception& error) {
+  BeginModal(0);
+  windows_.MessageBox(handle_, ErrorBoxText(error.Message()), title_, MessageBoxKind::kError);
+  EndModal(0);
+}
+
+void TApplication::HandleException() {
+  try {
+    throw;
+  } catch (const EAbort&) {
+    // Silent by design.
+  } catch (const Exception& error) {
+    ShowException(error);
+  } catch (const std::bad_alloc&) {
+    ShowException(EOutOfMemory(u8"メモリが足りません"));
+  } catch (const std::exception& error) {
+    ShowException(Exception(error.what()));
+  }
+}
+
+void TApplication::BeginModal(WindowHandle modal) {
+  std::vector<WindowHandle> disabled;
+  std::vector<WindowHandle> topmost;
+  std::vector<WindowHandle> candidates;
+  if (handle_ != 0) candidates.push_back(handle_);
+  for (TForm* form : forms_) {
+    if (form->HandleAllocated()) candidates.push_back(form->Handle());
+  }
+  for (WindowHandle window : candidates) {
+    if (window == modal) continue;
+    if (windows_.IsWindowVisible(window) && windows_.IsWindowEnabled(window)) {
+      windows_.EnableWindow(window, false);
+      disabled.push_back(window);
+    }
+  }
+  // A stay-on-top form would hide the modal window behind it.
+  for (TForm* form : forms_) {
+    if (form->Style() == FormStyle::kStayOnTop && form->HandleAllocated() &&
+        form->Handle() != modal && windows_.IsWindowVisible(form->Handle())) {
+      windows_.SetWindowPos(form->Handle(), msg::kHwndNoTopmost, Rect{},
+                            msg::kSwpNoMove | msg::kSwpNoSize | msg::kSwpNoActivate);
+      topmost.push_back(form->Handle());
+    }
+  }
+  modalDisabled_.push_back(std::move(disabled));
+  modalTopmost_.push_back(std::move(topmost));
+}
+
+void TApplication::EndModal(WindowHandle) {
+  if (modalDisabled_.empty()) return;
+  for (WindowHandle window : modalDisabled_.back()) {
+    if (windows_.IsWindow(window)) windows_.EnableWindow(window, true);
+  }
+  for (WindowHandle window : modalTopmost_.back()) {
+    if (windows_.IsWindow(window)) {
+      windows_.SetWindowPos(window, msg::kHwndTopmost, Rect{},
+                            msg::kSwpNoMove | msg::kSwpNoSize | msg::kSwpNoActivate);
+    }
+  }
+  modalDisabled_.pop_back();
+  modalTopmost_.pop_back();
+}
+
+bool TApplication::HandleMessage(WindowHandle, const WindowMessage& message,
+                                 std::intptr_t& result) {
+  if (message.message == msg::kNull) {
+    CheckSynchronize();
+    result = 0;
+    return true;
+  }
+  return false;
+}
+
+}  // namespace tavilune

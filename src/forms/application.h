@@ -1,0 +1,93 @@
+// The application: its hidden owner window, its forms, the message loop, the standard error
+// box, modal bookkeeping and the hand-over of routines from worker threads.
+#pragma once
+
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "forms/component.h"
+#include "platform/windows.h"
+
+namespace tavilune {
+
+class Exception;
+class TForm;
+
+class TApplication : public TComponent, private WindowListener {
+ public:
+  explicit TApplication(WindowSystem& windows);
+  ~TApplication() override;
+
+  WindowSystem& Windows() const { return windows_; }
+
+  // Creates the hidden top-level window that owns every form and carries the taskbar button.
+  void Initialize();
+  WindowHandle Handle() const { return handle_; }
+  const std::string& Title() const { return title_; }
+  void SetTitle(std::string title);
+  IconHandle Icon() const { return icon_; }
+  void SetIcon(IconHandle icon) { icon_ = icon; }
+
+  // The first form registered becomes the main form; closing it ends the message loop.
+  void RegisterForm(TForm* form);
+  void UnregisterForm(TForm* form);
+  TForm* MainForm() const { return mainForm_; }
+  const std::vector<TForm*>& Forms() const { return forms_; }
+
+  // Runs the message loop until the main form closes; shows the main form first unless
+  // ShowMainForm was turned off.
+  void Run();
+  bool showMainForm = true;
+  void Terminate();
+  bool Terminated() const { return terminated_; }
+  void ProcessMessages();
+
+  // From any thread: runs the routine on the user-interface thread and returns when it has
+  // run. The worker queues it and wakes the loop by posting WM_NULL to the application window.
+  void Synchronize(std::function<void()> routine);
+  // On the user-interface thread: runs the routines queued by workers.
+  void CheckSynchronize();
+
+  // The standard error box for an exception that left an event handler or a message.
+  void ShowException(const Exception& error);
+  // Shows whatever is being handled (call from a catch block).
+  void HandleException();
+  // The text the error box shows: "." is added when the last character sorts above ".".
+  static std::string ErrorBoxText(const std::string& message);
+
+  // Modal windows: every other window of the program is disabled and stay-on-top forms leave
+  // the topmost band while one is open.
+  void BeginModal(WindowHandle modal);
+  void EndModal(WindowHandle modal);
+  int ModalLevel() const { return static_cast<int>(modalDisabled_.size()); }
+
+ private:
+  bool HandleMessage(WindowHandle window, const WindowMessage& message,
+                     std::intptr_t& result) override;
+
+  WindowSystem& windows_;
+  WindowHandle handle_ = 0;
+  std::string title_;
+  IconHandle icon_ = 0;
+  std::vector<TForm*> forms_;
+  TForm* mainForm_ = nullptr;
+  bool terminated_ = false;
+  ThreadId uiThread_ = 0;
+
+  struct Pending {
+    std::function<void()> routine;
+    bool done = false;
+  };
+  std::mutex syncMutex_;
+  std::condition_variable syncDone_;
+  std::deque<Pending*> syncQueue_;
+
+  std::vector<std::vector<WindowHandle>> modalDisabled_;
+  std::vector<std::vector<WindowHandle>> modalTopmost_;
+};
+
+}  // namespace tavilune

@@ -1,0 +1,211 @@
+#include "fakes/fake_window_system.h"
+
+#include <thread>
+
+#include "forms/messages.h"
+
+namespace tavilune::testing {
+
+WindowHandle FakeWindowSystem::CreateWindow(const WindowSpec& spec, WindowListener* listener) {
+  WindowHandle handle = next_;
+  next_ += 4;
+  FakeWindow& window = windows[handle];
+  window.spec = spec;
+  window.listener = listener;
+  window.style = static_cast<std::int32_t>(spec.style);
+  window.exStyle = static_cast<std::int32_t>(spec.exStyle);
+  window.bounds = spec.bounds;
+  window.visible = (spec.style & msg::kStyleVisible) != 0;
+  window.topmost = (spec.exStyle & msg::kExStyleTopmost) != 0;
+  log.push_back("CreateWindow " + std::to_string(handle) + " " + spec.title);
+  Deliver(handle, msg::kCreate);
+  return handle;
+}
+
+void FakeWindowSystem::DestroyWindow(WindowHandle window) {
+  if (!IsWindow(window)) return;
+  // Children go first, as the system destroys them.
+  std::vector<WindowHandle> children;
+  for (auto& [handle, fake] : windows) {
+    if (fake.spec.parent == window && (fake.spec.style & msg::kStyleChild) != 0) {
+      children.push_back(handle);
+    }
+  }
+  for (WindowHandle child : children) DestroyWindow(child);
+  Deliver(window, msg::kDestroy);
+  windows.erase(window);
+  destroyed.push_back(window);
+  log.push_back("DestroyWindow " + std::to_string(window));
+}
+
+std::intptr_t FakeWindowSystem::Deliver(WindowHandle window, std::uint32_t message,
+                                        std::uintptr_t wParam, std::intptr_t lParam) {
+  auto found = windows.find(window);
+  if (found == windows.end() || found->second.listener == nullptr) return 0;
+  std::intptr_t result = 0;
+  found->second.listener->HandleMessage(window, WindowMessage{message, wParam, lParam}, result);
+  return result;
+}
+
+std::intptr_t FakeWindowSystem::SendMessage(WindowHandle window, const WindowMessage& message) {
+  return Deliver(window, message.message, message.wParam, message.lParam);
+}
+
+bool FakeWindowSystem::PostMessage(WindowHandle window, const WindowMessage& message) {
+  posted.emplace_back(window, message);
+  return true;
+}
+
+void FakeWindowSystem::ShowWindow(WindowHandle window, int command) {
+  log.push_back("ShowWindow " + std::to_string(window) + " " + std::to_string(command));
+  if (!IsWindow(window)) return;
+  windows[window].visible = command != msg::kSwHide;
+}
+
+bool FakeWindowSystem::IsWindowVisible(WindowHandle window) {
+  return IsWindow(window) && windows[window].visible;
+}
+
+void FakeWindowSystem::EnableWindow(WindowHandle window, bool enable) {
+  if (IsWindow(window)) windows[window].enabled = enable;
+}
+
+bool FakeWindowSystem::IsWindowEnabled(WindowHandle window) {
+  return IsWindow(window) && windows[window].enabled;
+}
+
+std::int32_t FakeWindowSystem::GetWindowLong(WindowHandle window, int index) {
+  if (!IsWindow(window)) return 0;
+  FakeWindow& fake = windows[window];
+  if (index == msg::kGwlExStyle) {
+    return fake.exStyle | (fake.topmost ? static_cast<std::int32_t>(msg::kExStyleTopmost) : 0);
+  }
+  return index == msg::kGwlStyle ? fake.style : 0;
+}
+
+void FakeWindowSystem::SetWindowLong(WindowHandle window, int index, std::int32_t value) {
+  log.push_back("SetWindowLong " + std::to_string(window) + " " + std::to_string(index) + " " +
+                std::to_string(value));
+  if (!IsWindow(window)) return;
+  if (index == msg::kGwlExStyle) windows[window].exStyle = value;
+  if (index == msg::kGwlStyle) windows[window].style = value;
+}
+
+void FakeWindowSystem::SetWindowPos(WindowHandle window, std::intptr_t insertAfter,
+                                    const Rect& bounds, std::uint32_t flags) {
+  log.push_back("SetWindowPos " + std::to_string(window) + " " + std::to_string(insertAfter) +
+                " " + std::to_string(flags));
+  if (!IsWindow(window)) return;
+  FakeWindow& fake = windows[window];
+  if ((flags & msg::kSwpNoZOrder) == 0) {
+    if (insertAfter == msg::kHwndTopmost) fake.topmost = true;
+    if (insertAfter == msg::kHwndNoTopmost) fake.topmost = false;
+  }
+  Rect next = fake.bounds;
+  if ((flags & msg::kSwpNoMove) == 0) {
+    next.right = bounds.left + next.Width();
+    next.bottom = bounds.top + next.Height();
+    next.left = bounds.left;
+    next.top = bounds.top;
+  }
+  if ((flags & msg::kSwpNoSize) == 0) {
+    next.right = next.left + bounds.Width();
+    next.bottom = next.top + bounds.Height();
+  }
+  fake.bounds = next;
+  if (flags & msg::kSwpShowWindow) fake.visible = true;
+  if (flags & msg::kSwpHideWindow) fake.visible = false;
+}
+
+Rect FakeWindowSystem::WindowRect(WindowHandle window) {
+  return IsWindow(window) ? windows[window].bounds : Rect{};
+}
+
+Rect FakeWindowSystem::OuterForClient(const Rect& client, std::uint32_t style, std::uint32_t) {
+  if ((style & msg::kStyleCaption) == 0) return client;
+  return Rect{client.left - 4, client.top - 24, client.right + 4, client.bottom + 4};
+}
+
+void FakeWindowSystem::Paint(WindowHandle window, const std::function<void(Canvas&)>& painter) {
+  if (onPaint) onPaint(window, painter);
+}
+
+bool FakeWindowSystem::SetForegroundWindow(WindowHandle window) {
+  foregroundCalls.push_back(window);
+  active = window;
+  return true;
+}
+
+MonitorInfo FakeWindowSystem::MonitorOfWindow(WindowHandle window) {
+  return MonitorNearest(WindowRect(window));
+}
+
+MonitorInfo FakeWindowSystem::MonitorNearest(const Rect& rect) {
+  const MonitorInfo* best = &monitors.front();
+  long long bestDistance = -1;
+  for (const MonitorInfo& monitor : monitors) {
+    long long dx = 0, dy = 0;
+    if (rect.left >= monitor.bounds.right) dx = rect.left - monitor.bounds.right + 1;
+    if (rect.right <= monitor.bounds.left) dx = monitor.bounds.left - rect.right + 1;
+    if (rect.top >= monitor.bounds.bottom) dy = rect.top - monitor.bounds.bottom + 1;
+    if (rect.bottom <= monitor.bounds.top) dy = monitor.bounds.top - rect.bottom + 1;
+    long long distance = dx * dx + dy * dy;
+    if (bestDistance < 0 || distance < bestDistance) {
+      bestDistance = distance;
+      best = &monitor;
+    }
+  }
+  return *best;
+}
+
+bool FakeWindowSystem::PumpMessage(bool, bool& quit) {
+  quit = false;
+  if (posted.empty()) {
+    if (quitPosted) {
+      quit = true;
+      return false;
+    }
+    return false;
+  }
+  auto [window, message] = posted.front();
+  posted.pop_front();
+  Deliver(window, message.message, message.wParam, message.lParam);
+  return true;
+}
+
+void FakeWindowSystem::PostQuit(int code) {
+  quitPosted = true;
+  quitCode = code;
+}
+
+ThreadId FakeWindowSystem::CurrentThread() {
+  return static_cast<ThreadId>(std::hash<std::thread::id>{}(std::this_thread::get_id()));
+}
+
+void FakeWindowSystem::MessageBox(WindowHandle owner, const std::string& text,
+                                  const std::string& caption, MessageBoxKind kind) {
+  MessageBoxCall call{owner, text, caption, kind};
+  messageBoxes.push_back(call);
+  if (onMessageBox) onMessageBox(call);
+}
+
+std::uint32_t FakeWindowSystem::TrackPopupMenu(const std::vector<MenuItemSpec>& items, Point at,
+                                               std::uint32_t flags, WindowHandle owner,
+                                               MenuListener* listener) {
+  popups.push_back(PopupCall{items, at, flags, owner});
+  return onPopup ? onPopup(popups.back(), listener) : 0;
+}
+
+IconHandle FakeWindowSystem::LoadIconResource(const std::string& name) {
+  return name.empty() ? 0 : 0x2000 + static_cast<IconHandle>(name.size());
+}
+
+std::vector<WindowHandle> FakeWindowSystem::WindowsTitled(const std::string& title) const {
+  std::vector<WindowHandle> found;
+  for (const auto& [handle, window] : windows) {
+    if (window.spec.title == title) found.push_back(handle);
+  }
+  return found;
+}
+
+}  // namespace tavilune::testing

@@ -1,0 +1,123 @@
+// A window system in memory: windows with their styles, bounds and visibility, messages sent
+// straight to listeners and posted ones queued, and every call that matters recorded.
+#pragma once
+
+#include <deque>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/windows.h"
+
+namespace tavilune::testing {
+
+struct FakeWindow {
+  WindowSpec spec;
+  WindowListener* listener = nullptr;
+  bool visible = false;
+  bool enabled = true;
+  std::int32_t style = 0;
+  std::int32_t exStyle = 0;
+  Rect bounds;
+  bool topmost = false;
+};
+
+struct MessageBoxCall {
+  WindowHandle owner;
+  std::string text;
+  std::string caption;
+  MessageBoxKind kind;
+};
+
+struct PopupCall {
+  std::vector<MenuItemSpec> items;
+  Point at;
+  std::uint32_t flags;
+  WindowHandle owner;
+};
+
+class FakeWindowSystem : public WindowSystem {
+ public:
+  WindowHandle CreateWindow(const WindowSpec& spec, WindowListener* listener) override;
+  void DestroyWindow(WindowHandle window) override;
+  bool IsWindow(WindowHandle window) override { return windows.count(window) != 0; }
+  std::intptr_t SendMessage(WindowHandle window, const WindowMessage& message) override;
+  bool PostMessage(WindowHandle window, const WindowMessage& message) override;
+  void SetWindowText(WindowHandle window, const std::string& text) override {
+    if (IsWindow(window)) windows[window].spec.title = text;
+  }
+  void ShowWindow(WindowHandle window, int command) override;
+  bool IsWindowVisible(WindowHandle window) override;
+  void EnableWindow(WindowHandle window, bool enable) override;
+  bool IsWindowEnabled(WindowHandle window) override;
+  std::int32_t GetWindowLong(WindowHandle window, int index) override;
+  void SetWindowLong(WindowHandle window, int index, std::int32_t value) override;
+  void SetWindowPos(WindowHandle window, std::intptr_t insertAfter, const Rect& bounds,
+                    std::uint32_t flags) override;
+  Rect WindowRect(WindowHandle window) override;
+  // Bordered windows in the fake have a 4-pixel frame and a 20-pixel caption.
+  Rect OuterForClient(const Rect& client, std::uint32_t style, std::uint32_t exStyle) override;
+  void Invalidate(WindowHandle window) override { invalidated.push_back(window); }
+  void Paint(WindowHandle window, const std::function<void(Canvas&)>& painter) override;
+  void UpdateWindow(WindowHandle) override {}
+  bool SetForegroundWindow(WindowHandle window) override;
+  WindowHandle ActiveWindow() override { return active; }
+  void SetActiveWindow(WindowHandle window) override { active = window; }
+  WindowHandle FocusWindow() override { return focus; }
+  void SetFocus(WindowHandle window) override { focus = window; }
+  void ReleaseCapture() override { ++releaseCaptureCalls; }
+  Point CursorPos() override { return cursor; }
+  std::uint32_t DoubleClickTime() override { return doubleClickTime; }
+  std::uint32_t TickCount() override { return ticks; }
+  std::vector<MonitorInfo> Monitors() override { return monitors; }
+  MonitorInfo MonitorOfWindow(WindowHandle window) override;
+  MonitorInfo MonitorNearest(const Rect& rect) override;
+  bool PumpMessage(bool wait, bool& quit) override;
+  void PostQuit(int code) override;
+  ThreadId CurrentThread() override;
+  void MessageBox(WindowHandle owner, const std::string& text, const std::string& caption,
+                  MessageBoxKind kind) override;
+  std::uint32_t TrackPopupMenu(const std::vector<MenuItemSpec>& items, Point at,
+                               std::uint32_t flags, WindowHandle owner,
+                               MenuListener* listener) override;
+  IconHandle ApplicationIcon() override { return applicationIcon; }
+  IconHandle LoadIconResource(const std::string& name) override;
+
+  // Sends a message as the system would deliver it to the window's listener.
+  std::intptr_t Deliver(WindowHandle window, std::uint32_t message, std::uintptr_t wParam = 0,
+                        std::intptr_t lParam = 0);
+  FakeWindow& Window(WindowHandle window) { return windows.at(window); }
+  // The top-level windows created with this title (UTF-8), oldest first.
+  std::vector<WindowHandle> WindowsTitled(const std::string& title) const;
+
+  std::map<WindowHandle, FakeWindow> windows;
+  std::deque<std::pair<WindowHandle, WindowMessage>> posted;
+  std::vector<WindowHandle> foregroundCalls;
+  std::vector<WindowHandle> destroyed;
+  std::vector<WindowHandle> invalidated;
+  std::vector<MessageBoxCall> messageBoxes;
+  std::vector<PopupCall> popups;
+  std::vector<std::string> log;  // "ShowWindow 3 5", "SetWindowPos 3 -1 19", ...
+  std::function<void(const MessageBoxCall&)> onMessageBox;
+  // Answers a popup menu; the default closes it without a choice.
+  std::function<std::uint32_t(const PopupCall&, MenuListener*)> onPopup;
+  // Runs while painting; a test can hand a canvas to the painter.
+  std::function<void(WindowHandle, const std::function<void(Canvas&)>&)> onPaint;
+
+  Point cursor{0, 0};
+  std::uint32_t doubleClickTime = 500;
+  std::uint32_t ticks = 0;
+  std::vector<MonitorInfo> monitors{{{0, 0, 1280, 1024}, {0, 0, 1280, 1024}}};
+  IconHandle applicationIcon = 0x1C0;
+  WindowHandle active = 0;
+  WindowHandle focus = 0;
+  int releaseCaptureCalls = 0;
+  bool quitPosted = false;
+  int quitCode = 0;
+
+ private:
+  WindowHandle next_ = 0x100;
+};
+
+}  // namespace tavilune::testing

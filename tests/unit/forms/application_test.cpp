@@ -1,0 +1,149 @@
+#include "forms/application.h"
+
+#include <gtest/gtest.h>
+
+#include <thread>
+
+#include "fakes/fake_window_system.h"
+#include "forms/exceptions.h"
+#include "forms/form.h"
+#include "forms/messages.h"
+
+namespace tavilune {
+namespace {
+
+using testing::FakeWindowSystem;
+
+TEST(ErrorBoxTest, AddsAFullStopOnlyAfterCharactersThatSortAboveIt) {
+  struct Row {
+    const char* message;
+    const char* shown;
+  } rows[] = {
+      {u8"ファイルが見つかりません", u8"ファイルが見つかりません."},
+      {"I/O error (32)", "I/O error (32)"},  // ')' sorts below '.'
+      {"Done.", "Done."},
+      {"Missing file", "Missing file."},
+      {"", ""},
+      {u8"タスクトレイにアイコンを登録できません。", u8"タスクトレイにアイコンを登録できません。."},
+  };
+  for (const Row& row : rows) EXPECT_EQ(TApplication::ErrorBoxText(row.message), row.shown);
+}
+
+TEST(ApplicationTest, ErrorBoxIsOwnedByTheApplicationWindowAndTitledWithTheProgram) {
+  FakeWindowSystem windows;
+  TApplication app(windows);
+  app.Initialize();
+  app.SetTitle("Tavilune");
+  try {
+    throw EInvalidGraphic(u8"ビットマップイメージが不正です");
+  } catch (...) {
+    app.HandleException();
+  }
+  ASSERT_EQ(windows.messageBoxes.size(), 1u);
+  EXPECT_EQ(windows.messageBoxes[0].owner, app.Handle());
+  EXPECT_EQ(windows.messageBoxes[0].caption, "Tavilune");
+  EXPECT_EQ(windows.messageBoxes[0].text, u8"ビットマップイメージが不正です.");
+  EXPECT_EQ(windows.messageBoxes[0].kind, MessageBoxKind::kError);
+}
+
+TEST(ApplicationTest, AbortIsSilent) {
+  FakeWindowSystem windows;
+  TApplication app(windows);
+  app.Initialize();
+  try {
+    throw EAbort();
+  } catch (...) {
+    app.HandleException();
+  }
+  EXPECT_TRUE(windows.messageBoxes.empty());
+}
+
+TEST(ApplicationTest, ApplicationWindowIsAVisibleWindowOfNoSize) {
+  FakeWindowSystem windows;
+  TApplication app(windows);
+  app.SetTitle("Tavilune");
+  app.Initialize();
+  const auto& window = windows.Window(app.Handle());
+  EXPECT_TRUE(window.visible);
+  EXPECT_EQ(window.bounds.Width(), 0);
+  EXPECT_EQ(window.bounds.Height(), 0);
+  EXPECT_EQ(window.spec.title, "Tavilune");
+  EXPECT_EQ(window.exStyle & static_cast<std::int32_t>(msg::kExStyleToolWindow), 0);
+}
+
+TEST(ApplicationTest, WorkerRoutineRunsOnTheInterfaceThreadWhenTheLoopWakes) {
+  FakeWindowSystem windows;
+  TApplication app(windows);
+  app.Initialize();
+  std::thread::id ranOn;
+  std::atomic<bool> returned{false};
+  std::thread worker([&] {
+    app.Synchronize([&] { ranOn = std::this_thread::get_id(); });
+    returned = true;
+  });
+  // The worker wakes the loop with WM_NULL to the application window and waits.
+  while (windows.posted.empty()) std::this_thread::yield();
+  EXPECT_FALSE(returned);
+  EXPECT_EQ(windows.posted.front().first, app.Handle());
+  EXPECT_EQ(windows.posted.front().second.message, msg::kNull);
+  app.ProcessMessages();
+  worker.join();
+  EXPECT_TRUE(returned);
+  EXPECT_EQ(ranOn, std::this_thread::get_id());
+}
+
+TEST(ApplicationTest, FailingWorkerRoutineShowsTheErrorBoxAndReleasesTheWorker) {
+  FakeWindowSystem windows;
+  TApplication app(windows);
+  app.Initialize();
+  std::thread worker([&] { app.Synchronize([] { throw Exception("broken"); }); });
+  while (windows.posted.empty()) std::this_thread::yield();
+  app.ProcessMessages();
+  worker.join();
+  ASSERT_EQ(windows.messageBoxes.size(), 1u);
+  EXPECT_EQ(windows.messageBoxes[0].text, "broken.");
+}
+
+TEST(ApplicationTest, ModalWindowDisablesTheOthersAndLiftsStayOnTopFormsMeanwhile) {
+  FakeWindowSystem windows;
+  TApplication app(windows);
+  app.Initialize();
+  auto* picture = new TForm(&app, app);
+  picture->SetFormStyle(FormStyle::kStayOnTop);
+  picture->Show();
+  auto* hiddenForm = new TForm(&app, app);
+  hiddenForm->Handle();
+  auto* dialog = new TForm(&app, app);
+  WindowHandle modal = dialog->Handle();
+  ASSERT_TRUE(windows.Window(picture->Handle()).topmost);
+
+  app.BeginModal(modal);
+  EXPECT_FALSE(windows.IsWindowEnabled(picture->Handle()));
+  EXPECT_FALSE(windows.IsWindowEnabled(app.Handle()));
+  EXPECT_TRUE(windows.IsWindowEnabled(hiddenForm->Handle()));  // not visible: left alone
+  EXPECT_TRUE(windows.IsWindowEnabled(modal));
+  EXPECT_FALSE(windows.Window(picture->Handle()).topmost);
+
+  app.EndModal(modal);
+  EXPECT_TRUE(windows.IsWindowEnabled(picture->Handle()));
+  EXPECT_TRUE(windows.IsWindowEnabled(app.Handle()));
+  EXPECT_TRUE(windows.Window(picture->Handle()).topmost);
+}
+
+TEST(ApplicationTest, ErrorBoxDisablesTheProgramWhileUp) {
+  FakeWindowSystem windows;
+  TApplication app(windows);
+  app.Initialize();
+  auto* form = new TForm(&app, app);
+  form->Show();
+  bool formEnabledDuringBox = true;
+  windows.onMessageBox = [&](const testing::MessageBoxCall&) {
+    formEnabledDuringBox = windows.IsWindowEnabled(form->Handle());
+  };
+  app.ShowException(Exception("x"));
+  EXPECT_FALSE(formEnabledDuringBox);
+  EXPECT_TRUE(windows.IsWindowEnabled(form->Handle()));
+}
+
+}  // namespace
+}  // namespace tavilune
