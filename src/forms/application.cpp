@@ -177,6 +177,15 @@ void TApplication::EndModal(WindowHandle) {
   modalTopmost_.pop_back();
 }
 
+int TApplication::AddMessageHook(MessageHook hook) {
+  hooks_.emplace_back(nextHook_, std::move(hook));
+  return nextHook_++;
+}
+
+void TApplication::RemoveMessageHook(int id) {
+  std::erase_if(hooks_, [id](const auto& entry) { return entry.first == id; });
+}
+
 bool TApplication::HandleMessage(WindowHandle, const WindowMessage& message,
                                  std::intptr_t& result) {
   if (message.message == msg::kNull) {
@@ -184,7 +193,15 @@ bool TApplication::HandleMessage(WindowHandle, const WindowMessage& message,
     result = 0;
     return true;
   }
-  return false;
+  bool handled = false;
+  try {
+    // A copy: a hook may remove itself or others.
+    for (const auto& [id, hook] : std::vector(hooks_)) handled = hook(message, result) || handled;
+  } catch (...) {
+    HandleException();
+    return true;
+  }
+  return handled;
 }
 
 }  // namespace tavilune

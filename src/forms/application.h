@@ -59,6 +59,13 @@ class TApplication : public TComponent, private WindowListener {
   // The text the error box shows: "." is added when the last character sorts above ".".
   static std::string ErrorBoxText(const std::string& message);
 
+  // Components that must hear messages sent to every top-level window (a broadcast such as
+  // the shell's restart notice) hook the application window. A hook returns true when it
+  // handled the message. The returned number removes the hook.
+  using MessageHook = std::function<bool(const WindowMessage& message, std::intptr_t& result)>;
+  int AddMessageHook(MessageHook hook);
+  void RemoveMessageHook(int id);
+
   // Modal windows: every other window of the program is disabled and stay-on-top forms leave
   // the topmost band while one is open.
   void BeginModal(WindowHandle modal);
@@ -85,6 +92,9 @@ class TApplication : public TComponent, private WindowListener {
   std::mutex syncMutex_;
   std::condition_variable syncDone_;
   std::deque<Pending*> syncQueue_;
+
+  std::vector<std::pair<int, MessageHook>> hooks_;
+  int nextHook_ = 1;
 
   std::vector<std::vector<WindowHandle>> modalDisabled_;
   std::vector<std::vector<WindowHandle>> modalTopmost_;

@@ -147,3 +147,24 @@ TEST(ApplicationTest, ErrorBoxDisablesTheProgramWhileUp) {
 
 }  // namespace
 }  // namespace tavilune
+
+namespace tavilune {
+namespace {
+
+TEST(ApplicationHookTest, HooksHearApplicationWindowMessagesUntilRemoved) {
+  testing::FakeWindowSystem windows;
+  TApplication app(windows);
+  app.Initialize();
+  int heard = 0;
+  int id = app.AddMessageHook([&](const WindowMessage& message, std::intptr_t&) {
+    if (message.message == 0xC123) ++heard;
+    return false;
+  });
+  windows.Deliver(app.Handle(), 0xC123);
+  app.RemoveMessageHook(id);
+  windows.Deliver(app.Handle(), 0xC123);
+  EXPECT_EQ(heard, 1);
+}
+
+}  // namespace
+}  // namespace tavilune
