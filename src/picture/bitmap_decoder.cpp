@@ -1,0 +1,279 @@
+// ReadBitmapFile: a bitmap file (BITMAPFILEHEADER, a core or info header, masks, colour table,
+// pixels) from a stream.
+//
+// Everything a file claims is checked before it is used. Limits of our own, beyond what the
+// format states:
+//  - the header block is 12 bytes (core) or 40 to kMaxHeaderSize bytes; others are refused;
+//  - sides and pixel memory stay within Dib::kMaxDimension and Dib::kMaxPixelBytes (computed in
+//    64 bits), so a hostile header cannot make us allocate or index beyond reason;
+//  - at most 256 colour-table entries are kept; further entries are skipped, as the pixels
+//    follow the table;
+//  - pixel bytes beyond the pixel array are ignored; run-length data is read up to the cap.
+// A refused file raises EInvalidGraphic ("ビットマップイメージが不正です"); bytes missing in the
+// headers, masks or colour table raise EReadError.
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <new>
+#include <optional>
+#include <vector>
+
+#include "forms/exceptions.h"
+#include "picture/bitmap.h"
+#include "picture/stream.h"
+
+namespace tavilune {
+
+namespace {
+
+constexpr std::uint16_t kBitmapType = 19778;  // "BM"
+constexpr std::size_t kFileHeaderSize = 14;
+constexpr std::uint32_t kCoreHeaderSize = 12;
+// The largest header Windows defines is 124 bytes (BITMAPV5HEADER); allow room for more.
+constexpr std::uint32_t kMaxHeaderSize = 1024;
+constexpr std::size_t kMaxColors = 256;
+
+[[noreturn]] void RaiseInvalid() { throw EInvalidGraphic(u8"ビットマップイメージが不正です"); }
+[[noreturn]] void RaiseOutOfMemory() { throw EOutOfMemory(u8"メモリが足りません"); }
+
+std::uint32_t Get32(const std::uint8_t* p) {
+  return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
+         static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
+}
+std::uint16_t Get16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | p[1] << 8); }
+void Put32(std::uint8_t* p, std::uint32_t v) {
+  for (int i = 0; i < 4; ++i) p[i] = static_cast<std::uint8_t>(v >> (8 * i));
+}
+void Put16(std::uint8_t* p, std::uint16_t v) {
+  p[0] = static_cast<std::uint8_t>(v);
+  p[1] = static_cast<std::uint8_t>(v >> 8);
+}
+
+// Reads and drops count bytes; missing bytes are a read error.
+void Skip(Stream& stream, std::uint64_t count) {
+  if (count > stream.Remaining()) throw EReadError(u8"ストリームからの読み込みエラー");
+  std::array<std::uint8_t, 4096> scratch;
+  while (count > 0) {
+    const auto chunk = static_cast<std::size_t>(std::min<std::uint64_t>(count, scratch.size()));
+    stream.ReadBuffer(std::span(scratch.data(), chunk));
+    count -= chunk;
+  }
+}
+
+bool BitCountAllowed(std::uint16_t bits) {
+  return bits == 1 || bits == 4 || bits == 8 || bits == 16 || bits == 24 || bits == 32;
+}
+
+// Writes one colour into a 32-bit row; indices beyond the table give black, as the table has
+// no colour for them.
+void PutIndexed(std::uint8_t* row, std::int32_t x, unsigned index,
+                const std::vector<RgbQuad>& colors) {
+  std::uint8_t* p = row + 4 * static_cast<std::size_t>(x);
+  if (index < colors.size()) {
+    p[0] = colors[index].blue;
+    p[1] = colors[index].green;
+    p[2] = colors[index].red;
+  } else {
+    p[0] = p[1] = p[2] = 0;
+  }
+  p[3] = 0;
+}
+
+// Expands run-length data (4 or 8 bits per pixel) into a cleared 32-bit bitmap of the same
+// sides, so that pixels the data skips (deltas, early line ends, early end) stay black whatever
+// the colour table holds. Rows of run-length data go from the bottom row up.
+void ExpandRunLength(std::span<const std::uint8_t> data, bool fourBits,
+                     const std::vector<RgbQuad>& colors, Dib& out) {
+  const std::int32_t width = out.Width();
+  const std::int32_t height = out.Height();
+  std::int32_t x = 0;
+  std::int32_t line = 0;  // 0 is the bottom row
+  std::size_t at = 0;
+  auto put = [&](unsigned index) {
+    if (x < width && line < height) PutIndexed(out.Row(height - 1 - line), x, index, colors);
+    ++x;
+  };
+  while (at + 1 < data.size() && line < height) {
+    const std::uint8_t count = data[at];
+    const std::uint8_t value = data[at + 1];
+    at += 2;
+    if (count > 0) {
+      // An encoded run: one index repeated, or for 4 bits two indices alternating.
+      for (unsigned i = 0; i < count && x < width; ++i) {
+        put(fourBits ? ((i & 1) ? value & 0x0F : value >> 4) : value);
+      }
+      continue;
+    }
+    switch (value) {
+      case 0:  // end of line
+        x = 0;
+        ++line;
+        break;
+      case 1:  // end of bitmap
+        return;
+      case 2: {  // delta: move right and up, leaving the pixels passed over black
+        if (at + 1 >= data.size()) return;
+        x += data[at];
+        line += data[at + 1];
+        at += 2;
+        break;
+      }
+      default: {  // absolute run of value pixels, padded to a 16-bit boundary
+        const std::size_t bytes = fourBits ? (value + 1u) / 2 : value;
+        const std::size_t available = std::min(bytes, data.size() - at);
+        for (unsigned i = 0; i < value; ++i) {
+          const std::size_t byte = fourBits ? i / 2 : i;
+          if (byte >= available) break;
+          const std::uint8_t b = data[at + byte];
+          put(fourBits ? ((i & 1) ? b & 0x0F : b >> 4) : b);
+        }
+        at += bytes + (bytes & 1);
+        break;
+      }
+    }
+  }
+}
+
+}  // namespace
+
+void ReadBitmapFile(TBitmap& bitmap, Stream& stream) {
+  if (stream.Remaining() == 0) {
+    bitmap.SetDib(Dib());
+    bitmap.SetPalette(std::nullopt);
+    bitmap.SetPaletteModified(false);
+    return;
+  }
+
+  std::array<std::uint8_t, kFileHeaderSize> fileHeader;
+  stream.ReadBuffer(fileHeader);
+  if (Get16(fileHeader.data()) != kBitmapType) RaiseInvalid();
+
+  std::array<std::uint8_t, 4> sizeBytes;
+  stream.ReadBuffer(sizeBytes);
+  const std::uint32_t headerSize = Get32(sizeBytes.data());
+  const bool core = headerSize == kCoreHeaderSize;
+  std::vector<std::uint8_t> header;
+  if (core) {
+    // A core header has 16-bit sides; widen it to the 40-byte header the system draws from.
+    std::array<std::uint8_t, 8> rest;
+    stream.ReadBuffer(rest);
+    header.assign(kInfoHeaderSize, 0);
+    Put32(&header[0], kInfoHeaderSize);
+    Put32(&header[4], Get16(&rest[0]));
+    Put32(&header[8], Get16(&rest[2]));
+    Put16(&header[12], Get16(&rest[4]));
+    Put16(&header[14], Get16(&rest[6]));
+  } else {
+    if (headerSize < kInfoHeaderSize) RaiseInvalid();
+    if (headerSize - 4 > stream.Remaining()) {
+      throw EReadError(u8"ストリームからの読み込みエラー");
+    }
+    if (headerSize > kMaxHeaderSize) RaiseInvalid();
+    header.resize(headerSize);
+    std::memcpy(header.data(), sizeBytes.data(), 4);
+    stream.ReadBuffer(std::span(header).subspan(4));
+  }
+
+  const auto width = static_cast<std::int32_t>(Get32(&header[4]));
+  const auto rawHeight = static_cast<std::int32_t>(Get32(&header[8]));
+  const std::uint16_t planes = Get16(&header[12]);
+  const std::uint16_t bitCount = Get16(&header[14]);
+  const std::uint32_t compression = Get32(&header[16]);
+  std::uint32_t imageSize = Get32(&header[20]);
+  const std::uint32_t colorsUsed = Get32(&header[32]);
+
+  if (planes != 1) RaiseInvalid();
+
+  std::optional<std::array<std::uint32_t, 3>> maskBlock;
+  if (headerSize == kInfoHeaderSize && (bitCount == 16 || bitCount == 32) &&
+      compression == kCompressionBitFields) {
+    std::array<std::uint8_t, 12> masks;
+    stream.ReadBuffer(masks);
+    maskBlock = std::array<std::uint32_t, 3>{Get32(&masks[0]), Get32(&masks[4]), Get32(&masks[8])};
+  }
+
+  // The colour table: the file's count, or the full table for 1, 4 and 8 bits when it gives
+  // none. Only 256 entries can be meant; any further ones are skipped.
+  std::uint64_t tableEntries = colorsUsed;
+  if (tableEntries == 0 && (bitCount == 1 || bitCount == 4 || bitCount == 8)) {
+    tableEntries = std::uint64_t{1} << bitCount;
+  }
+  const std::size_t entrySize = core ? 3 : 4;
+  if (tableEntries * entrySize > stream.Remaining()) {
+    throw EReadError(u8"ストリームからの読み込みエラー");
+  }
+  std::vector<RgbQuad> colors(static_cast<std::size_t>(std::min<std::uint64_t>(tableEntries,
+                                                                                 kMaxColors)));
+  {
+    std::vector<std::uint8_t> table(colors.size() * entrySize);
+    stream.ReadBuffer(table);
+    for (std::size_t i = 0; i < colors.size(); ++i) {
+      const std::uint8_t* e = &table[i * entrySize];
+      colors[i] = RgbQuad{e[0], e[1], e[2], 0};
+      if (!core) colors[i].reserved = e[3];
+    }
+  }
+  Skip(stream, (tableEntries - colors.size()) * entrySize);
+  if (!core) Put32(&header[32], static_cast<std::uint32_t>(colors.size()));
+  else Put32(&header[32], 0);
+
+  // What the system would refuse to make a bitmap of, and what is beyond our caps.
+  if (!BitCountAllowed(bitCount)) RaiseInvalid();
+  if (rawHeight == INT32_MIN || width <= 0 || rawHeight == 0) RaiseInvalid();
+  const bool topDown = rawHeight < 0;
+  const std::int32_t height = topDown ? -rawHeight : rawHeight;
+  const bool runLength = compression == kCompressionRle8 || compression == kCompressionRle4;
+  if (compression == kCompressionRle8 && bitCount != 8) RaiseInvalid();
+  if (compression == kCompressionRle4 && bitCount != 4) RaiseInvalid();
+  if (compression == kCompressionBitFields && bitCount != 16 && bitCount != 32) RaiseInvalid();
+  if (compression != kCompressionRgb && compression != kCompressionBitFields && !runLength) {
+    RaiseInvalid();
+  }
+  if (runLength && topDown) RaiseInvalid();  // run-length rows always go bottom up
+  if (!Dib::LayoutAllowed(width, height, runLength ? 32 : bitCount)) RaiseInvalid();
+
+  const std::uint64_t arrayBytes = Dib::RowBytes(width, bitCount) * std::uint64_t(height);
+  if (imageSize == 0) {
+    imageSize = static_cast<std::uint32_t>(arrayBytes);
+    Put32(&header[20], imageSize);
+  }
+  const std::uint64_t available = std::min<std::uint64_t>(imageSize, stream.Remaining());
+
+  std::optional<Palette> palette;
+  if (!colors.empty() && (bitCount > 8 || runLength)) {
+    // Deep bitmaps (and the display-format result of run-length data) keep the file's colours
+    // as a palette for screens of few colours.
+    palette.emplace();
+    for (const RgbQuad& c : colors) palette->entries.push_back({c.red, c.green, c.blue, 0});
+  }
+
+  Dib dib;
+  try {
+    if (runLength) {
+      const auto count =
+          static_cast<std::size_t>(std::min<std::uint64_t>(available, Dib::kMaxPixelBytes));
+      std::vector<std::uint8_t> data(count);
+      stream.ReadBuffer(data);
+      dib = Dib::Blank(width, height, 32, false);
+      ExpandRunLength(data, compression == kCompressionRle4, colors, dib);
+    } else {
+      if (imageSize > arrayBytes) Put32(&header[20], static_cast<std::uint32_t>(arrayBytes));
+      dib = Dib(std::move(header), maskBlock, std::move(colors));
+      // Straight into the pixel memory; only what the file does not cover is cleared.
+      const std::span<std::uint8_t> pixels = dib.Pixels();
+      const auto wanted = static_cast<std::size_t>(std::min<std::uint64_t>(available,
+                                                                            pixels.size()));
+      const std::size_t got = stream.Read(pixels.first(wanted));
+      std::fill(pixels.begin() + static_cast<std::ptrdiff_t>(got), pixels.end(), std::uint8_t{0});
+    }
+  } catch (const std::bad_alloc&) {
+    RaiseOutOfMemory();
+  }
+
+  bitmap.SetDib(std::move(dib));
+  bitmap.SetPalette(std::move(palette));
+  bitmap.SetPaletteModified(bitmap.GetPalette() != nullptr);
+  bitmap.NotifyChanged();
+}
+
+}  // namespace tavilune

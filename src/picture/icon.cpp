@@ -1,0 +1,145 @@
+#include "picture/icon.h"
+
+#include <cstdlib>
+#include <limits>
+
+#include "forms/exceptions.h"
+#include "picture/stream.h"
+#include "platform/display.h"
+
+namespace tavilune {
+
+namespace {
+
+constexpr std::size_t kDirectoryHeaderSize = 6;
+constexpr std::size_t kDirectoryEntrySize = 16;
+constexpr std::uint8_t kPngSignature[] = {0x89, 'P', 'N', 'G'};
+
+[[noreturn]] void RaiseInvalid() { throw EInvalidGraphic(u8"アイコンイメージが不正です"); }
+
+std::uint32_t Get32(const std::uint8_t* p) {
+  return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
+         static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
+}
+std::uint16_t Get16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | p[1] << 8); }
+
+// Bits per pixel of an image: its own header knows best; the directory's fields are often 0.
+int ImageBitCount(const std::vector<std::uint8_t>& file, std::uint32_t offset, std::uint32_t size,
+                  std::uint16_t directoryBits, std::uint8_t colorCount) {
+  const std::uint8_t* image = file.data() + offset;
+  if (size >= 8 && std::equal(std::begin(kPngSignature), std::end(kPngSignature), image)) {
+    return 32;
+  }
+  if (size >= 16 && Get32(image) >= 40) return Get16(image + 14);
+  if (directoryBits != 0) return directoryBits;
+  switch (colorCount) {
+    case 2: return 1;
+    case 16: return 4;
+    default: return 8;
+  }
+}
+
+}  // namespace
+
+std::optional<std::size_t> ChooseIconImage(const std::vector<IconDirectoryEntry>& entries,
+                                           std::int32_t wantedWidth, std::int32_t wantedHeight,
+                                           int displayBitsPerPixel) {
+  // The closest size among the images the display can show in full colour; only when there is
+  // none, the closest size of all. Among equally close sizes the deepest colours win, then the
+  // first in the file.
+  bool anyFits = false;
+  for (const auto& e : entries) anyFits = anyFits || e.bitCount <= displayBitsPerPixel;
+  std::optional<std::size_t> best;
+  std::int64_t bestDistance = std::numeric_limits<std::int64_t>::max();
+  int bestBits = -1;
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    const auto& e = entries[i];
+    if (anyFits && e.bitCount > displayBitsPerPixel) continue;
+    const std::int64_t distance = std::llabs(std::int64_t{e.width} - wantedWidth) +
+                                  std::llabs(std::int64_t{e.height} - wantedHeight);
+    if (distance < bestDistance || (distance == bestDistance && e.bitCount > bestBits)) {
+      best = i;
+      bestDistance = distance;
+      bestBits = e.bitCount;
+    }
+  }
+  return best;
+}
+
+const GraphicClass& TIcon::StaticClass() {
+  static const GraphicClass kClass{"TIcon", &TGraphic::StaticClass(), &TIcon::Create};
+  return kClass;
+}
+
+std::unique_ptr<TGraphic> TIcon::Create() { return std::make_unique<TIcon>(); }
+
+void TIcon::LoadFromStream(Stream& stream) {
+  std::vector<std::uint8_t> bytes = stream.ReadToEnd();
+  if (bytes.size() < kDirectoryHeaderSize) throw EReadError(u8"ストリームからの読み込みエラー");
+  const std::uint16_t type = Get16(&bytes[2]);
+  if (type != 0 && type != 1) RaiseInvalid();
+
+  std::vector<IconDirectoryEntry> directory;
+  std::optional<std::size_t> chosen;
+  if (type == 1) {
+    // The image is chosen now rather than at the first paint, so that the size the window takes
+    // from the picture is the size it will show, and so that a directory that points outside
+    // the file is refused while the previous picture can still stay.
+    const std::uint16_t count = Get16(&bytes[4]);
+    if (count == 0 || kDirectoryHeaderSize + kDirectoryEntrySize * count > bytes.size()) {
+      RaiseInvalid();
+    }
+    for (std::size_t i = 0; i < count; ++i) {
+      const std::uint8_t* e = &bytes[kDirectoryHeaderSize + kDirectoryEntrySize * i];
+      IconDirectoryEntry entry;
+      entry.width = e[0] == 0 ? 256 : e[0];
+      entry.height = e[1] == 0 ? 256 : e[1];
+      entry.colorCount = e[2];
+      entry.bytes = Get32(e + 8);
+      entry.offset = Get32(e + 12);
+      if (std::uint64_t{entry.offset} + entry.bytes > bytes.size()) RaiseInvalid();
+      entry.bitCount = ImageBitCount(bytes, entry.offset, entry.bytes, Get16(e + 6), e[2]);
+      directory.push_back(entry);
+    }
+    const DisplayFacts& display = Display();
+    chosen = ChooseIconImage(directory, display.standardIconWidth, display.standardIconHeight,
+                             display.bitsPerPixel);
+    if (!chosen || directory[*chosen].bytes == 0) RaiseInvalid();
+  }
+
+  bytes_ = std::move(bytes);
+  type_ = type;
+  directory_ = std::move(directory);
+  chosen_ = chosen;
+  handle_.reset();
+  handleTried_ = false;
+  Changed();
+}
+
+std::int32_t TIcon::Width() {
+  if (bytes_.empty()) return 0;
+  return chosen_ ? directory_[*chosen_].width : Display().standardIconWidth;
+}
+
+std::int32_t TIcon::Height() {
+  if (bytes_.empty()) return 0;
+  return chosen_ ? directory_[*chosen_].height : Display().standardIconHeight;
+}
+
+void TIcon::Draw(Canvas& canvas, const Rect& rect) {
+  if (bytes_.empty()) return;
+  if (!handleTried_) {
+    // Made once and kept: a refused image is not tried again at every paint.
+    handleTried_ = true;
+    if (chosen_) {
+      const IconDirectoryEntry& e = directory_[*chosen_];
+      handle_ = canvas.CreateIcon(std::span(bytes_).subspan(e.offset, e.bytes), e.width,
+                                  e.height);
+    } else {
+      handle_ = canvas.StandardApplicationIcon();
+    }
+  }
+  if (handle_) canvas.DrawIcon(*handle_, rect);
+}
+
+}  // namespace tavilune

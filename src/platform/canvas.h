@@ -1,0 +1,77 @@
+// What pictures and painted controls need of a device context. Coordinates are in the canvas's
+// own pixels; rectangles are left/top inclusive, right/bottom exclusive. Graphics keep the native
+// icons and metafiles they make across paints, so those objects must not depend on the canvas
+// that made them (the Windows icon and metafile handles do not).
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <span>
+
+#include "platform/dib.h"
+#include "platform/types.h"
+
+namespace tavilune {
+
+// How a device-independent bitmap is stretched (SetStretchBltMode).
+enum class StretchMode {
+  kDefault,       // leave the device context's mode as it is (monochrome bitmaps)
+  kColorOnColor,  // COLORONCOLOR
+  kHalftone,      // HALFTONE, with the brush origin reset as the system requires
+};
+
+// A system icon made from one icon image (HICON). Destroying it destroys the handle.
+class NativeIcon {
+ public:
+  virtual ~NativeIcon() = default;
+};
+
+// A system metafile (HENHMETAFILE). Destroying it deletes the handle.
+class NativeMetafile {
+ public:
+  virtual ~NativeMetafile() = default;
+};
+
+enum class MetafileBits {
+  kEnhanced,  // the bytes are an enhanced metafile (SetEnhMetaFileBits)
+  kWindows,   // the bytes are a Windows metafile without its placeable header (SetWinMetaFileBits)
+};
+
+class Canvas {
+ public:
+  virtual ~Canvas() = default;
+
+  // Fills the rectangle with a solid colour (a brush of that colour, FillRect).
+  virtual void FillRect(const Rect& rect, Color color) = 0;
+
+  // Draws the whole bitmap scaled into dest. Windows: select the palette (when given) as a
+  // background palette and realise it; set the stretch mode; StretchDIBits from the source
+  // rectangle (0, 0, width, height) with dib.BitmapInfo() and dib.Pixels(), DIB_RGB_COLORS,
+  // SRCCOPY; then reselect the previous palette. The bitmap's rows may be stored either way
+  // round: the header's height is negative for top-down rows.
+  virtual void DrawDib(const Dib& dib, const Rect& dest, const Palette* palette,
+                       StretchMode mode) = 0;
+
+  // Makes an icon from one image of an icon file (its bytes from the image's offset, as
+  // CreateIconFromResourceEx takes them, version 0x30000) at the given size. Nothing when the
+  // system refuses the image.
+  virtual std::unique_ptr<NativeIcon> CreateIcon(std::span<const std::uint8_t> image,
+                                                 std::int32_t width, std::int32_t height) = 0;
+  // The system's standard application icon (LoadIcon with IDI_APPLICATION; not to be destroyed,
+  // so the Windows object only forgets the handle).
+  virtual std::unique_ptr<NativeIcon> StandardApplicationIcon() = 0;
+  // Draws the icon scaled into dest (DrawIconEx with DI_NORMAL).
+  virtual void DrawIcon(NativeIcon& icon, const Rect& dest) = 0;
+
+  // Makes a metafile from its bytes. For kWindows the size in hundredths of a millimetre goes
+  // into the METAFILEPICT (MM_ANISOTROPIC, xExt, yExt) that SetWinMetaFileBits takes, with the
+  // screen as reference device. Nothing when the system refuses the bytes.
+  virtual std::unique_ptr<NativeMetafile> CreateMetafile(MetafileBits kind,
+                                                         std::span<const std::uint8_t> bytes,
+                                                         std::int32_t widthHimetric,
+                                                         std::int32_t heightHimetric) = 0;
+  // Plays the metafile into dest (PlayEnhMetaFile).
+  virtual void DrawMetafile(NativeMetafile& metafile, const Rect& dest) = 0;
+};
+
+}  // namespace tavilune

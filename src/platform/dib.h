@@ -1,0 +1,227 @@
+// A device-independent bitmap as the system takes it: a header block (BITMAPINFOHEADER or one of
+// its larger successors, kept byte for byte), optionally three colour masks that follow a 40-byte
+// header, a colour table, and the pixel rows. Canvases draw it; decoders fill its rows directly.
+#pragma once
+
+#include <algorithm>
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <span>
+#include <vector>
+
+namespace tavilune {
+
+// One colour-table entry in file order (RGBQUAD).
+struct RgbQuad {
+  std::uint8_t blue = 0;
+  std::uint8_t green = 0;
+  std::uint8_t red = 0;
+  std::uint8_t reserved = 0;
+  friend bool operator==(const RgbQuad&, const RgbQuad&) = default;
+};
+
+// One logical-palette entry (PALETTEENTRY).
+struct PaletteEntry {
+  std::uint8_t red = 0;
+  std::uint8_t green = 0;
+  std::uint8_t blue = 0;
+  std::uint8_t flags = 0;
+  friend bool operator==(const PaletteEntry&, const PaletteEntry&) = default;
+};
+
+// A logical palette to select and realise before drawing: either explicit entries (version
+// 0x300) or the system's halftone palette for the screen.
+struct Palette {
+  bool halftone = false;
+  std::vector<PaletteEntry> entries;
+};
+
+constexpr std::uint32_t kCompressionRgb = 0;
+constexpr std::uint32_t kCompressionRle8 = 1;
+constexpr std::uint32_t kCompressionRle4 = 2;
+constexpr std::uint32_t kCompressionBitFields = 3;
+
+constexpr std::size_t kInfoHeaderSize = 40;
+
+class Dib {
+ public:
+  // What the program accepts as a bitmap at all. A 32-bit process cannot place much more than a
+  // few hundred megabytes in one piece, and a file that claims more is far likelier hostile than
+  // real, so both the sides and the whole pixel array are capped.
+  static constexpr std::int32_t kMaxDimension = 65535;
+  static constexpr std::uint64_t kMaxPixelBytes = 256ull * 1024 * 1024;
+
+  // Bytes per row: width times bit count rounded up to a multiple of 32 bits.
+  static std::uint64_t RowBytes(std::int64_t width, std::uint32_t bitCount);
+  // Whether a bitmap of these sides and depth stays within the caps above.
+  static bool LayoutAllowed(std::int64_t width, std::int64_t height, std::uint32_t bitCount);
+
+  Dib() = default;
+  Dib(Dib&&) noexcept = default;
+  Dib& operator=(Dib&&) noexcept = default;
+
+  // Takes a header block of at least 40 bytes (height negative for rows stored top row first,
+  // compression 0 or 3, sides within the caps), the masks that follow a 40-byte header with
+  // compression 3, and the colour table. Allocates the pixel rows WITHOUT clearing them: the
+  // caller writes every byte or clears what it does not write. Throws std::bad_alloc.
+  Dib(std::vector<std::uint8_t> header, std::optional<std::array<std::uint32_t, 3>> maskBlock,
+      std::vector<RgbQuad> colors);
+
+  // A bitmap with a plain 40-byte header, uncompressed, cleared to zero.
+  static Dib Blank(std::int32_t width, std::int32_t height, std::uint16_t bitCount, bool topDown,
+                   std::vector<RgbQuad> colors = {});
+
+  bool Empty() const { return width_ == 0 || height_ == 0; }
+  std::int32_t Width() const { return width_; }
+  // Always positive; TopDown tells the row order in memory.
+  std::int32_t Height() const { return height_; }
+  bool TopDown() const { return topDown_; }
+  std::uint16_t BitCount() const { return bitCount_; }
+  std::uint32_t Compression() const { return compression_; }
+  std::size_t Stride() const { return stride_; }
+
+  const std::vector<std::uint8_t>& Header() const { return header_; }
+  const std::optional<std::array<std::uint32_t, 3>>& MaskBlock() const { return maskBlock_; }
+  // The red, green and blue masks in effect for 16- and 32-bit rows (the mask block, the masks
+  // inside a larger header, or the system's defaults for compression 0).
+  std::array<std::uint32_t, 3> Masks() const;
+  const std::vector<RgbQuad>& Colors() const { return colors_; }
+  void SetColors(std::vector<RgbQuad> colors);
+
+  // The whole pixel array in memory order (first stored row first).
+  std::span<std::uint8_t> Pixels() { return {pixels_.get(), pixelBytes_}; }
+  std::span<const std::uint8_t> Pixels() const { return {pixels_.get(), pixelBytes_}; }
+
+  // Row y of the picture, 0 being the top row, whatever the order in memory.
+  std::uint8_t* Row(std::int32_t y);
+  const std::uint8_t* Row(std::int32_t y) const;
+  // Bytes from the top row to the row below it: positive for top-down memory, else negative.
+  std::ptrdiff_t RowStep() const;
+
+  // The BITMAPINFO block as the system takes it: header, mask block, colour table.
+  std::vector<std::uint8_t> BitmapInfo() const;
+
+ private:
+  std::vector<std::uint8_t> header_;
+  std::optional<std::array<std::uint32_t, 3>> maskBlock_;
+  std::vector<RgbQuad> colors_;
+  std::unique_ptr<std::uint8_t[]> pixels_;
+  std::size_t pixelBytes_ = 0;
+  std::int32_t width_ = 0;
+  std::int32_t height_ = 0;
+  bool topDown_ = false;
+  std::uint16_t bitCount_ = 0;
+  std::uint32_t compression_ = kCompressionRgb;
+  std::size_t stride_ = 0;
+};
+
+// ---- Inline implementation (kept in the header so every layer can use Dib without a library).
+
+namespace dib_detail {
+
+inline std::uint32_t Get32(const std::vector<std::uint8_t>& b, std::size_t at) {
+  return static_cast<std::uint32_t>(b[at]) | static_cast<std::uint32_t>(b[at + 1]) << 8 |
+         static_cast<std::uint32_t>(b[at + 2]) << 16 | static_cast<std::uint32_t>(b[at + 3]) << 24;
+}
+inline std::uint16_t Get16(const std::vector<std::uint8_t>& b, std::size_t at) {
+  return static_cast<std::uint16_t>(b[at] | b[at + 1] << 8);
+}
+inline void Put32(std::vector<std::uint8_t>& b, std::size_t at, std::uint32_t v) {
+  for (int i = 0; i < 4; ++i) b[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
+}
+inline void Put16(std::vector<std::uint8_t>& b, std::size_t at, std::uint16_t v) {
+  b[at] = static_cast<std::uint8_t>(v);
+  b[at + 1] = static_cast<std::uint8_t>(v >> 8);
+}
+
+}  // namespace dib_detail
+
+inline std::uint64_t Dib::RowBytes(std::int64_t width, std::uint32_t bitCount) {
+  if (width <= 0) return 0;
+  return (static_cast<std::uint64_t>(width) * bitCount + 31) / 32 * 4;
+}
+
+inline bool Dib::LayoutAllowed(std::int64_t width, std::int64_t height, std::uint32_t bitCount) {
+  if (width < 0 || height < 0 || width > kMaxDimension || height > kMaxDimension) return false;
+  if (bitCount == 0 || bitCount > 32) return false;
+  return RowBytes(width, bitCount) * static_cast<std::uint64_t>(height) <= kMaxPixelBytes;
+}
+
+inline Dib::Dib(std::vector<std::uint8_t> header,
+                std::optional<std::array<std::uint32_t, 3>> maskBlock, std::vector<RgbQuad> colors)
+    : header_(std::move(header)), maskBlock_(maskBlock), colors_(std::move(colors)) {
+  const auto rawHeight = static_cast<std::int32_t>(dib_detail::Get32(header_, 8));
+  width_ = static_cast<std::int32_t>(dib_detail::Get32(header_, 4));
+  topDown_ = rawHeight < 0;
+  height_ = topDown_ ? -rawHeight : rawHeight;
+  bitCount_ = dib_detail::Get16(header_, 14);
+  compression_ = dib_detail::Get32(header_, 16);
+  stride_ = static_cast<std::size_t>(RowBytes(width_, bitCount_));
+  pixelBytes_ = stride_ * static_cast<std::size_t>(height_);
+  if (pixelBytes_ > 0) pixels_ = std::make_unique_for_overwrite<std::uint8_t[]>(pixelBytes_);
+}
+
+inline Dib Dib::Blank(std::int32_t width, std::int32_t height, std::uint16_t bitCount,
+                      bool topDown, std::vector<RgbQuad> colors) {
+  std::vector<std::uint8_t> header(kInfoHeaderSize, 0);
+  dib_detail::Put32(header, 0, kInfoHeaderSize);
+  dib_detail::Put32(header, 4, static_cast<std::uint32_t>(width));
+  dib_detail::Put32(header, 8, static_cast<std::uint32_t>(topDown ? -height : height));
+  dib_detail::Put16(header, 12, 1);
+  dib_detail::Put16(header, 14, bitCount);
+  dib_detail::Put32(header, 20, static_cast<std::uint32_t>(RowBytes(width, bitCount) * height));
+  dib_detail::Put32(header, 32, static_cast<std::uint32_t>(colors.size()));
+  Dib dib(std::move(header), std::nullopt, std::move(colors));
+  if (dib.pixelBytes_ > 0) std::fill_n(dib.pixels_.get(), dib.pixelBytes_, std::uint8_t{0});
+  return dib;
+}
+
+inline std::array<std::uint32_t, 3> Dib::Masks() const {
+  if (compression_ == kCompressionBitFields) {
+    if (maskBlock_) return *maskBlock_;
+    if (header_.size() >= 52) {
+      return {dib_detail::Get32(header_, 40), dib_detail::Get32(header_, 44),
+              dib_detail::Get32(header_, 48)};
+    }
+  }
+  if (bitCount_ == 16) return {0x7C00, 0x03E0, 0x001F};
+  return {0x00FF0000, 0x0000FF00, 0x000000FF};
+}
+
+inline void Dib::SetColors(std::vector<RgbQuad> colors) {
+  colors_ = std::move(colors);
+  if (header_.size() >= kInfoHeaderSize) {
+    dib_detail::Put32(header_, 32, static_cast<std::uint32_t>(colors_.size()));
+  }
+}
+
+inline std::uint8_t* Dib::Row(std::int32_t y) {
+  const std::int32_t stored = topDown_ ? y : height_ - 1 - y;
+  return pixels_.get() + static_cast<std::size_t>(stored) * stride_;
+}
+
+inline const std::uint8_t* Dib::Row(std::int32_t y) const {
+  const std::int32_t stored = topDown_ ? y : height_ - 1 - y;
+  return pixels_.get() + static_cast<std::size_t>(stored) * stride_;
+}
+
+inline std::ptrdiff_t Dib::RowStep() const {
+  const auto stride = static_cast<std::ptrdiff_t>(stride_);
+  return topDown_ ? stride : -stride;
+}
+
+inline std::vector<std::uint8_t> Dib::BitmapInfo() const {
+  std::vector<std::uint8_t> info(header_);
+  if (maskBlock_) {
+    for (std::uint32_t mask : *maskBlock_) {
+      for (int i = 0; i < 4; ++i) info.push_back(static_cast<std::uint8_t>(mask >> (8 * i)));
+    }
+  }
+  for (const RgbQuad& c : colors_) info.insert(info.end(), {c.blue, c.green, c.red, c.reserved});
+  return info;
+}
+
+}  // namespace tavilune
