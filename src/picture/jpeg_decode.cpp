@@ -1,0 +1,154 @@
+// DecodeJpeg: the decoded bitmap of a JPEG picture, made on first need.
+#include <algorithm>
+#include <exception>
+#include <vector>
+
+#include "forms/exceptions.h"
+#include "picture/jpeg_decompressor.h"
+#include "picture/jpeg_image.h"
+#include "picture/jpeg_progress.h"
+
+#include <jerror.h>
+
+namespace tavilune {
+
+namespace {
+
+constexpr int kQuantizedColors = 236;
+
+void SetDecodeParameters(jpeg_decompress_struct& info, const JpegSettings& settings) {
+  info.scale_num = 1;
+  info.scale_denom = 1u << static_cast<unsigned>(settings.scale);
+  info.do_block_smoothing = settings.smoothing ? TRUE : FALSE;
+  if (settings.grayscale) info.out_color_space = JCS_GRAYSCALE;
+  // Bitmap rows hold blue, green, red; the library writes them so itself. A colour space it
+  // cannot turn into that (CMYK) fails in the library instead of writing rows of the wrong size.
+  if (info.out_color_space != JCS_GRAYSCALE) info.out_color_space = JCS_EXT_BGR;
+  if (settings.pixelFormat == JpegPixelFormat::k8Bit || info.out_color_space == JCS_GRAYSCALE) {
+    info.quantize_colors = TRUE;
+    info.desired_number_of_colors = kQuantizedColors;
+  }
+  if (settings.performance == JpegPerformance::kBestSpeed) {
+    info.dct_method = JDCT_IFAST;
+    info.two_pass_quantize = FALSE;
+    info.dither_mode = JDITHER_ORDERED;
+  } else {
+    info.dct_method = JDCT_FLOAT;
+  }
+}
+
+JpegProgressFacts ProgressFactsOf(const jpeg_decompress_struct& info) {
+  JpegProgressFacts facts;
+  if (info.progress != nullptr) {
+    facts.passCounter = info.progress->pass_counter;
+    facts.passLimit = info.progress->pass_limit;
+    facts.completedPasses = info.progress->completed_passes;
+    facts.totalPasses = info.progress->total_passes;
+  }
+  facts.outputScanline = info.output_scanline;
+  facts.outputWidth = info.output_width;
+  facts.outputHeight = info.output_height;
+  return facts;
+}
+
+// The colour table and palette of an 8-bit result, from the quantiser's colour map (components in
+// blue, green, red order for colour output, one grey component otherwise).
+void ApplyColorMap(TBitmap& bitmap, const jpeg_decompress_struct& info) {
+  const int count = std::clamp(info.actual_number_of_colors, 0, 256);
+  const bool grey = info.out_color_components == 1;
+  std::vector<RgbQuad> table(static_cast<std::size_t>(count));
+  Palette palette;
+  palette.entries.resize(static_cast<std::size_t>(count));
+  for (int i = 0; i < count; ++i) {
+    const std::uint8_t blue = info.colormap[0][i];
+    const std::uint8_t green = grey ? blue : info.colormap[1][i];
+    const std::uint8_t red = grey ? blue : info.colormap[2][i];
+    table[static_cast<std::size_t>(i)] = RgbQuad{blue, green, red, 0};
+    palette.entries[static_cast<std::size_t>(i)] = PaletteEntry{red, green, blue, 0};
+  }
+  bitmap.SetColorTable(std::move(table));
+  bitmap.SetPalette(std::move(palette));
+}
+
+// Reads every output row straight into the bitmap, several rows per library call when the rows
+// lie top row first at a distance the library's row groups can use.
+void ReadRows(JpegDecompressor& decompressor, TBitmap& bitmap) {
+  jpeg_decompress_struct& info = decompressor.Info();
+  const std::ptrdiff_t step = bitmap.RowStep();
+  const JDIMENSION group =
+      step > 0 && step % 4 == 0 ? static_cast<JDIMENSION>(std::max(info.rec_outbuf_height, 1)) : 1;
+  std::vector<JSAMPROW> rows(group);
+  while (info.output_scanline < info.output_height) {
+    const JDIMENSION first = info.output_scanline;
+    const JDIMENSION count = std::min(group, info.output_height - first);
+    for (JDIMENSION i = 0; i < count; ++i) {
+      rows[i] = bitmap.ScanLine(static_cast<std::int32_t>(first + i));
+    }
+    // The source holds the whole file, so the library never suspends; a call that delivers
+    // nothing would only repeat itself.
+    if (decompressor.ReadScanlines(rows.data(), count) == 0) break;
+  }
+}
+
+}  // namespace
+
+TBitmap& TJPEGImage::DecodeJpeg() {
+  if (bitmap_) return *bitmap_;
+  bitmap_ = std::make_shared<TBitmap>();
+  // Held here too, so that a progress listener that reloads this picture cannot free the rows
+  // or bytes the library is working on.
+  const std::shared_ptr<TBitmap> bitmap = bitmap_;
+  const std::shared_ptr<const TJPEGData> data = data_;
+  if (data->bytes.empty()) return *bitmap;
+
+  JpegDecompressor decompressor(data->bytes);
+  JpegProgressMonitor monitor;
+  decompressor.SetProgressHook([this, &monitor](const jpeg_decompress_struct& info) {
+    if (auto event = monitor.OnProgress(ProgressFactsOf(info), ticks_())) {
+      Progress(event->stage, event->percentDone, event->redrawNow, event->r);
+    }
+  });
+  decompressor.ReadHeader();
+  jpeg_decompress_struct& info = decompressor.Info();
+  SetDecodeParameters(info, settings_);
+  decompressor.CalcOutputDimensions();
+  const bool eightBit = info.quantize_colors != FALSE;
+
+  std::exception_ptr failure;
+  try {
+    Progress(ProgressStage::kStarting, 0, false, Rect{});
+    // A halftone palette stood in for the true-colour picture until now.
+    temporaryPalette_.reset();
+    decompressor.Start();
+    const int rowComponents = eightBit ? 1 : 3;
+    if (info.output_components != rowComponents) {
+      throw EJPEG(JpegErrorMessage(JERR_CONVERSION_NOTIMPL));
+    }
+    bitmap->SetSize(static_cast<std::int32_t>(info.output_width),
+                    static_cast<std::int32_t>(info.output_height),
+                    eightBit ? PixelFormat::k8Bit : PixelFormat::k24Bit);
+    if (eightBit) {
+      ApplyColorMap(*bitmap, info);
+      SetPaletteModified(true);
+    }
+    ReadRows(decompressor, *bitmap);
+    decompressor.Finish();
+  } catch (...) {
+    failure = std::current_exception();
+  }
+
+  Progress(ProgressStage::kEnding, failure ? 0 : 100, PaletteModified(), Rect{});
+  if (PaletteModified()) Changed();
+  if (failure) {
+    try {
+      std::rethrow_exception(failure);
+    } catch (const EAbort&) {
+      // Stopped on purpose by a listener: no message.
+    }
+  }
+  // A listener reloaded the picture meanwhile: what it holds now is what is wanted.
+  if (bitmap_ != bitmap) return DecodeJpeg();
+  return *bitmap;
+}
+
+}  // namespace tavilune

@@ -1,0 +1,141 @@
+#include "picture/jpeg_decompressor.h"
+
+#include <utility>
+
+#include "forms/exceptions.h"
+
+namespace tavilune {
+
+std::string JpegErrorMessage(int messageCode) {
+  return u8"JPEG エラー #" + std::to_string(messageCode);
+}
+
+JpegDecompressor::JpegDecompressor(std::span<const std::uint8_t> bytes) {
+  state_.owner = this;
+  state_.info.err = jpeg_std_error(&state_.errorManager);
+  state_.errorManager.error_exit = &ErrorExit;
+  state_.errorManager.emit_message = &EmitMessage;
+  state_.errorManager.output_message = &OutputMessage;
+  struct Source {
+    const std::uint8_t* data;
+    std::size_t size;
+  } source{bytes.data(), bytes.size()};
+  try {
+    Run(
+        [](State& state, void* argument) {
+          const auto* from = static_cast<const Source*>(argument);
+          jpeg_create_decompress(&state.info);
+          jpeg_mem_src(&state.info, from->data, static_cast<unsigned long>(from->size));
+        },
+        &source);
+  } catch (...) {
+    // The destructor does not run for an object whose construction failed.
+    jpeg_destroy_decompress(&state_.info);
+    throw;
+  }
+}
+
+JpegDecompressor::~JpegDecompressor() { jpeg_destroy_decompress(&state_.info); }
+
+void JpegDecompressor::SetProgressHook(ProgressHook hook) {
+  progressHook_ = std::move(hook);
+  state_.progressManager.progress_monitor = &ProgressCall;
+  state_.info.progress = &state_.progressManager;
+}
+
+void JpegDecompressor::ReadHeader() {
+  Run([](State& state, void*) { jpeg_read_header(&state.info, TRUE); });
+}
+
+bool JpegDecompressor::HasMultipleScans() {
+  bool multiple = false;
+  Run([](State& state, void* result) {
+        *static_cast<bool*>(result) = jpeg_has_multiple_scans(&state.info) != FALSE;
+      },
+      &multiple);
+  return multiple;
+}
+
+void JpegDecompressor::CalcOutputDimensions() {
+  Run([](State& state, void*) { jpeg_calc_output_dimensions(&state.info); });
+}
+
+void JpegDecompressor::Start() {
+  Run([](State& state, void*) { jpeg_start_decompress(&state.info); });
+}
+
+JDIMENSION JpegDecompressor::ReadScanlines(JSAMPARRAY rows, JDIMENSION rowCount) {
+  struct Request {
+    JSAMPARRAY rows;
+    JDIMENSION count;
+    JDIMENSION read;
+  } request{rows, rowCount, 0};
+  Run(
+      [](State& state, void* argument) {
+        auto* r = static_cast<Request*>(argument);
+        r->read = jpeg_read_scanlines(&state.info, r->rows, r->count);
+      },
+      &request);
+  return request.read;
+}
+
+void JpegDecompressor::Finish() {
+  Run([](State& state, void*) { jpeg_finish_decompress(&state.info); });
+}
+
+// The only place that arms the jump. Nothing here has a destructor, and the step's frames are
+// plain functions and the library's C code, so a jump back skips no cleanup.
+bool JpegDecompressor::Guarded(State& state, Step step, void* argument) {
+  if (setjmp(state.jump) != 0) return false;
+  step(state, argument);
+  return true;
+}
+
+void JpegDecompressor::Run(Step step, void* argument) {
+  state_.messageCode = 0;
+  if (Guarded(state_, step, argument)) return;
+  if (pending_) {
+    std::exception_ptr failure = std::exchange(pending_, nullptr);
+    std::rethrow_exception(failure);
+  }
+  throw EJPEG(JpegErrorMessage(state_.messageCode));
+}
+
+bool JpegDecompressor::RunProgressHook() noexcept {
+  try {
+    if (progressHook_) progressHook_(state_.info);
+    return true;
+  } catch (...) {
+    pending_ = std::current_exception();
+    return false;
+  }
+}
+
+void JpegDecompressor::ErrorExit(j_common_ptr info) {
+  auto* state = reinterpret_cast<State*>(info);
+  state->messageCode = info->err->msg_code;
+  std::longjmp(state->jump, 1);
+}
+
+// Warnings and trace messages are not shown; the library goes on as well as it can.
+void JpegDecompressor::EmitMessage(j_common_ptr, int) {}
+void JpegDecompressor::OutputMessage(j_common_ptr) {}
+
+void JpegDecompressor::ProgressCall(j_common_ptr info) {
+  auto* state = reinterpret_cast<State*>(info);
+  if (!state->owner->RunProgressHook()) std::longjmp(state->jump, 1);
+}
+
+JpegHeaderFacts ReadJpegHeaderFacts(std::span<const std::uint8_t> bytes) {
+  JpegDecompressor decompressor(bytes);
+  decompressor.ReadHeader();
+  const jpeg_decompress_struct& info = decompressor.Info();
+  JpegHeaderFacts facts;
+  facts.width = static_cast<std::int32_t>(info.image_width);
+  facts.height = static_cast<std::int32_t>(info.image_height);
+  facts.grayscale = info.jpeg_color_space == JCS_GRAYSCALE;
+  facts.multipleScans = decompressor.HasMultipleScans();
+  return facts;
+}
+
+}  // namespace tavilune
