@@ -37,9 +37,9 @@ void CheckRecord(std::span<const std::uint8_t> input) {
   Check(taken == std::min(input.size(), SettingsRecord::kSize), "bytes taken");
 
   const tavilune::SettingsBytes image = tavilune::EncodeSettingsRecord(record);
-  Check(std::equal(input.begin(), input.begin() + static_cast<std::ptrdiff_t>(taken),
-                   image.begin()),
-        "covered bytes written back as read");
+  Check(
+      std::equal(input.begin(), input.begin() + static_cast<std::ptrdiff_t>(taken), image.begin()),
+      "covered bytes written back as read");
   Check(std::equal(image.begin() + static_cast<std::ptrdiff_t>(taken), image.end(),
                    backgroundBytes.begin() + static_cast<std::ptrdiff_t>(taken)),
         "uncovered bytes kept");

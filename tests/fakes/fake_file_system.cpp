@@ -13,8 +13,8 @@ struct FakeFileSystem::Node {
   bool readOnly = false;
   std::optional<int> lastWriteYear;
   bool attributesReadable = true;
-  int sharedHandles = 0;    // opened for reading, others may go on using the file
-  int exclusiveHandles = 0; // created for writing, nobody else may touch the file
+  int sharedHandles = 0;     // opened for reading, others may go on using the file
+  int exclusiveHandles = 0;  // created for writing, nobody else may touch the file
 };
 
 // A handle on a node. The file system must outlive its handles, as a test's fake does.
@@ -40,8 +40,7 @@ class FakeFileSystem::FakeFile : public File {
     const std::size_t available =
         position_ < node_->bytes.size() ? node_->bytes.size() - position_ : 0;
     const std::size_t count = std::min(wanted, available);
-    std::copy_n(node_->bytes.begin() + static_cast<std::ptrdiff_t>(position_), count,
-                into.begin());
+    std::copy_n(node_->bytes.begin() + static_cast<std::ptrdiff_t>(position_), count, into.begin());
     position_ += count;
     return IoResult{count, failure ? failure->error : kNoError};
   }
@@ -51,8 +50,7 @@ class FakeFileSystem::FakeFile : public File {
     const std::optional<Failure> failure = owner_.TakeFailure(path_, FileOperation::kWrite);
     const std::size_t count = failure ? std::min(from.size(), failure->bytesFirst) : from.size();
     if (node_->bytes.size() < position_ + count) node_->bytes.resize(position_ + count);
-    std::copy_n(from.begin(), count,
-                node_->bytes.begin() + static_cast<std::ptrdiff_t>(position_));
+    std::copy_n(from.begin(), count, node_->bytes.begin() + static_cast<std::ptrdiff_t>(position_));
     position_ += count;
     return IoResult{count, failure ? failure->error : kNoError};
   }

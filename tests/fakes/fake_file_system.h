@@ -81,7 +81,6 @@ class FakeFileSystem : public FileSystem {
   SystemError Remove(const std::string& path) override;
   bool IsReadOnly(const std::string& path) override;
 
-
  private:
   struct Node;
   class FakeFile;

@@ -101,7 +101,8 @@ int Write(int argc, char** argv) {
     if (option == "--color") {
       // Colours read best as unsigned hexadecimal; the field keeps the same 32 bits.
       number = ParseNumber(value, kIntLow, std::numeric_limits<std::uint32_t>::max());
-      if (number) record.FrameColor = static_cast<std::int32_t>(static_cast<std::uint32_t>(*number));
+      if (number)
+        record.FrameColor = static_cast<std::int32_t>(static_cast<std::uint32_t>(*number));
     } else if (option == "--thickness") {
       number = ParseNumber(value, kIntLow, kIntHigh);
       if (number) record.FrameThickness = static_cast<std::int32_t>(*number);

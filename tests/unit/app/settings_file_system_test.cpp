@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <memory>
+#include <ostream>
 #include <string>
 
 #include "fakes/fake_file_system.h"
@@ -57,18 +58,22 @@ class PosixScene : public Scene {
   PosixFileSystem files_;
 };
 
-using SceneFactory = std::function<std::unique_ptr<Scene>()>;
+struct SceneFactory {
+  const char* name;
+  std::function<std::unique_ptr<Scene>()> make;
+};
+void PrintTo(const SceneFactory& factory, std::ostream* out) { *out << factory.name; }
 
 class FileSystemBehaviourTest : public ::testing::TestWithParam<SceneFactory> {
  protected:
-  void SetUp() override { scene_ = GetParam()(); }
+  void SetUp() override { scene_ = GetParam().make(); }
   std::string ReadAll(const std::string& name) {
     SystemError error = kNoError;
     auto file = scene_->Files().Open(scene_->Path(name), FileAccess::kReadShareRead, error);
     if (!file) return "<error " + std::to_string(error) + ">";
     std::string bytes(static_cast<std::size_t>(file->Size()), '\0');
-    const IoResult read = file->Read(std::span(reinterpret_cast<std::uint8_t*>(bytes.data()),
-                                               bytes.size()));
+    const IoResult read =
+        file->Read(std::span(reinterpret_cast<std::uint8_t*>(bytes.data()), bytes.size()));
     bytes.resize(read.bytes);
     return bytes;
   }
@@ -148,9 +153,9 @@ TEST_P(FileSystemBehaviourTest, EntriesTellFilesFromFolders) {
 
 INSTANTIATE_TEST_SUITE_P(
     Both, FileSystemBehaviourTest,
-    ::testing::Values(SceneFactory([] { return std::make_unique<FakeScene>(); }),
-                      SceneFactory([] { return std::make_unique<PosixScene>(); })),
-    [](const auto& info) { return info.index == 0 ? "Fake" : "Posix"; });
+    ::testing::Values(SceneFactory{"Fake", [] { return std::make_unique<FakeScene>(); }},
+                      SceneFactory{"Posix", [] { return std::make_unique<PosixScene>(); }}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 // What only the fake can show: it holds to the rules Windows has for open files.
 TEST(FakeFileSystemTest, OpenFilesCannotBeMovedRemovedOrRecreated) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <ostream>
 #include <string>
 
 #include "fakes/fake_file_system.h"
@@ -146,6 +147,8 @@ struct SaveFailure {
   FakeFileSystem::Failure failure;
   int code;
 };
+
+void PrintTo(const SaveFailure& failure, std::ostream* out) { *out << failure.name; }
 
 class WriteSettingsFailureTest : public ::testing::TestWithParam<SaveFailure> {};
 

@@ -20,22 +20,21 @@ TEST_P(SettingsPathTest, ReplacesOrAppendsTheExtensionOfTheFileName) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, SettingsPathTest,
-    ::testing::Values(
-        PathCase{"C:\\Program Files\\Tavilune\\tavilune.exe",
-                 "C:\\Program Files\\Tavilune\\tavilune.dat"},
-        PathCase{"C:\\tools\\renamed.EXE", "C:\\tools\\renamed.dat"},
-        PathCase{"C:\\tools\\tavilune", "C:\\tools\\tavilune.dat"},
-        PathCase{"C:\\v1.2\\tavilune", "C:\\v1.2\\tavilune.dat"},
-        PathCase{"C:\\v1.2\\a.b.exe", "C:\\v1.2\\a.b.dat"},
-        PathCase{"/home/user/v1.2/tavilune", "/home/user/v1.2/tavilune.dat"},
-        PathCase{"/home/user/v1.2/tavilune.exe", "/home/user/v1.2/tavilune.dat"},
-        // "表" is 0x95 0x5C: its second byte is no separator, so the dot before it starts
-        // the file name's extension.
-        PathCase{"C:\\x\\a.\x95\x5C", "C:\\x\\a.dat"},
-        PathCase{"C:\\x.y\\\x95\x5C", "C:\\x.y\\\x95\x5C.dat"},
-        PathCase{"C:\\\x95\x5C.d\\\x83\x5C.exe", "C:\\\x95\x5C.d\\\x83\x5C.dat"},
-        // A lead byte with nothing after it is just a byte.
-        PathCase{"C:\\x\\a\x95", "C:\\x\\a\x95.dat"}));
+    ::testing::Values(PathCase{"C:\\Program Files\\Tavilune\\tavilune.exe",
+                               "C:\\Program Files\\Tavilune\\tavilune.dat"},
+                      PathCase{"C:\\tools\\renamed.EXE", "C:\\tools\\renamed.dat"},
+                      PathCase{"C:\\tools\\tavilune", "C:\\tools\\tavilune.dat"},
+                      PathCase{"C:\\v1.2\\tavilune", "C:\\v1.2\\tavilune.dat"},
+                      PathCase{"C:\\v1.2\\a.b.exe", "C:\\v1.2\\a.b.dat"},
+                      PathCase{"/home/user/v1.2/tavilune", "/home/user/v1.2/tavilune.dat"},
+                      PathCase{"/home/user/v1.2/tavilune.exe", "/home/user/v1.2/tavilune.dat"},
+                      // "表" is 0x95 0x5C: its second byte is no separator, so the dot before it
+                      // starts the file name's extension.
+                      PathCase{"C:\\x\\a.\x95\x5C", "C:\\x\\a.dat"},
+                      PathCase{"C:\\x.y\\\x95\x5C", "C:\\x.y\\\x95\x5C.dat"},
+                      PathCase{"C:\\\x95\x5C.d\\\x83\x5C.exe", "C:\\\x95\x5C.d\\\x83\x5C.dat"},
+                      // A lead byte with nothing after it is just a byte.
+                      PathCase{"C:\\x\\a\x95", "C:\\x\\a\x95.dat"}));
 
 TEST(SettingsPathCutTest, KeepsAtMost255BytesWithoutSplittingACharacter) {
   const std::string folder = "C:\\" + std::string(240, 'f') + "\\";  // 244 bytes
