@@ -1,0 +1,546 @@
+// JPEG pictures: what loading and the first decode make of real files, checked against the
+// library's own command-line decoder (golden checksums), and how failures and progress behave.
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+#include <jpeglib.h>
+#include <jerror.h>
+
+#include "fakes/scratch_folder.h"
+#include "forms/exceptions.h"
+#include "picture/jpeg_image.h"
+#include "picture/jpeg_progress.h"
+#include "picture/picture.h"
+#include "picture/picture_formats.h"
+#include "picture/stream.h"
+#include "platform/posix/posix_file_system.h"
+
+namespace tavilune {
+namespace {
+
+using testing::ScratchFolder;
+using testing::TestDataPath;
+
+std::vector<std::uint8_t> ReadBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  EXPECT_TRUE(in.good()) << path;
+  return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), {});
+}
+
+std::vector<std::uint8_t> JpegFile(const std::string& name) {
+  return ReadBytes(TestDataPath("jpeg/" + name));
+}
+
+std::unique_ptr<TJPEGImage> Load(const std::vector<std::uint8_t>& bytes,
+                                 JpegPixelFormat format = JpegPixelFormat::k24Bit) {
+  auto image = std::make_unique<TJPEGImage>();
+  image->MutableSettings().pixelFormat = format;
+  MemoryStream stream(bytes);
+  image->LoadFromStream(stream);
+  return image;
+}
+
+// The decoded colours, top row first, blue, green, red per pixel (8-bit rows looked up in the
+// colour table): the form the golden checksums were made in.
+std::vector<std::uint8_t> Colours(TBitmap& bitmap) {
+  const Dib& dib = bitmap.GetDib();
+  std::vector<std::uint8_t> out;
+  for (std::int32_t y = 0; y < dib.Height(); ++y) {
+    const std::uint8_t* row = dib.Row(y);
+    for (std::int32_t x = 0; x < dib.Width(); ++x) {
+      if (dib.BitCount() == 8) {
+        const RgbQuad& c = dib.Colors().at(row[x]);
+        out.insert(out.end(), {c.blue, c.green, c.red});
+      } else {
+        out.insert(out.end(), row + 3 * x, row + 3 * x + 3);
+      }
+    }
+  }
+  return out;
+}
+
+std::uint64_t Fnv1a64(const std::vector<std::uint8_t>& bytes) {
+  std::uint64_t hash = 0xCBF29CE484222325ull;
+  for (std::uint8_t b : bytes) hash = (hash ^ b) * 0x100000001B3ull;
+  return hash;
+}
+
+std::string ErrorText(int code) { return u8"JPEG エラー #" + std::to_string(code); }
+
+// ---- Golden pixels: the program's decode equals djpeg -dct float -bmp (-colors 236 for 8-bit).
+
+struct Golden {
+  std::string file;
+  int bits;
+  int width;
+  int height;
+  std::uint64_t checksum;
+};
+
+std::vector<Golden> ReadGoldens() {
+  std::ifstream in(TestDataPath("jpeg/expected.txt"));
+  std::vector<Golden> goldens;
+  std::string line;
+  while (std::getline(in, line)) {
+    if (line.empty() || line[0] == '#') continue;
+    std::istringstream fields(line);
+    Golden g;
+    std::string checksum;
+    fields >> g.file >> g.bits >> g.width >> g.height >> checksum;
+    g.checksum = std::stoull(checksum, nullptr, 16);
+    goldens.push_back(g);
+  }
+  return goldens;
+}
+
+TEST(JpegGoldenTest, DecodesLikeTheLibrarysOwnDecoder) {
+  const std::vector<Golden> goldens = ReadGoldens();
+  ASSERT_EQ(goldens.size(), 9u);
+  for (const Golden& g : goldens) {
+    SCOPED_TRACE(g.file + " " + std::to_string(g.bits));
+    auto image = Load(JpegFile(g.file), g.bits == 8 ? JpegPixelFormat::k8Bit
+                                                    : JpegPixelFormat::k24Bit);
+    TBitmap& bitmap = image->DecodeJpeg();
+    EXPECT_EQ(bitmap.GetDib().BitCount(), g.bits);
+    EXPECT_EQ(bitmap.Width(), g.width);
+    EXPECT_EQ(bitmap.Height(), g.height);
+    EXPECT_EQ(Fnv1a64(Colours(bitmap)), g.checksum);
+  }
+}
+
+// ---- Pixel formats and palettes.
+
+TEST(JpegPixelFormatTest, GrayscaleFileGivesEightBitsWithAtMost236GreyLevels) {
+  auto image = Load(JpegFile("grayscale.jpg"), JpegPixelFormat::k24Bit);
+  EXPECT_TRUE(image->Data()->grayscale);
+  TBitmap& bitmap = image->DecodeJpeg();
+  const Dib& dib = bitmap.GetDib();
+  ASSERT_EQ(dib.BitCount(), 8);
+  ASSERT_LE(dib.Colors().size(), 236u);
+  ASSERT_GE(dib.Colors().size(), 2u);
+  for (const RgbQuad& c : dib.Colors()) {
+    EXPECT_TRUE(c.red == c.green && c.green == c.blue);
+  }
+  for (std::int32_t y = 0; y < dib.Height(); ++y) {
+    for (std::int32_t x = 0; x < dib.Width(); ++x) ASSERT_LT(dib.Row(y)[x], dib.Colors().size());
+  }
+  const Palette* palette = image->GetPalette();
+  ASSERT_NE(palette, nullptr);
+  EXPECT_FALSE(palette->halftone);
+  ASSERT_EQ(palette->entries.size(), dib.Colors().size());
+  EXPECT_EQ(palette->entries[5].red, dib.Colors()[5].red);
+  EXPECT_EQ(palette->entries[5].flags, 0);
+}
+
+TEST(JpegPixelFormatTest, EightBitDisplayGivesAtMost236ColoursCloseToTheTrueColours) {
+  auto truth = Load(JpegFile("baseline_444.jpg"), JpegPixelFormat::k24Bit);
+  const std::vector<std::uint8_t> trueColours = Colours(truth->DecodeJpeg());
+
+  auto image = Load(JpegFile("baseline_444.jpg"), JpegPixelFormat::k8Bit);
+  int changes = 0;
+  image->SetOnChange([&](TGraphic&) { ++changes; });
+  image->SetPaletteModified(false);
+  TBitmap& bitmap = image->DecodeJpeg();
+  const Dib& dib = bitmap.GetDib();
+  ASSERT_EQ(dib.BitCount(), 8);
+  ASSERT_LE(dib.Colors().size(), 236u);
+  // The picture's own palette, in the palette's red, green, blue order.
+  const Palette* palette = image->GetPalette();
+  ASSERT_NE(palette, nullptr);
+  ASSERT_EQ(palette->entries.size(), dib.Colors().size());
+  for (std::size_t i = 0; i < dib.Colors().size(); ++i) {
+    EXPECT_EQ(palette->entries[i],
+              (PaletteEntry{dib.Colors()[i].red, dib.Colors()[i].green, dib.Colors()[i].blue, 0}));
+  }
+  EXPECT_TRUE(image->PaletteModified());
+  EXPECT_EQ(changes, 1);
+
+  // Blue stays blue: every channel lands near its true value (dithering spreads small errors).
+  const std::vector<std::uint8_t> colours = Colours(bitmap);
+  ASSERT_EQ(colours.size(), trueColours.size());
+  double error[3] = {0, 0, 0};
+  for (std::size_t i = 0; i < colours.size(); ++i) {
+    error[i % 3] += std::abs(int{colours[i]} - int{trueColours[i]});
+  }
+  for (double e : error) EXPECT_LT(e / (colours.size() / 3), 12.0);
+}
+
+TEST(JpegPixelFormatTest, TrueColourPictureOnAPalettedScreenUsesHalftoneUntilDecoded) {
+  const DisplayFacts saved = Display();
+  DisplayFacts paletted = saved;
+  paletted.bitsPerPixel = 8;
+  SetDisplay(paletted);
+  auto image = Load(JpegFile("baseline_420.jpg"), JpegPixelFormat::k24Bit);
+  const Palette* before = image->GetPalette();
+  ASSERT_NE(before, nullptr);
+  EXPECT_TRUE(before->halftone);
+  image->DecodeJpeg();
+  EXPECT_EQ(image->GetPalette(), nullptr);
+  SetDisplay(saved);
+}
+
+// ---- Sizes, loading and failures.
+
+TEST(JpegLoadTest, SizeComesFromTheHeaderBeforeDecodingAndFromTheBitmapAfter) {
+  auto image = Load(JpegFile("progressive.jpg"));
+  EXPECT_FALSE(image->Decoded());
+  EXPECT_EQ(image->Width(), 67);
+  EXPECT_EQ(image->Height(), 45);
+  EXPECT_TRUE(image->Data()->multipleScans);
+  image->DecodeJpeg();
+  EXPECT_TRUE(image->Decoded());
+  EXPECT_EQ(image->Width(), 67);
+  EXPECT_EQ(image->Height(), 45);
+
+  auto half = std::make_unique<TJPEGImage>();
+  half->MutableSettings().scale = JpegScale::kHalf;
+  std::vector<std::uint8_t> bytes = JpegFile("baseline_420.jpg");
+  MemoryStream stream(bytes);
+  half->LoadFromStream(stream);
+  EXPECT_EQ(half->Width(), 34);
+  EXPECT_EQ(half->Height(), 23);
+  half->DecodeJpeg();
+  EXPECT_EQ(half->Width(), 34);
+  EXPECT_EQ(half->Height(), 23);
+}
+
+class JpegLoadPictureTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ResetFileFormats();
+    RegisterJpegPictureFormats();
+    SetUpMainWindowPictureFormats(JpegPictureClass());
+  }
+  void TearDown() override { ResetFileFormats(); }
+
+  ScratchFolder folder_;
+  PosixFileSystem files_;
+  TPicture picture_;
+};
+
+TEST_F(JpegLoadPictureTest, BitmapFileNamedJpgFailsWithNotAJpegCode) {
+  std::string bitmap = "BM";
+  bitmap.resize(70, '\0');
+  folder_.Write("photo.jpg", bitmap);
+  try {
+    LoadPicture(picture_, folder_.File("photo.jpg"), files_);
+    FAIL() << "loaded";
+  } catch (const EJPEG& e) {
+    EXPECT_EQ(e.Message(), ErrorText(JERR_NO_SOI));
+  }
+  EXPECT_EQ(picture_.Graphic(), nullptr);
+}
+
+TEST_F(JpegLoadPictureTest, ZeroLengthFileIsAnEmptyPictureThatDrawsNothing) {
+  folder_.Write("empty.JPG", "");
+  LoadPicture(picture_, folder_.File("empty.JPG"), files_);
+  ASSERT_NE(picture_.Graphic(), nullptr);
+  EXPECT_EQ(&picture_.Graphic()->Class(), &JpegPictureClass());
+  EXPECT_EQ(picture_.Width(), 0);
+  EXPECT_EQ(picture_.Height(), 0);
+  auto& image = static_cast<TJPEGImage&>(*picture_.Graphic());
+  EXPECT_TRUE(image.Empty());
+  EXPECT_NO_THROW(image.DecodeJpeg());
+  EXPECT_EQ(image.Width(), 0);
+}
+
+TEST_F(JpegLoadPictureTest, DamagedHeaderFailsAtLoad) {
+  std::vector<std::uint8_t> bytes = JpegFile("baseline_420.jpg");
+  // Cut inside the header: the start-of-frame marker's segment is incomplete.
+  bytes.resize(200);
+  folder_.Write("cut.jpeg", std::string(bytes.begin(), bytes.end()));
+  EXPECT_THROW(LoadPicture(picture_, folder_.File("cut.jpeg"), files_), EJPEG);
+  EXPECT_EQ(picture_.Graphic(), nullptr);
+}
+
+// A scan marker after the only scan: the library finds it after the last row and gives up.
+std::vector<std::uint8_t> WithStrayScan(std::vector<std::uint8_t> bytes) {
+  std::size_t sos = 0;
+  for (std::size_t i = 2; i + 1 < bytes.size(); ++i) {
+    if (bytes[i] == 0xFF && bytes[i + 1] == 0xDA) {
+      sos = i;
+      break;
+    }
+  }
+  const std::size_t length = bytes[sos + 2] << 8 | bytes[sos + 3];
+  std::vector<std::uint8_t> header(bytes.begin() + sos, bytes.begin() + sos + 2 + length);
+  bytes.resize(bytes.size() - 2);  // without its end marker
+  bytes.insert(bytes.end(), header.begin(), header.end());
+  bytes.insert(bytes.end(), {0x00, 0x00, 0xFF, 0xD9});
+  return bytes;
+}
+
+TEST(JpegDecodeFailureTest, DamagedDataFailsAtDecodeKeepsItsRowsAndIsNotRetried) {
+  auto clean = Load(JpegFile("baseline_420.jpg"));
+  const std::vector<std::uint8_t> cleanColours = Colours(clean->DecodeJpeg());
+
+  std::unique_ptr<TJPEGImage> image;
+  ASSERT_NO_THROW(image = Load(WithStrayScan(JpegFile("baseline_420.jpg"))));
+  std::vector<ProgressEvent> events;
+  image->SetOnProgress([&](TGraphic&, const ProgressEvent& e) { events.push_back(e); });
+  try {
+    image->DecodeJpeg();
+    FAIL() << "decoded";
+  } catch (const EJPEG& e) {
+    EXPECT_EQ(e.Message(), ErrorText(JERR_EOI_EXPECTED));
+  }
+  ASSERT_FALSE(events.empty());
+  EXPECT_EQ(events.back().stage, ProgressStage::kEnding);
+  EXPECT_EQ(events.back().percentDone, 0);
+
+  events.clear();
+  TBitmap* kept = nullptr;
+  ASSERT_NO_THROW(kept = &image->DecodeJpeg());
+  EXPECT_TRUE(events.empty());
+  EXPECT_EQ(Colours(*kept), cleanColours);
+}
+
+TEST(JpegDecodeFailureTest, DataEndingEarlyDecodesWithoutAMessage) {
+  auto clean = Load(JpegFile("baseline_444.jpg"));
+  const std::vector<std::uint8_t> cleanColours = Colours(clean->DecodeJpeg());
+  std::vector<std::uint8_t> bytes = JpegFile("baseline_444.jpg");
+  bytes.resize(bytes.size() * 2 / 3);
+  auto image = Load(bytes);
+  TBitmap& bitmap = image->DecodeJpeg();
+  ASSERT_EQ(bitmap.Height(), 45);
+  const std::vector<std::uint8_t> colours = Colours(bitmap);
+  const std::size_t topRows = 3 * 67 * 8;
+  EXPECT_TRUE(std::equal(colours.begin(), colours.begin() + topRows, cleanColours.begin()));
+  EXPECT_NE(colours, cleanColours);
+}
+
+TEST(JpegDecodeFailureTest, CmykFileFailsWithoutWritingRows) {
+  // Adobe CMYK files cannot be shown as blue, green, red rows by the library.
+  std::vector<std::uint8_t> bytes = JpegFile("cmyk.jpg");
+  auto image = Load(bytes);
+  EXPECT_THROW(image->DecodeJpeg(), EJPEG);
+  EXPECT_EQ(image->DecodeJpeg().Width(), 0);
+}
+
+// ---- Progress notifications.
+
+// A clock that moves by a fixed step each time it is read.
+TickSource SteppingClock(std::uint32_t start, std::uint32_t step) {
+  auto now = std::make_shared<std::uint32_t>(start);
+  return [now, step] { return *now += step; };
+}
+
+TEST(JpegProgressTest, ReportsEvery500MsWhenThePercentageMoved) {
+  auto image = Load(JpegFile("baseline_420.jpg"));
+  image->SetTickSource(SteppingClock(0xFFFFF000u, 100));  // wraps around during the decode
+  image->SetPaletteModified(false);
+  std::vector<ProgressEvent> events;
+  image->SetOnProgress([&](TGraphic&, const ProgressEvent& e) { events.push_back(e); });
+  image->DecodeJpeg();
+
+  ASSERT_GE(events.size(), 4u);
+  EXPECT_EQ(events.front().stage, ProgressStage::kStarting);
+  EXPECT_EQ(events.front().percentDone, 0);
+  EXPECT_EQ(events.back().stage, ProgressStage::kEnding);
+  EXPECT_EQ(events.back().percentDone, 100);
+  EXPECT_FALSE(events.back().redrawNow);  // a true-colour decode leaves the palette alone
+  std::int32_t row = 0;
+  int percent = 0;
+  for (std::size_t i = 1; i + 1 < events.size(); ++i) {
+    const ProgressEvent& e = events[i];
+    SCOPED_TRACE(i);
+    EXPECT_EQ(e.stage, ProgressStage::kRunning);
+    EXPECT_GT(e.percentDone, percent);
+    // One library call per row, a clock step per call: 5 new rows since the last report.
+    EXPECT_EQ(e.r, (Rect{0, row, 67, row + 5}));
+    EXPECT_TRUE(e.redrawNow);
+    row = e.r.bottom;
+    percent = e.percentDone;
+  }
+}
+
+TEST(JpegProgressTest, FewNewRowsAskForNoRedrawAndAStillClockForNoReport) {
+  auto image = Load(JpegFile("baseline_420.jpg"));
+  image->SetTickSource(SteppingClock(0, 600));
+  std::vector<ProgressEvent> events;
+  image->SetOnProgress([&](TGraphic&, const ProgressEvent& e) { events.push_back(e); });
+  image->DecodeJpeg();
+  ASSERT_GT(events.size(), 10u);
+  for (std::size_t i = 2; i + 1 < events.size(); ++i) {
+    EXPECT_EQ(events[i].r.Height(), 1);
+    EXPECT_FALSE(events[i].redrawNow);
+  }
+
+  auto still = Load(JpegFile("baseline_420.jpg"));
+  still->SetTickSource([] { return 1234u; });
+  events.clear();
+  still->SetOnProgress([&](TGraphic&, const ProgressEvent& e) { events.push_back(e); });
+  still->DecodeJpeg();
+  ASSERT_EQ(events.size(), 2u);
+}
+
+TEST(JpegProgressTest, AbortFromAListenerEndsTheDecodeSilently) {
+  auto image = Load(JpegFile("baseline_420.jpg"));
+  image->SetTickSource(SteppingClock(0, 1000));
+  std::vector<ProgressEvent> events;
+  image->SetOnProgress([&](TGraphic&, const ProgressEvent& e) {
+    events.push_back(e);
+    if (e.stage == ProgressStage::kRunning && e.r.bottom >= 20) throw EAbort();
+  });
+  ASSERT_NO_THROW(image->DecodeJpeg());
+  EXPECT_EQ(events.back().stage, ProgressStage::kEnding);
+  EXPECT_EQ(events.back().percentDone, 0);
+}
+
+TEST(JpegProgressTest, OtherListenerFailuresPassOnAndKeepTheRowsMadeSoFar) {
+  auto clean = Load(JpegFile("baseline_444.jpg"));
+  const std::vector<std::uint8_t> cleanColours = Colours(clean->DecodeJpeg());
+
+  auto image = Load(JpegFile("baseline_444.jpg"));
+  image->SetTickSource(SteppingClock(0, 1000));
+  std::int32_t stoppedAt = 0;
+  image->SetOnProgress([&](TGraphic&, const ProgressEvent& e) {
+    if (e.stage == ProgressStage::kRunning && e.r.bottom >= 20) {
+      stoppedAt = e.r.bottom;
+      throw EOutOfResources("no room");
+    }
+  });
+  EXPECT_THROW(image->DecodeJpeg(), EOutOfResources);
+  ASSERT_EQ(stoppedAt, 20);
+  const std::vector<std::uint8_t> colours = Colours(image->DecodeJpeg());
+  const std::size_t rowBytes = 3 * 67;
+  EXPECT_TRUE(std::equal(colours.begin(), colours.begin() + 20 * rowBytes, cleanColours.begin()));
+  EXPECT_TRUE(std::all_of(colours.begin() + 21 * rowBytes, colours.end(),
+                          [](std::uint8_t b) { return b == 0; }));
+}
+
+TEST(JpegProgressTest, EightBitDecodeEndsWithARedrawAndAChangeForItsNewPalette) {
+  auto image = Load(JpegFile("grayscale.jpg"));
+  image->SetPaletteModified(false);
+  std::vector<ProgressEvent> events;
+  int changes = 0;
+  image->SetOnProgress([&](TGraphic&, const ProgressEvent& e) { events.push_back(e); });
+  image->SetOnChange([&](TGraphic&) { ++changes; });
+  image->DecodeJpeg();
+  ASSERT_FALSE(events.empty());
+  EXPECT_EQ(events.back().stage, ProgressStage::kEnding);
+  EXPECT_TRUE(events.back().redrawNow);
+  EXPECT_EQ(changes, 1);
+}
+
+TEST(JpegProgressTest, ANewPassReportsTheRowsDownToTheBottom) {
+  // Two passes over 100 rows (the colour quantiser's survey, then the output pass).
+  JpegProgressMonitor monitor;
+  JpegProgressFacts facts{0, 100, 0, 2, 0, 30, 100};
+  EXPECT_FALSE(monitor.OnProgress(facts, 0));
+  facts.passCounter = facts.outputScanline = 90;
+  std::optional<ProgressEvent> survey = monitor.OnProgress(facts, 500);
+  ASSERT_TRUE(survey);
+  EXPECT_EQ(survey->percentDone, 45);
+  EXPECT_EQ(survey->r, (Rect{0, 0, 30, 90}));
+  // Same percentage again: nothing, however long it has been.
+  EXPECT_FALSE(monitor.OnProgress(facts, 5000));
+  facts = {2, 100, 1, 2, 2, 30, 100};
+  std::optional<ProgressEvent> output = monitor.OnProgress(facts, 5600);
+  ASSERT_TRUE(output);
+  EXPECT_EQ(output->percentDone, 51);
+  EXPECT_EQ(output->r, (Rect{0, 90, 30, 100}));
+  EXPECT_TRUE(output->redrawNow);
+  facts.passCounter = facts.outputScanline = 5;
+  output = monitor.OnProgress(facts, 6100);
+  ASSERT_TRUE(output);
+  EXPECT_EQ(output->r, (Rect{0, 2, 30, 5}));
+  EXPECT_FALSE(output->redrawNow);
+}
+
+// ---- Drawing, sharing, start-up.
+
+class RecordingCanvas : public Canvas {
+ public:
+  void FillRect(const Rect&, Color) override {}
+  void DrawDib(const Dib& dib, const Rect& dest, const Palette*, StretchMode) override {
+    drawn.push_back({dib.Width(), dib.Height(), dest});
+  }
+  std::unique_ptr<NativeIcon> CreateIcon(std::span<const std::uint8_t>, std::int32_t,
+                                         std::int32_t) override {
+    return nullptr;
+  }
+  std::unique_ptr<NativeIcon> StandardApplicationIcon() override { return nullptr; }
+  void DrawIcon(NativeIcon&, const Rect&) override {}
+  std::unique_ptr<NativeMetafile> CreateMetafile(MetafileBits, std::span<const std::uint8_t>,
+                                                 std::int32_t, std::int32_t) override {
+    return nullptr;
+  }
+  void DrawMetafile(NativeMetafile&, const Rect&) override {}
+
+  struct Drawn {
+    std::int32_t width;
+    std::int32_t height;
+    Rect dest;
+  };
+  std::vector<Drawn> drawn;
+};
+
+TEST(JpegDrawTest, FirstDrawDecodesAndEveryDrawShowsTheDecodedBitmap) {
+  auto image = Load(JpegFile("restart.jpg"));
+  RecordingCanvas canvas;
+  image->Draw(canvas, Rect{0, 0, 67, 45});
+  EXPECT_TRUE(image->Decoded());
+  image->Draw(canvas, Rect{5, 5, 72, 50});
+  ASSERT_EQ(canvas.drawn.size(), 2u);
+  EXPECT_EQ(canvas.drawn[1].width, 67);
+  EXPECT_EQ(canvas.drawn[1].dest, (Rect{5, 5, 72, 50}));
+
+  TJPEGImage copy;
+  copy.Assign(*image);
+  EXPECT_EQ(copy.Data(), image->Data());
+  EXPECT_EQ(&copy.DecodeJpeg(), &image->DecodeJpeg());
+}
+
+TEST(JpegStartUpTest, PixelFormatFollowsTheScreenDepthAtStart) {
+  const DisplayFacts saved = Display();
+  const JpegSettings savedDefaults = JpegDefaults();
+  DisplayFacts screen = saved;
+  screen.bitsPerPixel = 8;
+  SetDisplay(screen);
+  ResetFileFormats();
+  RegisterJpegPictureFormats();
+  EXPECT_EQ(JpegDefaults().pixelFormat, JpegPixelFormat::k8Bit);
+  EXPECT_EQ(TJPEGImage().Settings().pixelFormat, JpegPixelFormat::k8Bit);
+  screen.bitsPerPixel = 16;
+  InitJpegDefaults(screen);
+  EXPECT_EQ(JpegDefaults().pixelFormat, JpegPixelFormat::k24Bit);
+
+  EXPECT_EQ(FindPictureClass("jpeg"), &JpegPictureClass());
+  EXPECT_EQ(FindPictureClass("JPG"), &JpegPictureClass());
+  UnregisterJpegPictureFormats();
+  EXPECT_EQ(FindPictureClass("jpeg"), nullptr);
+  EXPECT_EQ(FindPictureClass("jpg"), nullptr);
+  ASSERT_EQ(GetFileFormats().Entries().size(), 4u);
+
+  ResetFileFormats();
+  SetDisplay(saved);
+  JpegDefaults() = savedDefaults;
+}
+
+TEST(JpegStartUpTest, StartUpLeavesTheSevenRowFormatTable) {
+  ResetFileFormats();
+  RegisterJpegPictureFormats();
+  SetUpMainWindowPictureFormats(JpegPictureClass());
+  const std::vector<PictureFormat>& entries = GetFileFormats().Entries();
+  ASSERT_EQ(entries.size(), 7u);
+  const std::string jpegText = u8"JPEG イメージファイル";
+  EXPECT_EQ(entries[3].extension, "jpeg");
+  EXPECT_EQ(entries[3].description, jpegText);
+  EXPECT_EQ(entries[4].extension, "jpg");
+  EXPECT_EQ(entries[4].description, jpegText);
+  EXPECT_EQ(entries[4].graphicClass, &JpegPictureClass());
+  EXPECT_EQ(entries[6].extension, "jpg");
+  EXPECT_EQ(entries[6].graphicClass, &JpegPictureClass());
+  ResetFileFormats();
+}
+
+}  // namespace
+}  // namespace tavilune
