@@ -1,0 +1,14 @@
+// The notification area of the Windows shell.
+#pragma once
+
+#include "platform/shell.h"
+
+namespace tavilune {
+
+class Win32Shell : public Shell {
+ public:
+  bool NotifyIcon(std::uint32_t action, const NotifyIconRecord& record) override;
+  std::uint32_t TaskbarCreatedMessage() override;
+};
+
+}  // namespace tavilune
