@@ -1,0 +1,190 @@
+// Faults the program guards against: a failed save keeps the old file, a first choice that does
+// not load leaves nothing behind, a picture path too long for the record, and (in the window
+// cases) a stored place off every screen.
+#include <windows.h>
+
+#include <algorithm>
+
+#include "cases.h"
+#include "input.h"
+#include "program_view.h"
+#include "text.h"
+#include "window_search.h"
+
+namespace tavilune::e2e {
+
+namespace {
+
+// The save cannot write the file (it is read-only): the error is shown, the program still ends,
+// and the previous settings survive byte for byte.
+void SaveFailsKeepsFile(Report& report, Session& session) {
+  std::wstring picture = PlacePicture(report, session, L"picture.bmp");
+  SettingsValues stored;
+  stored.picturePath = ToAnsi(picture);
+  stored.windowTop = 50;
+  stored.windowLeft = 100;
+  Bytes bytes = stored.Encode();
+  PlaceFile(report, session, L"tavilune.dat", bytes);
+
+  auto program = session.Start();
+  if (!report.Check(program != nullptr, "program started")) return;
+  HWND form = WaitForPictureWindow(report, *program);
+  if (form == nullptr) return;
+  CheckFramedPicture(report, form, POINT{100, 50}, 3, kWhite, TestPicture{});
+  report.Check(SetReadOnly(session.SettingsPath(), true), "settings file made read-only");
+  BringToFront(form);
+  DragWithLeftButton(POINT{160, 90}, 40, 30);
+  WaitUntil([&] { return WindowRect(form).left == 140; }, 5000);
+  report.CheckEqual(WindowRect(form).left, 140, "window moved before closing");
+
+  PressAltF4(report, form);
+  AnswerErrorBox(report, *program, kAccessDeniedError);
+  ExpectExit(report, *program);
+  SetReadOnly(session.SettingsPath(), false);
+  auto after = ReadFileBytes(session.SettingsPath());
+  report.Check(after.has_value() && *after == bytes, "previous settings file kept byte for byte");
+}
+
+// The first choice names something that cannot be loaded: the error, the design window, and
+// since no picture was taken nothing is saved; the next start asks again.
+void FailedFirstChoice(Report& report, Session& session, const std::wstring& chosen,
+                       const std::string& expectedError) {
+  {
+    auto program = session.Start();
+    if (!report.Check(program != nullptr, "program started")) return;
+    AnswerMessageDialog(report, *program, kNoSettingsMessage, VK_RETURN);
+    if (!ChooseFile(report, *program, chosen)) return;
+    AnswerErrorBox(report, *program, expectedError);
+    HWND form = WaitForPictureWindow(report, *program);
+    if (form == nullptr) return;
+    CheckDesignWindow(report, form);
+    PressAltF4(report, form);
+    bool ended = program->WaitForExit(kStepTimeout);
+    std::string error = ErrorBoxText(*program);
+    report.Check(ended && error.empty(), "the program ends without an error box" +
+                                             (error.empty() ? "" : " (shows \"" + error + "\")"));
+  }
+  report.Check(!FileExists(session.SettingsPath()), "no settings file written");
+
+  report.Note("next start");
+  auto program = session.Start();
+  if (!report.Check(program != nullptr, "program started again")) return;
+  AnswerMessageDialog(report, *program, kNoSettingsMessage, VK_ESCAPE);
+  CancelFileDialog(report, *program);
+  ExpectExit(report, *program);
+}
+
+void BadFirstChoice(Report& report, Session& session) {
+  std::wstring damaged = PlaceFile(report, session, L"damaged.bmp", DamagedBitmap());
+  FailedFirstChoice(report, session, damaged, kDamagedBitmapError);
+}
+
+void MissingFirstChoice(Report& report, Session& session) {
+  std::wstring missing = session.Path(L"no such picture.bmp");
+  FailedFirstChoice(report, session, missing,
+                    u8"ファイル " + Narrow(missing) + u8" は開けません.");
+}
+
+// Whether two paths name one file, by the file system's identity of the opened files.
+bool SameFile(const std::wstring& a, const std::wstring& b) {
+  auto identity = [](const std::wstring& path, BY_HANDLE_FILE_INFORMATION& info) {
+    HANDLE file = CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    bool ok = GetFileInformationByHandle(file, &info) != 0;
+    CloseHandle(file);
+    return ok;
+  };
+  BY_HANDLE_FILE_INFORMATION first{}, second{};
+  return identity(a, first) && identity(b, second) &&
+         first.dwVolumeSerialNumber == second.dwVolumeSerialNumber &&
+         first.nFileIndexHigh == second.nFileIndexHigh &&
+         first.nFileIndexLow == second.nFileIndexLow;
+}
+
+// A picture whose full path is longer than the record's 255 bytes (but fits the dialog's
+// 260-byte buffer). The program stores the short 8.3 path when the system has one, else refuses
+// in Japanese; either way the record keeps its layout and never holds a cut path.
+void LongPicturePath(Report& report, Session& session) {
+  const size_t wanted = 258;
+  std::wstring folder = L"deep folder with a rather long name number one\\"
+                        L"deep folder with a rather long name number two\\"
+                        L"deep folder with a rather long name number three";
+  std::wstring name = L"picture";
+  size_t base = ToAnsi(session.Path(folder + L"\\" + name + L".bmp")).size();
+  if (!report.Check(base <= wanted, "scratch folder short enough for the long-path case")) return;
+  name.append(wanted - base, L'x');
+  std::wstring picture = PlacePicture(report, session, folder + L"\\" + name + L".bmp");
+  report.CheckEqual(static_cast<long long>(ToAnsi(picture).size()), wanted,
+                    "picture path length in bytes");
+
+  auto program = session.Start();
+  if (!report.Check(program != nullptr, "program started")) return;
+  AnswerMessageDialog(report, *program, kNoSettingsMessage, VK_RETURN);
+  if (!ChooseFile(report, *program, picture)) return;
+  HWND form = nullptr;
+  WaitUntil(
+      [&] {
+        form = FindTopLevel(program->id(), kPictureWindowClass);
+        return form != nullptr || !ErrorBoxText(*program).empty() || !program->Running();
+      },
+      kFirstWindowTimeout);
+  std::string error = ErrorBoxText(*program);
+  if (!error.empty()) {
+    report.Note("the program refused the path: \"" + error + "\"");
+    bool japanese = std::any_of(error.begin(), error.end(),
+                                [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+    report.Check(japanese && error.back() == '.', "refusal is a Japanese message ending in \".\"");
+    AnswerErrorBox(report, *program, error);
+    form = WaitForPictureWindow(report, *program);
+    if (form == nullptr) return;
+    CheckDesignWindow(report, form);
+    PressAltF4(report, form);
+    ExpectExit(report, *program);
+    report.Check(!FileExists(session.SettingsPath()), "no settings file written");
+    return;
+  }
+  if (!report.Check(form != nullptr, "the picture window is shown")) {
+    report.Note("windows:" + DescribeWindows(program->id()));
+    return;
+  }
+  CheckFramedPicture(report, form, kDesignPosition, 3, kWhite, TestPicture{});
+  PressAltF4(report, form);
+  if (!ExpectExit(report, *program)) return;
+  auto bytes = ReadFileBytes(session.SettingsPath());
+  if (!report.Check(bytes.has_value(), "settings file written")) return;
+  report.CheckEqual(static_cast<long long>(bytes->size()), record::kSize, "settings file size");
+  std::string stored = ReadPicturePath(*bytes);
+  report.Note("stored path: " + Escaped(stored));
+  report.Check(!stored.empty() && stored.size() <= 255, "stored path fits the record (" +
+                                                            std::to_string(stored.size()) +
+                                                            " bytes)");
+  report.Check(bytes->size() >= record::kSize &&
+                   (*bytes)[record::kPicturePath + stored.size()] == 0,
+               "stored path is NUL-ended");
+  report.Check(SameFile(FromAnsi(stored), picture), "stored path names the chosen picture");
+
+  report.Note("second start with the short path");
+  program = session.Start();
+  if (!report.Check(program != nullptr, "program started again")) return;
+  form = WaitForPictureWindow(report, *program);
+  if (form == nullptr) return;
+  report.Check(FindTopLevelByTitle(program->id(), kMessageDialogTitle) == nullptr,
+               "no message dialog");
+  CheckFramedPicture(report, form, kDesignPosition, 3, kWhite, TestPicture{});
+  PressAltF4(report, form);
+  ExpectExit(report, *program);
+}
+
+}  // namespace
+
+std::vector<CaseEntry> MendedFaultCases() {
+  return {
+      {"save_fails_keeps_file", SaveFailsKeepsFile},
+      {"bad_first_choice", BadFirstChoice},
+      {"missing_first_choice", MissingFirstChoice},
+      {"long_picture_path", LongPicturePath},
+  };
+}
+
+}  // namespace tavilune::e2e

@@ -1,0 +1,147 @@
+// The running window: dragging it, the log-off question, and where a restored window appears.
+#include <windows.h>
+
+#include <cstdio>
+
+#include "cases.h"
+#include "input.h"
+#include "program_view.h"
+#include "text.h"
+#include "window_search.h"
+
+namespace tavilune::e2e {
+
+namespace {
+
+std::string RectText(const RECT& rect) {
+  char text[80];
+  std::snprintf(text, sizeof text, "(%ld, %ld)-(%ld, %ld)", rect.left, rect.top, rect.right,
+                rect.bottom);
+  return text;
+}
+
+SettingsValues PlaceRestorableSettings(Report& report, Session& session, int top, int left,
+                                       size_t fileSize = record::kSize) {
+  std::wstring picture = PlacePicture(report, session, L"picture.bmp");
+  SettingsValues stored;
+  stored.picturePath = ToAnsi(picture);
+  stored.windowTop = top;
+  stored.windowLeft = left;
+  Bytes bytes = stored.Encode();
+  bytes.resize(fileSize, 0x33);
+  PlaceFile(report, session, L"tavilune.dat", bytes);
+  return stored;
+}
+
+// The log-off question saves at once, keeps the window open and lets the log-off go on.
+void QueryEndSession(Report& report, Session& session) {
+  SettingsValues stored = PlaceRestorableSettings(report, session, 80, 100, 300);
+  stored.stayOnTop = 7;
+  Bytes bytes = stored.Encode();
+  bytes.resize(300, 0x33);
+  WriteFileBytes(session.SettingsPath(), bytes);
+
+  auto program = session.Start();
+  if (!report.Check(program != nullptr, "program started")) return;
+  HWND form = WaitForPictureWindow(report, *program);
+  if (form == nullptr) return;
+  CheckFramedPicture(report, form, POINT{100, 80}, 3, kWhite, TestPicture{});
+
+  DWORD_PTR answer = 0;
+  LRESULT sent = SendMessageTimeoutW(form, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF,
+                                     SMTO_ABORTIFHUNG, 20000, &answer);
+  report.Check(sent != 0, "WM_QUERYENDSESSION answered in time");
+  report.CheckEqual(static_cast<long long>(answer), 1, "WM_QUERYENDSESSION answer");
+  SettingsValues expected = stored;
+  expected.stayOnTop = 1;
+  CheckSettingsFile(report, session.SettingsPath(), expected);
+  report.Check(program->Running() && IsWindowVisible(form), "window stays open after the question");
+
+  PressAltF4(report, form);
+  ExpectExit(report, *program);
+}
+
+// A left drag on the picture moves the window and the new place is saved; a right click does not
+// move it.
+void Drag(Report& report, Session& session) {
+  SettingsValues stored = PlaceRestorableSettings(report, session, 50, 100);
+  auto program = session.Start();
+  if (!report.Check(program != nullptr, "program started")) return;
+  HWND form = WaitForPictureWindow(report, *program);
+  if (form == nullptr) return;
+  CheckFramedPicture(report, form, POINT{100, 50}, 3, kWhite, TestPicture{});
+  BringToFront(form);
+  RECT before = WindowRect(form);
+
+  ClickRightButton(POINT{before.left + 60, before.top + 40});
+  Settle(500);
+  // A menu may have opened on the right click: dismiss whatever came up.
+  PressKey(VK_ESCAPE);
+  Settle(200);
+  PressKey(VK_ESCAPE);
+  Settle(300);
+  RECT afterRight = WindowRect(form);
+  report.CheckEqualText(RectText(afterRight), RectText(before),
+                        "a right click does not move the window");
+
+  BringToFront(form);
+  DragWithLeftButton(POINT{before.left + 60, before.top + 40}, 40, 30);
+  RECT moved{};
+  WaitUntil(
+      [&] {
+        moved = WindowRect(form);
+        return moved.left == before.left + 40 && moved.top == before.top + 30;
+      },
+      5000);
+  RECT wanted = {before.left + 40, before.top + 30, before.right + 40, before.bottom + 30};
+  report.CheckEqualText(RectText(moved), RectText(wanted),
+                        "a left drag by (+40, +30) moves the window with it");
+  CheckFramedPicture(report, form, POINT{wanted.left, wanted.top}, 3, kWhite, TestPicture{});
+
+  PressAltF4(report, form);
+  if (!ExpectExit(report, *program)) return;
+  SettingsValues expected = stored;
+  expected.windowTop = moved.top;
+  expected.windowLeft = moved.left;
+  CheckSettingsFile(report, session.SettingsPath(), expected);
+}
+
+// A stored place that no monitor shows is pulled onto the nearest monitor's work area, whole.
+void OffscreenPosition(Report& report, Session& session) {
+  const POINT places[] = {{5000, 5000}, {-5000, -5000}};
+  for (const POINT& place : places) {
+    report.Note("stored left " + std::to_string(place.x) + ", top " + std::to_string(place.y));
+    SettingsValues stored = PlaceRestorableSettings(report, session, place.y, place.x);
+    auto program = session.Start();
+    if (!report.Check(program != nullptr, "program started")) return;
+    HWND form = WaitForPictureWindow(report, *program);
+    if (form == nullptr) return;
+    RECT rect = WindowRect(form);
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    GetMonitorInfoW(MonitorFromPoint(place, MONITOR_DEFAULTTONEAREST), &monitor);
+    const RECT& work = monitor.rcWork;
+    report.Check(rect.left >= work.left && rect.top >= work.top && rect.right <= work.right &&
+                     rect.bottom <= work.bottom,
+                 "window " + RectText(rect) + " lies inside the work area " + RectText(work));
+    CheckFramedPicture(report, form, POINT{rect.left, rect.top}, 3, kWhite, TestPicture{});
+    PressAltF4(report, form);
+    if (!ExpectExit(report, *program)) return;
+    SettingsValues expected = stored;
+    expected.windowTop = rect.top;
+    expected.windowLeft = rect.left;
+    CheckSettingsFile(report, session.SettingsPath(), expected);
+  }
+}
+
+}  // namespace
+
+std::vector<CaseEntry> WindowCases() {
+  return {
+      {"query_end_session", QueryEndSession},
+      {"drag", Drag},
+      {"offscreen_position", OffscreenPosition},
+  };
+}
+
+}  // namespace tavilune::e2e

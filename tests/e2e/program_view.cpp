@@ -1,0 +1,346 @@
+#include "program_view.h"
+
+#include <cstdio>
+
+#include "input.h"
+#include "screen.h"
+#include "text.h"
+#include "window_search.h"
+
+namespace tavilune::e2e {
+
+namespace {
+
+std::string PointText(LONG x, LONG y) {
+  char text[40];
+  std::snprintf(text, sizeof text, "(%ld, %ld)", x, y);
+  return text;
+}
+
+HWND FindChildByClass(HWND parent, const wchar_t* className, const std::wstring* text) {
+  for (HWND child : Descendants(parent)) {
+    if (!SameClass(ClassOf(child), className)) continue;
+    if (text != nullptr && TextOf(child) != *text) continue;
+    return child;
+  }
+  return nullptr;
+}
+
+// The file dialog is the system dialog that holds a file-name box.
+HWND FileNameBox(HWND dialog) {
+  HWND box = GetDlgItem(dialog, kFileNameCombo);
+  if (box == nullptr) box = GetDlgItem(dialog, kFileNameEdit);
+  return box;
+}
+
+HWND FindFileDialog(DWORD processId) {
+  for (HWND window : TopLevelWindows(processId)) {
+    if (IsWindowVisible(window) && SameClass(ClassOf(window), kSystemDialogClass) &&
+        FileNameBox(window) != nullptr) {
+      return window;
+    }
+  }
+  return nullptr;
+}
+
+HWND FindErrorBox(DWORD processId) {
+  for (HWND window : TopLevelWindows(processId)) {
+    if (IsWindowVisible(window) && SameClass(ClassOf(window), kSystemDialogClass) &&
+        FileNameBox(window) == nullptr && TextOf(window) == kApplicationTitle) {
+      return window;
+    }
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+VisibilityWatch::VisibilityWatch(DWORD processId)
+    : thread_([this, processId] {
+        while (!stop_) {
+          if (FindTopLevel(processId, kPictureWindowClass)) seen_ = true;
+          Sleep(20);
+        }
+      }) {}
+
+VisibilityWatch::~VisibilityWatch() {
+  stop_ = true;
+  thread_.join();
+}
+
+bool AnswerMessageDialog(Report& report, const Program& program, const std::string& expectedText,
+                         WORD closingKey) {
+  HWND dialog = WaitForTopLevelByTitle(program, kMessageDialogTitle, kFirstWindowTimeout);
+  if (!report.Check(dialog != nullptr, u8"the message dialog \"情報\" appears")) {
+    report.Note("windows:" + DescribeWindows(program.id()));
+    return false;
+  }
+  // The text sits in a static control; the icon beside it is a static control without text.
+  std::string text;
+  for (HWND child : Descendants(dialog)) {
+    if (SameClass(ClassOf(child), L"Static") && !TextOf(child).empty()) {
+      text = Narrow(TextOf(child));
+      break;
+    }
+  }
+  report.CheckEqualText(Escaped(text), Escaped(expectedText), "message dialog text");
+  std::wstring ok = L"OK";
+  HWND button = FindChildByClass(dialog, L"Button", &ok);
+  report.Check(button != nullptr, "message dialog has an OK button");
+
+  BringToFront(dialog);
+  PressKey(closingKey);
+  bool closed = WaitUntil([&] { return !IsWindow(dialog) || !IsWindowVisible(dialog); }, 5000);
+  report.Check(closed, std::string("message dialog closes with ") +
+                           (closingKey == VK_RETURN ? "Enter" : "Escape"));
+  if (!closed && button != nullptr) {
+    // Go on with the rest of the case all the same.
+    PostMessageW(button, BM_CLICK, 0, 0);
+    WaitUntil([&] { return !IsWindow(dialog) || !IsWindowVisible(dialog); }, 5000);
+  }
+  return closed;
+}
+
+HWND WaitForFileDialog(Report& report, const Program& program) {
+  HWND dialog = nullptr;
+  WaitUntil(
+      [&] {
+        dialog = FindFileDialog(program.id());
+        return dialog != nullptr || !program.Running();
+      },
+      kFirstWindowTimeout);
+  if (!report.Check(dialog != nullptr, "the file-open dialog appears")) {
+    report.Note("windows:" + DescribeWindows(program.id()));
+  }
+  return dialog;
+}
+
+bool ChooseFile(Report& report, const Program& program, const std::wstring& path) {
+  HWND dialog = WaitForFileDialog(report, program);
+  if (dialog == nullptr) return false;
+  HWND box = FileNameBox(dialog);
+  SendMessageW(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
+  report.Note("typed " + Narrow(path));
+  PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+               reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
+  bool closed =
+      WaitUntil([&] { return !IsWindow(dialog) || !IsWindowVisible(dialog); }, kStepTimeout);
+  return report.Check(closed, "the file-open dialog takes the typed path and closes");
+}
+
+bool CancelFileDialog(Report& report, const Program& program) {
+  HWND dialog = WaitForFileDialog(report, program);
+  if (dialog == nullptr) return false;
+  PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
+               reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDCANCEL)));
+  bool closed =
+      WaitUntil([&] { return !IsWindow(dialog) || !IsWindowVisible(dialog); }, kStepTimeout);
+  return report.Check(closed, "the file-open dialog is cancelled");
+}
+
+std::string ErrorBoxText(const Program& program, HWND* found) {
+  HWND box = FindErrorBox(program.id());
+  if (found != nullptr) *found = box;
+  if (box == nullptr) return {};
+  HWND text = GetDlgItem(box, kMessageBoxText);
+  if (text != nullptr) return Narrow(TextOf(text));
+  for (HWND child : Descendants(box)) {
+    if (SameClass(ClassOf(child), L"Static") && !TextOf(child).empty()) {
+      return Narrow(TextOf(child));
+    }
+  }
+  return {};
+}
+
+bool AnswerErrorBox(Report& report, const Program& program, const std::string& expectedText) {
+  HWND box = nullptr;
+  WaitUntil(
+      [&] {
+        box = FindErrorBox(program.id());
+        return box != nullptr || !program.Running();
+      },
+      kFirstWindowTimeout);
+  if (!report.Check(box != nullptr, "the error box \"Tavilune\" appears")) {
+    report.Note("windows:" + DescribeWindows(program.id()));
+    return false;
+  }
+  report.CheckEqualText(ErrorBoxText(program), expectedText, "error box text");
+  BringToFront(box);
+  PressKey(VK_RETURN);
+  bool closed = WaitUntil([&] { return !IsWindow(box) || !IsWindowVisible(box); }, 5000);
+  if (!closed) {
+    PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    closed = WaitUntil([&] { return !IsWindow(box) || !IsWindowVisible(box); }, 5000);
+  }
+  return report.Check(closed, "error box closes");
+}
+
+HWND WaitForPictureWindow(Report& report, const Program& program) {
+  HWND window = WaitForTopLevel(program, kPictureWindowClass, nullptr, kFirstWindowTimeout);
+  if (!report.Check(window != nullptr, "the picture window TForm1 is shown")) {
+    report.Note("windows:" + DescribeWindows(program.id()));
+  }
+  return window;
+}
+
+void CheckFramedPicture(Report& report, HWND window, POINT topLeft, int thickness,
+                        COLORREF frameColour, const TestPicture& picture) {
+  const int t = thickness;
+  const int width = picture.width + 2 * t;
+  const int height = picture.height + 2 * t;
+  RECT rect = WindowRect(window);
+  report.CheckEqualText(PointText(rect.left, rect.top), PointText(topLeft.x, topLeft.y),
+                        "window position");
+  report.CheckEqualText(PointText(rect.right - rect.left, rect.bottom - rect.top),
+                        PointText(width, height), "window size");
+  LONG style = StyleOf(window);
+  report.Check((style & WS_POPUP) && !(style & (WS_CAPTION | WS_THICKFRAME | WS_BORDER)),
+               "window is a pop-up without caption or border (style " + Hex(style) + ")");
+
+  // Wait until the picture has been painted, then judge one copy of the screen.
+  RECT inner = {rect.left, rect.top, rect.left + width, rect.top + height};
+  WaitUntil([&] { return ScreenShot(inner).At(t, t) == TestPicture::kTopLeft; }, kStepTimeout);
+  ScreenShot shot(inner);
+  if (!report.Check(shot.ok(), "screen can be read")) return;
+
+  struct Corner {
+    const char* name;
+    int x, y;
+    COLORREF colour;
+  };
+  const Corner corners[] = {
+      {"top-left", t, t, TestPicture::kTopLeft},
+      {"top-right", t + picture.width - 1, t, TestPicture::kTopRight},
+      {"bottom-left", t, t + picture.height - 1, TestPicture::kBottomLeft},
+      {"bottom-right", t + picture.width - 1, t + picture.height - 1, TestPicture::kBottomRight},
+  };
+  for (const Corner& corner : corners) {
+    report.CheckEqualText(Hex(shot.At(corner.x, corner.y)), Hex(corner.colour),
+                          std::string("picture's ") + corner.name + " pixel at window " +
+                              PointText(corner.x, corner.y));
+  }
+  POINT bad{};
+  int wrongInside = shot.CountDifferent(t + 1, t + 1, t + picture.width - 1,
+                                        t + picture.height - 1, TestPicture::kBody, &bad);
+  report.Check(wrongInside == 0, "picture's body drawn unscaled (" +
+                                     std::to_string(wrongInside) + " wrong pixels, first at " +
+                                     PointText(bad.x, bad.y) + ")");
+  if (t > 0) {
+    int wrongFrame = shot.CountDifferent(0, 0, width, t, frameColour, &bad) +
+                     shot.CountDifferent(0, height - t, width, height, frameColour, &bad) +
+                     shot.CountDifferent(0, t, t, height - t, frameColour, &bad) +
+                     shot.CountDifferent(width - t, t, width, height - t, frameColour, &bad);
+    report.Check(wrongFrame == 0, "frame of " + std::to_string(t) + " pixels in " +
+                                      Hex(frameColour) + " on all sides (" +
+                                      std::to_string(wrongFrame) + " wrong pixels)");
+  }
+}
+
+void CheckDesignWindow(Report& report, HWND window) {
+  RECT rect = WindowRect(window);
+  report.CheckEqualText(PointText(rect.left, rect.top),
+                        PointText(kDesignPosition.x, kDesignPosition.y),
+                        "design window position");
+  report.CheckEqualText(PointText(rect.right - rect.left, rect.bottom - rect.top),
+                        PointText(kDesignSize.cx, kDesignSize.cy), "design window size");
+  const int width = kDesignSize.cx;
+  const int height = kDesignSize.cy;
+  RECT area = {rect.left, rect.top, rect.left + width, rect.top + height};
+  WaitUntil([&] { return ScreenShot(area).At(1, 1) == kDesignFrameColour; }, kStepTimeout);
+  ScreenShot shot(area);
+  if (!report.Check(shot.ok(), "screen can be read")) return;
+  POINT bad{};
+  const int t = 3;
+  int wrongFrame = shot.CountDifferent(0, 0, width, t, kDesignFrameColour, &bad) +
+                   shot.CountDifferent(0, height - t, width, height, kDesignFrameColour, &bad) +
+                   shot.CountDifferent(0, t, t, height - t, kDesignFrameColour, &bad) +
+                   shot.CountDifferent(width - t, t, width, height - t, kDesignFrameColour, &bad);
+  report.Check(wrongFrame == 0,
+               "green 3-pixel design frame (" + std::to_string(wrongFrame) + " wrong pixels)");
+  COLORREF face = GetSysColor(COLOR_BTNFACE);
+  int wrongInside = shot.CountDifferent(t, t, width - t, height - t, face, &bad);
+  report.Check(wrongInside == 0, "no picture: the inside is the button face " + Hex(face) + " (" +
+                                     std::to_string(wrongInside) + " wrong pixels, first " +
+                                     Hex(shot.At(bad.x, bad.y)) + " at " +
+                                     PointText(bad.x, bad.y) + ")");
+}
+
+void CheckTaskbarButton(Report& report, const Program& program, bool expectButton) {
+  HWND application = FindTopLevel(program.id(), kApplicationClass, nullptr, false);
+  if (!report.Check(application != nullptr, "the application window TApplication exists")) return;
+  report.CheckEqualText(Narrow(TextOf(application)), "Tavilune", "application window title");
+  LONG exStyle = ExStyleOf(application);
+  bool tool = (exStyle & WS_EX_TOOLWINDOW) != 0;
+  report.Check(tool != expectButton,
+               std::string(expectButton ? "taskbar button kept: no" : "no taskbar button:") +
+                   " WS_EX_TOOLWINDOW on the application window (ex-style " + Hex(exStyle) +
+                   ")");
+}
+
+void PressAltF4(Report& report, HWND window) {
+  report.Check(BringToFront(window), "picture window comes to the foreground");
+  PressKeyWithAlt(VK_F4);
+  report.Note("pressed Alt+F4");
+}
+
+bool ExpectExit(Report& report, const Program& program, DWORD timeoutMs) {
+  bool ended = program.WaitForExit(timeoutMs);
+  if (!report.Check(ended, "the program ends")) {
+    report.Note("windows:" + DescribeWindows(program.id()));
+  }
+  return ended;
+}
+
+void CheckSettingsFile(Report& report, const std::wstring& path, const SettingsValues& expected) {
+  auto bytes = ReadFileBytes(path);
+  if (!report.Check(bytes.has_value(), "settings file exists")) return;
+  report.CheckEqual(static_cast<long long>(bytes->size()), record::kSize, "settings file size");
+  if (bytes->size() < record::kSize) return;
+  report.CheckEqualText(Hex(ReadInt32(*bytes, record::kFrameColor)), Hex(expected.frameColor),
+                        "FrameColor @0");
+  report.CheckEqual(ReadInt32(*bytes, record::kFrameThickness), expected.frameThickness,
+                    "FrameThickness @4");
+  report.CheckEqualText(Escaped(ReadPicturePath(*bytes)), Escaped(expected.picturePath),
+                        "PicturePath @8 (ANSI bytes)");
+  report.CheckEqual(ReadInt32(*bytes, record::kWindowTop), expected.windowTop, "WindowTop @264");
+  report.CheckEqual(ReadInt32(*bytes, record::kWindowLeft), expected.windowLeft,
+                    "WindowLeft @268");
+  report.CheckEqual((*bytes)[record::kInTray], expected.inTray, "InTray @272");
+  report.CheckEqual((*bytes)[record::kStayOnTop], expected.stayOnTop, "StayOnTop @273");
+  report.CheckEqual((*bytes)[record::kAlignment], expected.alignment[0], "alignment @274");
+  report.CheckEqual((*bytes)[record::kAlignment + 1], expected.alignment[1], "alignment @275");
+}
+
+void SaveScreenLog(Report& report, const Session& session, const std::string& name) {
+  RECT screen = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  ScreenShot shot(screen);
+  if (!shot.ok()) return;
+  const int width = shot.width();
+  const int height = shot.height();
+  Bytes bytes(54 + static_cast<size_t>(width) * height * 4, 0);
+  auto put = [&](size_t at, std::uint32_t value) {
+    for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<std::uint8_t>(value >> (8 * i));
+  };
+  bytes[0] = 'B';
+  bytes[1] = 'M';
+  put(2, static_cast<std::uint32_t>(bytes.size()));
+  put(10, 54);
+  put(14, 40);
+  put(18, width);
+  put(22, static_cast<std::uint32_t>(-height));
+  bytes[26] = 1;
+  bytes[28] = 32;
+  size_t at = 54;
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x, at += 4) {
+      COLORREF colour = shot.At(x, y);
+      bytes[at] = GetBValue(colour);
+      bytes[at + 1] = GetGValue(colour);
+      bytes[at + 2] = GetRValue(colour);
+    }
+  }
+  std::wstring path = session.Path(Widen(name) + L".screen.bmp");
+  if (WriteFileBytes(path, bytes)) report.Note("screen saved to " + Narrow(path));
+}
+
+}  // namespace tavilune::e2e

@@ -1,0 +1,98 @@
+// What the driver knows of Tavilune's outside: its window classes, its texts, and the steps a
+// user takes with it (answer a message, choose a picture, close the window), each checked.
+#pragma once
+
+#include <windows.h>
+
+#include <atomic>
+#include <string>
+#include <thread>
+
+#include "report.h"
+#include "session.h"
+#include "test_files.h"
+
+namespace tavilune::e2e {
+
+inline constexpr wchar_t kApplicationClass[] = L"TApplication";
+inline constexpr wchar_t kPictureWindowClass[] = L"TForm1";
+inline constexpr wchar_t kSystemDialogClass[] = L"#32770";
+inline constexpr wchar_t kApplicationTitle[] = L"Tavilune";
+inline constexpr wchar_t kMessageDialogTitle[] = L"情報";
+
+// Controls of the system's dialogs.
+inline constexpr int kFileNameCombo = 0x47C;  // cmb13, the explorer-style file-name box
+inline constexpr int kFileNameEdit = 0x480;   // edt1, the file-name box of older templates
+inline constexpr int kMessageBoxText = 0xFFFF;
+
+inline constexpr char kNoSettingsMessage[] =
+    u8"設定ファイルがありません。\r\n画像ファイルを選択してください";
+inline constexpr char kUnreadableSettingsMessage[] =
+    u8"設定ファイルからデータが読みこめませんでした\r\n画像ファイルを選択してください";
+inline constexpr char kAccessDeniedError[] = u8"ファイルへのアクセスが拒否されました.";
+inline constexpr char kReadPastEndError[] = u8"ファイルの末尾以降を読み込みました.";
+inline constexpr char kDamagedBitmapError[] = u8"ビットマップイメージが不正です.";
+
+// The window's place and frame when nothing was restored.
+inline constexpr POINT kDesignPosition = {192, 107};
+inline constexpr SIZE kDesignSize = {360, 315};
+inline constexpr COLORREF kDesignFrameColour = RGB(0, 0x80, 0);
+inline constexpr COLORREF kWhite = RGB(0xFF, 0xFF, 0xFF);
+
+// Generous limits: Wine on a loaded two-core machine can take many seconds to start a program.
+inline constexpr DWORD kFirstWindowTimeout = 30000;
+inline constexpr DWORD kStepTimeout = 15000;
+
+// Watches, from its own thread, whether the picture window of a process ever becomes visible.
+class VisibilityWatch {
+ public:
+  explicit VisibilityWatch(DWORD processId);
+  ~VisibilityWatch();
+  bool seen() const { return seen_; }
+
+ private:
+  std::atomic<bool> stop_{false};
+  std::atomic<bool> seen_{false};
+  std::thread thread_;
+};
+
+// Waits for the message dialog, checks its text and its OK button, closes it with the key
+// (VK_RETURN or VK_ESCAPE) and checks that it went away.
+bool AnswerMessageDialog(Report& report, const Program& program, const std::string& expectedText,
+                         WORD closingKey);
+
+// Waits for the file-open dialog of the program.
+HWND WaitForFileDialog(Report& report, const Program& program);
+// Types the full path into the name box and confirms; checks that the dialog closed.
+bool ChooseFile(Report& report, const Program& program, const std::wstring& path);
+bool CancelFileDialog(Report& report, const Program& program);
+
+// Waits for the standard error box, checks caption and text, closes it with Enter.
+bool AnswerErrorBox(Report& report, const Program& program, const std::string& expectedText);
+// The text of an open error box, empty when there is none.
+std::string ErrorBoxText(const Program& program, HWND* box = nullptr);
+
+// Waits for the picture window to be visible.
+HWND WaitForPictureWindow(Report& report, const Program& program);
+
+// Checks place, size, frame bands and the picture's pixels of a framed picture window.
+void CheckFramedPicture(Report& report, HWND window, POINT topLeft, int thickness,
+                        COLORREF frameColour, const TestPicture& picture);
+// Checks the window shown when nothing could be restored: design place and size, green frame,
+// no picture.
+void CheckDesignWindow(Report& report, HWND window);
+// Checks whether the program's own top-level window carries the tool-window style (no taskbar
+// button).
+void CheckTaskbarButton(Report& report, const Program& program, bool expectButton);
+
+// Alt+F4 on the window with real keys.
+void PressAltF4(Report& report, HWND window);
+bool ExpectExit(Report& report, const Program& program, DWORD timeoutMs = kStepTimeout);
+
+// Checks every field of the settings file against the expected values.
+void CheckSettingsFile(Report& report, const std::wstring& path, const SettingsValues& expected);
+
+// Saves a picture of the whole screen next to the case's files (for reading failures later).
+void SaveScreenLog(Report& report, const Session& session, const std::string& name);
+
+}  // namespace tavilune::e2e

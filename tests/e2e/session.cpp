@@ -1,0 +1,141 @@
+#include "session.h"
+
+#include <cstdio>
+
+#include "text.h"
+
+namespace tavilune::e2e {
+
+Program::~Program() { Terminate(); }
+
+bool Program::Running() const { return WaitForSingleObject(process_, 0) == WAIT_TIMEOUT; }
+
+bool Program::WaitForExit(DWORD timeoutMs) const {
+  return WaitForSingleObject(process_, timeoutMs) == WAIT_OBJECT_0;
+}
+
+void Program::Terminate() {
+  if (process_ == nullptr) return;
+  if (Running()) {
+    TerminateProcess(process_, 1);
+    WaitForSingleObject(process_, 10000);
+  }
+  CloseHandle(process_);
+  process_ = nullptr;
+}
+
+Session::Session(const std::wstring& scratchRoot, const std::string& caseName,
+                 const std::wstring& programPath)
+    : folder_(WindowsPath(scratchRoot) + L"\\" + Widen(caseName)),
+      programPath_(WindowsPath(programPath)) {}
+
+bool Session::Prepare(const std::wstring& exeName) {
+  exeName_ = exeName;
+  RemoveTree(folder_);
+  if (!MakeFolders(folder_)) {
+    std::printf("cannot create the scratch folder %s\n", Narrow(folder_).c_str());
+    return false;
+  }
+  if (!CopyFileW(programPath_.c_str(), ExePath().c_str(), FALSE)) {
+    std::printf("cannot copy %s (error %lu)\n", Narrow(programPath_).c_str(), GetLastError());
+    return false;
+  }
+  return true;
+}
+
+std::wstring Session::SettingsPath() const {
+  std::wstring path = ExePath();
+  size_t dot = path.find_last_of(L'.');
+  size_t slash = path.find_last_of(L'\\');
+  if (dot != std::wstring::npos && (slash == std::wstring::npos || dot > slash)) {
+    path.resize(dot);
+  }
+  return path + L".dat";
+}
+
+std::unique_ptr<Program> Session::Start() {
+  std::wstring commandLine = L"\"" + ExePath() + L"\"";
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION info{};
+  if (!CreateProcessW(ExePath().c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                      folder_.c_str(), &startup, &info)) {
+    std::printf("cannot start %s (error %lu)\n", Narrow(ExePath()).c_str(), GetLastError());
+    return nullptr;
+  }
+  CloseHandle(info.hThread);
+  return std::make_unique<Program>(info.hProcess, info.dwProcessId);
+}
+
+bool WriteFileBytes(const std::wstring& path, const Bytes& bytes) {
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  DWORD written = 0;
+  bool ok = bytes.empty() || (WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()),
+                                        &written, nullptr) &&
+                              written == bytes.size());
+  CloseHandle(file);
+  return ok;
+}
+
+std::optional<Bytes> ReadFileBytes(const std::wstring& path) {
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return std::nullopt;
+  Bytes bytes(GetFileSize(file, nullptr));
+  DWORD read = 0;
+  bool ok = bytes.empty() ||
+            (ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) &&
+             read == bytes.size());
+  CloseHandle(file);
+  if (!ok) return std::nullopt;
+  return bytes;
+}
+
+bool FileExists(const std::wstring& path) {
+  DWORD attributes = GetFileAttributesW(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool MakeFolders(const std::wstring& path) {
+  for (size_t i = 3; i <= path.size(); ++i) {
+    if (i == path.size() || path[i] == L'\\') {
+      std::wstring part = path.substr(0, i);
+      if (!CreateDirectoryW(part.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) {
+        return false;
+      }
+    }
+  }
+  return true;
+}
+
+bool SetReadOnly(const std::wstring& path, bool readOnly) {
+  DWORD attributes = GetFileAttributesW(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return false;
+  attributes = readOnly ? (attributes | FILE_ATTRIBUTE_READONLY)
+                        : (attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
+  return SetFileAttributesW(path.c_str(), attributes) != 0;
+}
+
+void RemoveTree(const std::wstring& path) {
+  WIN32_FIND_DATAW found;
+  HANDLE search = FindFirstFileW((path + L"\\*").c_str(), &found);
+  if (search != INVALID_HANDLE_VALUE) {
+    do {
+      std::wstring name = found.cFileName;
+      if (name == L"." || name == L"..") continue;
+      std::wstring child = path + L"\\" + name;
+      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        RemoveTree(child);
+      } else {
+        SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileW(child.c_str());
+      }
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+  }
+  RemoveDirectoryW(path.c_str());
+}
+
+}  // namespace tavilune::e2e

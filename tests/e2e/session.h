@@ -1,0 +1,68 @@
+// One case's world: its scratch folder with a private copy of the program, the files it writes
+// there, and the program processes it starts (every one is ended when the case ends).
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tavilune::e2e {
+
+using Bytes = std::vector<std::uint8_t>;
+
+// A started program. Ends the process on destruction if it is still running.
+class Program {
+ public:
+  Program(HANDLE process, DWORD processId) : process_(process), processId_(processId) {}
+  ~Program();
+  Program(const Program&) = delete;
+  Program& operator=(const Program&) = delete;
+
+  DWORD id() const { return processId_; }
+  bool Running() const;
+  // Waits for the process to end by itself; true when it did within the time.
+  bool WaitForExit(DWORD timeoutMs) const;
+  void Terminate();
+
+ private:
+  HANDLE process_;
+  DWORD processId_;
+};
+
+class Session {
+ public:
+  // scratchRoot and programPath may be Unix paths (under Wine) or Windows paths.
+  Session(const std::wstring& scratchRoot, const std::string& caseName,
+          const std::wstring& programPath);
+
+  // Empties the case's folder and copies the program into it as exeName.
+  bool Prepare(const std::wstring& exeName = L"tavilune.exe");
+
+  const std::wstring& folder() const { return folder_; }
+  std::wstring Path(const std::wstring& relative) const { return folder_ + L"\\" + relative; }
+  std::wstring ExePath() const { return Path(exeName_); }
+  // The settings file beside the program: its name with the extension ".dat".
+  std::wstring SettingsPath() const;
+
+  // Starts the copied program with its folder as the current directory.
+  std::unique_ptr<Program> Start();
+
+ private:
+  std::wstring folder_;
+  std::wstring programPath_;
+  std::wstring exeName_ = L"tavilune.exe";
+};
+
+// File helpers on Windows paths.
+bool WriteFileBytes(const std::wstring& path, const Bytes& bytes);
+std::optional<Bytes> ReadFileBytes(const std::wstring& path);
+bool FileExists(const std::wstring& path);
+bool MakeFolders(const std::wstring& path);  // creates every missing folder of the path
+bool SetReadOnly(const std::wstring& path, bool readOnly);
+void RemoveTree(const std::wstring& path);
+
+}  // namespace tavilune::e2e

@@ -1,0 +1,101 @@
+#include "test_files.h"
+
+namespace tavilune::e2e {
+
+namespace {
+
+void PutInt32(Bytes& bytes, size_t offset, std::int32_t value) {
+  auto bits = static_cast<std::uint32_t>(value);
+  for (int i = 0; i < 4; ++i) bytes[offset + i] = static_cast<std::uint8_t>(bits >> (8 * i));
+}
+
+void AppendInt32(Bytes& bytes, std::int32_t value) {
+  bytes.resize(bytes.size() + 4);
+  PutInt32(bytes, bytes.size() - 4, value);
+}
+
+void AppendInt16(Bytes& bytes, std::uint16_t value) {
+  bytes.push_back(static_cast<std::uint8_t>(value));
+  bytes.push_back(static_cast<std::uint8_t>(value >> 8));
+}
+
+}  // namespace
+
+Bytes TestPicture::Encode() const {
+  const int rowSize = (width * 3 + 3) / 4 * 4;
+  const int pixelBytes = rowSize * height;
+  Bytes bytes;
+  bytes.push_back('B');
+  bytes.push_back('M');
+  AppendInt32(bytes, 54 + pixelBytes);
+  AppendInt32(bytes, 0);
+  AppendInt32(bytes, 54);
+  AppendInt32(bytes, 40);
+  AppendInt32(bytes, width);
+  AppendInt32(bytes, height);  // positive: bottom row first
+  AppendInt16(bytes, 1);
+  AppendInt16(bytes, 24);
+  AppendInt32(bytes, 0);
+  AppendInt32(bytes, pixelBytes);
+  AppendInt32(bytes, 2835);
+  AppendInt32(bytes, 2835);
+  AppendInt32(bytes, 0);
+  AppendInt32(bytes, 0);
+  for (int fileRow = 0; fileRow < height; ++fileRow) {
+    const int y = height - 1 - fileRow;
+    for (int x = 0; x < width; ++x) {
+      COLORREF colour = kBody;
+      if (x == 0 && y == 0) colour = kTopLeft;
+      if (x == width - 1 && y == 0) colour = kTopRight;
+      if (x == 0 && y == height - 1) colour = kBottomLeft;
+      if (x == width - 1 && y == height - 1) colour = kBottomRight;
+      bytes.push_back(GetBValue(colour));
+      bytes.push_back(GetGValue(colour));
+      bytes.push_back(GetRValue(colour));
+    }
+    for (int pad = width * 3; pad < rowSize; ++pad) bytes.push_back(0);
+  }
+  return bytes;
+}
+
+Bytes DamagedBitmap() {
+  Bytes bytes = TestPicture{}.Encode();
+  bytes[0] = 'X';
+  bytes[1] = 'Y';
+  return bytes;
+}
+
+Bytes SettingsValues::Encode() const {
+  Bytes bytes(record::kSize, 0);
+  PutInt32(bytes, record::kFrameColor, frameColor);
+  PutInt32(bytes, record::kFrameThickness, frameThickness);
+  for (size_t i = 0; i < picturePath.size() && i < record::kPicturePathSize - 1; ++i) {
+    bytes[record::kPicturePath + i] = static_cast<std::uint8_t>(picturePath[i]);
+  }
+  PutInt32(bytes, record::kWindowTop, windowTop);
+  PutInt32(bytes, record::kWindowLeft, windowLeft);
+  bytes[record::kInTray] = inTray;
+  bytes[record::kStayOnTop] = stayOnTop;
+  bytes[record::kAlignment] = alignment[0];
+  bytes[record::kAlignment + 1] = alignment[1];
+  return bytes;
+}
+
+std::int32_t ReadInt32(const Bytes& bytes, size_t offset) {
+  if (offset + 4 > bytes.size()) return 0;
+  std::uint32_t value = 0;
+  for (int i = 3; i >= 0; --i) value = (value << 8) | bytes[offset + i];
+  return static_cast<std::int32_t>(value);
+}
+
+std::string ReadPicturePath(const Bytes& bytes) {
+  std::string path;
+  for (size_t i = 0; i < record::kPicturePathSize; ++i) {
+    size_t at = record::kPicturePath + i;
+    if (at >= bytes.size() || bytes[at] == 0) break;
+    path += static_cast<char>(bytes[at]);
+  }
+  return path;
+}
+
+}  // namespace tavilune::e2e

@@ -1,0 +1,63 @@
+// The files a case puts beside the program: pictures it can recognise on the screen and
+// settings records laid out byte by byte.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+
+#include "session.h"
+
+namespace tavilune::e2e {
+
+// A 24-bit bottom-up bitmap whose corners carry distinctive colours, so a picture drawn upside
+// down, shifted or clipped shows on the screen. None of its colours is white, green or the
+// button face, the colours of the frames the program draws around it.
+struct TestPicture {
+  int width = 200;
+  int height = 100;
+  static constexpr COLORREF kTopLeft = RGB(0x12, 0x34, 0x56);
+  static constexpr COLORREF kTopRight = RGB(0x9A, 0x21, 0x43);
+  static constexpr COLORREF kBottomLeft = RGB(0x2B, 0x8C, 0x6D);
+  static constexpr COLORREF kBottomRight = RGB(0xAB, 0xCD, 0xEF);
+  static constexpr COLORREF kBody = RGB(0x40, 0x60, 0xA0);
+
+  Bytes Encode() const;
+};
+
+// A picture file that is damaged beyond loading: the bitmap's "BM" mark is missing.
+Bytes DamagedBitmap();
+
+// The settings record, 276 bytes, little-endian.
+namespace record {
+constexpr size_t kSize = 276;
+constexpr size_t kFrameColor = 0;
+constexpr size_t kFrameThickness = 4;
+constexpr size_t kPicturePath = 8;
+constexpr size_t kPicturePathSize = 256;
+constexpr size_t kWindowTop = 264;
+constexpr size_t kWindowLeft = 268;
+constexpr size_t kInTray = 272;
+constexpr size_t kStayOnTop = 273;
+constexpr size_t kAlignment = 274;
+}  // namespace record
+
+struct SettingsValues {
+  std::int32_t frameColor = 0xFFFFFF;
+  std::int32_t frameThickness = 3;
+  std::string picturePath;  // ANSI bytes
+  std::int32_t windowTop = 107;
+  std::int32_t windowLeft = 192;
+  std::uint8_t inTray = 0;
+  std::uint8_t stayOnTop = 0;
+  std::uint8_t alignment[2] = {0, 0};
+
+  Bytes Encode() const;
+};
+
+std::int32_t ReadInt32(const Bytes& bytes, size_t offset);
+// The PicturePath field up to its first NUL.
+std::string ReadPicturePath(const Bytes& bytes);
+
+}  // namespace tavilune::e2e
