@@ -3,10 +3,12 @@
 # Natively the system's libjpeg-turbo (Debian's libjpeg62-turbo) is used. The Windows program is
 # one self-contained executable, so there libjpeg-turbo is cross-built from its source, unpacked by
 # scripts/setup into .cache/, as a static i686 library with its SIMD code, and linked in.
+# The fuzzers build the same source with the fuzzing instrumentation, so that libFuzzer sees its
+# way through the library's parsing too and the sanitizers watch it.
 
 set(TAVILUNE_LIBJPEG_VERSION 2.1.5)
 
-if(NOT WIN32)
+if(NOT WIN32 AND NOT WITH_FUZZERS)
   find_package(JPEG REQUIRED)
   add_library(tavilune_libjpeg INTERFACE)
   target_link_libraries(tavilune_libjpeg INTERFACE JPEG::JPEG)
@@ -15,7 +17,7 @@ endif()
 
 set(TAVILUNE_LIBJPEG_SOURCE_DIR
     ${PROJECT_SOURCE_DIR}/.cache/libjpeg-turbo-${TAVILUNE_LIBJPEG_VERSION}
-    CACHE PATH "Unpacked libjpeg-turbo source for the Windows build")
+    CACHE PATH "Unpacked libjpeg-turbo source for the Windows and fuzzing builds")
 if(NOT EXISTS ${TAVILUNE_LIBJPEG_SOURCE_DIR}/CMakeLists.txt)
   message(FATAL_ERROR
     "libjpeg-turbo ${TAVILUNE_LIBJPEG_VERSION} source not found at ${TAVILUNE_LIBJPEG_SOURCE_DIR}. "
@@ -33,13 +35,21 @@ set(libjpeg_binary_dir ${CMAKE_BINARY_DIR}/libjpeg-turbo)
 set(libjpeg_include_dir ${CMAKE_BINARY_DIR}/libjpeg-turbo-include)
 set(libjpeg_library ${libjpeg_binary_dir}/libjpeg.a)
 
+if(WIN32)
+  set(libjpeg_compiler_args -DCMAKE_TOOLCHAIN_FILE=${CMAKE_TOOLCHAIN_FILE})
+else()
+  set(libjpeg_compiler_args
+    -DCMAKE_C_COMPILER=${CMAKE_C_COMPILER}
+    "-DCMAKE_C_FLAGS=-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all")
+endif()
+
 # Only the static library is built: the library's own tools and tests are not needed here.
 # REQUIRE_SIMD makes the configuration fail rather than quietly fall back to the plain C code.
 ExternalProject_Add(libjpeg_turbo_build
   SOURCE_DIR ${TAVILUNE_LIBJPEG_SOURCE_DIR}
   BINARY_DIR ${libjpeg_binary_dir}
   CMAKE_ARGS
-    -DCMAKE_TOOLCHAIN_FILE=${CMAKE_TOOLCHAIN_FILE}
+    ${libjpeg_compiler_args}
     -DCMAKE_BUILD_TYPE=Release
     # Its default prefix for Windows is a drive path that its package files cannot use here;
     # nothing is installed there, the prefix only has to be a full path.

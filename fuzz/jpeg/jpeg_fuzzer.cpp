@@ -1,0 +1,49 @@
+// JPEG pictures from untrusted bytes: loading (the header) and the first decode, in both pixel
+// formats, with progress reports on. Failures must be the program's exceptions, never a crash
+// or a sanitizer report.
+#include <cstddef>
+#include <cstdint>
+#include <span>
+
+#include "forms/exceptions.h"
+#include "picture/jpeg_image.h"
+#include "picture/stream.h"
+
+namespace {
+
+// Pictures larger than this are loaded but not decoded, so that each input stays fast; the
+// sizes themselves are the bitmap's business and are tested there.
+constexpr std::int64_t kMaxDecodedPixels = 512 * 512;
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  using namespace tavilune;
+  TJPEGImage image;
+  // The length picks the pixel format, so both paths see every kind of file.
+  image.MutableSettings().pixelFormat = size % 2 ? JpegPixelFormat::k8Bit : JpegPixelFormat::k24Bit;
+  std::uint32_t now = 0;
+  image.SetTickSource([&now] { return now += 250; });
+  std::int64_t rowsReported = 0;
+  image.SetOnProgress([&rowsReported](TGraphic&, const ProgressEvent& event) {
+    rowsReported += event.r.Height();
+  });
+  try {
+    MemoryStream stream(std::span<const std::uint8_t>(data, size));
+    image.LoadFromStream(stream);
+  } catch (const Exception&) {
+    return 0;
+  }
+  const std::int64_t pixels = std::int64_t{image.Width()} * image.Height();
+  if (pixels > kMaxDecodedPixels) return 0;
+  try {
+    TBitmap& bitmap = image.DecodeJpeg();
+    // Touch every row so that the sanitizers check the whole bitmap.
+    volatile std::uint8_t sum = 0;
+    for (std::int32_t y = 0; y < bitmap.Height(); ++y) sum = sum + bitmap.ScanLine(y)[0];
+  } catch (const Exception&) {
+  }
+  // The decoded bitmap stays: a second call neither decodes again nor fails.
+  image.DecodeJpeg();
+  return 0;
+}
