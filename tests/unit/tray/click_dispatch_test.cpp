@@ -1,0 +1,366 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <string>
+#include <vector>
+
+#include "forms/exceptions.h"
+#include "tray_fixture.h"
+
+namespace tavilune::testing {
+namespace {
+
+std::string Describe(TShiftState shift) {
+  std::string text = "{";
+  if (shift.Contains(ShiftFlag::kLeft)) text += "L";
+  if (shift.Contains(ShiftFlag::kRight)) text += "R";
+  if (shift.Contains(ShiftFlag::kMiddle)) text += "M";
+  if (shift.Contains(ShiftFlag::kShift) || shift.Contains(ShiftFlag::kAlt) ||
+      shift.Contains(ShiftFlag::kCtrl) || shift.Contains(ShiftFlag::kDouble)) {
+    text += "+keys";
+  }
+  return text + "}";
+}
+
+std::string Describe(TMouseButton button) {
+  switch (button) {
+    case TMouseButton::kLeft:
+      return "left";
+    case TMouseButton::kRight:
+      return "right";
+    case TMouseButton::kMiddle:
+      return "middle";
+  }
+  return "?";
+}
+
+class ClickDispatchTest : public TrayTest {
+ protected:
+  // Every event of the icon, as text, in this->log.
+  void RecordEvents(TTrayIcon* icon) {
+    icon->OnMouseDown = [this](TTrayIcon&, TMouseButton button, TShiftState shift,
+                               std::int32_t x, std::int32_t y) {
+      log.push_back("down " + Describe(button) + " " + Describe(shift) + " " + std::to_string(x) +
+                    "," + std::to_string(y));
+    };
+    icon->OnMouseUp = [this](TTrayIcon&, TMouseButton button, TShiftState shift, std::int32_t x,
+                             std::int32_t y) {
+      log.push_back("up " + Describe(button) + " " + Describe(shift) + " " + std::to_string(x) +
+                    "," + std::to_string(y));
+    };
+    icon->OnMouseMove = [this](TTrayIcon&, TShiftState shift, std::int32_t x, std::int32_t y) {
+      log.push_back("move " + Describe(shift) + " " + std::to_string(x) + "," + std::to_string(y));
+    };
+    icon->OnClick = [this](TTrayIcon&) { log.push_back("click"); };
+    icon->OnDblClick = [this](TTrayIcon&) { log.push_back("dblclick"); };
+  }
+
+  std::vector<std::string> log;
+};
+
+struct DispatchCase {
+  const char* setup;  // "events", "menus", "menus no-auto", "events+menus", "bare"
+  std::uint32_t mouseMessage;
+  std::vector<std::string> expected;
+};
+
+TEST_F(ClickDispatchTest, EveryMouseMessageUnderEveryKindOfSetUp) {
+  const std::vector<DispatchCase> cases = {
+      {"events", 0x0200, {"move {} -300,-20"}},
+      {"events", 0x0201, {"down left {L} -300,-20"}},
+      {"events", 0x0202, {"up left {L} -300,-20"}},
+      {"events", 0x0203, {"dblclick"}},
+      {"events", 0x0204, {"down right {R} -300,-20"}},
+      {"events", 0x0205, {"up right {R} -300,-20"}},
+      {"events", 0x0206, {}},
+      {"events", 0x0207, {"down middle {M} -300,-20"}},
+      {"events", 0x0208, {"up middle {M} -300,-20"}},
+      {"events", 0x0209, {}},
+      {"events", 0x020A, {}},
+      {"events", 0x0000, {}},
+      {"events", 0x0400, {}},
+      {"events+menus", 0x0200, {"move {} -300,-20"}},
+      {"events+menus", 0x0201, {"popup LB -300,-20"}},
+      {"events+menus", 0x0202, {"up left {L} -300,-20"}},
+      {"events+menus", 0x0204, {"popup RB -300,-20"}},
+      {"events+menus", 0x0205, {"up right {R} -300,-20"}},
+      {"events+menus", 0x0207, {"down middle {M} -300,-20"}},
+      {"events+menus no-auto", 0x0201, {"down left {L} -300,-20"}},
+      {"events+menus no-auto", 0x0204, {"down right {R} -300,-20"}},
+      {"menus", 0x0201, {"popup LB -300,-20"}},
+      {"menus", 0x0204, {"popup RB -300,-20"}},
+      {"menus", 0x0207, {}},
+      {"menus no-auto", 0x0201, {}},
+      {"menus no-auto", 0x0204, {}},
+      {"bare", 0x0200, {}},
+      {"bare", 0x0201, {}},
+      {"bare", 0x0202, {}},
+      {"bare", 0x0203, {}},
+      {"bare", 0x0204, {}},
+      {"bare", 0x0205, {}},
+      {"bare", 0x0207, {}},
+      {"bare", 0x0208, {}},
+  };
+  windows.cursor = Point{-300, -20};
+  for (const DispatchCase& row : cases) {
+    SCOPED_TRACE(std::string(row.setup) + " " + std::to_string(row.mouseMessage));
+    std::string setup = row.setup;
+    TTrayIcon* icon = NewIcon();
+    if (setup.starts_with("events")) RecordEvents(icon);
+    if (setup.find("menus") != std::string::npos) {
+      icon->SetLBPopupMenu(new RecordingMenu(form, app, "LB", log));
+      icon->SetRBPopupMenu(new RecordingMenu(form, app, "RB", log));
+    }
+    if (setup.find("no-auto") != std::string::npos) icon->SetAutoPopup(false);
+    log.clear();
+    Mouse(icon, row.mouseMessage);
+    EXPECT_EQ(log, row.expected);
+    EXPECT_TRUE(workers.waiting.empty());
+    delete icon;
+  }
+}
+
+TEST_F(ClickDispatchTest, DisabledIconDoesNothingForAnyMessageButBecomesTheLastIcon) {
+  TTrayIcon* icon = NewIcon();
+  RecordEvents(icon);
+  icon->SetLBPopupMenu(new RecordingMenu(form, app, "LB", log));
+  icon->SetRBPopupMenu(new RecordingMenu(form, app, "RB", log));
+  icon->SetEnabled(false);
+  for (std::uint32_t message = 0x0200; message <= 0x0209; ++message) Mouse(icon, message);
+  EXPECT_TRUE(log.empty());
+  EXPECT_TRUE(workers.waiting.empty());
+  EXPECT_EQ(TCallbackWindow::Instance()->LastIcon(), icon);
+}
+
+TEST_F(ClickDispatchTest, UnknownIdentifierIsIgnored) {
+  TTrayIcon* icon = NewIcon();
+  RecordEvents(icon);
+  windows.Deliver(TCallbackWindow::Instance()->Handle(), TrayCallbackMessage, 7,
+                  msg::kLButtonDown);
+  windows.Deliver(TCallbackWindow::Instance()->Handle(), TrayCallbackMessage, 0,
+                  msg::kLButtonDown);
+  EXPECT_TRUE(log.empty());
+  EXPECT_EQ(TCallbackWindow::Instance()->LastIcon(), nullptr);
+}
+
+TEST_F(ClickDispatchTest, PopupBringsTheFormForwardAndEmptiesTheQueueFirstAndPostsNothing) {
+  TTrayIcon* icon = NewIcon();
+  icon->SetRBPopupMenu(new RecordingMenu(form, app, "RB", log));
+  // A message waiting in the queue is handled before the menu shows.
+  windows.Deliver(app.Handle(), msg::kNull);  // nothing queued yet: harmless
+  windows.Post(form->Handle(), WindowMessage{msg::kKeyDown, 0x41, 0});
+  form->onKeyDown = [this](std::uintptr_t) { log.push_back("queued message"); };
+  windows.cursor = Point{1500, 700};
+  Mouse(icon, msg::kRButtonDown);
+  ASSERT_EQ(windows.foregroundCalls.size(), 1u);
+  EXPECT_EQ(windows.foregroundCalls[0], form->Handle());
+  EXPECT_EQ(log, (std::vector<std::string>{"queued message", "popup RB 1500,700"}));
+  EXPECT_TRUE(windows.posted.empty());
+}
+
+TEST_F(ClickDispatchTest, PopupOfAnIconOwnedByNoFormSkipsTheForeground) {
+  TComponent plainOwner(nullptr);
+  TTrayIcon* icon = NewIcon(&plainOwner);
+  icon->SetLBPopupMenu(new RecordingMenu(&plainOwner, app, "LB", log));
+  Mouse(icon, msg::kLButtonDown);
+  EXPECT_TRUE(windows.foregroundCalls.empty());
+  EXPECT_EQ(log, (std::vector<std::string>{"popup LB 0,0"}));
+  delete icon;
+}
+
+TEST_F(ClickDispatchTest, PopupIsDroppedWhenTheWaitingMessagesDestroyTheMenu) {
+  TTrayIcon* icon = NewIcon();
+  auto* menu = new RecordingMenu(form, app, "RB", log);
+  icon->SetRBPopupMenu(menu);
+  windows.Post(form->Handle(), WindowMessage{msg::kKeyDown, 0x41, 0});
+  form->onKeyDown = [menu](std::uintptr_t) { delete menu; };
+  Mouse(icon, msg::kRButtonDown);
+  EXPECT_TRUE(log.empty());
+}
+
+TEST_F(ClickDispatchTest, RightDoubleClickWithoutMenuGivesOnePressAndTwoReleases) {
+  TTrayIcon* icon = NewIcon();
+  RecordEvents(icon);
+  for (std::uint32_t message : {msg::kRButtonDown, msg::kRButtonUp, msg::kRButtonDblClk,
+                                msg::kRButtonUp}) {
+    Mouse(icon, message);
+  }
+  EXPECT_EQ(log, (std::vector<std::string>{"down right {R} 0,0", "up right {R} 0,0",
+                                           "up right {R} 0,0"}));
+}
+
+TEST_F(ClickDispatchTest, EventHandlerFailureGoesToTheErrorBox) {
+  TTrayIcon* icon = NewIcon();
+  icon->OnMouseDown = [](TTrayIcon&, TMouseButton, TShiftState, std::int32_t, std::int32_t) {
+    throw EInvalidGraphic(u8"ビットマップイメージが不正です");
+  };
+  Mouse(icon, msg::kLButtonDown);
+  ASSERT_EQ(windows.messageBoxes.size(), 1u);
+  EXPECT_EQ(windows.messageBoxes[0].text, u8"ビットマップイメージが不正です.");
+}
+
+using SingleClickTest = ClickDispatchTest;
+
+TEST_F(SingleClickTest, SingleClickFiresOnClickOnceAfterTheDoubleClickTimePlusFifty) {
+  windows.doubleClickTime = 430;
+  TTrayIcon* icon = NewIcon();
+  RecordEvents(icon);
+  icon->OnMouseUp = nullptr;
+  Mouse(icon, msg::kLButtonDown);
+  Mouse(icon, msg::kLButtonUp);
+  EXPECT_TRUE(icon->ClickPending());
+  ASSERT_EQ(workers.waiting.size(), 1u);
+  EXPECT_EQ(log, (std::vector<std::string>{"down left {L} 0,0"}));
+
+  workers.FinishNext();
+  EXPECT_EQ(workers.Slept(), (std::vector<std::uint32_t>{480}));
+  EXPECT_EQ(log, (std::vector<std::string>{"down left {L} 0,0", "click"}));
+  EXPECT_FALSE(icon->ClickPending());
+}
+
+TEST_F(SingleClickTest, DoubleClickFiresOnDblClickAndNoClick) {
+  TTrayIcon* icon = NewIcon();
+  RecordEvents(icon);
+  icon->OnMouseUp = nullptr;
+  for (std::uint32_t message :
+       {msg::kLButtonDown, msg::kLButtonUp, msg::kLButtonDblClk, msg::kLButtonUp}) {
+    Mouse(icon, message);
+  }
+  EXPECT_EQ(workers.waiting.size(), 1u);  // the second release starts none
+  EXPECT_FALSE(icon->ClickPending());
+  workers.FinishNext();
+  EXPECT_EQ(log, (std::vector<std::string>{"down left {L} 0,0", "dblclick"}));
+}
+
+TEST_F(SingleClickTest, MouseUpHandlerTakesTheReleaseSoOnClickNeverFires) {
+  TTrayIcon* icon = NewIcon();
+  RecordEvents(icon);
+  for (std::uint32_t message :
+       {msg::kLButtonDown, msg::kLButtonUp, msg::kLButtonDblClk, msg::kLButtonUp}) {
+    Mouse(icon, message);
+  }
+  EXPECT_TRUE(workers.waiting.empty());
+  EXPECT_EQ(log, (std::vector<std::string>{"down left {L} 0,0", "up left {L} 0,0", "dblclick",
+                                           "up left {L} 0,0"}));
+}
+
+TEST_F(SingleClickTest, ReleaseWithoutClickHandlersClearsThePendingFlag) {
+  TTrayIcon* icon = NewIcon();
+  Mouse(icon, msg::kLButtonDblClk);
+  EXPECT_TRUE(icon->ClickPending());
+  Mouse(icon, msg::kLButtonUp);
+  EXPECT_FALSE(icon->ClickPending());
+  EXPECT_TRUE(workers.waiting.empty());
+}
+
+TEST_F(SingleClickTest, DestroyingTheIconWhileTheWorkerSleepsMakesTheCompletionDoNothing) {
+  TTrayIcon* icon = NewIcon();
+  icon->OnClick = [this](TTrayIcon&) { log.push_back("click"); };
+  Mouse(icon, msg::kLButtonUp);
+  delete icon;
+  // Another icon takes the freed identifier; the completion must not mistake it for the first.
+  TTrayIcon* successor = NewIcon();
+  successor->OnClick = [this](TTrayIcon&) { log.push_back("successor click"); };
+  workers.FinishNext();
+  EXPECT_TRUE(log.empty());
+  EXPECT_EQ(successor->Identifier(), 1);
+}
+
+TEST_F(SingleClickTest, DestroyingTheOwnerWhileTheWorkerSleepsDropsTheCompletion) {
+  TTrayIcon* icon = NewIcon();
+  icon->OnClick = [this](TTrayIcon&) { log.push_back("click"); };
+  Mouse(icon, msg::kLButtonUp);
+  delete form;
+  workers.FinishNext();
+  EXPECT_TRUE(log.empty());
+}
+
+TEST_F(SingleClickTest, CompletionActsOnTheIconOfTheLatestMessage) {
+  TTrayIcon* first = NewIcon();
+  TTrayIcon* second = NewIcon();
+  first->OnClick = [this](TTrayIcon&) { log.push_back("first click"); };
+  second->OnClick = [this](TTrayIcon&) { log.push_back("second click"); };
+
+  // A click on the first, then the mouse passes over the second within the wait.
+  Mouse(first, msg::kLButtonUp);
+  Mouse(second, msg::kMouseMove);
+  workers.FinishNext();
+  EXPECT_TRUE(log.empty());
+  EXPECT_TRUE(first->ClickPending());  // the completion looked at the second only
+
+  // Clicks on both: the first completion fires the second's click, the second finds it done.
+  first->SetEnabled(false);
+  first->SetEnabled(true);
+  Mouse(first, msg::kLButtonUp);
+  Mouse(second, msg::kLButtonUp);
+  workers.FinishNext();
+  workers.FinishNext();
+  EXPECT_EQ(log, (std::vector<std::string>{"second click"}));
+}
+
+TEST_F(SingleClickTest, FailingClickHandlerGoesToTheErrorBoxAndEndsTheClick) {
+  TTrayIcon* icon = NewIcon();
+  icon->OnClick = [](TTrayIcon&) { throw ENotifyIconError(kNotifyIconErrorText); };
+  Mouse(icon, msg::kLButtonUp);
+  workers.FinishNext();
+  ASSERT_EQ(windows.messageBoxes.size(), 1u);
+  EXPECT_EQ(windows.messageBoxes[0].text, std::string(kNotifyIconErrorText) + ".");
+  EXPECT_EQ(windows.messageBoxes[0].caption, "Tavilune");
+  EXPECT_FALSE(icon->ClickPending());
+  // The next click starts a new wait instead of being taken for the end of a double click.
+  Mouse(icon, msg::kLButtonUp);
+  EXPECT_EQ(workers.waiting.size(), 1u);
+  workers.FinishNext();
+}
+
+TEST_F(SingleClickTest, SystemWorkerSleepsOnItsOwnThreadAndHandsTheClickBack) {
+  windows.doubleClickTime = 0;
+  auto* icon = new TTrayIcon(form, app, shell);  // the system's workers
+  std::thread::id clickedOn;
+  int clicks = 0;
+  icon->OnClick = [&](TTrayIcon&) {
+    clickedOn = std::this_thread::get_id();
+    ++clicks;
+  };
+  Mouse(icon, msg::kLButtonUp);
+  auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  while (clicks == 0 && std::chrono::steady_clock::now() < giveUp) {
+    app.CheckSynchronize();
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  EXPECT_EQ(clicks, 1);
+  EXPECT_EQ(clickedOn, std::this_thread::get_id());
+}
+
+using CallbackWindowLifeTest = ClickDispatchTest;
+
+TEST_F(CallbackWindowLifeTest, AnIconMadeAfterTheFirstOwnerWentGetsAFreshWindow) {
+  TTrayIcon* first = NewIcon();
+  first->SetVisible(true);
+  WindowHandle oldWindow = shell.calls.back().record.hWnd;
+  auto* otherForm = new TForm(&app, app);
+  TTrayIcon* survivor = NewIcon(otherForm);  // made while the first window lives
+  delete form;
+  form = nullptr;
+  EXPECT_FALSE(windows.IsWindow(oldWindow));
+  EXPECT_EQ(TCallbackWindow::Instance(), nullptr);
+
+  TTrayIcon* later = NewIcon(otherForm);
+  TCallbackWindow* fresh = TCallbackWindow::Instance();
+  ASSERT_NE(fresh, nullptr);
+  EXPECT_EQ(fresh->Owner(), otherForm);
+  later->SetVisible(true);
+  WindowHandle newWindow = shell.calls.back().record.hWnd;
+  EXPECT_NE(newWindow, oldWindow);
+  EXPECT_TRUE(windows.IsWindow(newWindow));
+
+  // The survivor's next add names the live window too, and its mouse activity arrives.
+  survivor->SetVisible(true);
+  EXPECT_EQ(shell.calls.back().record.hWnd, newWindow);
+  RecordEvents(survivor);
+  Mouse(survivor, msg::kMButtonDown);
+  EXPECT_EQ(log, (std::vector<std::string>{"down middle {M} 0,0"}));
+}
+
+}  // namespace
+}  // namespace tavilune::testing
