@@ -31,12 +31,12 @@ void TApplication::Initialize() {
   MonitorInfo primary = windows_.Monitors().front();
   spec.bounds = RectFromSize(primary.bounds.Width() / 2, primary.bounds.Height() / 2, 0, 0);
   spec.icon = icon_;
-  handle_ = windows_.CreateWindow(spec, this);
+  handle_ = windows_.CreateNativeWindow(spec, this);
 }
 
 void TApplication::SetTitle(std::string title) {
   title_ = std::move(title);
-  if (handle_ != 0) windows_.SetWindowText(handle_, title_);
+  if (handle_ != 0) windows_.SetText(handle_, title_);
 }
 
 void TApplication::RegisterForm(TForm* form) {
@@ -82,7 +82,7 @@ void TApplication::Synchronize(std::function<void()> routine) {
     std::lock_guard lock(syncMutex_);
     syncQueue_.push_back(&pending);
   }
-  windows_.PostMessage(handle_, WindowMessage{msg::kNull, 0, 0});
+  windows_.Post(handle_, WindowMessage{msg::kNull, 0, 0});
   std::unique_lock lock(syncMutex_);
   syncDone_.wait(lock, [&] { return pending.done; });
 }
@@ -116,7 +116,7 @@ std::string TApplication::ErrorBoxText(const std::string& message) {
 
 void TApplication::ShowException(const Exception& error) {
   BeginModal(0);
-  windows_.MessageBox(handle_, ErrorBoxText(error.Message()), title_, MessageBoxKind::kError);
+  windows_.ShowMessageBox(handle_, ErrorBoxText(error.Message()), title_, MessageBoxKind::kError);
   EndModal(0);
 }
 

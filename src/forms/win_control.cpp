@@ -31,7 +31,7 @@ WindowHandle TWinControl::Handle() {
   spec.bounds = bounds_;
   spec.parent = parent_ != nullptr ? parent_->Handle() : application_.Handle();
   if (visible_) spec.style |= msg::kStyleVisible;
-  handle_ = Windows().CreateWindow(spec, this);
+  handle_ = Windows().CreateNativeWindow(spec, this);
   CreateWnd();
   return handle_;
 }
@@ -82,7 +82,7 @@ void TWinControl::Invalidate() {
 
 void TWinControl::SetCaption(std::string caption) {
   caption_ = std::move(caption);
-  if (handle_ != 0) Windows().SetWindowText(handle_, caption_);
+  if (handle_ != 0) Windows().SetText(handle_, caption_);
 }
 
 bool TWinControl::WndProc(const WindowMessage& message, std::intptr_t&) {

@@ -35,6 +35,7 @@ class WindowListener {
 };
 
 struct WindowSpec {
+  std::string className;        // the window class, named after the control's class
   std::string title;            // UTF-8
   std::uint32_t style = 0;      // WS_* bits
   std::uint32_t exStyle = 0;    // WS_EX_* bits
@@ -73,20 +74,20 @@ class WindowSystem {
  public:
   virtual ~WindowSystem() = default;
 
-  virtual WindowHandle CreateWindow(const WindowSpec& spec, WindowListener* listener) = 0;
+  virtual WindowHandle CreateNativeWindow(const WindowSpec& spec, WindowListener* listener) = 0;
   virtual void DestroyWindow(WindowHandle window) = 0;
   virtual bool IsWindow(WindowHandle window) = 0;
 
-  virtual std::intptr_t SendMessage(WindowHandle window, const WindowMessage& message) = 0;
-  virtual bool PostMessage(WindowHandle window, const WindowMessage& message) = 0;
+  virtual std::intptr_t Send(WindowHandle window, const WindowMessage& message) = 0;
+  virtual bool Post(WindowHandle window, const WindowMessage& message) = 0;
 
-  virtual void SetWindowText(WindowHandle window, const std::string& text) = 0;  // UTF-8
+  virtual void SetText(WindowHandle window, const std::string& text) = 0;  // UTF-8
   virtual void ShowWindow(WindowHandle window, int command) = 0;  // SW_* numbers
   virtual bool IsWindowVisible(WindowHandle window) = 0;
   virtual void EnableWindow(WindowHandle window, bool enable) = 0;
   virtual bool IsWindowEnabled(WindowHandle window) = 0;
-  virtual std::int32_t GetWindowLong(WindowHandle window, int index) = 0;
-  virtual void SetWindowLong(WindowHandle window, int index, std::int32_t value) = 0;
+  virtual std::int32_t GetLong(WindowHandle window, int index) = 0;
+  virtual void SetLong(WindowHandle window, int index, std::int32_t value) = 0;
   // SetWindowPos with insertAfter as the system's value (HWND_TOPMOST is -1, HWND_NOTOPMOST -2).
   virtual void SetWindowPos(WindowHandle window, std::intptr_t insertAfter, const Rect& bounds,
                             std::uint32_t flags) = 0;
@@ -118,7 +119,7 @@ class WindowSystem {
   virtual void PostQuit(int code) = 0;
   virtual ThreadId CurrentThread() = 0;
 
-  virtual void MessageBox(WindowHandle owner, const std::string& text, const std::string& caption,
+  virtual void ShowMessageBox(WindowHandle owner, const std::string& text, const std::string& caption,
                           MessageBoxKind kind) = 0;
 
   // Shows the menu at the point (screen coordinates) for the owner window with TrackPopupMenu's

@@ -6,7 +6,7 @@
 
 namespace tavilune::testing {
 
-WindowHandle FakeWindowSystem::CreateWindow(const WindowSpec& spec, WindowListener* listener) {
+WindowHandle FakeWindowSystem::CreateNativeWindow(const WindowSpec& spec, WindowListener* listener) {
   WindowHandle handle = next_;
   next_ += 4;
   FakeWindow& window = windows[handle];
@@ -47,11 +47,11 @@ std::intptr_t FakeWindowSystem::Deliver(WindowHandle window, std::uint32_t messa
   return result;
 }
 
-std::intptr_t FakeWindowSystem::SendMessage(WindowHandle window, const WindowMessage& message) {
+std::intptr_t FakeWindowSystem::Send(WindowHandle window, const WindowMessage& message) {
   return Deliver(window, message.message, message.wParam, message.lParam);
 }
 
-bool FakeWindowSystem::PostMessage(WindowHandle window, const WindowMessage& message) {
+bool FakeWindowSystem::Post(WindowHandle window, const WindowMessage& message) {
   posted.emplace_back(window, message);
   return true;
 }
@@ -74,7 +74,7 @@ bool FakeWindowSystem::IsWindowEnabled(WindowHandle window) {
   return IsWindow(window) && windows[window].enabled;
 }
 
-std::int32_t FakeWindowSystem::GetWindowLong(WindowHandle window, int index) {
+std::int32_t FakeWindowSystem::GetLong(WindowHandle window, int index) {
   if (!IsWindow(window)) return 0;
   FakeWindow& fake = windows[window];
   if (index == msg::kGwlExStyle) {
@@ -83,7 +83,7 @@ std::int32_t FakeWindowSystem::GetWindowLong(WindowHandle window, int index) {
   return index == msg::kGwlStyle ? fake.style : 0;
 }
 
-void FakeWindowSystem::SetWindowLong(WindowHandle window, int index, std::int32_t value) {
+void FakeWindowSystem::SetLong(WindowHandle window, int index, std::int32_t value) {
   log.push_back("SetWindowLong " + std::to_string(window) + " " + std::to_string(index) + " " +
                 std::to_string(value));
   if (!IsWindow(window)) return;
@@ -182,7 +182,7 @@ ThreadId FakeWindowSystem::CurrentThread() {
   return static_cast<ThreadId>(std::hash<std::thread::id>{}(std::this_thread::get_id()));
 }
 
-void FakeWindowSystem::MessageBox(WindowHandle owner, const std::string& text,
+void FakeWindowSystem::ShowMessageBox(WindowHandle owner, const std::string& text,
                                   const std::string& caption, MessageBoxKind kind) {
   MessageBoxCall call{owner, text, caption, kind};
   messageBoxes.push_back(call);

@@ -39,20 +39,20 @@ struct PopupCall {
 
 class FakeWindowSystem : public WindowSystem {
  public:
-  WindowHandle CreateWindow(const WindowSpec& spec, WindowListener* listener) override;
+  WindowHandle CreateNativeWindow(const WindowSpec& spec, WindowListener* listener) override;
   void DestroyWindow(WindowHandle window) override;
   bool IsWindow(WindowHandle window) override { return windows.count(window) != 0; }
-  std::intptr_t SendMessage(WindowHandle window, const WindowMessage& message) override;
-  bool PostMessage(WindowHandle window, const WindowMessage& message) override;
-  void SetWindowText(WindowHandle window, const std::string& text) override {
+  std::intptr_t Send(WindowHandle window, const WindowMessage& message) override;
+  bool Post(WindowHandle window, const WindowMessage& message) override;
+  void SetText(WindowHandle window, const std::string& text) override {
     if (IsWindow(window)) windows[window].spec.title = text;
   }
   void ShowWindow(WindowHandle window, int command) override;
   bool IsWindowVisible(WindowHandle window) override;
   void EnableWindow(WindowHandle window, bool enable) override;
   bool IsWindowEnabled(WindowHandle window) override;
-  std::int32_t GetWindowLong(WindowHandle window, int index) override;
-  void SetWindowLong(WindowHandle window, int index, std::int32_t value) override;
+  std::int32_t GetLong(WindowHandle window, int index) override;
+  void SetLong(WindowHandle window, int index, std::int32_t value) override;
   void SetWindowPos(WindowHandle window, std::intptr_t insertAfter, const Rect& bounds,
                     std::uint32_t flags) override;
   Rect WindowRect(WindowHandle window) override;
@@ -76,7 +76,7 @@ class FakeWindowSystem : public WindowSystem {
   bool PumpMessage(bool wait, bool& quit) override;
   void PostQuit(int code) override;
   ThreadId CurrentThread() override;
-  void MessageBox(WindowHandle owner, const std::string& text, const std::string& caption,
+  void ShowMessageBox(WindowHandle owner, const std::string& text, const std::string& caption,
                   MessageBoxKind kind) override;
   std::uint32_t TrackPopupMenu(const std::vector<MenuItemSpec>& items, Point at,
                                std::uint32_t flags, WindowHandle owner,

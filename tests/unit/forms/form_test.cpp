@@ -83,9 +83,9 @@ TEST_F(FormTest, ModalFormRunsUntilClosedAndGivesTheOthersBack) {
   main->Show();
   auto* box = new TForm(&app, app);
   WindowHandle boxHandle = box->Handle();
-  windows.PostMessage(boxHandle, WindowMessage{msg::kClose, 0, 0});
+  windows.Post(boxHandle, WindowMessage{msg::kClose, 0, 0});
   bool mainEnabledDuring = true;
-  windows.PostMessage(main->Handle(), WindowMessage{msg::kNull, 0, 0});
+  windows.Post(main->Handle(), WindowMessage{msg::kNull, 0, 0});
   box->onKeyDown = [](std::uintptr_t) {};
   // Look at the main form while the box is up, from inside the modal loop.
   windows.posted.push_front({boxHandle, WindowMessage{msg::kKeyDown, msg::kVkEscape, 0}});

@@ -1,0 +1,154 @@
+#include "app/start_up.h"
+
+#include "app/settings_file.h"
+#include "app/settings_path.h"
+#include "forms/application.h"
+#include "forms/exceptions.h"
+#include "forms/messages.h"
+#include "picture/picture_formats.h"
+#include "window/picture_window.h"
+
+namespace tavilune {
+
+const char* const kNoSettingsMessage =
+    u8"設定ファイルがありません。\r\n画像ファイルを選択してください";
+const char* const kPictureMissingMessage =
+    u8"設定ファイルからデータが読みこめませんでした\r\n画像ファイルを選択してください";
+const char* const kInformationCaption = u8"情報";
+const char* const kPictureFilter = u8"画像ファイル (*.bmp,*jpg)|*.bmp;*.jpg";
+const char* const kPathNotStorableMessage =
+    u8"この画像ファイルの場所は設定ファイルに記録できません。"
+    u8"短い名前の場所に置いた画像ファイルを選択してください";
+
+namespace {
+
+constexpr int kFirstFileYear = 1980;
+constexpr int kLastFileYear = 2107;
+
+// The spelling of the chosen file that the settings record can hold: the ANSI path when it
+// spells and fits, else the short path when that does.
+std::string StorablePath(const ChosenFile& chosen) {
+  auto fits = [](const std::optional<std::string>& path) {
+    return path && !path->empty() && path->size() <= SettingsRecord::kMaxPicturePathLength;
+  };
+  if (fits(chosen.ansiPath)) return *chosen.ansiPath;
+  if (fits(chosen.shortAnsiPath)) return *chosen.shortAnsiPath;
+  throw Exception(kPathNotStorableMessage);
+}
+
+void RemoveTaskbarButton(TApplication& application) {
+  WindowSystem& windows = application.Windows();
+  WindowHandle owner = application.Handle();
+  windows.ShowWindow(owner, msg::kSwHide);
+  windows.SetLong(owner, msg::kGwlExStyle,
+                        windows.GetLong(owner, msg::kGwlExStyle) |
+                            static_cast<std::int32_t>(msg::kExStyleToolWindow));
+  windows.ShowWindow(owner, msg::kSwShow);
+}
+
+// Moves the window fully onto the nearest monitor when no monitor shows enough of it.
+void KeepReachable(TForm1& form) {
+  WindowSystem& windows = form.Windows();
+  std::vector<Rect> areas;
+  for (const MonitorInfo& monitor : windows.Monitors()) areas.push_back(monitor.workArea);
+  const Rect bounds = form.BoundsRect();
+  Point place = ReachablePosition(bounds, areas.data(), areas.size(),
+                                  windows.MonitorNearest(bounds).workArea);
+  if (place.x != bounds.left || place.y != bounds.top) {
+    form.SetBounds(place.x, place.y, bounds.Width(), bounds.Height());
+  }
+}
+
+}  // namespace
+
+bool FileExistsAt(FileSystem& files, const std::string& ansiPath) {
+  std::optional<FileEntry> entry = files.FindEntry(ansiPath);
+  return entry && !entry->isDirectory && entry->lastWriteLocalYear &&
+         *entry->lastWriteLocalYear >= kFirstFileYear && *entry->lastWriteLocalYear <= kLastFileYear;
+}
+
+void ShowInformation(TForm1& form, const std::string& text) {
+  TApplication& application = form.Application();
+  application.BeginModal(0);
+  try {
+    form.Services().dialogs.MessageDialog(application.Handle(), text, kInformationCaption);
+  } catch (...) {
+    application.EndModal(0);
+    throw;
+  }
+  application.EndModal(0);
+}
+
+bool ChooseAndLoadPicture(TForm1& form) {
+  TApplication& application = form.Application();
+  OpenFileRequest request;
+  request.owner = application.Handle();
+  request.filter = kPictureFilter;
+  request.initialPath = form.Settings().PicturePathText();
+  application.BeginModal(0);
+  std::optional<ChosenFile> chosen;
+  try {
+    chosen = form.Services().dialogs.OpenFile(request);
+  } catch (...) {
+    application.EndModal(0);
+    throw;
+  }
+  application.EndModal(0);
+  if (!chosen) return false;
+
+  std::string path = StorablePath(*chosen);
+  form.LoadPictureFile(path);
+  form.Settings().SetPicturePath(path);
+  return true;
+}
+
+namespace {
+
+// First start, or the remembered picture is gone: ask for one.
+void StartWithNewPicture(TForm1& form) {
+  // Until a picture has loaded there is nothing worth saving.
+  form.Settings().ClearPicturePath();
+  if (!ChooseAndLoadPicture(form)) {
+    form.Application().Terminate();
+    return;
+  }
+  form.SetFrameThickness(3);
+  form.SetFrameColor(kWhite);
+}
+
+}  // namespace
+
+void RunStartUp(TForm1& form, const std::string& executablePathAnsi) {
+  FileSystem& files = form.Services().files;
+  form.MoveImage1(0, 0);
+  form.SetSettingsFilePath(SettingsPath(executablePathAnsi));
+  SetUpMainWindowPictureFormats(JpegPictureClass());
+
+  if (FileExistsAt(files, form.SettingsFilePath())) {
+    ReadSettingsFile(files, form.SettingsFilePath(), form.Settings());
+    SettingsRecord& settings = form.Settings();
+    if (FileExistsAt(files, settings.PicturePathText())) {
+      form.LoadPictureFile(settings.PicturePathText());
+      form.FitToPicture();
+      form.SetTop(settings.WindowTop);
+      form.SetLeft(settings.WindowLeft);
+      KeepReachable(form);
+      if (settings.InTray == 1 && form.onStartHidden) {
+        if (settings.StayOnTop != 0) form.SetStayOnTop(true);
+        form.onStartHidden();
+      } else if (settings.StayOnTop != 0) {
+        form.SetStayOnTop(true);
+      }
+    } else {
+      ShowInformation(form, kPictureMissingMessage);
+      StartWithNewPicture(form);
+    }
+  } else {
+    ShowInformation(form, kNoSettingsMessage);
+    StartWithNewPicture(form);
+  }
+  if (form.Application().Terminated()) return;
+  RemoveTaskbarButton(form.Application());
+}
+
+}  // namespace tavilune

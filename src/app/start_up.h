@@ -1,0 +1,36 @@
+// The start-up sequence that runs while the picture window is being created, and the choice of
+// a picture that it and the window menu share.
+#pragma once
+
+#include <string>
+
+#include "platform/files.h"
+
+namespace tavilune {
+
+class TForm1;
+
+// The texts of the start-up messages and of the picture dialog's filter.
+extern const char* const kNoSettingsMessage;       // M1
+extern const char* const kPictureMissingMessage;   // M2
+extern const char* const kInformationCaption;
+extern const char* const kPictureFilter;
+extern const char* const kPathNotStorableMessage;
+
+// Whether the path names a file the program treats as present: not a folder, and with a
+// last-write time that falls between 1980 and 2107.
+bool FileExistsAt(FileSystem& files, const std::string& ansiPath);
+
+// Runs steps 1 to 6 of start-up on the window under creation. An exception ends the sequence
+// where it was raised; the caller shows it.
+void RunStartUp(TForm1& form, const std::string& executablePathAnsi);
+
+// The picture-choice dialog followed by loading the chosen file. Returns false when the user
+// cancelled. The picture path in the settings changes only once the picture has loaded; a
+// failure to load (or a path the settings file cannot hold) raises and changes nothing.
+bool ChooseAndLoadPicture(TForm1& form);
+
+// Shows the information dialog as a modal window of the program.
+void ShowInformation(TForm1& form, const std::string& text);
+
+}  // namespace tavilune

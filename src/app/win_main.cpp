@@ -1,0 +1,70 @@
+// The program's entry: the platform, the application and its forms, the message loop.
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "app/start_up.h"
+#include "forms/application.h"
+#include "picture/jpeg_image.h"
+#include "picture/picture_formats.h"
+#include "platform/display.h"
+#include "platform/win32/dialogs_win32.h"
+#include "platform/win32/file_system_win32.h"
+#include "platform/win32/handles.h"
+#include "platform/win32/window_system_win32.h"
+#include "window/picture_window.h"
+
+namespace {
+
+using namespace tavilune;
+
+DisplayFacts ReadDisplayFacts() {
+  win32::WindowDc screen(nullptr);
+  DisplayFacts facts;
+  facts.bitsPerPixel = GetDeviceCaps(screen.Get(), BITSPIXEL) * GetDeviceCaps(screen.Get(), PLANES);
+  facts.standardIconWidth = GetSystemMetrics(SM_CXICON);
+  facts.standardIconHeight = GetSystemMetrics(SM_CYICON);
+  facts.pixelsPerInchY = GetDeviceCaps(screen.Get(), LOGPIXELSY);
+  return facts;
+}
+
+std::string ExecutablePath() {
+  std::vector<char> path(MAX_PATH);
+  for (;;) {
+    DWORD length = GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (length < path.size()) return std::string(path.data(), length);
+    path.resize(path.size() * 2);
+  }
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+  SetDisplay(ReadDisplayFacts());
+  // The JPEG decoder's start: its defaults follow the screen as it is now, and it registers
+  // its extensions before any window exists.
+  InitJpegDefaults(Display());
+  RegisterJpegPictureFormats();
+
+  win32::Win32WindowSystem windows(instance);
+  win32::Win32FileSystem files;
+  win32::Win32Dialogs dialogs(instance);
+  Platform platform{windows, files, dialogs};
+  {
+    TApplication application(windows);
+    application.Initialize();
+    application.SetTitle("Tavilune");
+    const std::string executable = ExecutablePath();
+    new TForm1(application, platform,
+               [&executable](TForm1& form) { RunStartUp(form, executable); });
+    application.Run();
+    // The application takes its forms down last created first; the picture window saves as
+    // its destruction begins.
+    for (TForm* form : application.Forms()) {
+      if (form->HandleAllocated()) windows.ShowWindow(form->Handle(), 0);
+    }
+  }
+  UnregisterJpegPictureFormats();
+  return 0;
+}

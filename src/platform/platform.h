@@ -1,0 +1,16 @@
+// Everything the program needs of the operating system, handed to the code that uses it.
+#pragma once
+
+#include "platform/dialogs.h"
+#include "platform/files.h"
+#include "platform/windows.h"
+
+namespace tavilune {
+
+struct Platform {
+  WindowSystem& windows;
+  FileSystem& files;
+  Dialogs& dialogs;
+};
+
+}  // namespace tavilune

@@ -1,0 +1,121 @@
+#include "platform/win32/canvas_win32.h"
+
+#include <vector>
+
+#include "platform/win32/handles.h"
+
+namespace tavilune::win32 {
+
+namespace {
+
+COLORREF ColorRef(Color color) { return static_cast<COLORREF>(color) & 0x00FFFFFF; }
+
+class Win32Icon : public NativeIcon {
+ public:
+  Win32Icon(HICON icon, bool owned) : icon_(icon), owned_(owned) {}
+  ~Win32Icon() override {
+    if (owned_ && icon_ != nullptr) DestroyIcon(icon_);
+  }
+  HICON Get() const { return icon_; }
+
+ private:
+  HICON icon_;
+  bool owned_;
+};
+
+class Win32Metafile : public NativeMetafile {
+ public:
+  explicit Win32Metafile(HENHMETAFILE metafile) : metafile_(metafile) {}
+  ~Win32Metafile() override { DeleteEnhMetaFile(metafile_); }
+  HENHMETAFILE Get() const { return metafile_; }
+
+ private:
+  HENHMETAFILE metafile_;
+};
+
+GdiObject<HPALETTE> MakePalette(HDC dc, const Palette& palette) {
+  if (palette.halftone) return GdiObject<HPALETTE>(CreateHalftonePalette(dc));
+  if (palette.entries.empty()) return {};
+  std::vector<std::uint8_t> block(sizeof(LOGPALETTE) + palette.entries.size() * sizeof(PALETTEENTRY));
+  auto* logical = reinterpret_cast<LOGPALETTE*>(block.data());
+  logical->palVersion = 0x300;
+  logical->palNumEntries = static_cast<WORD>(palette.entries.size());
+  for (size_t i = 0; i < palette.entries.size(); ++i) {
+    const PaletteEntry& entry = palette.entries[i];
+    logical->palPalEntry[i] = PALETTEENTRY{entry.red, entry.green, entry.blue, entry.flags};
+  }
+  return GdiObject<HPALETTE>(CreatePalette(logical));
+}
+
+}  // namespace
+
+void Win32Canvas::FillRect(const Rect& rect, Color color) {
+  if (rect.Empty()) return;
+  GdiObject<HBRUSH> brush(CreateSolidBrush(ColorRef(color)));
+  RECT r{rect.left, rect.top, rect.right, rect.bottom};
+  ::FillRect(dc_, &r, brush.Get());
+}
+
+void Win32Canvas::DrawDib(const Dib& dib, const Rect& dest, const Palette* palette,
+                          StretchMode mode) {
+  if (dib.Empty() || dest.Empty()) return;
+  GdiObject<HPALETTE> logical;
+  std::unique_ptr<SelectedPalette> selected;
+  if (palette != nullptr) {
+    logical = MakePalette(dc_, *palette);
+    if (logical) selected = std::make_unique<SelectedPalette>(dc_, logical.Get(), true);
+  }
+  int previousMode = 0;
+  if (mode == StretchMode::kColorOnColor) previousMode = SetStretchBltMode(dc_, COLORONCOLOR);
+  if (mode == StretchMode::kHalftone) {
+    previousMode = SetStretchBltMode(dc_, HALFTONE);
+    SetBrushOrgEx(dc_, 0, 0, nullptr);
+  }
+  std::vector<std::uint8_t> info = dib.BitmapInfo();
+  StretchDIBits(dc_, dest.left, dest.top, dest.Width(), dest.Height(), 0, 0, dib.Width(),
+                dib.Height(), dib.Pixels().data(), reinterpret_cast<const BITMAPINFO*>(info.data()),
+                DIB_RGB_COLORS, SRCCOPY);
+  if (previousMode != 0) SetStretchBltMode(dc_, previousMode);
+}
+
+std::unique_ptr<NativeIcon> Win32Canvas::CreateIcon(std::span<const std::uint8_t> image,
+                                                    std::int32_t width, std::int32_t height) {
+  std::vector<BYTE> bytes(image.begin(), image.end());
+  HICON icon = CreateIconFromResourceEx(bytes.data(), static_cast<DWORD>(bytes.size()), TRUE,
+                                        0x30000, width, height, LR_DEFAULTCOLOR);
+  if (icon == nullptr) return nullptr;
+  return std::make_unique<Win32Icon>(icon, true);
+}
+
+std::unique_ptr<NativeIcon> Win32Canvas::StandardApplicationIcon() {
+  return std::make_unique<Win32Icon>(LoadIconW(nullptr, IDI_APPLICATION), false);
+}
+
+void Win32Canvas::DrawIcon(NativeIcon& icon, const Rect& dest) {
+  DrawIconEx(dc_, dest.left, dest.top, static_cast<Win32Icon&>(icon).Get(), dest.Width(),
+             dest.Height(), 0, nullptr, DI_NORMAL);
+}
+
+std::unique_ptr<NativeMetafile> Win32Canvas::CreateMetafile(MetafileBits kind,
+                                                            std::span<const std::uint8_t> bytes,
+                                                            std::int32_t widthHimetric,
+                                                            std::int32_t heightHimetric) {
+  HENHMETAFILE metafile = nullptr;
+  if (kind == MetafileBits::kEnhanced) {
+    metafile = SetEnhMetaFileBits(static_cast<UINT>(bytes.size()), bytes.data());
+  } else {
+    METAFILEPICT picture{MM_ANISOTROPIC, widthHimetric, heightHimetric, nullptr};
+    WindowDc screen(nullptr);
+    metafile = SetWinMetaFileBits(static_cast<UINT>(bytes.size()), bytes.data(), screen.Get(),
+                                  &picture);
+  }
+  if (metafile == nullptr) return nullptr;
+  return std::make_unique<Win32Metafile>(metafile);
+}
+
+void Win32Canvas::DrawMetafile(NativeMetafile& metafile, const Rect& dest) {
+  RECT r{dest.left, dest.top, dest.right, dest.bottom};
+  PlayEnhMetaFile(dc_, static_cast<Win32Metafile&>(metafile).Get(), &r);
+}
+
+}  // namespace tavilune::win32

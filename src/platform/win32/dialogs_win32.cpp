@@ -1,0 +1,173 @@
+#include "platform/win32/dialogs_win32.h"
+
+#include <commdlg.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "platform/win32/handles.h"
+#include "platform/win32/text.h"
+
+namespace tavilune::win32 {
+
+namespace {
+
+// "a|b|c|d" becomes "a\0b\0c\0d\0\0", the form the dialog takes its filter in.
+std::wstring SystemFilter(const std::string& filter) {
+  std::wstring wide = Wide(filter);
+  std::replace(wide.begin(), wide.end(), L'|', L'\0');
+  wide.push_back(L'\0');
+  wide.push_back(L'\0');
+  return wide;
+}
+
+constexpr int kMargin = 12;
+constexpr int kIconSize = 32;
+constexpr int kButtonWidth = 75;
+constexpr int kButtonHeight = 25;
+
+struct MessageDialogState {
+  bool done = false;
+};
+
+LRESULT CALLBACK MessageDialogProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  auto* state = reinterpret_cast<MessageDialogState*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  switch (message) {
+    case WM_NCCREATE:
+      SetWindowLongPtrW(window, GWLP_USERDATA,
+                        reinterpret_cast<LONG_PTR>(
+                            reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams));
+      break;
+    case WM_COMMAND:
+      if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {
+        if (state != nullptr) state->done = true;
+        return 0;
+      }
+      break;
+    case WM_CLOSE:
+      if (state != nullptr) state->done = true;
+      return 0;
+    default:
+      break;
+  }
+  return DefWindowProcW(window, message, wParam, lParam);
+}
+
+}  // namespace
+
+std::optional<ChosenFile> Win32Dialogs::OpenFile(const OpenFileRequest& request) {
+  std::wstring filter = SystemFilter(request.filter);
+  std::vector<wchar_t> name(MAX_PATH * 4, L'\0');
+  std::wstring initial = WideFromAnsi(request.initialPath);
+  std::copy_n(initial.begin(), std::min(initial.size(), name.size() - 1), name.begin());
+
+  OPENFILENAMEW open{};
+  open.lStructSize = sizeof open;
+  open.hwndOwner = reinterpret_cast<HWND>(request.owner);
+  open.hInstance = instance_;
+  open.lpstrFilter = filter.c_str();
+  open.nFilterIndex = 1;
+  open.lpstrFile = name.data();
+  open.nMaxFile = static_cast<DWORD>(name.size());
+  open.Flags = OFN_HIDEREADONLY | OFN_EXPLORER | OFN_ENABLESIZING;
+  if (!GetOpenFileNameW(&open)) return std::nullopt;
+
+  ChosenFile chosen;
+  std::wstring path(name.data());
+  chosen.utf8Path = Utf8(path);
+  std::string ansi;
+  if (AnsiFromWide(path, ansi)) chosen.ansiPath = ansi;
+  DWORD shortSize = GetShortPathNameW(path.c_str(), nullptr, 0);
+  if (shortSize > 0) {
+    std::vector<wchar_t> shortName(shortSize + 1, L'\0');
+    if (GetShortPathNameW(path.c_str(), shortName.data(), shortSize + 1) > 0) {
+      std::string shortAnsi;
+      if (AnsiFromWide(shortName.data(), shortAnsi)) chosen.shortAnsiPath = shortAnsi;
+    }
+  }
+  return chosen;
+}
+
+void Win32Dialogs::MessageDialog(WindowHandle owner, const std::string& text,
+                                 const std::string& caption) {
+  static const wchar_t* kClass = L"TMessageForm";
+  static bool registered = false;
+  if (!registered) {
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.lpfnWndProc = MessageDialogProcedure;
+    windowClass.hInstance = instance_;
+    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    windowClass.lpszClassName = kClass;
+    RegisterClassExW(&windowClass);
+    registered = true;
+  }
+
+  NONCLIENTMETRICSW metrics{};
+  metrics.cbSize = sizeof metrics;
+  SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
+  GdiObject<HFONT> font(CreateFontIndirectW(&metrics.lfMessageFont));
+
+  // Measure the text word-wrapped at most half the screen wide.
+  std::wstring wide = Wide(text);
+  int screenWidth = GetSystemMetrics(SM_CXSCREEN);
+  int screenHeight = GetSystemMetrics(SM_CYSCREEN);
+  RECT textRect{0, 0, screenWidth / 2, 0};
+  {
+    WindowDc screen(nullptr);
+    SelectedObject selected(screen.Get(), font.Get());
+    DrawTextW(screen.Get(), wide.c_str(), -1, &textRect,
+              DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX | DT_EXPANDTABS);
+  }
+  int textWidth = textRect.right;
+  int textHeight = std::max<int>(textRect.bottom, kIconSize);
+  int clientWidth =
+      std::max(kMargin + kIconSize + kMargin + textWidth + kMargin, kButtonWidth + 2 * kMargin);
+  int clientHeight = kMargin + textHeight + kMargin + kButtonHeight + kMargin;
+
+  DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPSIBLINGS | DS_MODALFRAME;
+  DWORD exStyle = WS_EX_DLGMODALFRAME | WS_EX_WINDOWEDGE;
+  RECT outer{0, 0, clientWidth, clientHeight};
+  AdjustWindowRectEx(&outer, style, FALSE, exStyle);
+  int width = outer.right - outer.left;
+  int height = outer.bottom - outer.top;
+  // Centred on the primary screen.
+  int left = (screenWidth - width) / 2;
+  int top = (screenHeight - height) / 2;
+
+  MessageDialogState state;
+  HWND dialog = CreateWindowExW(exStyle, kClass, Wide(caption).c_str(), style, left, top, width,
+                                height, reinterpret_cast<HWND>(owner), nullptr, instance_, &state);
+  if (dialog == nullptr) return;
+  HWND icon = CreateWindowExW(0, L"STATIC", nullptr, WS_CHILD | WS_VISIBLE | SS_ICON, kMargin,
+                              kMargin, kIconSize, kIconSize, dialog, nullptr, instance_, nullptr);
+  SendMessageW(icon, STM_SETICON, reinterpret_cast<WPARAM>(LoadIconW(nullptr, IDI_INFORMATION)), 0);
+  HWND label = CreateWindowExW(0, L"STATIC", wide.c_str(), WS_CHILD | WS_VISIBLE | SS_NOPREFIX,
+                               kMargin + kIconSize + kMargin, kMargin, textWidth, textRect.bottom,
+                               dialog, nullptr, instance_, nullptr);
+  HWND ok = CreateWindowExW(0, L"BUTTON", L"OK",
+                            WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON,
+                            (clientWidth - kButtonWidth) / 2, clientHeight - kMargin - kButtonHeight,
+                            kButtonWidth, kButtonHeight, dialog,
+                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDOK)), instance_, nullptr);
+  for (HWND child : {label, ok}) SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), TRUE);
+
+  ShowWindow(dialog, SW_SHOW);
+  SetForegroundWindow(dialog);
+  SetFocus(ok);
+  MSG message{};
+  while (!state.done) {
+    if (GetMessageW(&message, nullptr, 0, 0) <= 0) {
+      PostQuitMessage(static_cast<int>(message.wParam));
+      break;
+    }
+    // The dialog manager turns Enter into the default button and Escape into cancel.
+    if (IsDialogMessageW(dialog, &message)) continue;
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+  }
+  DestroyWindow(dialog);
+}
+
+}  // namespace tavilune::win32

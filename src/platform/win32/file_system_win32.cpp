@@ -1,0 +1,121 @@
+#include "platform/win32/file_system_win32.h"
+
+#include <windows.h>
+
+#include <limits>
+
+#include "platform/win32/handles.h"
+
+namespace tavilune::win32 {
+
+namespace {
+
+class Win32File : public File {
+ public:
+  explicit Win32File(KernelHandle handle) : handle_(std::move(handle)) {}
+
+  std::uint64_t Size() override {
+    LARGE_INTEGER size{};
+    return GetFileSizeEx(handle_.Get(), &size) ? static_cast<std::uint64_t>(size.QuadPart) : 0;
+  }
+
+  IoResult Read(std::span<std::uint8_t> into) override {
+    IoResult result;
+    while (result.bytes < into.size()) {
+      DWORD chunk = static_cast<DWORD>(
+          std::min<std::size_t>(into.size() - result.bytes, std::numeric_limits<DWORD>::max() / 2));
+      DWORD got = 0;
+      if (!ReadFile(handle_.Get(), into.data() + result.bytes, chunk, &got, nullptr)) {
+        result.error = GetLastError();
+        break;
+      }
+      if (got == 0) break;
+      result.bytes += got;
+    }
+    return result;
+  }
+
+  IoResult Write(std::span<const std::uint8_t> from) override {
+    IoResult result;
+    while (result.bytes < from.size()) {
+      DWORD chunk = static_cast<DWORD>(
+          std::min<std::size_t>(from.size() - result.bytes, std::numeric_limits<DWORD>::max() / 2));
+      DWORD put = 0;
+      if (!WriteFile(handle_.Get(), from.data() + result.bytes, chunk, &put, nullptr)) {
+        result.error = GetLastError();
+        break;
+      }
+      result.bytes += put;
+    }
+    return result;
+  }
+
+  SystemError Flush() override {
+    return FlushFileBuffers(handle_.Get()) ? kNoError : GetLastError();
+  }
+
+ private:
+  KernelHandle handle_;
+};
+
+}  // namespace
+
+std::unique_ptr<File> Win32FileSystem::Open(const std::string& path, FileAccess access,
+                                            SystemError& error) {
+  DWORD desired = GENERIC_READ;
+  DWORD share = FILE_SHARE_READ;
+  DWORD disposition = OPEN_EXISTING;
+  if (access == FileAccess::kReadWriteShareReadWrite) {
+    desired = GENERIC_READ | GENERIC_WRITE;
+    share = FILE_SHARE_READ | FILE_SHARE_WRITE;
+  } else if (access == FileAccess::kCreateWrite) {
+    desired = GENERIC_WRITE;
+    share = 0;
+    disposition = CREATE_ALWAYS;
+  }
+  KernelHandle handle(CreateFileA(path.c_str(), desired, share, nullptr, disposition,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!handle) {
+    error = GetLastError();
+    return nullptr;
+  }
+  error = kNoError;
+  return std::make_unique<Win32File>(std::move(handle));
+}
+
+std::optional<FileEntry> Win32FileSystem::FindEntry(const std::string& path) {
+  WIN32_FIND_DATAA found{};
+  HANDLE search = FindFirstFileA(path.c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return std::nullopt;
+  FindClose(search);
+  FileEntry entry;
+  entry.isDirectory = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+  FILETIME local{};
+  SYSTEMTIME time{};
+  if (FileTimeToLocalFileTime(&found.ftLastWriteTime, &local) &&
+      FileTimeToSystemTime(&local, &time)) {
+    entry.lastWriteLocalYear = time.wYear;
+  }
+  return entry;
+}
+
+bool Win32FileSystem::AttributesReadable(const std::string& path) {
+  return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+SystemError Win32FileSystem::Replace(const std::string& from, const std::string& to) {
+  return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)
+             ? kNoError
+             : GetLastError();
+}
+
+SystemError Win32FileSystem::Remove(const std::string& path) {
+  return DeleteFileA(path.c_str()) ? kNoError : GetLastError();
+}
+
+bool Win32FileSystem::IsReadOnly(const std::string& path) {
+  DWORD attributes = GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0;
+}
+
+}  // namespace tavilune::win32

@@ -1,0 +1,303 @@
+#include "platform/win32/window_system_win32.h"
+
+#include <map>
+#include <memory>
+
+#include "platform/win32/canvas_win32.h"
+#include "platform/win32/handles.h"
+#include "platform/win32/text.h"
+
+namespace tavilune::win32 {
+
+namespace {
+
+Rect ToRect(const RECT& rect) { return Rect{rect.left, rect.top, rect.right, rect.bottom}; }
+
+// The menu being tracked on this thread: its submenus by handle, so that the submenu
+// initialisation message can ask the program for their current state.
+struct MenuSession {
+  MenuListener* listener = nullptr;
+  std::map<HMENU, std::uint32_t> submenus;
+};
+thread_local MenuSession* currentMenu = nullptr;
+
+void InitMenuPopup(HMENU menu) {
+  if (currentMenu == nullptr || currentMenu->listener == nullptr) return;
+  auto found = currentMenu->submenus.find(menu);
+  if (found == currentMenu->submenus.end()) return;
+  std::vector<MenuItemSpec> states = currentMenu->listener->SubmenuOpening(found->second);
+  for (UINT position = 0; position < states.size(); ++position) {
+    EnableMenuItem(menu, position,
+                   MF_BYPOSITION | (states[position].enabled ? MF_ENABLED : MF_GRAYED));
+    CheckMenuItem(menu, position,
+                  MF_BYPOSITION | (states[position].checked ? MF_CHECKED : MF_UNCHECKED));
+  }
+}
+
+LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_NCCREATE) {
+    auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
+    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+  }
+  if (message == WM_INITMENUPOPUP) InitMenuPopup(reinterpret_cast<HMENU>(wParam));
+  auto* listener = reinterpret_cast<WindowListener*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  if (listener != nullptr) {
+    std::intptr_t result = 0;
+    WindowMessage forwarded{message, wParam, lParam};
+    if (listener->HandleMessage(reinterpret_cast<WindowHandle>(window), forwarded, result)) {
+      return result;
+    }
+  }
+  if (message == WM_NCDESTROY) SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+  return DefWindowProcW(window, message, wParam, lParam);
+}
+
+HWND H(WindowHandle window) { return reinterpret_cast<HWND>(window); }
+
+HMENU BuildMenu(const std::vector<MenuItemSpec>& items, MenuSession& session) {
+  HMENU menu = CreatePopupMenu();
+  for (const MenuItemSpec& item : items) {
+    if (item.caption == "-") {
+      AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+      continue;
+    }
+    UINT flags = MF_STRING | (item.enabled ? MF_ENABLED : MF_GRAYED) |
+                 (item.checked ? MF_CHECKED : MF_UNCHECKED);
+    std::wstring caption = Wide(item.caption);
+    if (!item.children.empty()) {
+      HMENU submenu = BuildMenu(item.children, session);
+      session.submenus[submenu] = item.id;
+      AppendMenuW(menu, flags | MF_POPUP, reinterpret_cast<UINT_PTR>(submenu), caption.c_str());
+    } else {
+      AppendMenuW(menu, flags, item.id, caption.c_str());
+    }
+  }
+  return menu;
+}
+
+BOOL CALLBACK CollectMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM data) {
+  auto* monitors = reinterpret_cast<std::vector<MonitorInfo>*>(data);
+  MONITORINFO info{};
+  info.cbSize = sizeof info;
+  if (GetMonitorInfoW(monitor, &info)) {
+    MonitorInfo entry{ToRect(info.rcMonitor), ToRect(info.rcWork)};
+    if (info.dwFlags & MONITORINFOF_PRIMARY) {
+      monitors->insert(monitors->begin(), entry);
+    } else {
+      monitors->push_back(entry);
+    }
+  }
+  return TRUE;
+}
+
+MonitorInfo InfoOf(HMONITOR monitor) {
+  MONITORINFO info{};
+  info.cbSize = sizeof info;
+  GetMonitorInfoW(monitor, &info);
+  return MonitorInfo{ToRect(info.rcMonitor), ToRect(info.rcWork)};
+}
+
+}  // namespace
+
+Win32WindowSystem::Win32WindowSystem(HINSTANCE instance) : instance_(instance) {}
+
+void Win32WindowSystem::RegisterClassFor(const WindowSpec& spec) {
+  std::wstring name = Wide(spec.className.empty() ? "TWinControl" : spec.className);
+  if (registered_.count(name)) return;
+  WNDCLASSEXW windowClass{};
+  windowClass.cbSize = sizeof windowClass;
+  windowClass.style = spec.doubleClicks ? CS_DBLCLKS : 0;
+  windowClass.lpfnWndProc = WindowProcedure;
+  windowClass.hInstance = instance_;
+  windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  windowClass.hIcon = reinterpret_cast<HICON>(spec.icon);
+  windowClass.lpszClassName = name.c_str();
+  RegisterClassExW(&windowClass);
+  registered_.insert(name);
+}
+
+WindowHandle Win32WindowSystem::CreateNativeWindow(const WindowSpec& spec, WindowListener* listener) {
+  RegisterClassFor(spec);
+  std::wstring className = Wide(spec.className.empty() ? "TWinControl" : spec.className);
+  std::wstring title = Wide(spec.title);
+  HWND window = CreateWindowExW(spec.exStyle, className.c_str(), title.c_str(), spec.style,
+                                spec.bounds.left, spec.bounds.top, spec.bounds.Width(),
+                                spec.bounds.Height(), H(spec.parent), nullptr, instance_, listener);
+  if (window != nullptr && spec.icon != 0) {
+    SendMessageW(window, WM_SETICON, ICON_BIG, static_cast<LPARAM>(spec.icon));
+  }
+  return reinterpret_cast<WindowHandle>(window);
+}
+
+void Win32WindowSystem::DestroyWindow(WindowHandle window) { ::DestroyWindow(H(window)); }
+
+bool Win32WindowSystem::IsWindow(WindowHandle window) { return ::IsWindow(H(window)) != FALSE; }
+
+std::intptr_t Win32WindowSystem::Send(WindowHandle window, const WindowMessage& message) {
+  return SendMessageW(H(window), message.message, message.wParam, message.lParam);
+}
+
+bool Win32WindowSystem::Post(WindowHandle window, const WindowMessage& message) {
+  return PostMessageW(H(window), message.message, message.wParam, message.lParam) != FALSE;
+}
+
+void Win32WindowSystem::SetText(WindowHandle window, const std::string& text) {
+  SetWindowTextW(H(window), Wide(text).c_str());
+}
+
+void Win32WindowSystem::ShowWindow(WindowHandle window, int command) {
+  ::ShowWindow(H(window), command);
+}
+
+bool Win32WindowSystem::IsWindowVisible(WindowHandle window) {
+  return ::IsWindowVisible(H(window)) != FALSE;
+}
+
+void Win32WindowSystem::EnableWindow(WindowHandle window, bool enable) {
+  ::EnableWindow(H(window), enable);
+}
+
+bool Win32WindowSystem::IsWindowEnabled(WindowHandle window) {
+  return ::IsWindowEnabled(H(window)) != FALSE;
+}
+
+std::int32_t Win32WindowSystem::GetLong(WindowHandle window, int index) {
+  return GetWindowLongA(H(window), index);
+}
+
+void Win32WindowSystem::SetLong(WindowHandle window, int index, std::int32_t value) {
+  SetWindowLongA(H(window), index, value);
+}
+
+void Win32WindowSystem::SetWindowPos(WindowHandle window, std::intptr_t insertAfter,
+                                     const Rect& bounds, std::uint32_t flags) {
+  ::SetWindowPos(H(window), reinterpret_cast<HWND>(insertAfter), bounds.left, bounds.top,
+                 bounds.Width(), bounds.Height(), flags);
+}
+
+Rect Win32WindowSystem::WindowRect(WindowHandle window) {
+  RECT rect{};
+  GetWindowRect(H(window), &rect);
+  return ToRect(rect);
+}
+
+Rect Win32WindowSystem::OuterForClient(const Rect& client, std::uint32_t style,
+                                       std::uint32_t exStyle) {
+  RECT rect{client.left, client.top, client.right, client.bottom};
+  AdjustWindowRectEx(&rect, style, FALSE, exStyle);
+  return ToRect(rect);
+}
+
+void Win32WindowSystem::Invalidate(WindowHandle window) {
+  InvalidateRect(H(window), nullptr, FALSE);
+}
+
+void Win32WindowSystem::Paint(WindowHandle window, const std::function<void(Canvas&)>& painter) {
+  PaintDc dc(H(window));
+  Win32Canvas canvas(dc.Get());
+  painter(canvas);
+}
+
+void Win32WindowSystem::UpdateWindow(WindowHandle window) { ::UpdateWindow(H(window)); }
+
+bool Win32WindowSystem::SetForegroundWindow(WindowHandle window) {
+  return ::SetForegroundWindow(H(window)) != FALSE;
+}
+
+WindowHandle Win32WindowSystem::ActiveWindow() {
+  return reinterpret_cast<WindowHandle>(GetActiveWindow());
+}
+
+void Win32WindowSystem::SetActiveWindow(WindowHandle window) { ::SetActiveWindow(H(window)); }
+
+WindowHandle Win32WindowSystem::FocusWindow() { return reinterpret_cast<WindowHandle>(GetFocus()); }
+
+void Win32WindowSystem::SetFocus(WindowHandle window) { ::SetFocus(H(window)); }
+
+void Win32WindowSystem::ReleaseCapture() { ::ReleaseCapture(); }
+
+Point Win32WindowSystem::CursorPos() {
+  POINT point{};
+  GetCursorPos(&point);
+  return Point{point.x, point.y};
+}
+
+std::uint32_t Win32WindowSystem::DoubleClickTime() { return GetDoubleClickTime(); }
+
+std::uint32_t Win32WindowSystem::TickCount() { return GetTickCount(); }
+
+std::vector<MonitorInfo> Win32WindowSystem::Monitors() {
+  std::vector<MonitorInfo> monitors;
+  EnumDisplayMonitors(nullptr, nullptr, CollectMonitor, reinterpret_cast<LPARAM>(&monitors));
+  if (monitors.empty()) {
+    Rect screen{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    monitors.push_back(MonitorInfo{screen, screen});
+  }
+  return monitors;
+}
+
+MonitorInfo Win32WindowSystem::MonitorOfWindow(WindowHandle window) {
+  return InfoOf(MonitorFromWindow(H(window), MONITOR_DEFAULTTONEAREST));
+}
+
+MonitorInfo Win32WindowSystem::MonitorNearest(const Rect& rect) {
+  RECT r{rect.left, rect.top, rect.right, rect.bottom};
+  return InfoOf(MonitorFromRect(&r, MONITOR_DEFAULTTONEAREST));
+}
+
+bool Win32WindowSystem::PumpMessage(bool wait, bool& quit) {
+  quit = false;
+  MSG message{};
+  if (wait) {
+    if (GetMessageW(&message, nullptr, 0, 0) <= 0) {
+      quit = true;
+      return false;
+    }
+  } else {
+    if (!PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) return false;
+    if (message.message == WM_QUIT) {
+      quit = true;
+      PostQuitMessage(static_cast<int>(message.wParam));
+      return false;
+    }
+  }
+  TranslateMessage(&message);
+  DispatchMessageW(&message);
+  return true;
+}
+
+void Win32WindowSystem::PostQuit(int code) { PostQuitMessage(code); }
+
+ThreadId Win32WindowSystem::CurrentThread() { return GetCurrentThreadId(); }
+
+void Win32WindowSystem::ShowMessageBox(WindowHandle owner, const std::string& text,
+                                   const std::string& caption, MessageBoxKind kind) {
+  UINT type = MB_OK | (kind == MessageBoxKind::kError ? MB_ICONERROR : MB_ICONINFORMATION);
+  MessageBoxW(H(owner), Wide(text).c_str(), Wide(caption).c_str(), type);
+}
+
+std::uint32_t Win32WindowSystem::TrackPopupMenu(const std::vector<MenuItemSpec>& items, Point at,
+                                                std::uint32_t flags, WindowHandle owner,
+                                                MenuListener* listener) {
+  MenuSession session;
+  session.listener = listener;
+  HMENU menu = BuildMenu(items, session);
+  MenuSession* previous = std::exchange(currentMenu, &session);
+  // The choice comes back from the call, so that it runs after the menu has closed and
+  // nothing is left posted behind it.
+  UINT chosen = static_cast<UINT>(::TrackPopupMenu(menu, flags | TPM_RETURNCMD, at.x, at.y, 0,
+                                                   H(owner), nullptr));
+  currentMenu = previous;
+  DestroyMenu(menu);
+  return chosen;
+}
+
+IconHandle Win32WindowSystem::ApplicationIcon() { return LoadIconResource("MAINICON"); }
+
+IconHandle Win32WindowSystem::LoadIconResource(const std::string& name) {
+  HICON icon = static_cast<HICON>(LoadImageW(instance_, Wide(name).c_str(), IMAGE_ICON, 32, 32, 0));
+  return reinterpret_cast<IconHandle>(icon);
+}
+
+}  // namespace tavilune::win32

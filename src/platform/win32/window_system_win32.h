@@ -1,0 +1,67 @@
+#pragma once
+
+#include <windows.h>
+
+#include <set>
+#include <string>
+
+#include "platform/windows.h"
+
+namespace tavilune::win32 {
+
+class Win32WindowSystem : public WindowSystem {
+ public:
+  explicit Win32WindowSystem(HINSTANCE instance);
+
+  WindowHandle CreateNativeWindow(const WindowSpec& spec, WindowListener* listener) override;
+  void DestroyWindow(WindowHandle window) override;
+  bool IsWindow(WindowHandle window) override;
+  std::intptr_t Send(WindowHandle window, const WindowMessage& message) override;
+  bool Post(WindowHandle window, const WindowMessage& message) override;
+  void SetText(WindowHandle window, const std::string& text) override;
+  void ShowWindow(WindowHandle window, int command) override;
+  bool IsWindowVisible(WindowHandle window) override;
+  void EnableWindow(WindowHandle window, bool enable) override;
+  bool IsWindowEnabled(WindowHandle window) override;
+  std::int32_t GetLong(WindowHandle window, int index) override;
+  void SetLong(WindowHandle window, int index, std::int32_t value) override;
+  void SetWindowPos(WindowHandle window, std::intptr_t insertAfter, const Rect& bounds,
+                    std::uint32_t flags) override;
+  Rect WindowRect(WindowHandle window) override;
+  Rect OuterForClient(const Rect& client, std::uint32_t style, std::uint32_t exStyle) override;
+  void Invalidate(WindowHandle window) override;
+  void Paint(WindowHandle window, const std::function<void(Canvas&)>& painter) override;
+  void UpdateWindow(WindowHandle window) override;
+  bool SetForegroundWindow(WindowHandle window) override;
+  WindowHandle ActiveWindow() override;
+  void SetActiveWindow(WindowHandle window) override;
+  WindowHandle FocusWindow() override;
+  void SetFocus(WindowHandle window) override;
+  void ReleaseCapture() override;
+  Point CursorPos() override;
+  std::uint32_t DoubleClickTime() override;
+  std::uint32_t TickCount() override;
+  std::vector<MonitorInfo> Monitors() override;
+  MonitorInfo MonitorOfWindow(WindowHandle window) override;
+  MonitorInfo MonitorNearest(const Rect& rect) override;
+  bool PumpMessage(bool wait, bool& quit) override;
+  void PostQuit(int code) override;
+  ThreadId CurrentThread() override;
+  void ShowMessageBox(WindowHandle owner, const std::string& text, const std::string& caption,
+                  MessageBoxKind kind) override;
+  std::uint32_t TrackPopupMenu(const std::vector<MenuItemSpec>& items, Point at,
+                               std::uint32_t flags, WindowHandle owner,
+                               MenuListener* listener) override;
+  IconHandle ApplicationIcon() override;
+  IconHandle LoadIconResource(const std::string& name) override;
+
+  HINSTANCE Instance() const { return instance_; }
+
+ private:
+  void RegisterClassFor(const WindowSpec& spec);
+
+  HINSTANCE instance_;
+  std::set<std::wstring> registered_;
+};
+
+}  // namespace tavilune::win32

@@ -1,0 +1,46 @@
+// A canvas that draws into another one moved by an offset, so that a painted control can draw
+// in its own coordinates inside its window.
+#pragma once
+
+#include "platform/canvas.h"
+
+namespace tavilune {
+
+class OffsetCanvas : public Canvas {
+ public:
+  OffsetCanvas(Canvas& target, Point offset) : target_(target), offset_(offset) {}
+
+  void FillRect(const Rect& rect, Color color) override { target_.FillRect(Move(rect), color); }
+  void DrawDib(const Dib& dib, const Rect& dest, const Palette* palette,
+               StretchMode mode) override {
+    target_.DrawDib(dib, Move(dest), palette, mode);
+  }
+  std::unique_ptr<NativeIcon> CreateIcon(std::span<const std::uint8_t> image, std::int32_t width,
+                                         std::int32_t height) override {
+    return target_.CreateIcon(image, width, height);
+  }
+  std::unique_ptr<NativeIcon> StandardApplicationIcon() override {
+    return target_.StandardApplicationIcon();
+  }
+  void DrawIcon(NativeIcon& icon, const Rect& dest) override { target_.DrawIcon(icon, Move(dest)); }
+  std::unique_ptr<NativeMetafile> CreateMetafile(MetafileBits kind,
+                                                 std::span<const std::uint8_t> bytes,
+                                                 std::int32_t widthHimetric,
+                                                 std::int32_t heightHimetric) override {
+    return target_.CreateMetafile(kind, bytes, widthHimetric, heightHimetric);
+  }
+  void DrawMetafile(NativeMetafile& metafile, const Rect& dest) override {
+    target_.DrawMetafile(metafile, Move(dest));
+  }
+
+ private:
+  Rect Move(const Rect& rect) const {
+    return Rect{rect.left + offset_.x, rect.top + offset_.y, rect.right + offset_.x,
+                rect.bottom + offset_.y};
+  }
+
+  Canvas& target_;
+  Point offset_;
+};
+
+}  // namespace tavilune

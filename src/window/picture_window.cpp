@@ -1,0 +1,149 @@
+#include "window/picture_window.h"
+
+#include "app/settings_file.h"
+#include "forms/application.h"
+#include "forms/messages.h"
+#include "picture/image_paint.h"
+#include "platform/canvas.h"
+#include "window/offset_canvas.h"
+
+namespace tavilune {
+
+TForm1::TForm1(TApplication& application, Platform& platform,
+               std::function<void(TForm1&)> formCreate)
+    : TForm(&application, application), platform_(platform) {
+  SetName("Form1");
+  SetCaption("Tavilune");
+  SetBounds(kDesignBounds.left, kDesignBounds.top, kDesignBounds.Width(), kDesignBounds.Height());
+  bars_ = LayOutBars(Width(), Height(), kDesignThickness, true);
+  picture_.onChange = [this](TPicture&) { Invalidate(); };
+  Handle();
+  if (formCreate) {
+    try {
+      formCreate(*this);
+    } catch (...) {
+      Application().HandleException();
+    }
+  }
+}
+
+TForm1::~TForm1() {
+  // Saved first, while the tray icon and the controls still hold the state being saved.
+  try {
+    SaveSettings();
+  } catch (...) {
+    Application().HandleException();
+  }
+}
+
+WindowSpec TForm1::CreateParams() {
+  WindowSpec spec = TForm::CreateParams();
+  spec.className = "TForm1";
+  return spec;
+}
+
+void TForm1::MoveImage1(std::int32_t left, std::int32_t top) {
+  image1_ = RectFromSize(left, top, image1_.Width(), image1_.Height());
+  Invalidate();
+}
+
+void TForm1::LoadPictureFile(const std::string& ansiPath) {
+  LoadPicture(picture_, ansiPath, platform_.files);
+  image1_ = RectFromSize(image1_.left, image1_.top, picture_.Width(), picture_.Height());
+}
+
+void TForm1::ApplyLayout(const FrameLayout& layout) {
+  bars_ = layout;
+  image1_ = layout.picture;
+  SetBounds(Left(), Top(), layout.windowWidth, layout.windowHeight);
+  Invalidate();
+}
+
+void TForm1::SetFrameThickness(std::int32_t thickness) {
+  // A negative thickness can only come from an edited settings file: no frame, stored as 0.
+  if (thickness < 0) thickness = 0;
+  settings_.FrameThickness = thickness;
+  ApplyLayout(LayOutFrame(picture_.Width(), picture_.Height(), thickness));
+}
+
+void TForm1::SetFrameColor(Color color) {
+  settings_.FrameColor = color;
+  barColor_ = color;
+  Invalidate();
+}
+
+void TForm1::FitToPicture() {
+  SetFrameThickness(settings_.FrameThickness);
+  SetFrameColor(settings_.FrameColor);
+}
+
+void TForm1::SetStayOnTop(bool on) {
+  SetFormStyle(on ? FormStyle::kStayOnTop : FormStyle::kNormal);
+}
+
+void TForm1::SaveSettings() {
+  if (!settings_.HasPicturePath()) return;
+  settings_.InTray = inTray && inTray() ? 1 : 0;
+  settings_.WindowTop = Top();
+  settings_.WindowLeft = Left();
+  settings_.StayOnTop = IsStayOnTop() ? 1 : 0;
+  WriteSettingsFile(platform_.files, settingsPath_, settings_);
+}
+
+bool TForm1::QueryEndSession() {
+  // An error leaves before the answer, so the session is asked not to end.
+  SaveSettings();
+  return true;
+}
+
+bool TForm1::InImage1(std::int32_t x, std::int32_t y) const {
+  return x >= image1_.left && x < image1_.right && y >= image1_.top && y < image1_.bottom;
+}
+
+void TForm1::Paint(Canvas& canvas) {
+  OffsetCanvas inImage(canvas, Point{image1_.left, image1_.top});
+  PaintImage(inImage, picture_, ImageOptions{}, image1_.Width(), image1_.Height());
+  if (bars_.barsVisible) {
+    for (const Rect* bar : {&bars_.top, &bars_.left, &bars_.right, &bars_.bottom}) {
+      canvas.FillRect(*bar, barColor_);
+    }
+  }
+}
+
+bool TForm1::WndProc(const WindowMessage& message, std::intptr_t& result) {
+  switch (message.message) {
+    case msg::kPaint:
+      Windows().Paint(Handle(), [this](Canvas& canvas) { Paint(canvas); });
+      result = 0;
+      return true;
+    case msg::kLButtonDown: {
+      const std::int32_t x = msg::SignedLow(message.lParam);
+      const std::int32_t y = msg::SignedHigh(message.lParam);
+      if (!InImage1(x, y)) break;
+      // The system moves the window with the mouse as if its caption had been grabbed.
+      Windows().ReleaseCapture();
+      Windows().Send(Handle(), WindowMessage{msg::kSysCommand, msg::kScDragMove, 0});
+      result = 0;
+      return true;
+    }
+    case msg::kLButtonDblClk: {
+      const std::int32_t x = msg::SignedLow(message.lParam);
+      const std::int32_t y = msg::SignedHigh(message.lParam);
+      if (InImage1(x, y) && onImageDoubleClick) onImageDoubleClick();
+      result = 0;
+      return true;
+    }
+    case msg::kContextMenu: {
+      Point at{msg::SignedLow(message.lParam), msg::SignedHigh(message.lParam)};
+      if (at.x == -1 && at.y == -1) at = Point{Left(), Top()};  // the keyboard's menu key
+      if (onContextMenu) onContextMenu(at);
+      result = 0;
+      return true;
+    }
+    default:
+      break;
+  }
+  return TForm::WndProc(message, result);
+}
+
+}  // namespace tavilune
