@@ -1,0 +1,217 @@
+// How much the program's way of showing a JPEG costs over the library's bare decode.
+//
+// A 6000 x 4000 quality-90 4:2:0 JPEG is made once (row by row, so that making it needs little
+// memory). Then, alternately and several times: the program's path (LoadPicture through the
+// format table, which reads the file and its header, then the first decode into the picture's
+// bitmap), and a bare libjpeg decode with the same parameters (blue, green, red rows,
+// floating-point transform, smoothing) of the file's bytes into newly allocated memory. Prints
+// the medians, their ratio and the peak memory of the program's path against its floor, the
+// file's size plus the bitmap's. Prints only; speed goals are read off, never asserted.
+//
+//   bench_jpeg [picture.jpg]   (made if missing; default: in the temporary folder)
+#include <algorithm>
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <jpeglib.h>
+
+#include "picture/jpeg_image.h"
+#include "picture/picture.h"
+#include "picture/picture_formats.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#include <psapi.h>
+
+#include "platform/win32/file_system_win32.h"
+using BenchFileSystem = tavilune::win32::Win32FileSystem;
+#else
+#include "platform/posix/posix_file_system.h"
+using BenchFileSystem = tavilune::PosixFileSystem;
+#endif
+
+namespace {
+
+constexpr int kWidth = 6000;
+constexpr int kHeight = 4000;
+constexpr int kQuality = 90;
+constexpr int kRuns = 5;
+
+// Bytes of memory the process holds now and at most so far: private commit on Windows, resident
+// pages elsewhere.
+struct MemoryUse {
+  std::uint64_t now = 0;
+  std::uint64_t peak = 0;
+};
+
+MemoryUse Memory() {
+  MemoryUse use;
+#ifdef _WIN32
+  PROCESS_MEMORY_COUNTERS counters{};
+  counters.cb = sizeof counters;
+  if (GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters)) {
+    use.now = counters.PagefileUsage;
+    use.peak = counters.PeakPagefileUsage;
+  }
+#else
+  std::ifstream status("/proc/self/status");
+  std::string key;
+  while (status >> key) {
+    std::uint64_t kb = 0;
+    if (key == "VmRSS:" && status >> kb) use.now = kb * 1024;
+    if (key == "VmHWM:" && status >> kb) use.peak = kb * 1024;
+  }
+#endif
+  return use;
+}
+
+// A photo-like picture: smooth gradients, edges and some fine texture, so that the file has the
+// size and coefficient density of a real photograph rather than of a flat test card.
+void MakeJpeg(const std::string& path) {
+  FILE* out = std::fopen(path.c_str(), "wb");
+  if (out == nullptr) {
+    std::perror(path.c_str());
+    std::exit(1);
+  }
+  jpeg_compress_struct info{};
+  jpeg_error_mgr errors{};
+  info.err = jpeg_std_error(&errors);
+  jpeg_create_compress(&info);
+  jpeg_stdio_dest(&info, out);
+  info.image_width = kWidth;
+  info.image_height = kHeight;
+  info.input_components = 3;
+  info.in_color_space = JCS_RGB;
+  jpeg_set_defaults(&info);  // YCbCr with 2 x 2 subsampled chroma: 4:2:0
+  jpeg_set_quality(&info, kQuality, TRUE);
+  jpeg_start_compress(&info, TRUE);
+  std::vector<JSAMPLE> row(kWidth * 3);
+  std::uint32_t noise = 12345;
+  while (info.next_scanline < info.image_height) {
+    const int y = static_cast<int>(info.next_scanline);
+    for (int x = 0; x < kWidth; ++x) {
+      noise = noise * 1103515245u + 12345u;
+      const int grain = static_cast<int>((noise >> 16) % 24) - 12;
+      const int r = (x * 255 / kWidth + ((x / 300 + y / 200) % 2) * 60) % 256;
+      const int g = (y * 255 / kHeight + (x * y / 7000) % 40) % 256;
+      const int b = (128 + (x - y) / 40) % 256;
+      row[3 * x] = static_cast<JSAMPLE>(std::clamp(r + grain, 0, 255));
+      row[3 * x + 1] = static_cast<JSAMPLE>(std::clamp(g + grain, 0, 255));
+      row[3 * x + 2] = static_cast<JSAMPLE>(std::clamp(b + grain, 0, 255));
+    }
+    JSAMPROW rows[1] = {row.data()};
+    jpeg_write_scanlines(&info, rows, 1);
+  }
+  jpeg_finish_compress(&info);
+  jpeg_destroy_compress(&info);
+  std::fclose(out);
+}
+
+double Seconds(std::chrono::steady_clock::duration d) {
+  return std::chrono::duration<double>(d).count();
+}
+
+// The program's path: LoadPicture, then the first decode.
+double ProgramPath(const std::string& path, tavilune::FileSystem& files) {
+  const auto start = std::chrono::steady_clock::now();
+  tavilune::TPicture picture;
+  tavilune::LoadPicture(picture, path, files);
+  auto* image = dynamic_cast<tavilune::TJPEGImage*>(picture.Graphic());
+  if (image == nullptr || image->DecodeJpeg().Width() != kWidth) {
+    std::fprintf(stderr, "the program did not decode the picture\n");
+    std::exit(1);
+  }
+  return Seconds(std::chrono::steady_clock::now() - start);
+}
+
+// The same work done directly with the library: read the file, decode it into new memory.
+double BareDecode(const std::string& path) {
+  const auto start = std::chrono::steady_clock::now();
+  std::ifstream in(path, std::ios::binary | std::ios::ate);
+  std::vector<unsigned char> bytes(static_cast<std::size_t>(in.tellg()));
+  in.seekg(0);
+  in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+
+  jpeg_decompress_struct info{};
+  jpeg_error_mgr errors{};
+  info.err = jpeg_std_error(&errors);
+  jpeg_create_decompress(&info);
+  jpeg_mem_src(&info, bytes.data(), static_cast<unsigned long>(bytes.size()));
+  jpeg_read_header(&info, TRUE);
+  info.out_color_space = JCS_EXT_BGR;
+  info.dct_method = JDCT_FLOAT;
+  info.do_block_smoothing = TRUE;
+  jpeg_start_decompress(&info);
+  const std::size_t stride = (info.output_width * 3 + 3) / 4 * 4;
+  auto pixels = std::make_unique_for_overwrite<unsigned char[]>(stride * info.output_height);
+  while (info.output_scanline < info.output_height) {
+    JSAMPROW rows[4];
+    const int count = std::min<int>(std::max(info.rec_outbuf_height, 1), 4);
+    for (int i = 0; i < count; ++i) {
+      rows[i] = pixels.get() + stride * std::min(info.output_scanline + i, info.output_height - 1);
+    }
+    jpeg_read_scanlines(&info, rows, static_cast<JDIMENSION>(count));
+  }
+  jpeg_finish_decompress(&info);
+  jpeg_destroy_decompress(&info);
+  return Seconds(std::chrono::steady_clock::now() - start);
+}
+
+double Median(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  return values[values.size() / 2];
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const std::string path = argc > 1 ? argv[1]
+                                    : (std::filesystem::temp_directory_path() /
+                                       "tavilune-bench-6000x4000.jpg")
+                                          .string();
+  if (!std::filesystem::exists(path)) {
+    std::printf("making %s\n", path.c_str());
+    MakeJpeg(path);
+  }
+  const std::uint64_t fileSize = std::filesystem::file_size(path);
+  const std::uint64_t bitmapSize = std::uint64_t{kWidth} * 3 * kHeight;
+
+  tavilune::RegisterJpegPictureFormats();
+  BenchFileSystem files;
+
+  const MemoryUse before = Memory();
+  std::vector<double> program;
+  std::vector<double> bare;
+  program.push_back(ProgramPath(path, files));
+  const MemoryUse after = Memory();
+  bare.push_back(BareDecode(path));
+  for (int i = 1; i < kRuns; ++i) {
+    program.push_back(ProgramPath(path, files));
+    bare.push_back(BareDecode(path));
+  }
+
+  const double programMedian = Median(program);
+  const double bareMedian = Median(bare);
+  std::printf("picture: %d x %d, quality %d, 4:2:0, %llu bytes\n", kWidth, kHeight, kQuality,
+              static_cast<unsigned long long>(fileSize));
+  std::printf("program path (load + first decode): median %.1f ms over %d runs\n",
+              programMedian * 1000, kRuns);
+  std::printf("bare libjpeg decode (read + decode): median %.1f ms over %d runs\n",
+              bareMedian * 1000, kRuns);
+  std::printf("ratio program / bare: %.3f (target at most 1.05)\n", programMedian / bareMedian);
+  const double mib = 1024.0 * 1024.0;
+  const double peak = static_cast<double>(after.peak - std::min(before.now, after.peak));
+  std::printf("peak memory of the program path: %.1f MiB; floor (file + bitmap) %.1f MiB; "
+              "over the floor %.2f MiB (target within 2 MiB)\n",
+              peak / mib, static_cast<double>(fileSize + bitmapSize) / mib,
+              (peak - static_cast<double>(fileSize + bitmapSize)) / mib);
+  tavilune::UnregisterJpegPictureFormats();
+  return 0;
+}
