@@ -90,8 +90,10 @@ void ExpandRunLength(std::span<const std::uint8_t> data, bool fourBits,
   std::int32_t line = 0;  // 0 is the bottom row
   std::size_t at = 0;
   auto put = [&](unsigned index) {
-    if (x < width && line < height) PutIndexed(out.Row(height - 1 - line), x, index, colors);
-    ++x;
+    if (x < width) {
+      PutIndexed(out.Row(height - 1 - line), x, index, colors);
+      ++x;
+    }
   };
   while (at + 1 < data.size() && line < height) {
     const std::uint8_t count = data[at];
@@ -113,7 +115,9 @@ void ExpandRunLength(std::span<const std::uint8_t> data, bool fourBits,
         return;
       case 2: {  // delta: move right and up, leaving the pixels passed over black
         if (at + 1 >= data.size()) return;
-        x += data[at];
+        // x is held at the width: beyond it nothing is drawn until the next line end, and a
+        // long chain of deltas must not overflow it.
+        x = std::min(x + data[at], width);
         line += data[at + 1];
         at += 2;
         break;

@@ -30,7 +30,7 @@ int ImageBitCount(const std::vector<std::uint8_t>& file, std::uint32_t offset, s
   if (size >= 8 && std::equal(std::begin(kPngSignature), std::end(kPngSignature), image)) {
     return 32;
   }
-  if (size >= 16 && Get32(image) >= 40) return Get16(image + 14);
+  if (size >= 16 && Get32(image) == 40) return Get16(image + 14);
   if (directoryBits != 0) return directoryBits;
   switch (colorCount) {
     case 2: return 1;

@@ -1,0 +1,69 @@
+// A canvas that records what is drawn on it, and scripted answers for icons and metafiles.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "platform/canvas.h"
+
+namespace tavilune::testing {
+
+class FakeCanvas : public Canvas {
+ public:
+  enum class Call {
+    kFillRect,
+    kDrawDib,
+    kCreateIcon,
+    kStandardApplicationIcon,
+    kDrawIcon,
+    kCreateMetafile,
+    kDrawMetafile,
+  };
+
+  struct Record {
+    Call call = Call::kFillRect;
+    Rect rect;                // destination (or the filled rectangle)
+    Color color = 0;          // FillRect
+    const Dib* dib = nullptr; // DrawDib
+    bool hasPalette = false;  // DrawDib
+    bool halftonePalette = false;
+    std::size_t paletteEntries = 0;
+    StretchMode mode = StretchMode::kDefault;
+    std::vector<std::uint8_t> bytes;  // CreateIcon, CreateMetafile
+    std::int32_t width = 0;           // CreateIcon size, CreateMetafile size in 0.01 mm
+    std::int32_t height = 0;
+    MetafileBits metafileKind = MetafileBits::kEnhanced;
+    int handleId = 0;                 // the icon or metafile made, or drawn
+  };
+
+  // Whether CreateIcon and CreateMetafile succeed.
+  bool refuseIcons = false;
+  bool refuseMetafiles = false;
+
+  std::vector<Record> calls;
+  // Live native objects made by this canvas (and not yet destroyed).
+  int liveHandles = 0;
+
+  std::size_t Count(Call call) const;
+
+  void FillRect(const Rect& rect, Color color) override;
+  void DrawDib(const Dib& dib, const Rect& dest, const Palette* palette,
+               StretchMode mode) override;
+  std::unique_ptr<NativeIcon> CreateIcon(std::span<const std::uint8_t> image, std::int32_t width,
+                                         std::int32_t height) override;
+  std::unique_ptr<NativeIcon> StandardApplicationIcon() override;
+  void DrawIcon(NativeIcon& icon, const Rect& dest) override;
+  std::unique_ptr<NativeMetafile> CreateMetafile(MetafileBits kind,
+                                                 std::span<const std::uint8_t> bytes,
+                                                 std::int32_t widthHimetric,
+                                                 std::int32_t heightHimetric) override;
+  void DrawMetafile(NativeMetafile& metafile, const Rect& dest) override;
+
+ private:
+  int nextId_ = 1;
+};
+
+}  // namespace tavilune::testing

@@ -1,0 +1,414 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <climits>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+
+#include "bitmap_builder.h"
+#include "fakes/scratch_folder.h"
+#include "forms/exceptions.h"
+#include "picture/bitmap.h"
+#include "picture/dib_convert.h"
+#include "picture/stream.h"
+
+namespace tavilune::testing {
+namespace {
+
+std::vector<std::uint8_t> ReadData(const std::string& name) {
+  std::ifstream in(TestDataPath("picture/" + name), std::ios::binary);
+  EXPECT_TRUE(in) << name;
+  return {std::istreambuf_iterator<char>(in), {}};
+}
+
+void Decode(TBitmap& bitmap, const std::vector<std::uint8_t>& file) {
+  MemoryStream stream(file);
+  ReadBitmapFile(bitmap, stream);
+}
+
+std::vector<std::uint8_t> DecodeRgb(const std::vector<std::uint8_t>& file) {
+  TBitmap bitmap;
+  Decode(bitmap, file);
+  return DibToRgb(bitmap.GetDib());
+}
+
+// What a decode raised: its message, or "" when it succeeded.
+template <typename E>
+std::string RaisedBy(const std::vector<std::uint8_t>& file) {
+  TBitmap bitmap;
+  try {
+    Decode(bitmap, file);
+  } catch (const E& e) {
+    return e.Message();
+  }
+  return "";
+}
+
+const std::string kInvalid = u8"ビットマップイメージが不正です";
+const std::string kReadError = u8"ストリームからの読み込みエラー";
+
+// ---- Files written by ImageMagick, decoded to the pixels ImageMagick reads from them.
+
+class ImageMagickFiles : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(ImageMagickFiles, DecodeToTheSamePixels) {
+  const std::string name = GetParam();
+  TBitmap bitmap;
+  Decode(bitmap, ReadData(name + ".bmp"));
+  const std::vector<std::uint8_t> expected = ReadData(name + ".rgb");
+  ASSERT_FALSE(expected.empty());
+  EXPECT_EQ(bitmap.Width() * bitmap.Height() * 3, static_cast<std::int32_t>(expected.size()));
+  EXPECT_TRUE(DibToRgb(bitmap.GetDib()) == expected) << name;
+}
+
+INSTANTIATE_TEST_SUITE_P(Bitmaps, ImageMagickFiles,
+                         ::testing::Values("rgb24", "rgb24_v5", "argb32", "argb32_v5", "rgb565",
+                                           "rgb565_v5", "rgb555", "rgb555_v5", "rgb555_plain", "pal8", "pal4", "info4",
+                                           "mono1", "rle8", "core24", "core8", "core4"));
+
+TEST(BitmapDecoder, CoreHeaderGivesTheSameColoursAsItsInfoHeaderTwin) {
+  TBitmap core, info;
+  Decode(core, ReadData("core4.bmp"));
+  Decode(info, ReadData("info4.bmp"));
+  EXPECT_EQ(core.GetDib().Header().size(), 40u);
+  EXPECT_EQ(core.GetDib().Colors(), info.GetDib().Colors());
+  EXPECT_EQ(DibToRgb(core.GetDib()), DibToRgb(info.GetDib()));
+}
+
+// Turns a bottom-up uncompressed file of a 40-byte header into its top-down twin.
+std::vector<std::uint8_t> FlipToTopDown(std::vector<std::uint8_t> file, std::size_t pixelStart,
+                                        std::size_t stride, std::int32_t height) {
+  std::int32_t negative = -height;
+  std::memcpy(&file[22], &negative, 4);
+  for (std::int32_t y = 0; y < height / 2; ++y) {
+    std::swap_ranges(file.begin() + pixelStart + y * stride,
+                     file.begin() + pixelStart + (y + 1) * stride,
+                     file.begin() + pixelStart + (height - 1 - y) * stride);
+  }
+  return file;
+}
+
+TEST(BitmapDecoder, TopDownRowsGiveThePictureTheRightWayUp) {
+  const auto rgb24 = ReadData("rgb24.bmp");
+  TBitmap bitmap;
+  Decode(bitmap, FlipToTopDown(rgb24, 54, 40, 9));
+  EXPECT_EQ(bitmap.Height(), 9);
+  EXPECT_TRUE(bitmap.GetDib().TopDown());
+  EXPECT_GT(bitmap.RowStep(), 0);
+  EXPECT_EQ(DibToRgb(bitmap.GetDib()), ReadData("rgb24.rgb"));
+
+  const auto pal8 = ReadData("pal8.bmp");
+  const std::size_t pixelStart = 54 + 4 * 256;
+  EXPECT_EQ(DecodeRgb(FlipToTopDown(pal8, pixelStart, 16, 9)), ReadData("pal8.rgb"));
+}
+
+TEST(BitmapDecoder, ZeroLengthFileIsAnEmptyBitmap) {
+  TBitmap bitmap;
+  Decode(bitmap, {});
+  EXPECT_TRUE(bitmap.Empty());
+  EXPECT_EQ(bitmap.Width(), 0);
+  EXPECT_EQ(bitmap.Height(), 0);
+}
+
+TEST(BitmapDecoder, ShortPixelDataLeavesTheLastStoredRowsZero) {
+  auto file = ReadData("rgb24.bmp");
+  const std::size_t pixelStart = 54, stride = 40;
+  // Two and a half rows missing at the end.
+  file.resize(file.size() - 2 * stride - stride / 2);
+  TBitmap bitmap;
+  Decode(bitmap, file);
+  ASSERT_EQ(bitmap.Height(), 9);
+  const auto pixels = bitmap.GetDib().Pixels();
+  const std::size_t present = file.size() - pixelStart;
+  EXPECT_TRUE(std::equal(pixels.begin(), pixels.begin() + present, file.begin() + pixelStart));
+  EXPECT_TRUE(std::all_of(pixels.begin() + present, pixels.end(), [](auto b) { return b == 0; }));
+}
+
+TEST(BitmapDecoder, PixelsFollowTheColourTableWhateverThePixelOffsetSays) {
+  BitmapSpec spec;
+  spec.bitCount = 8;
+  spec.width = 4;
+  spec.height = 1;
+  spec.colorsUsed = 2;
+  spec.colors = {0xFF0000, 0x00FF00};
+  spec.pixels = {1, 0, 1, 0};
+  spec.pixelOffset = 14 + 40 + 8 + 100;  // points past bytes that are not there
+  EXPECT_EQ(DecodeRgb(MakeBitmapFile(spec)),
+            (std::vector<std::uint8_t>{0, 255, 0, 255, 0, 0, 0, 255, 0, 255, 0, 0}));
+}
+
+TEST(BitmapDecoder, BitFieldMasksFollowA40ByteHeaderOrSitInsideALargerOne) {
+  // Blue in the low byte, red in the third: a layout the default masks would get wrong.
+  BitmapSpec spec;
+  spec.bitCount = 32;
+  spec.width = 2;
+  spec.height = 1;
+  spec.compression = 3;
+  spec.masks = {0x000000FF, 0x0000FF00, 0x00FF0000};
+  spec.pixels = {10, 20, 30, 0, 200, 100, 50, 0};
+  const std::vector<std::uint8_t> expected{10, 20, 30, 200, 100, 50};
+  EXPECT_EQ(DecodeRgb(MakeBitmapFile(spec)), expected);
+  spec.headerSize = 108;
+  EXPECT_EQ(DecodeRgb(MakeBitmapFile(spec)), expected);
+  spec.headerSize = 124;
+  EXPECT_EQ(DecodeRgb(MakeBitmapFile(spec)), expected);
+
+  // Masks missing after the header are a read error.
+  spec.headerSize = 40;
+  auto file = MakeBitmapFile(spec);
+  file.resize(14 + 40 + 6);
+  EXPECT_EQ(RaisedBy<EReadError>(file), kReadError);
+}
+
+// ---- Run-length data, expanded to the pixels the system gives: skipped pixels black.
+
+TEST(BitmapDecoder, RunLength8WithDeltaAbsoluteRunAndEarlyLineEnd) {
+  BitmapSpec spec;
+  spec.bitCount = 8;
+  spec.compression = 1;
+  spec.width = 5;
+  spec.height = 3;
+  spec.colorsUsed = 4;
+  // Index 0 is white, so black can only come from pixels the data skips.
+  spec.colors = {0xFFFFFF, 0xFF0000, 0x00FF00, 0x0000FF};
+  spec.pixels = {
+      3, 1,             // bottom row: three red
+      0, 0,             // end of line (two pixels left untouched)
+      0, 3, 2, 3, 0, 0, // middle row: absolute green, blue, white, then padding
+      0, 2, 1, 1,       // delta: one right, one up (to the top row, x = 4)
+      1, 3,             // top row: one blue at x = 4
+      0, 1,             // end of bitmap
+  };
+  spec.imageSize = static_cast<std::uint32_t>(spec.pixels.size());
+  const std::uint8_t K = 0, W = 255;
+  const std::vector<std::uint8_t> expected{
+      // top row: black except the last blue pixel
+      K, K, K, K, K, K, K, K, K, K, K, K, 0, 0, 255,
+      // middle row: green, blue, white, then skipped by the delta
+      0, 255, 0, 0, 0, 255, W, W, W, K, K, K, K, K, K,
+      // bottom row: three red, two left by the line end
+      255, 0, 0, 255, 0, 0, 255, 0, 0, K, K, K, K, K, K};
+  TBitmap bitmap;
+  Decode(bitmap, MakeBitmapFile(spec));
+  EXPECT_EQ(DibToRgb(bitmap.GetDib()), expected);
+  ASSERT_NE(bitmap.GetPalette(), nullptr);
+  EXPECT_EQ(bitmap.GetPalette()->entries.size(), 4u);
+}
+
+TEST(BitmapDecoder, RunLength4AlternatesNibblesAndPadsAbsoluteRuns) {
+  BitmapSpec spec;
+  spec.bitCount = 4;
+  spec.compression = 2;
+  spec.width = 6;
+  spec.height = 2;
+  spec.colorsUsed = 3;
+  spec.colors = {0xFFFFFF, 0xFF0000, 0x0000FF};
+  spec.pixels = {
+      5, 0x12,           // bottom row: 1 2 1 2 1
+      0, 0,              // end of line
+      0, 3, 0x21, 0x20,  // top row: absolute 2 1 2 (two bytes, already even)
+      2, 0x01,           // 0 1
+      0, 1,              // end of bitmap
+  };
+  spec.imageSize = static_cast<std::uint32_t>(spec.pixels.size());
+  const std::uint8_t W = 255;
+  const std::vector<std::uint8_t> expected{
+      0, 0, 255, 255, 0, 0, 0, 0, 255, W, W, W, 255, 0, 0, 0, 0, 0,
+      255, 0, 0, 0, 0, 255, 255, 0, 0, 0, 0, 255, 255, 0, 0, 0, 0, 0};
+  EXPECT_EQ(DecodeRgb(MakeBitmapFile(spec)), expected);
+}
+
+TEST(BitmapDecoder, RunLengthDataThatRunsOffTheBitmapStaysInside) {
+  BitmapSpec spec;
+  spec.bitCount = 8;
+  spec.compression = 1;
+  spec.width = 3;
+  spec.height = 2;
+  spec.colorsUsed = 2;
+  spec.colors = {0x000000, 0xFFFFFF};
+  spec.pixels = {255, 1,    0, 2, 200, 200,  0, 255, 1, 1,  // runs and deltas far outside
+                 0, 0, 0, 0, 0, 0, 255, 1, 0};               // line ends past the top, a cut run
+  const std::vector<std::uint8_t> rgb = DecodeRgb(MakeBitmapFile(spec));
+  ASSERT_EQ(rgb.size(), 18u);
+  // Bottom row white from the first run; the rest untouched.
+  EXPECT_EQ(std::vector<std::uint8_t>(rgb.begin() + 9, rgb.end()), std::vector<std::uint8_t>(9, 255));
+  EXPECT_EQ(std::vector<std::uint8_t>(rgb.begin(), rgb.begin() + 9), std::vector<std::uint8_t>(9, 0));
+}
+
+// ---- Palettes and notifications.
+
+TEST(BitmapDecoder, DeepBitmapKeepsItsColourTableAsPalette) {
+  BitmapSpec spec;
+  spec.colorsUsed = 3;
+  spec.colors = {0x102030, 0x405060, 0x708090};
+  spec.pixels.assign(16, 7);
+  TBitmap withTable;
+  Decode(withTable, MakeBitmapFile(spec));
+  ASSERT_NE(withTable.GetPalette(), nullptr);
+  EXPECT_EQ(withTable.GetPalette()->entries[1], (PaletteEntry{0x40, 0x50, 0x60, 0}));
+  EXPECT_TRUE(withTable.PaletteModified());
+
+  spec.colorsUsed = 0;
+  spec.colors.clear();
+  TBitmap plain;
+  Decode(plain, MakeBitmapFile(spec));
+  EXPECT_EQ(plain.GetPalette(), nullptr);
+  EXPECT_FALSE(plain.PaletteModified());
+}
+
+TEST(BitmapDecoder, ColourTableOfMoreThan256EntriesIsCutAndSkipped) {
+  BitmapSpec spec;
+  spec.bitCount = 8;
+  spec.width = 1;
+  spec.height = 1;
+  spec.colorsUsed = 300;
+  spec.colors.assign(300, 0x112233);
+  spec.colors[5] = 0xABCDEF;
+  spec.pixels = {5, 0, 0, 0};
+  TBitmap bitmap;
+  Decode(bitmap, MakeBitmapFile(spec));
+  EXPECT_EQ(bitmap.GetDib().Colors().size(), 256u);
+  EXPECT_EQ(DibToRgb(bitmap.GetDib()), (std::vector<std::uint8_t>{0xAB, 0xCD, 0xEF}));
+}
+
+TEST(BitmapDecoder, SendsOneChangedNotificationPerLoad) {
+  TBitmap bitmap;
+  int changes = 0;
+  bitmap.SetOnChange([&](TGraphic&) { ++changes; });
+  Decode(bitmap, ReadData("pal4.bmp"));
+  EXPECT_EQ(changes, 1);
+}
+
+// ---- Refused files: the design's failure rows and hostile headers.
+
+struct Refusal {
+  const char* name;
+  std::vector<std::uint8_t> file;
+  bool readError;  // else invalid graphic
+};
+
+std::vector<Refusal> Refusals() {
+  std::vector<Refusal> cases;
+  auto spec = [] {
+    BitmapSpec s;
+    s.width = 4;
+    s.height = 4;
+    s.pixels.assign(48, 0x55);
+    return s;
+  };
+  auto with = [&](const char* name, auto change, bool readError) {
+    BitmapSpec s = spec();
+    change(s);
+    cases.push_back({name, MakeBitmapFile(s), readError});
+  };
+  const auto good = MakeBitmapFile(spec());
+  for (std::size_t n : {1u, 2u, 13u}) {
+    cases.push_back({"file of a few bytes", std::vector<std::uint8_t>(good.begin(), good.begin() + n), true});
+  }
+  cases.push_back({"header cut off", std::vector<std::uint8_t>(good.begin(), good.begin() + 30), true});
+  cases.push_back({"size field cut off", std::vector<std::uint8_t>(good.begin(), good.begin() + 16), true});
+  {
+    auto notBm = good;
+    notBm[1] = 'A';
+    cases.push_back({"type not BM", notBm, false});
+    cases.push_back({"a JPEG file", {0xFF, 0xD8, 0xFF, 0xE0, 0, 16, 'J', 'F', 'I', 'F', 0, 1, 1, 0, 0, 1}, false});
+  }
+  with("planes 2", [](BitmapSpec& s) { s.planes = 2; }, false);
+  with("compression JPEG", [](BitmapSpec& s) { s.compression = 4; }, false);
+  with("compression PNG", [](BitmapSpec& s) { s.compression = 5; }, false);
+  with("compression alpha bit fields", [](BitmapSpec& s) { s.compression = 6; }, false);
+  with("compression unknown", [](BitmapSpec& s) { s.compression = 0x7FFFFFFF; }, false);
+  with("run length 8 at 24 bits", [](BitmapSpec& s) { s.compression = 1; }, false);
+  with("run length 4 at 8 bits", [](BitmapSpec& s) { s.compression = 2; s.bitCount = 8; s.colorsUsed = 1; s.colors = {0}; }, false);
+  with("run length top down", [](BitmapSpec& s) { s.compression = 1; s.bitCount = 8; s.height = -4; s.colorsUsed = 1; s.colors = {0}; }, false);
+  with("bit fields at 24 bits", [](BitmapSpec& s) { s.compression = 3; }, false);
+  with("bit count 7", [](BitmapSpec& s) { s.bitCount = 7; }, false);
+  with("bit count 0", [](BitmapSpec& s) { s.bitCount = 0; }, false);
+  with("bit count 64", [](BitmapSpec& s) { s.bitCount = 64; }, false);
+  with("width 0", [](BitmapSpec& s) { s.width = 0; }, false);
+  with("width negative", [](BitmapSpec& s) { s.width = -4; }, false);
+  with("height 0", [](BitmapSpec& s) { s.height = 0; }, false);
+  with("height that cannot be negated", [](BitmapSpec& s) { s.height = INT32_MIN; }, false);
+  with("huge sides", [](BitmapSpec& s) { s.width = 0x7FFFFFFF; s.height = 0x7FFFFFFF; }, false);
+  with("huge top-down sides", [](BitmapSpec& s) { s.width = 0x7FFFFFFF; s.height = -0x7FFFFFFF; }, false);
+  with("pixel memory over the cap", [](BitmapSpec& s) { s.width = 60000; s.height = 60000; }, false);
+  with("side over the cap", [](BitmapSpec& s) { s.width = 70000; s.height = 1; s.bitCount = 1; }, false);
+  with("header size 16", [](BitmapSpec& s) { s.headerSize = 16; s.pixels.resize(70); }, false);
+  with("header size 39", [](BitmapSpec& s) { s.headerSize = 39; }, false);
+  with("header size 0", [](BitmapSpec& s) { s.headerSize = 0; }, false);
+  with("header size 4096", [](BitmapSpec& s) { s.headerSize = 4096; }, false);
+  {
+    auto beyond = good;
+    beyond[14] = 0xF0, beyond[15] = beyond[16] = beyond[17] = 0xFF;
+    cases.push_back({"header size beyond the file", beyond, true});
+    beyond[14] = 0x10, beyond[15] = 0x10, beyond[16] = beyond[17] = 0;
+    cases.push_back({"header size of 4112 bytes beyond the file", beyond, true});
+  }
+  with("colour count beyond the file", [](BitmapSpec& s) { s.colorsUsed = 0xFFFFFFFF; }, true);
+  with("colour table cut off", [](BitmapSpec& s) { s.bitCount = 8; s.pixels.resize(100); }, true);
+  {
+    // A core header whose 3-byte colour table is cut off.
+    Bytes core;
+    core.U8('B').U8('M').U32(0).U32(0).U32(0).U32(12).U16(2).U16(2).U16(1).U16(8).Fill(30);
+    cases.push_back({"core colour table cut off", core.Get(), true});
+    Bytes coreHeader;
+    coreHeader.U8('B').U8('M').U32(0).U32(0).U32(0).U32(12).U16(2);
+    cases.push_back({"core header cut off", coreHeader.Get(), true});
+  }
+  return cases;
+}
+
+TEST(BitmapDecoder, RefusesBrokenAndHostileFilesWithTheirMessage) {
+  for (const Refusal& r : Refusals()) {
+    SCOPED_TRACE(r.name);
+    TBitmap bitmap;
+    MemoryStream stream(r.file);
+    try {
+      ReadBitmapFile(bitmap, stream);
+      ADD_FAILURE() << "loaded";
+    } catch (const EReadError& e) {
+      EXPECT_TRUE(r.readError);
+      EXPECT_EQ(e.Message(), kReadError);
+    } catch (const EInvalidGraphic& e) {
+      EXPECT_FALSE(r.readError);
+      EXPECT_EQ(e.Message(), kInvalid);
+    }
+    EXPECT_TRUE(bitmap.Empty());
+  }
+}
+
+TEST(BitmapDecoder, ClaimsBeyondThePixelArrayAreCut) {
+  BitmapSpec spec;
+  spec.width = 2;
+  spec.height = 2;
+  spec.imageSize = 0xFFFFFFFF;  // far more than the file or the pixel array holds
+  spec.pixels = {1, 2, 3, 4, 5, 6, 0, 0, 7, 8, 9, 10, 11, 12, 0, 0, 99, 99, 99, 99, 99, 99};
+  TBitmap bitmap;
+  Decode(bitmap, MakeBitmapFile(spec));
+  const auto pixels = bitmap.GetDib().Pixels();
+  ASSERT_EQ(pixels.size(), 16u);
+  EXPECT_TRUE(std::equal(pixels.begin(), pixels.end(), spec.pixels.begin()));
+  EXPECT_EQ(DibToRgb(bitmap.GetDib()),
+            (std::vector<std::uint8_t>{9, 8, 7, 12, 11, 10, 3, 2, 1, 6, 5, 4}));
+}
+
+TEST(BitmapDecoder, DecodersCanSizeTheBitmapAndWriteRowsInPlace) {
+  TBitmap bitmap;
+  bitmap.SetSize(3, 2, PixelFormat::k24Bit);
+  ASSERT_GT(bitmap.RowStep(), 0);
+  EXPECT_EQ(bitmap.RowStep() % 4, 0);
+  bitmap.ScanLine(1)[0] = 0x11;  // blue of the bottom-left pixel
+  const auto rgb = DibToRgb(bitmap.GetDib());
+  EXPECT_EQ(rgb[9 + 2], 0x11);
+  EXPECT_EQ(std::count(rgb.begin(), rgb.end(), 0), 17);
+
+  bitmap.SetSize(2, 1, PixelFormat::k8Bit);
+  bitmap.SetColorTable({RgbQuad{1, 2, 3, 0}, RgbQuad{4, 5, 6, 0}});
+  bitmap.ScanLine(0)[1] = 1;
+  EXPECT_EQ(DibToRgb(bitmap.GetDib()), (std::vector<std::uint8_t>{3, 2, 1, 6, 5, 4}));
+  EXPECT_THROW(bitmap.SetSize(100000, 1, PixelFormat::k24Bit), EInvalidGraphic);
+}
+
+}  // namespace
+}  // namespace tavilune::testing

@@ -1,0 +1,260 @@
+#include <gtest/gtest.h>
+
+#include "bitmap_builder.h"
+#include "fakes/fake_file_system.h"
+#include "forms/exceptions.h"
+#include "picture/bitmap.h"
+#include "picture/icon.h"
+#include "picture/metafile.h"
+#include "picture/picture.h"
+#include "picture/picture_formats.h"
+#include "picture/stream.h"
+
+namespace tavilune::testing {
+namespace {
+
+// Remembers how each file was opened.
+class RecordingFileSystem : public FakeFileSystem {
+ public:
+  std::unique_ptr<File> Open(const std::string& path, FileAccess access,
+                             SystemError& error) override {
+    accesses.push_back(access);
+    return FakeFileSystem::Open(path, access, error);
+  }
+  std::vector<FileAccess> accesses;
+};
+
+std::string SmallBitmap(std::int32_t width, std::int32_t height) {
+  BitmapSpec spec;
+  spec.width = width;
+  spec.height = height;
+  spec.pixels.assign(static_cast<std::size_t>((width * 3 + 3) / 4 * 4 * height), 0x80);
+  const auto bytes = MakeBitmapFile(spec);
+  return std::string(bytes.begin(), bytes.end());
+}
+
+// A graphic that reports progress while it loads, and then fails or not.
+class ProgressingGraphic : public TGraphic {
+ public:
+  static inline bool fail = false;
+  static const GraphicClass& StaticClass() {
+    static const GraphicClass kClass{"ProgressingGraphic", &TGraphic::StaticClass(),
+                                     [] { return std::unique_ptr<TGraphic>(new ProgressingGraphic); }};
+    return kClass;
+  }
+  const GraphicClass& Class() const override { return StaticClass(); }
+  void LoadFromStream(Stream&) override {
+    Progress(ProgressStage::kRunning, 40, true, Rect{0, 0, 5, 2});
+    if (fail) throw EReadError("failed");
+  }
+  std::int32_t Width() override { return 5; }
+  std::int32_t Height() override { return 4; }
+  bool Empty() override { return false; }
+  void Draw(Canvas&, const Rect&) override {}
+};
+
+class LoadPictureTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ResetFileFormats();
+    RemovePictureClass(TBitmap::StaticClass());
+    AddPictureFormat("bmp", u8"ビットマップ", TBitmap::StaticClass());
+    files.AddFile("C:\\old.bmp", SmallBitmap(7, 3));
+    picture.onChange = [this](TPicture&) { ++changes; };
+  }
+  void TearDown() override {
+    EXPECT_EQ(files.OpenFileCount(), 0);
+    ResetFileFormats();
+  }
+  // Loads the previous picture, so that failures can be seen to leave it in place.
+  void LoadPrevious() {
+    LoadPicture(picture, "C:\\old.bmp", files);
+    previous = picture.Graphic();
+    changes = 0;
+  }
+
+  RecordingFileSystem files;
+  TPicture picture;
+  TGraphic* previous = nullptr;
+  int changes = 0;
+};
+
+TEST_F(LoadPictureTest, LoadsABitmapAndSendsOneChange) {
+  LoadPrevious();
+  files.AddFile("C:\\new.BMP", SmallBitmap(4, 6));
+  LoadPicture(picture, "C:\\new.BMP", files);
+  EXPECT_EQ(picture.Width(), 4);
+  EXPECT_EQ(picture.Height(), 6);
+  EXPECT_EQ(&picture.Graphic()->Class(), &TBitmap::StaticClass());
+  EXPECT_NE(picture.Graphic(), previous);
+  EXPECT_EQ(changes, 1);
+  EXPECT_EQ(files.accesses.back(), FileAccess::kReadShareRead);
+}
+
+TEST_F(LoadPictureTest, ZeroLengthBitmapLoadsAsAnEmptyPicture) {
+  LoadPrevious();
+  files.AddFile("C:\\empty.bmp", "");
+  LoadPicture(picture, "C:\\empty.bmp", files);
+  ASSERT_NE(picture.Graphic(), nullptr);
+  EXPECT_EQ(picture.Width(), 0);
+  EXPECT_EQ(picture.Height(), 0);
+  EXPECT_EQ(changes, 1);
+}
+
+TEST_F(LoadPictureTest, IconsAndMetafilesLoadThroughTheTable) {
+  files.AddFile("C:\\app.ICO", Bytes().U16(0).U16(0).U16(0).Str());
+  LoadPicture(picture, "C:\\app.ICO", files);
+  EXPECT_EQ(&picture.Graphic()->Class(), &TIcon::StaticClass());
+
+  Bytes placeable;
+  placeable.U32(0x9AC6CDD7).U16(0).U16(0).U16(0).U16(96).U16(48).U16(96).U32(0);
+  std::uint16_t sum = 0;
+  for (std::size_t i = 0; i < 20; i += 2) sum ^= placeable.Get()[i] | placeable.Get()[i + 1] << 8;
+  placeable.U16(sum);
+  files.AddFile("C:\\drawing.wmf", placeable.Str());
+  LoadPicture(picture, "C:\\drawing.wmf", files);
+  EXPECT_EQ(&picture.Graphic()->Class(), &TMetafile::StaticClass());
+  EXPECT_EQ(picture.Width(), 96);
+  EXPECT_EQ(picture.Height(), 48);
+}
+
+TEST_F(LoadPictureTest, ProgressReachesTheOwnerWhileLoading) {
+  AddPictureFormat("prg", "", ProgressingGraphic::StaticClass());
+  files.AddFile("C:\\p.prg", "x");
+  std::vector<ProgressEvent> events;
+  picture.onProgress = [&](TGraphic&, const ProgressEvent& e) { events.push_back(e); };
+  ProgressingGraphic::fail = false;
+  LoadPicture(picture, "C:\\p.prg", files);
+  ASSERT_EQ(events.size(), 1u);
+  EXPECT_EQ(events[0].percentDone, 40);
+  EXPECT_TRUE(events[0].redrawNow);
+  EXPECT_EQ(events[0].r, (Rect{0, 0, 5, 2}));
+  EXPECT_EQ(changes, 1);
+
+  LoadPrevious();
+  ProgressingGraphic::fail = true;
+  EXPECT_THROW(LoadPicture(picture, "C:\\p.prg", files), EReadError);
+  EXPECT_EQ(events.size(), 2u);
+  EXPECT_EQ(picture.Graphic(), previous);
+  EXPECT_EQ(changes, 0);
+}
+
+// ---- Every failure row: its exception, its text, and the previous picture left in place.
+
+enum class Kind { kInvalidGraphic, kOpen, kRead };
+
+struct FailureRow {
+  const char* name;
+  std::string path;  // ANSI
+  std::optional<std::string> contents;  // nothing: the file does not exist
+  Kind kind;
+  std::string message;  // UTF-8
+  std::optional<SystemError> openFailure = std::nullopt;
+};
+
+std::vector<FailureRow> FailureRows() {
+  BitmapSpec planes;
+  planes.planes = 2;
+  const auto planesFile = MakeBitmapFile(planes);
+  return {
+      {"unregistered extension", "C:\\photo.png", "x", Kind::kInvalidGraphic,
+       u8"拡張子 .png の画像形式は処理できません"},
+      {"extension case kept in the text", "C:\\photo.PnG", "x", Kind::kInvalidGraphic,
+       u8"拡張子 .PnG の画像形式は処理できません"},
+      {"no extension", "C:\\dir\\photo", "x", Kind::kInvalidGraphic,
+       u8"拡張子 . の画像形式は処理できません"},
+      {"dot only in a folder name", "C:\\dir.old\\photo", "x", Kind::kInvalidGraphic,
+       u8"拡張子 . の画像形式は処理できません"},
+      {"double-byte extension", "C:\\photo.\x89\xe6\x91\x9c", "x", Kind::kInvalidGraphic,
+       u8"拡張子 .画像 の画像形式は処理できません"},
+      {"missing file", "C:\\missing.bmp", std::nullopt, Kind::kOpen,
+       u8"ファイル C:\\missing.bmp は開けません"},
+      {"missing file with a Japanese path", "C:\\\x8e\xca\x90\x5e\\\x95\x5c.bmp", std::nullopt,
+       Kind::kOpen, u8"ファイル C:\\写真\\表.bmp は開けません"},
+      {"file locked for writing", "C:\\locked.bmp", "BM", Kind::kOpen,
+       u8"ファイル C:\\locked.bmp は開けません", kErrorSharingViolation},
+      {"no access", "C:\\secret.bmp", "BM", Kind::kOpen, u8"ファイル C:\\secret.bmp は開けません",
+       kErrorAccessDenied},
+      {"bitmap of one byte", "C:\\one.bmp", "B", Kind::kRead, u8"ストリームからの読み込みエラー"},
+      {"bitmap of 13 bytes", "C:\\short.bmp", "BM34567890123", Kind::kRead,
+       u8"ストリームからの読み込みエラー"},
+      {"JPEG under a bitmap name", "C:\\photo.bmp", std::string("\xFF\xD8\xFF\xE0\0\x10JFIF\0", 11) + std::string(20, '\0'),
+       Kind::kInvalidGraphic, u8"ビットマップイメージが不正です"},
+      {"planes not 1", "C:\\planes.bmp", std::string(planesFile.begin(), planesFile.end()),
+       Kind::kInvalidGraphic, u8"ビットマップイメージが不正です"},
+      {"icon under 6 bytes", "C:\\tiny.ico", std::string("\0\0\1\0\1", 5), Kind::kRead,
+       u8"ストリームからの読み込みエラー"},
+      {"icon type 2 (a cursor)", "C:\\cursor.ico", std::string("\0\0\2\0\0\0", 6),
+       Kind::kInvalidGraphic, u8"アイコンイメージが不正です"},
+      {"metafile of neither kind", "C:\\drawing.wmf", std::string(200, 'x'), Kind::kInvalidGraphic,
+       u8"メタファイルが不正です"},
+      {"empty enhanced metafile", "C:\\drawing.emf", "", Kind::kInvalidGraphic,
+       u8"メタファイルが不正です"},
+  };
+}
+
+TEST_F(LoadPictureTest, EveryFailureLeavesThePreviousPictureAndRaisesItsText) {
+  for (const FailureRow& row : FailureRows()) {
+    SCOPED_TRACE(row.name);
+    if (row.contents) files.AddFile(row.path, *row.contents);
+    if (row.openFailure) files.Fail(row.path, FileOperation::kOpen, *row.openFailure);
+    LoadPrevious();
+    std::string message;
+    Kind kind{};
+    bool raised = true;
+    try {
+      LoadPicture(picture, row.path, files);
+      raised = false;
+    } catch (const EInvalidGraphic& e) {
+      kind = Kind::kInvalidGraphic;
+      message = e.Message();
+    } catch (const EFOpenError& e) {
+      kind = Kind::kOpen;
+      message = e.Message();
+    } catch (const EReadError& e) {
+      kind = Kind::kRead;
+      message = e.Message();
+    }
+    ASSERT_TRUE(raised);
+    EXPECT_EQ(kind, row.kind);
+    EXPECT_EQ(message, row.message);
+    EXPECT_EQ(picture.Graphic(), previous);
+    EXPECT_EQ(picture.Width(), 7);
+    EXPECT_EQ(changes, 0);
+    files.ClearFailures();
+  }
+}
+
+// ---- The extension rule.
+
+TEST(PictureExtension, TakesTheBytesAfterTheLastDotOfTheLastPart) {
+  struct Case {
+    std::string path;
+    std::string extension;
+  };
+  const Case cases[] = {
+      {"C:\\pictures\\photo.JPG", "JPG"},
+      {"C:\\pictures\\photo.tar.Jpeg", "Jpeg"},
+      {"photo.", ""},
+      {"photo", ""},
+      {"C:\\dir.old\\photo", ""},
+      {"C:photo", ""},
+      {"C:.bmp", "bmp"},
+      {"\\\\server\\share.d\\x.ico", "ico"},
+      {"C:\\a.b:stream", ""},
+      // The second byte of 表 is "\": it must not end the extension.
+      {"C:\\photo.\x95\x5C", "\x95\x5C"},
+      {"C:\\\x95\x5C.bmp", "bmp"},
+      {"C:\\dir.\x95\x5C\\photo", ""},
+      // A lead byte that ends the path has no second byte.
+      {"C:\\photo.\x95", "\x95"},
+      // 0x5C right after a single-byte katakana is a real separator.
+      {"C:\\x.\xB1\\photo", ""},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(PictureExtension(c.path), c.extension) << c.path;
+  }
+}
+
+}  // namespace
+}  // namespace tavilune::testing

@@ -1,0 +1,119 @@
+#include <gtest/gtest.h>
+
+#include "picture/bitmap.h"
+#include "picture/icon.h"
+#include "picture/metafile.h"
+#include "picture/picture_formats.h"
+
+namespace tavilune::testing {
+namespace {
+
+// Stand-ins for classes registered from elsewhere: one beside TBitmap, one derived from it.
+const GraphicClass kJpegLike{"JpegLike", &TGraphic::StaticClass(), nullptr};
+const GraphicClass kBitmapChild{"BitmapChild", &TBitmap::StaticClass(), nullptr};
+const GraphicClass kOther{"Other", &TGraphic::StaticClass(), nullptr};
+
+struct Row {
+  std::string extension;
+  std::string description;
+  const GraphicClass* graphicClass;
+  bool operator==(const Row&) const = default;
+};
+
+std::vector<Row> Rows() {
+  std::vector<Row> rows;
+  for (const PictureFormat& f : GetFileFormats().Entries()) {
+    EXPECT_EQ(f.descriptionResource, 0);
+    rows.push_back({f.extension, f.description, f.graphicClass});
+  }
+  return rows;
+}
+
+class PictureFormatsTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ResetFileFormats(); }
+  void TearDown() override { ResetFileFormats(); }
+};
+
+const GraphicClass* Metafile() { return &TMetafile::StaticClass(); }
+const GraphicClass* Icon() { return &TIcon::StaticClass(); }
+const GraphicClass* Bitmap() { return &TBitmap::StaticClass(); }
+
+TEST_F(PictureFormatsTest, FirstUseCreatesTheFourStandardFormats) {
+  EXPECT_FALSE(FileFormatsExist());
+  RemovePictureClass(TBitmap::StaticClass());  // does nothing while there is no table
+  EXPECT_FALSE(FileFormatsExist());
+  EXPECT_EQ(FindPictureClass("BMP"), Bitmap());
+  EXPECT_EQ(Rows(), (std::vector<Row>{{"wmf", u8"メタファイル", Metafile()},
+                                      {"emf", u8"エンハンス メタファイル", Metafile()},
+                                      {"ico", u8"アイコン", Icon()},
+                                      {"bmp", u8"ビットマップ", Bitmap()}}));
+}
+
+const std::vector<Row> kSevenRows{{"wmf", u8"メタファイル", Metafile()},
+                                  {"emf", u8"エンハンス メタファイル", Metafile()},
+                                  {"ico", u8"アイコン", Icon()},
+                                  {"jpeg", u8"JPEG イメージファイル", &kJpegLike},
+                                  {"jpg", u8"JPEG イメージファイル", &kJpegLike},
+                                  {"bmp", u8"ビットマップ", Bitmap()},
+                                  {"jpg", u8"ビットマップ", &kJpegLike}};
+
+TEST_F(PictureFormatsTest, StartUpLeavesTheSevenRows) {
+  AddPictureFormat("jpeg", u8"JPEG イメージファイル", kJpegLike);
+  AddPictureFormat("jpg", u8"JPEG イメージファイル", kJpegLike);
+  SetUpMainWindowPictureFormats(kJpegLike);
+  EXPECT_EQ(Rows(), kSevenRows);
+  for (const char* ext : {"JPG", "Jpeg", "jpg"}) EXPECT_EQ(FindPictureClass(ext), &kJpegLike);
+  EXPECT_EQ(FindPictureClass("BMP"), Bitmap());
+  EXPECT_EQ(FindPictureClass("png"), nullptr);
+  EXPECT_EQ(FindPictureClass(""), nullptr);
+}
+
+#ifdef TAVILUNE_HAVE_JPEG
+TEST_F(PictureFormatsTest, TheJpegDecodersOwnRegistrationFitsTheTable) {
+  RegisterJpegPictureFormats();
+  SetUpMainWindowPictureFormats(JpegPictureClass());
+  std::vector<Row> expected = kSevenRows;
+  for (Row& row : expected) {
+    if (row.graphicClass == &kJpegLike) row.graphicClass = &JpegPictureClass();
+  }
+  EXPECT_EQ(Rows(), expected);
+  UnregisterJpegPictureFormats();
+  EXPECT_EQ(FindPictureClass("jpg"), nullptr);
+  EXPECT_EQ(Rows().size(), 4u);
+}
+#endif
+
+TEST_F(PictureFormatsTest, LaterEntriesHideEarlierOnesAndDuplicatesStay) {
+  AddPictureFormat("XYZ", "first", kOther);
+  AddPictureFormat("xyz", "second", kJpegLike);
+  EXPECT_EQ(FindPictureClass("xYz"), &kJpegLike);
+  RemovePictureClass(kJpegLike);
+  EXPECT_EQ(FindPictureClass("xyz"), &kOther);
+  AddPictureFormat("xyz", "third", kOther);
+  EXPECT_EQ(Rows().size(), 6u);
+}
+
+TEST_F(PictureFormatsTest, RemovingAClassRemovesItsDescendantsOnly) {
+  AddPictureFormat("dib", "", kBitmapChild);
+  AddPictureFormat("oth", "", kOther);
+  AddPictureFormat("rle", "", TBitmap::StaticClass());
+  RemovePictureClass(TBitmap::StaticClass());
+  EXPECT_EQ(Rows(), (std::vector<Row>{{"wmf", u8"メタファイル", Metafile()},
+                                      {"emf", u8"エンハンス メタファイル", Metafile()},
+                                      {"ico", u8"アイコン", Icon()},
+                                      {"oth", "", &kOther}}));
+  RemovePictureClass(TGraphic::StaticClass());
+  EXPECT_TRUE(Rows().empty());
+}
+
+TEST(AnsiLowerCase, LowersSingleByteLettersOnly) {
+  EXPECT_EQ(AnsiLowerCase("JpEg"), "jpeg");
+  // ア is 0x83 0x41: its second byte looks like "A" but belongs to the character.
+  EXPECT_EQ(AnsiLowerCase("\x83\x41" "B"), "\x83\x41" "b");
+  // Single-byte katakana (0xB1) is no lead byte: the "A" after it is a letter.
+  EXPECT_EQ(AnsiLowerCase("\xB1" "A"), "\xB1" "a");
+}
+
+}  // namespace
+}  // namespace tavilune::testing
