@@ -48,6 +48,7 @@ std::intptr_t FakeWindowSystem::Deliver(WindowHandle window, std::uint32_t messa
 }
 
 std::intptr_t FakeWindowSystem::Send(WindowHandle window, const WindowMessage& message) {
+  sent.emplace_back(window, message);
   return Deliver(window, message.message, message.wParam, message.lParam);
 }
 

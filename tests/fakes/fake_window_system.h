@@ -93,6 +93,7 @@ class FakeWindowSystem : public WindowSystem {
 
   std::map<WindowHandle, FakeWindow> windows;
   std::deque<std::pair<WindowHandle, WindowMessage>> posted;
+  std::vector<std::pair<WindowHandle, WindowMessage>> sent;
   std::vector<WindowHandle> foregroundCalls;
   std::vector<WindowHandle> destroyed;
   std::vector<WindowHandle> invalidated;

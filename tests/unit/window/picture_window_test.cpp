@@ -1,0 +1,154 @@
+#include "window/picture_window.h"
+
+#include "fakes/fake_canvas.h"
+#include "forms/messages.h"
+#include "window_fixture.h"
+
+namespace tavilune::testing {
+namespace {
+
+std::intptr_t At(int x, int y) { return (y << 16) | (x & 0xFFFF); }
+
+class PictureWindowTest : public WindowFixture {};
+
+TEST_F(PictureWindowTest, StartsAsTheDesignWindowWithItsGreenFrame) {
+  TForm1& window = MakeWindow();
+  EXPECT_EQ(windows.WindowRect(window.Handle()), RectFromSize(192, 107, 360, 315));
+  EXPECT_EQ(Shown().spec.className, "TForm1");
+  EXPECT_EQ(Shown().spec.title, "Tavilune");
+  EXPECT_EQ(Shown().spec.style & msg::kStyleCaption, 0u);
+  EXPECT_EQ(Shown().spec.parent, app.Handle());
+  EXPECT_EQ(window.BarColor(), kDesignGreen);
+  EXPECT_EQ(window.Bars().top, (Rect{0, 0, 360, 3}));
+  EXPECT_EQ(window.Bars().right, (Rect{357, 3, 360, 312}));
+}
+
+TEST_F(PictureWindowTest, LoadingAndThicknessResizeAroundAFixedCorner) {
+  TForm1& window = MakeWindow();
+  window.MoveImage1(0, 0);
+  window.LoadPictureFile(kSmall);
+  window.SetFrameThickness(5);
+  EXPECT_EQ(windows.WindowRect(window.Handle()), RectFromSize(192, 107, 210, 110));
+  EXPECT_EQ(window.Image1Bounds(), RectFromSize(5, 5, 200, 100));
+  window.SetFrameThickness(0);
+  EXPECT_EQ(windows.WindowRect(window.Handle()), RectFromSize(192, 107, 200, 100));
+  EXPECT_FALSE(window.Bars().barsVisible);
+
+  // A new picture takes the current thickness at once.
+  window.SetFrameThickness(2);
+  window.LoadPictureFile(kOther);
+  window.FitToPicture();
+  EXPECT_EQ(windows.WindowRect(window.Handle()), RectFromSize(192, 107, 44, 34));
+}
+
+TEST_F(PictureWindowTest, NegativeThicknessShowsNoFrameAndIsKeptAsZero) {
+  TForm1& window = MakeWindow();
+  window.LoadPictureFile(kSmall);
+  window.SetFrameThickness(-3);
+  EXPECT_EQ(window.Settings().FrameThickness, 0);
+  EXPECT_EQ(windows.WindowRect(window.Handle()).Width(), 200);
+}
+
+TEST_F(PictureWindowTest, PaintsThePictureAtItsPlaceAndTheBarsOverIt) {
+  TForm1& window = MakeWindow();
+  window.MoveImage1(0, 0);
+  window.LoadPictureFile(kSmall);
+  window.SetFrameThickness(3);
+  window.SetFrameColor(0x0000FF);
+  FakeCanvas canvas;
+  windows.onPaint = [&](WindowHandle, const std::function<void(Canvas&)>& painter) {
+    painter(canvas);
+  };
+  windows.Deliver(window.Handle(), msg::kPaint);
+  ASSERT_EQ(canvas.Count(FakeCanvas::Call::kDrawDib), 1u);
+  ASSERT_EQ(canvas.Count(FakeCanvas::Call::kFillRect), 4u);
+  // The picture first, unscaled at (3, 3); then the four bars in the frame colour.
+  EXPECT_EQ(canvas.calls.front().call, FakeCanvas::Call::kDrawDib);
+  EXPECT_EQ(canvas.calls.front().rect, RectFromSize(3, 3, 200, 100));
+  for (const auto& call : canvas.calls) {
+    if (call.call == FakeCanvas::Call::kFillRect) {
+      EXPECT_EQ(call.color, 0x0000FF);
+    }
+  }
+}
+
+TEST_F(PictureWindowTest, LeftPressOnThePictureDragsAndElsewhereNothing) {
+  TForm1& window = MakeWindow();
+  window.MoveImage1(0, 0);
+  window.LoadPictureFile(kSmall);
+  window.SetFrameThickness(3);
+  windows.sent.clear();
+  windows.Deliver(window.Handle(), msg::kLButtonDown, 0, At(1, 1));  // on the frame
+  windows.Deliver(window.Handle(), msg::kRButtonDown, 0, At(50, 50));
+  windows.Deliver(window.Handle(), msg::kMButtonDown, 0, At(50, 50));
+  EXPECT_TRUE(windows.sent.empty());
+  EXPECT_EQ(windows.releaseCaptureCalls, 0);
+
+  windows.Deliver(window.Handle(), msg::kLButtonDown, 0x0004, At(50, 50));  // with Shift too
+  ASSERT_EQ(windows.sent.size(), 1u);
+  EXPECT_EQ(windows.releaseCaptureCalls, 1);
+  EXPECT_EQ(windows.sent[0].first, window.Handle());
+  EXPECT_EQ(windows.sent[0].second.message, msg::kSysCommand);
+  EXPECT_EQ(windows.sent[0].second.wParam, 0xF012u);
+  EXPECT_EQ(windows.sent[0].second.lParam, 0);
+}
+
+TEST_F(PictureWindowTest, SavesItsStateAndNothingWithoutAPicture) {
+  TForm1& window = MakeWindow();
+  window.SetSettingsFilePath("C:\\app\\tavilune.dat");
+  window.SaveSettings();
+  EXPECT_FALSE(files.Exists("C:\\app\\tavilune.dat"));
+
+  window.LoadPictureFile(kSmall);
+  window.Settings().SetPicturePath(kSmall);
+  window.SetFrameThickness(4);
+  window.SetFrameColor(0x123456);
+  window.SetBounds(-50, 70, window.Width(), window.Height());
+  window.SetStayOnTop(true);
+  window.inTray = [] { return true; };
+  window.SaveSettings();
+  std::optional<std::string> bytes = files.Contents("C:\\app\\tavilune.dat");
+  ASSERT_TRUE(bytes);
+  ASSERT_EQ(bytes->size(), 276u);
+  SettingsBytes raw{};
+  std::copy(bytes->begin(), bytes->end(), raw.begin());
+  SettingsRecord saved = DecodeSettingsRecord(raw);
+  EXPECT_EQ(saved.FrameColor, 0x123456);
+  EXPECT_EQ(saved.FrameThickness, 4);
+  EXPECT_EQ(saved.PicturePathText(), kSmall);
+  EXPECT_EQ(saved.WindowTop, 70);
+  EXPECT_EQ(saved.WindowLeft, -50);
+  EXPECT_EQ(saved.InTray, 1);
+  EXPECT_EQ(saved.StayOnTop, 1);
+}
+
+TEST_F(PictureWindowTest, EndOfSessionSavesAndAFailedSaveAsksToWait) {
+  TForm1& window = MakeWindow();
+  window.SetSettingsFilePath("C:\\app\\tavilune.dat");
+  window.LoadPictureFile(kSmall);
+  window.Settings().SetPicturePath(kSmall);
+  EXPECT_EQ(windows.Deliver(window.Handle(), msg::kQueryEndSession), 1);
+  EXPECT_TRUE(files.Exists("C:\\app\\tavilune.dat"));
+  EXPECT_TRUE(window.HandleAllocated());
+
+  files.SetReadOnly("C:\\app\\tavilune.dat");
+  EXPECT_EQ(windows.Deliver(window.Handle(), msg::kQueryEndSession), 0);
+  ASSERT_EQ(windows.messageBoxes.size(), 1u);
+  EXPECT_EQ(windows.messageBoxes[0].text, u8"ファイルへのアクセスが拒否されました.");
+}
+
+TEST_F(PictureWindowTest, DestructionSavesAndAFailureIsShownWithoutStoppingTheEnd) {
+  TForm1& window = MakeWindow();
+  window.SetSettingsFilePath("C:\\app\\tavilune.dat");
+  window.LoadPictureFile(kSmall);
+  window.Settings().SetPicturePath(kSmall);
+  files.AddFile("C:\\app\\tavilune.dat", std::string(276, 'x'));
+  files.SetReadOnly("C:\\app\\tavilune.dat");
+  delete form;
+  form = nullptr;
+  EXPECT_EQ(windows.messageBoxes.size(), 1u);
+  EXPECT_EQ(files.Contents("C:\\app\\tavilune.dat"), std::string(276, 'x'));
+}
+
+}  // namespace
+}  // namespace tavilune::testing

@@ -1,0 +1,202 @@
+#include "app/start_up.h"
+
+#include "app/settings_file.h"
+#include "forms/messages.h"
+#include "window_fixture.h"
+
+namespace tavilune::testing {
+namespace {
+
+constexpr const char* kExe = "C:\\app\\tavilune.exe";
+constexpr const char* kDat = "C:\\app\\tavilune.dat";
+
+class StartUpTest : public WindowFixture {
+ protected:
+  TForm1& Start() {
+    return MakeWindow([](TForm1& window) { RunStartUp(window, kExe); });
+  }
+
+  void WriteSettings(const SettingsRecord& record) {
+    SettingsBytes bytes = EncodeSettingsRecord(record);
+    files.AddFile(kDat, std::string(bytes.begin(), bytes.end()));
+  }
+
+  static SettingsRecord Stored(const char* picture) {
+    SettingsRecord record;
+    record.FrameColor = 0x00FF00;
+    record.FrameThickness = 5;
+    record.SetPicturePath(picture);
+    record.WindowTop = 40;
+    record.WindowLeft = 30;
+    return record;
+  }
+
+  SettingsRecord Saved() {
+    std::optional<std::string> bytes = files.Contents(kDat);
+    EXPECT_TRUE(bytes);
+    EXPECT_EQ(bytes->size(), 276u);
+    SettingsBytes raw{};
+    std::copy_n(bytes->begin(), std::min<size_t>(bytes->size(), 276), raw.begin());
+    return DecodeSettingsRecord(raw);
+  }
+
+  bool ToolWindow() {
+    return (windows.GetLong(app.Handle(), msg::kGwlExStyle) & msg::kExStyleToolWindow) != 0;
+  }
+
+  void End() {
+    delete form;
+    form = nullptr;
+  }
+};
+
+TEST_F(StartUpTest, FirstStartAsksForAPictureAndFramesItWhiteAtTheDesignPlace) {
+  dialogs.WillChoose(kSmall);
+  TForm1& window = Start();
+  ASSERT_EQ(dialogs.messages.size(), 1u);
+  EXPECT_EQ(dialogs.messages[0].text,
+            u8"設定ファイルがありません。\r\n画像ファイルを選択してください");
+  EXPECT_EQ(dialogs.messages[0].caption, u8"情報");
+  EXPECT_EQ(dialogs.messages[0].owner, app.Handle());
+  ASSERT_EQ(dialogs.openRequests.size(), 1u);
+  EXPECT_EQ(dialogs.openRequests[0].filter, u8"画像ファイル (*.bmp,*jpg)|*.bmp;*.jpg");
+
+  EXPECT_EQ(windows.WindowRect(window.Handle()), RectFromSize(192, 107, 206, 106));
+  EXPECT_EQ(window.BarColor(), kWhite);
+  EXPECT_EQ(window.Image1Bounds(), RectFromSize(3, 3, 200, 100));
+  EXPECT_TRUE(ToolWindow());
+  EXPECT_FALSE(app.Terminated());
+
+  End();
+  SettingsRecord saved = Saved();
+  EXPECT_EQ(saved.FrameColor, 0xFFFFFF);
+  EXPECT_EQ(saved.FrameThickness, 3);
+  EXPECT_EQ(saved.PicturePathText(), kSmall);
+  EXPECT_EQ(saved.WindowTop, 107);
+  EXPECT_EQ(saved.WindowLeft, 192);
+  EXPECT_EQ(saved.InTray, 0);
+  EXPECT_EQ(saved.StayOnTop, 0);
+  EXPECT_EQ(saved.Alignment, (std::array<std::uint8_t, 2>{0, 0}));
+}
+
+TEST_F(StartUpTest, CancelAtFirstStartEndsWithoutShowingOrSaving) {
+  dialogs.WillCancel();
+  Start();
+  EXPECT_TRUE(app.Terminated());
+  app.Run();
+  EXPECT_FALSE(Shown().visible);
+  EXPECT_FALSE(ToolWindow());
+  End();
+  EXPECT_FALSE(files.Exists(kDat));
+}
+
+TEST_F(StartUpTest, SecondStartRestoresPictureFramePositionAndStayOnTop) {
+  SettingsRecord record = Stored(kSmall);
+  record.StayOnTop = 7;
+  record.InTray = 2;  // counts as not in the tray
+  WriteSettings(record);
+  TForm1& window = Start();
+  EXPECT_TRUE(dialogs.messages.empty());
+  EXPECT_EQ(windows.WindowRect(window.Handle()), RectFromSize(30, 40, 210, 110));
+  EXPECT_EQ(window.BarColor(), 0x00FF00);
+  EXPECT_TRUE(window.IsStayOnTop());
+  EXPECT_TRUE(Shown().topmost);
+  EXPECT_TRUE(ToolWindow());
+}
+
+TEST_F(StartUpTest, StoredInTrayStartsHiddenThroughTheTrayAfterStayOnTop) {
+  SettingsRecord record = Stored(kSmall);
+  record.InTray = 1;
+  record.StayOnTop = 1;
+  WriteSettings(record);
+  bool topmostWhenHidden = false;
+  MakeWindow([&](TForm1& window) {
+    window.onStartHidden = [&] { topmostWhenHidden = window.IsStayOnTop(); };
+    RunStartUp(window, kExe);
+  });
+  EXPECT_TRUE(topmostWhenHidden);
+}
+
+TEST_F(StartUpTest, MissingPictureAsksAgainAtTheDesignPlace) {
+  WriteSettings(Stored("C:\\pics\\gone.bmp"));
+  dialogs.WillChoose(kSmall);
+  TForm1& window = Start();
+  ASSERT_EQ(dialogs.messages.size(), 1u);
+  EXPECT_EQ(dialogs.messages[0].text,
+            u8"設定ファイルからデータが読みこめませんでした\r\n画像ファイルを選択してください");
+  EXPECT_EQ(windows.WindowRect(window.Handle()), RectFromSize(192, 107, 206, 106));
+  EXPECT_EQ(window.BarColor(), kWhite);
+}
+
+TEST_F(StartUpTest, FoldersAndFilesWithImpossibleDatesDoNotCountAsPictures) {
+  files.AddFolder("C:\\pics\\folder.bmp");
+  files.AddFile("C:\\pics\\old.bmp", SolidBitmap(2, 2), 1979);
+  files.AddFile("C:\\pics\\new.bmp", SolidBitmap(2, 2), 2107);
+  EXPECT_FALSE(FileExistsAt(files, "C:\\pics\\folder.bmp"));
+  EXPECT_FALSE(FileExistsAt(files, "C:\\pics\\old.bmp"));
+  EXPECT_TRUE(FileExistsAt(files, "C:\\pics\\new.bmp"));
+  files.SetLastWriteYear("C:\\pics\\new.bmp", std::nullopt);
+  EXPECT_FALSE(FileExistsAt(files, "C:\\pics\\new.bmp"));
+}
+
+TEST_F(StartUpTest, ShortSettingsFileShowsTheErrorAndLeavesTheDesignWindow) {
+  files.AddFile(kDat, std::string(100, '\0'));
+  TForm1& window = Start();
+  ASSERT_EQ(windows.messageBoxes.size(), 1u);
+  EXPECT_EQ(windows.messageBoxes[0].text, u8"ファイルの末尾以降を読み込みました.");
+  EXPECT_EQ(windows.messageBoxes[0].caption, "Tavilune");
+  EXPECT_EQ(windows.WindowRect(window.Handle()), RectFromSize(192, 107, 360, 315));
+  EXPECT_EQ(window.BarColor(), kDesignGreen);
+  EXPECT_EQ(window.Picture().Width(), 0);
+  EXPECT_FALSE(ToolWindow());  // the later steps, the taskbar one included, did not run
+}
+
+TEST_F(StartUpTest, ReadOnlySettingsFileIsRefusedWithAccessDenied) {
+  WriteSettings(Stored(kSmall));
+  files.SetReadOnly(kDat);
+  Start();
+  ASSERT_EQ(windows.messageBoxes.size(), 1u);
+  EXPECT_EQ(windows.messageBoxes[0].text, u8"ファイルへのアクセスが拒否されました.");
+}
+
+TEST_F(StartUpTest, FailedFirstChoiceKeepsNothingSoTheNextStartAsksAgain) {
+  files.AddFile("C:\\pics\\broken.bmp", "not a bitmap at all");
+  dialogs.WillChoose("C:\\pics\\broken.bmp");
+  TForm1& window = Start();
+  ASSERT_EQ(windows.messageBoxes.size(), 1u);
+  EXPECT_EQ(windows.messageBoxes[0].text, u8"ビットマップイメージが不正です.");
+  EXPECT_FALSE(window.Settings().HasPicturePath());
+  End();
+  EXPECT_FALSE(files.Exists(kDat));
+}
+
+TEST_F(StartUpTest, PathsTheRecordCannotHoldUseTheShortNameOrAreRefused) {
+  const std::string longPath = "C:\\" + std::string(300, 'a') + "\\x.bmp";
+  dialogs.fileAnswers.push_back(ChosenFile{longPath, longPath, std::string(kSmall)});
+  TForm1& window = Start();
+  EXPECT_EQ(window.Settings().PicturePathText(), kSmall);
+  EXPECT_TRUE(windows.messageBoxes.empty());
+  End();
+
+  // Neither spelling fits: refused in words, nothing chosen.
+  files.Remove(kDat);
+  ResetFileFormats();
+  RegisterJpegPictureFormats();
+  dialogs.fileAnswers.push_back(ChosenFile{u8"C:\\pics\\🙂.bmp", std::nullopt, std::nullopt});
+  TForm1& second = Start();
+  ASSERT_EQ(windows.messageBoxes.size(), 1u);
+  EXPECT_EQ(windows.messageBoxes[0].text, std::string(kPathNotStorableMessage) + ".");
+  EXPECT_FALSE(second.Settings().HasPicturePath());
+}
+
+TEST_F(StartUpTest, PositionNoMonitorShowsIsBroughtBackAndVisibleOnesAreKept) {
+  SettingsRecord record = Stored(kSmall);
+  record.WindowTop = 5000;
+  record.WindowLeft = 5000;
+  WriteSettings(record);
+  TForm1& window = Start();
+  EXPECT_EQ(windows.WindowRect(window.Handle()), RectFromSize(1280 - 210, 1024 - 110, 210, 110));
+}
+
+}  // namespace
+}  // namespace tavilune::testing

@@ -1,0 +1,66 @@
+// A picture window on the fake platform, with a few pictures to load.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "fakes/fake_dialogs.h"
+#include "fakes/fake_file_system.h"
+#include "fakes/fake_window_system.h"
+#include "forms/application.h"
+#include "picture/picture_formats.h"
+#include "window/picture_window.h"
+
+namespace tavilune::testing {
+
+// A 24-bit bottom-up bitmap file of one colour (blue, green, red bytes).
+inline std::string SolidBitmap(int width, int height, std::uint8_t blue = 0x10,
+                               std::uint8_t green = 0x20, std::uint8_t red = 0x30) {
+  const int row = (width * 3 + 3) / 4 * 4;
+  const std::uint32_t pixels = static_cast<std::uint32_t>(row * height);
+  std::string file;
+  auto u16 = [&](std::uint32_t v) { file += char(v & 0xFF); file += char((v >> 8) & 0xFF); };
+  auto u32 = [&](std::uint32_t v) { u16(v & 0xFFFF); u16(v >> 16); };
+  file += "BM";
+  u32(54 + pixels); u32(0); u32(54);
+  u32(40); u32(static_cast<std::uint32_t>(width)); u32(static_cast<std::uint32_t>(height));
+  u16(1); u16(24); u32(0); u32(pixels); u32(0); u32(0); u32(0); u32(0);
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) { file += char(blue); file += char(green); file += char(red); }
+    file.append(static_cast<size_t>(row - width * 3), '\0');
+  }
+  return file;
+}
+
+class WindowFixture : public ::testing::Test {
+ protected:
+  WindowFixture() {
+    ResetFileFormats();
+    RegisterJpegPictureFormats();
+    app.Initialize();
+    app.SetTitle("Tavilune");
+    files.AddFile(kSmall, SolidBitmap(200, 100));
+    files.AddFile(kOther, SolidBitmap(40, 30));
+  }
+  ~WindowFixture() override { ResetFileFormats(); }
+
+  TForm1& MakeWindow(std::function<void(TForm1&)> create = nullptr) {
+    form = new TForm1(app, platform, std::move(create));
+    return *form;
+  }
+  FakeWindow& Shown() { return windows.Window(form->Handle()); }
+
+  static constexpr const char* kSmall = "C:\\pics\\small.bmp";
+  static constexpr const char* kOther = "C:\\pics\\other.bmp";
+
+  FakeWindowSystem windows;
+  FakeFileSystem files;
+  FakeDialogs dialogs;
+  Platform platform{windows, files, dialogs};
+  TApplication app{windows};
+  TForm1* form = nullptr;
+};
+
+}  // namespace tavilune::testing
