@@ -5,8 +5,8 @@
 // format table, which reads the file and its header, then the first decode into the picture's
 // bitmap), and a bare libjpeg decode with the same parameters (blue, green, red rows,
 // floating-point transform, smoothing) of the file's bytes into newly allocated memory. Prints
-// the medians, their ratio and the peak memory of the program's path against its floor, the
-// file's size plus the bitmap's. Prints only; speed goals are read off, never asserted.
+// the medians, their ratio and the peak memory of the program's path (measured in a separate,
+// untimed run) against its floor, the file's size plus the bitmap's. Prints only; speed goals are read off, never asserted.
 //
 //   bench_jpeg [picture.jpg]   (made if missing; default: in the temporary folder)
 #include <algorithm>
@@ -23,12 +23,12 @@
 #include <jpeglib.h>
 
 #include "picture/jpeg_image.h"
+#include "picture/jpeg_progress.h"
 #include "picture/picture.h"
 #include "picture/picture_formats.h"
 
 #ifdef _WIN32
 #include <windows.h>
-#include <psapi.h>
 
 #include "platform/win32/file_system_win32.h"
 using BenchFileSystem = tavilune::win32::Win32FileSystem;
@@ -44,32 +44,27 @@ constexpr int kHeight = 4000;
 constexpr int kQuality = 90;
 constexpr int kRuns = 5;
 
-// Bytes of memory the process holds now and at most so far: private commit on Windows, resident
-// pages elsewhere.
-struct MemoryUse {
-  std::uint64_t now = 0;
-  std::uint64_t peak = 0;
-};
-
-MemoryUse Memory() {
-  MemoryUse use;
+// Bytes of memory the process holds now: its committed private memory on Windows (walked with
+// VirtualQuery, which Wine keeps exact, unlike its process counters), resident pages elsewhere.
+std::uint64_t MemoryNow() {
 #ifdef _WIN32
-  PROCESS_MEMORY_COUNTERS counters{};
-  counters.cb = sizeof counters;
-  if (GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters)) {
-    use.now = counters.PagefileUsage;
-    use.peak = counters.PeakPagefileUsage;
+  std::uint64_t total = 0;
+  MEMORY_BASIC_INFORMATION region{};
+  for (const char* at = nullptr; VirtualQuery(at, &region, sizeof region) == sizeof region;
+       at = static_cast<const char*>(region.BaseAddress) + region.RegionSize) {
+    if (region.State == MEM_COMMIT && region.Type == MEM_PRIVATE) total += region.RegionSize;
+    if (region.RegionSize == 0) break;
   }
+  return total;
 #else
   std::ifstream status("/proc/self/status");
   std::string key;
+  std::uint64_t kb = 0;
   while (status >> key) {
-    std::uint64_t kb = 0;
-    if (key == "VmRSS:" && status >> kb) use.now = kb * 1024;
-    if (key == "VmHWM:" && status >> kb) use.peak = kb * 1024;
+    if (key == "VmRSS:" && status >> kb) return kb * 1024;
   }
+  return 0;
 #endif
-  return use;
 }
 
 // A photo-like picture: smooth gradients, edges and some fine texture, so that the file has the
@@ -131,6 +126,27 @@ double ProgramPath(const std::string& path, tavilune::FileSystem& files) {
   return Seconds(std::chrono::steady_clock::now() - start);
 }
 
+// The program's path once more, untimed, sampling the memory it holds after loading and at
+// progress reports all through the decode (a clock that always moves makes every change of the
+// percentage a report). Returns the highest sample above the starting point.
+std::uint64_t ProgramPathPeakMemory(const std::string& path, tavilune::FileSystem& files) {
+  const std::uint64_t start = MemoryNow();
+  std::uint64_t peak = start;
+  auto sample = [&] { peak = std::max(peak, MemoryNow()); };
+  {
+    tavilune::TPicture picture;
+    picture.onProgress = [&](tavilune::TGraphic&, const tavilune::ProgressEvent&) { sample(); };
+    tavilune::LoadPicture(picture, path, files);
+    sample();
+    auto* image = dynamic_cast<tavilune::TJPEGImage*>(picture.Graphic());
+    std::uint32_t now = 0;
+    image->SetTickSource([&now] { return now += tavilune::JpegProgressMonitor::kIntervalMs; });
+    image->DecodeJpeg();
+    sample();
+  }
+  return peak - start;
+}
+
 // The same work done directly with the library: read the file, decode it into new memory.
 double BareDecode(const std::string& path) {
   const auto start = std::chrono::steady_clock::now();
@@ -186,13 +202,10 @@ int main(int argc, char** argv) {
   tavilune::RegisterJpegPictureFormats();
   BenchFileSystem files;
 
-  const MemoryUse before = Memory();
+  const std::uint64_t peak = ProgramPathPeakMemory(path, files);
   std::vector<double> program;
   std::vector<double> bare;
-  program.push_back(ProgramPath(path, files));
-  const MemoryUse after = Memory();
-  bare.push_back(BareDecode(path));
-  for (int i = 1; i < kRuns; ++i) {
+  for (int i = 0; i < kRuns; ++i) {
     program.push_back(ProgramPath(path, files));
     bare.push_back(BareDecode(path));
   }
@@ -207,11 +220,11 @@ int main(int argc, char** argv) {
               bareMedian * 1000, kRuns);
   std::printf("ratio program / bare: %.3f (target at most 1.05)\n", programMedian / bareMedian);
   const double mib = 1024.0 * 1024.0;
-  const double peak = static_cast<double>(after.peak - std::min(before.now, after.peak));
-  std::printf("peak memory of the program path: %.1f MiB; floor (file + bitmap) %.1f MiB; "
+  const double floor = static_cast<double>(fileSize + bitmapSize);
+  std::printf("peak memory of the program path: %.2f MiB; floor (file + bitmap) %.2f MiB; "
               "over the floor %.2f MiB (target within 2 MiB)\n",
-              peak / mib, static_cast<double>(fileSize + bitmapSize) / mib,
-              (peak - static_cast<double>(fileSize + bitmapSize)) / mib);
+              static_cast<double>(peak) / mib, floor / mib,
+              (static_cast<double>(peak) - floor) / mib);
   tavilune::UnregisterJpegPictureFormats();
   return 0;
 }
