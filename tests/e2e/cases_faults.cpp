@@ -15,8 +15,9 @@ namespace tavilune::e2e {
 
 namespace {
 
-// The save cannot write the file (it is read-only): the error is shown, the program still ends,
-// and the previous settings survive byte for byte.
+// The save cannot replace the file (another program holds it open without sharing; a read-only
+// file does the same on Windows, but Wine run as root writes read-only files): the error is
+// shown, the program still ends, and the previous settings survive byte for byte.
 void SaveFailsKeepsFile(Report& report, Session& session) {
   std::wstring picture = PlacePicture(report, session, L"picture.bmp");
   SettingsValues stored;
@@ -31,18 +32,39 @@ void SaveFailsKeepsFile(Report& report, Session& session) {
   HWND form = WaitForPictureWindow(report, *program);
   if (form == nullptr) return;
   CheckFramedPicture(report, form, POINT{100, 50}, 3, kWhite, TestPicture{});
-  report.Check(SetReadOnly(session.SettingsPath(), true), "settings file made read-only");
+  FileLock lock(session.SettingsPath());
+  report.Check(lock.held(), "settings file held open without sharing");
   BringToFront(form);
   DragWithLeftButton(POINT{160, 90}, 40, 30);
   WaitUntil([&] { return WindowRect(form).left == 140; }, 5000);
   report.CheckEqual(WindowRect(form).left, 140, "window moved before closing");
 
   PressAltF4(report, form);
-  AnswerErrorBox(report, *program, kAccessDeniedError);
+  // Replacing a file that is open without sharing is refused as access denied or as a sharing
+  // violation, depending on how the save goes about it; both are the system's answers.
+  HWND box = nullptr;
+  WaitUntil(
+      [&] {
+        ErrorBoxText(*program, &box);
+        return box != nullptr || !program->Running();
+      },
+      kStepTimeout);
+  std::string error = ErrorBoxText(*program);
+  report.Check(error == kAccessDeniedError || error == kSharingViolationError,
+               "the save's failure is shown (\"" + error + "\")");
+  if (box != nullptr) AnswerErrorBox(report, *program, error);
   ExpectExit(report, *program);
-  SetReadOnly(session.SettingsPath(), false);
+  lock.Release();
   auto after = ReadFileBytes(session.SettingsPath());
   report.Check(after.has_value() && *after == bytes, "previous settings file kept byte for byte");
+  std::string others;
+  for (const std::wstring& name : FilesIn(session.folder())) {
+    if (name != L"tavilune.exe" && name != L"tavilune.dat" && name != L"picture.bmp") {
+      others += ' ';
+      others += Narrow(name);
+    }
+  }
+  report.Check(others.empty(), "no other file left in the folder" + others);
 }
 
 // The first choice names something that cannot be loaded: the error, the design window, and

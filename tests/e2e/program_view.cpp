@@ -267,7 +267,10 @@ void CheckDesignWindow(Report& report, HWND window) {
 
 void CheckTaskbarButton(Report& report, const Program& program, bool expectButton) {
   HWND application = FindTopLevel(program.id(), kApplicationClass, nullptr, false);
-  if (!report.Check(application != nullptr, "the application window TApplication exists")) return;
+  if (!report.Check(application != nullptr, "the application window TApplication exists")) {
+    report.Note("windows:" + DescribeWindows(program.id()));
+    return;
+  }
   report.CheckEqualText(Narrow(TextOf(application)), "Tavilune", "application window title");
   LONG exStyle = ExStyleOf(application);
   bool tool = (exStyle & WS_EX_TOOLWINDOW) != 0;

@@ -67,6 +67,15 @@ std::unique_ptr<Program> Session::Start() {
   return std::make_unique<Program>(info.hProcess, info.dwProcessId);
 }
 
+FileLock::FileLock(const std::wstring& path)
+    : file_(CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                        FILE_ATTRIBUTE_NORMAL, nullptr)) {}
+
+void FileLock::Release() {
+  if (file_ != INVALID_HANDLE_VALUE) CloseHandle(file_);
+  file_ = INVALID_HANDLE_VALUE;
+}
+
 bool WriteFileBytes(const std::wstring& path, const Bytes& bytes) {
   HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -110,12 +119,16 @@ bool MakeFolders(const std::wstring& path) {
   return true;
 }
 
-bool SetReadOnly(const std::wstring& path, bool readOnly) {
-  DWORD attributes = GetFileAttributesW(path.c_str());
-  if (attributes == INVALID_FILE_ATTRIBUTES) return false;
-  attributes = readOnly ? (attributes | FILE_ATTRIBUTE_READONLY)
-                        : (attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
-  return SetFileAttributesW(path.c_str(), attributes) != 0;
+std::vector<std::wstring> FilesIn(const std::wstring& folder) {
+  std::vector<std::wstring> names;
+  WIN32_FIND_DATAW found;
+  HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return names;
+  do {
+    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(found.cFileName);
+  } while (FindNextFileW(search, &found));
+  FindClose(search);
+  return names;
 }
 
 void RemoveTree(const std::wstring& path) {

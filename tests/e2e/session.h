@@ -57,12 +57,28 @@ class Session {
   std::wstring exeName_ = L"tavilune.exe";
 };
 
+// Holds a file open with no sharing at all, as another program might, so that the program can
+// neither open, replace nor delete it while the lock lasts.
+class FileLock {
+ public:
+  explicit FileLock(const std::wstring& path);
+  ~FileLock() { Release(); }
+  FileLock(const FileLock&) = delete;
+  FileLock& operator=(const FileLock&) = delete;
+  bool held() const { return file_ != INVALID_HANDLE_VALUE; }
+  void Release();
+
+ private:
+  HANDLE file_;
+};
+
 // File helpers on Windows paths.
 bool WriteFileBytes(const std::wstring& path, const Bytes& bytes);
 std::optional<Bytes> ReadFileBytes(const std::wstring& path);
 bool FileExists(const std::wstring& path);
 bool MakeFolders(const std::wstring& path);  // creates every missing folder of the path
-bool SetReadOnly(const std::wstring& path, bool readOnly);
+// Names of the files (not folders) in a folder.
+std::vector<std::wstring> FilesIn(const std::wstring& folder);
 void RemoveTree(const std::wstring& path);
 
 }  // namespace tavilune::e2e
