@@ -6,7 +6,8 @@
 // bitmap), and a bare libjpeg decode with the same parameters (blue, green, red rows,
 // floating-point transform, smoothing) of the file's bytes into newly allocated memory. Prints
 // the medians, their ratio and the peak memory of the program's path (measured in a separate,
-// untimed run) against its floor, the file's size plus the bitmap's. Prints only; speed goals are read off, never asserted.
+// untimed run) against its floor, the file's size plus the bitmap's. Prints only; speed goals are
+// read off, never asserted.
 //
 //   bench_jpeg [picture.jpg]   (made if missing; default: in the temporary folder)
 #include <algorithm>
@@ -20,9 +21,8 @@
 #include <string>
 #include <vector>
 
-#include <jpeglib.h>
-
 #include "picture/jpeg_image.h"
+#include "picture/jpeg_library.h"
 #include "picture/jpeg_progress.h"
 #include "picture/picture.h"
 #include "picture/picture_formats.h"
@@ -188,10 +188,9 @@ double Median(std::vector<double> values) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  const std::string path = argc > 1 ? argv[1]
-                                    : (std::filesystem::temp_directory_path() /
-                                       "tavilune-bench-6000x4000.jpg")
-                                          .string();
+  const std::string path =
+      argc > 1 ? argv[1]
+               : (std::filesystem::temp_directory_path() / "tavilune-bench-6000x4000.jpg").string();
   if (!std::filesystem::exists(path)) {
     std::printf("making %s\n", path.c_str());
     MakeJpeg(path);
@@ -221,10 +220,10 @@ int main(int argc, char** argv) {
   std::printf("ratio program / bare: %.3f (target at most 1.05)\n", programMedian / bareMedian);
   const double mib = 1024.0 * 1024.0;
   const double floor = static_cast<double>(fileSize + bitmapSize);
-  std::printf("peak memory of the program path: %.2f MiB; floor (file + bitmap) %.2f MiB; "
-              "over the floor %.2f MiB (target within 2 MiB)\n",
-              static_cast<double>(peak) / mib, floor / mib,
-              (static_cast<double>(peak) - floor) / mib);
+  std::printf(
+      "peak memory of the program path: %.2f MiB; floor (file + bitmap) %.2f MiB; "
+      "over the floor %.2f MiB (target within 2 MiB)\n",
+      static_cast<double>(peak) / mib, floor / mib, (static_cast<double>(peak) - floor) / mib);
   tavilune::UnregisterJpegPictureFormats();
   return 0;
 }

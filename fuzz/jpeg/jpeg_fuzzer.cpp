@@ -25,9 +25,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::uint32_t now = 0;
   image.SetTickSource([&now] { return now += 250; });
   std::int64_t rowsReported = 0;
-  image.SetOnProgress([&rowsReported](TGraphic&, const ProgressEvent& event) {
-    rowsReported += event.r.Height();
-  });
+  image.SetOnProgress(
+      [&rowsReported](TGraphic&, const ProgressEvent& event) { rowsReported += event.r.Height(); });
   try {
     MemoryStream stream(std::span<const std::uint8_t>(data, size));
     image.LoadFromStream(stream);

@@ -8,8 +8,6 @@
 #include "picture/jpeg_image.h"
 #include "picture/jpeg_progress.h"
 
-#include <jerror.h>
-
 namespace tavilune {
 
 namespace {

@@ -49,7 +49,8 @@ void JpegDecompressor::ReadHeader() {
 
 bool JpegDecompressor::HasMultipleScans() {
   bool multiple = false;
-  Run([](State& state, void* result) {
+  Run(
+      [](State& state, void* result) {
         *static_cast<bool*>(result) = jpeg_has_multiple_scans(&state.info) != FALSE;
       },
       &multiple);

@@ -11,13 +11,12 @@
 #include <csetjmp>
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>  // jpeglib.h needs FILE and size_t declared first
 #include <exception>
 #include <functional>
 #include <span>
 #include <string>
 
-#include <jpeglib.h>
+#include "picture/jpeg_library.h"
 
 namespace tavilune {
 
@@ -25,8 +24,8 @@ namespace tavilune {
 struct JpegHeaderFacts {
   std::int32_t width = 0;
   std::int32_t height = 0;
-  bool grayscale = false;       // the file's colour space is grayscale
-  bool multipleScans = false;   // progressive or otherwise spread over several scans
+  bool grayscale = false;      // the file's colour space is grayscale
+  bool multipleScans = false;  // progressive or otherwise spread over several scans
 };
 
 // Reads only the header of a JPEG held in memory (at least one byte). Raises EJPEG with the

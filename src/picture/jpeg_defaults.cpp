@@ -21,6 +21,8 @@ void RegisterJpegPictureFormats() {
   AddPictureFormat("jpg", u8"JPEG イメージファイル", TJPEGImage::StaticClass());
 }
 
+const GraphicClass& JpegPictureClass() { return TJPEGImage::StaticClass(); }
+
 void UnregisterJpegPictureFormats() { RemovePictureClass(TJPEGImage::StaticClass()); }
 
 }  // namespace tavilune

@@ -14,8 +14,8 @@ std::optional<ProgressEvent> JpegProgressMonitor::OnProgress(const JpegProgressF
 
   double passes = facts.completedPasses;
   if (facts.passLimit > 0) passes += static_cast<double>(facts.passCounter) / facts.passLimit;
-  const int percent = facts.totalPasses > 0 ? static_cast<int>(100.0 * passes / facts.totalPasses)
-                                            : 0;
+  const int percent =
+      facts.totalPasses > 0 ? static_cast<int>(100.0 * passes / facts.totalPasses) : 0;
   if (percent == lastPercent_) return std::nullopt;
 
   // The rows made since the last report; a row above the last one means a new pass began, whose
@@ -25,8 +25,8 @@ std::optional<ProgressEvent> JpegProgressMonitor::OnProgress(const JpegProgressF
   ProgressEvent event;
   event.stage = ProgressStage::kRunning;
   event.percentDone = static_cast<std::uint8_t>(percent < 0 ? 0 : percent > 255 ? 255 : percent);
-  event.r = Rect{0, static_cast<std::int32_t>(lastRow_), static_cast<std::int32_t>(facts.outputWidth),
-                 static_cast<std::int32_t>(bottom)};
+  event.r = Rect{0, static_cast<std::int32_t>(lastRow_),
+                 static_cast<std::int32_t>(facts.outputWidth), static_cast<std::int32_t>(bottom)};
   event.redrawNow = event.r.Height() >= kRedrawRows;
 
   lastReport_ = now;

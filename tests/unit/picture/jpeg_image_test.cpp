@@ -1,5 +1,9 @@
 // JPEG pictures: what loading and the first decode make of real files, checked against the
 // library's own command-line decoder (golden checksums), and how failures and progress behave.
+#include "picture/jpeg_image.h"
+
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -9,13 +13,9 @@
 #include <string>
 #include <vector>
 
-#include <gtest/gtest.h>
-#include <jpeglib.h>
-#include <jerror.h>
-
 #include "fakes/scratch_folder.h"
 #include "forms/exceptions.h"
-#include "picture/jpeg_image.h"
+#include "picture/jpeg_library.h"
 #include "picture/jpeg_progress.h"
 #include "picture/picture.h"
 #include "picture/picture_formats.h"
@@ -105,8 +105,8 @@ TEST(JpegGoldenTest, DecodesLikeTheLibrarysOwnDecoder) {
   ASSERT_EQ(goldens.size(), 9u);
   for (const Golden& g : goldens) {
     SCOPED_TRACE(g.file + " " + std::to_string(g.bits));
-    auto image = Load(JpegFile(g.file), g.bits == 8 ? JpegPixelFormat::k8Bit
-                                                    : JpegPixelFormat::k24Bit);
+    auto image =
+        Load(JpegFile(g.file), g.bits == 8 ? JpegPixelFormat::k8Bit : JpegPixelFormat::k24Bit);
     TBitmap& bitmap = image->DecodeJpeg();
     EXPECT_EQ(bitmap.GetDib().BitCount(), g.bits);
     EXPECT_EQ(bitmap.Width(), g.width);
