@@ -5,7 +5,7 @@
 
 #include <cstring>
 
-namespace tavilune {
+namespace tavilune::win32 {
 
 static_assert(sizeof(void*) != 4 || NOTIFYICONDATAA_V1_SIZE == kNotifyIconRecordSize,
               "the first form of the notification record is 88 bytes on the 32-bit system");
@@ -30,4 +30,4 @@ std::uint32_t Win32Shell::TaskbarCreatedMessage() {
   return RegisterWindowMessageA("TaskbarCreated");
 }
 
-}  // namespace tavilune
+}  // namespace tavilune::win32

@@ -3,7 +3,7 @@
 
 #include "platform/shell.h"
 
-namespace tavilune {
+namespace tavilune::win32 {
 
 class Win32Shell : public Shell {
  public:
@@ -11,4 +11,4 @@ class Win32Shell : public Shell {
   std::uint32_t TaskbarCreatedMessage() override;
 };
 
-}  // namespace tavilune
+}  // namespace tavilune::win32

@@ -156,11 +156,15 @@ int main() {
   // A second icon of the process takes a second slot, and leaves it again.
   {
     auto* second = new TTrayIcon(form, app, shell);
+    // This program has no icon of its own to fall back on: without one the icon stays hidden.
+    second->SetVisible(true);
+    Check(!second->Visible(), "an icon with no picture anywhere stays hidden");
+    second->SetIcon(&icon->Icon());
     second->SetVisible(true);
     Check(second->Identifier() == icon->Identifier() + 1,
           "the second icon has the next identifier");
     Check(PumpUntil(app, [&] { return Slots(tray).size() == 2; }),
-          "a second icon takes a second slot (" + std::to_string(Slots(tray).size()) + ")");
+          "a second icon takes a second slot");
     delete second;
     Check(PumpUntil(app, [&] { return Slots(tray).size() == 1; }),
           "and gives it back when destroyed");
@@ -220,6 +224,48 @@ int main() {
                              !IsWindowVisible(FindWindowW(kMenuClass, nullptr)); }, 5);
   Check(menuSeen, "a right press opens the icon's menu");
   Check(presses.empty(), "and fires no OnMouseDown");
+
+  // A single left click fires OnClick once, no sooner than the double-click time plus 50 ms
+  // after the release; a double click fires OnDblClick and no OnClick.
+  int clicks = 0;
+  int doubleClicks = 0;
+  icon->OnClick = [&](TTrayIcon&) { ++clicks; };
+  icon->OnDblClick = [&](TTrayIcon&) { ++doubleClicks; };
+  Sleep(GetDoubleClickTime() + 100);  // the earlier presses must not pair with the next one
+  app.ProcessMessages();
+  SetForegroundWindow(tray);
+  ClickAt(slot, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP);
+  DWORD released = GetTickCount();
+  Check(PumpUntil(app, [&] { return clicks > 0; }), "a single click fires OnClick");
+  DWORD waited = GetTickCount() - released;
+  Check(waited + 20 >= GetDoubleClickTime() + 50,
+        "after the double-click time plus 50 ms (" + std::to_string(waited) + " ms)");
+  PumpUntil(app, [] { return false; }, 1);
+  Check(clicks == 1 && doubleClicks == 0, "once");
+
+  clicks = 0;
+  Sleep(GetDoubleClickTime() + 100);
+  SetForegroundWindow(tray);
+  ClickAt(slot, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP);
+  ClickAt(slot, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP);
+  Check(PumpUntil(app, [&] { return doubleClicks > 0; }), "a double click fires OnDblClick");
+  PumpUntil(app, [] { return false; }, 2);
+  Check(clicks == 0 && doubleClicks == 1, "and no OnClick");
+  icon->OnClick = nullptr;
+  icon->OnDblClick = nullptr;
+
+  // The shell forgets the icon and announces a new notification area: the icon comes back.
+  {
+    NotifyIconRecord forget;
+    forget.cbSize = kNotifyIconRecordSize;
+    forget.hWnd = TCallbackWindow::Instance()->Handle();
+    forget.uID = static_cast<std::uint32_t>(icon->Identifier());
+    win32::Win32Shell().NotifyIcon(kNimDelete, forget);
+    Check(PumpUntil(app, [] { return VisibleTrayWindow() == nullptr; }), "the shell forgot the icon");
+    PostMessageW(HWND_BROADCAST, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
+    Check(PumpUntil(app, [] { return VisibleTrayWindow() != nullptr; }),
+          "the icon is added again when the shell announces its new notification area");
+  }
 
   icon->SetVisible(false);
   Check(!icon->Added(), "hiding deletes the icon");
