@@ -60,8 +60,8 @@ namespace {
 
 using Action = void (*)(TCallbackWindow& window, TTrayIcon& icon, Point at);
 
-void Fire(const TTrayIcon::MouseEvent& event, TTrayIcon& icon, TMouseButton button,
-          ShiftFlag flag, Point at) {
+void Fire(const TTrayIcon::MouseEvent& event, TTrayIcon& icon, TMouseButton button, ShiftFlag flag,
+          Point at) {
   if (event) event(icon, button, TShiftState{flag}, at.x, at.y);
 }
 
@@ -121,6 +121,7 @@ struct DispatchRow {
   Action action;
 };
 
+// clang-format off
 constexpr DispatchRow kDispatchTable[] = {
     {msg::kMouseMove, &MouseMove},
     {msg::kLButtonDown, &LeftDown},
@@ -133,6 +134,7 @@ constexpr DispatchRow kDispatchTable[] = {
     {msg::kMButtonUp, &MiddleUp},
     {msg::kMButtonDblClk, nullptr},
 };
+// clang-format on
 
 }  // namespace
 
@@ -161,8 +163,8 @@ void TCallbackWindow::PopupMenuOf(TTrayIcon& icon, MenuSide side, Point at) {
     Windows().SetForegroundWindow(form->Handle());
     Application().ProcessMessages();
     // The waiting messages may have taken the icon or its menu away.
-    TTrayIcon* still = IconRegistry::Instance().Find(
-        IconRegistry::KeyOf(static_cast<std::uint32_t>(identifier)));
+    TTrayIcon* still =
+        IconRegistry::Instance().Find(IconRegistry::KeyOf(static_cast<std::uint32_t>(identifier)));
     if (still != &icon) return;
   }
   TPopupMenu* menu = side == MenuSide::kLeft ? icon.LBPopupMenu() : icon.RBPopupMenu();

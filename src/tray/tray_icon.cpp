@@ -206,7 +206,8 @@ void TTrayIcon::Notification(TComponent* component, Operation operation) {
 
 IconHandle TTrayIcon::EffectiveIconHandle() const {
   if (!icon_->Empty()) return icon_->Handle();
-  if (const auto* form = dynamic_cast<const TForm*>(Owner()); form != nullptr && form->Icon() != 0) {
+  if (const auto* form = dynamic_cast<const TForm*>(Owner());
+      form != nullptr && form->Icon() != 0) {
     return form->Icon();
   }
   return application_.Icon();

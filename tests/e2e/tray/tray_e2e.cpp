@@ -133,7 +133,9 @@ int main() {
   std::vector<Press> presses;
   int moves = 0;
   icon->OnMouseDown = [&](TTrayIcon&, TMouseButton button, TShiftState shift, std::int32_t x,
-                          std::int32_t y) { presses.push_back(Press{button, shift, x, y}); };
+                          std::int32_t y) {
+    presses.push_back(Press{button, shift, x, y});
+  };
   icon->OnMouseMove = [&](TTrayIcon&, TShiftState, std::int32_t, std::int32_t) { ++moves; };
 
   Check(VisibleTrayWindow() == nullptr, "no notification icon before Visible");
@@ -185,8 +187,7 @@ int main() {
                                                       std::to_string(press.y) + ")");
   }
   Check(moves > 0, "moving over the icon fires OnMouseMove");
-  Check(TCallbackWindow::Instance() != nullptr &&
-            TCallbackWindow::Instance()->LastIcon() == icon,
+  Check(TCallbackWindow::Instance() != nullptr && TCallbackWindow::Instance()->LastIcon() == icon,
         "the callback window found the icon by its identifier");
 
   // A middle press fires OnMouseDown too.
@@ -220,8 +221,13 @@ int main() {
   ClickAt(slot, MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP);
   PumpUntil(app, [&] { return menuSeen.load(); });
   closer.join();
-  PumpUntil(app, [] { return FindWindowW(kMenuClass, nullptr) == nullptr ||
-                             !IsWindowVisible(FindWindowW(kMenuClass, nullptr)); }, 5);
+  PumpUntil(
+      app,
+      [] {
+        return FindWindowW(kMenuClass, nullptr) == nullptr ||
+               !IsWindowVisible(FindWindowW(kMenuClass, nullptr));
+      },
+      5);
   Check(menuSeen, "a right press opens the icon's menu");
   Check(presses.empty(), "and fires no OnMouseDown");
 
@@ -240,7 +246,8 @@ int main() {
   DWORD waited = GetTickCount() - released;
   Check(waited + 20 >= GetDoubleClickTime() + 50,
         "after the double-click time plus 50 ms (" + std::to_string(waited) + " ms)");
-  PumpUntil(app, [] { return false; }, 1);
+  PumpUntil(
+      app, [] { return false; }, 1);
   Check(clicks == 1 && doubleClicks == 0, "once");
 
   clicks = 0;
@@ -249,7 +256,8 @@ int main() {
   ClickAt(slot, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP);
   ClickAt(slot, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP);
   Check(PumpUntil(app, [&] { return doubleClicks > 0; }), "a double click fires OnDblClick");
-  PumpUntil(app, [] { return false; }, 2);
+  PumpUntil(
+      app, [] { return false; }, 2);
   Check(clicks == 0 && doubleClicks == 1, "and no OnClick");
   icon->OnClick = nullptr;
   icon->OnDblClick = nullptr;
@@ -261,7 +269,8 @@ int main() {
     forget.hWnd = TCallbackWindow::Instance()->Handle();
     forget.uID = static_cast<std::uint32_t>(icon->Identifier());
     win32::Win32Shell().NotifyIcon(kNimDelete, forget);
-    Check(PumpUntil(app, [] { return VisibleTrayWindow() == nullptr; }), "the shell forgot the icon");
+    Check(PumpUntil(app, [] { return VisibleTrayWindow() == nullptr; }),
+          "the shell forgot the icon");
     PostMessageW(HWND_BROADCAST, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
     Check(PumpUntil(app, [] { return VisibleTrayWindow() != nullptr; }),
           "the icon is added again when the shell announces its new notification area");

@@ -38,8 +38,8 @@ class ClickDispatchTest : public TrayTest {
  protected:
   // Every event of the icon, as text, in this->log.
   void RecordEvents(TTrayIcon* icon) {
-    icon->OnMouseDown = [this](TTrayIcon&, TMouseButton button, TShiftState shift,
-                               std::int32_t x, std::int32_t y) {
+    icon->OnMouseDown = [this](TTrayIcon&, TMouseButton button, TShiftState shift, std::int32_t x,
+                               std::int32_t y) {
       log.push_back("down " + Describe(button) + " " + Describe(shift) + " " + std::to_string(x) +
                     "," + std::to_string(y));
     };
@@ -135,10 +135,8 @@ TEST_F(ClickDispatchTest, DisabledIconDoesNothingForAnyMessageButBecomesTheLastI
 TEST_F(ClickDispatchTest, UnknownIdentifierIsIgnored) {
   TTrayIcon* icon = NewIcon();
   RecordEvents(icon);
-  windows.Deliver(TCallbackWindow::Instance()->Handle(), TrayCallbackMessage, 7,
-                  msg::kLButtonDown);
-  windows.Deliver(TCallbackWindow::Instance()->Handle(), TrayCallbackMessage, 0,
-                  msg::kLButtonDown);
+  windows.Deliver(TCallbackWindow::Instance()->Handle(), TrayCallbackMessage, 7, msg::kLButtonDown);
+  windows.Deliver(TCallbackWindow::Instance()->Handle(), TrayCallbackMessage, 0, msg::kLButtonDown);
   EXPECT_TRUE(log.empty());
   EXPECT_EQ(TCallbackWindow::Instance()->LastIcon(), nullptr);
 }
@@ -181,8 +179,8 @@ TEST_F(ClickDispatchTest, PopupIsDroppedWhenTheWaitingMessagesDestroyTheMenu) {
 TEST_F(ClickDispatchTest, RightDoubleClickWithoutMenuGivesOnePressAndTwoReleases) {
   TTrayIcon* icon = NewIcon();
   RecordEvents(icon);
-  for (std::uint32_t message : {msg::kRButtonDown, msg::kRButtonUp, msg::kRButtonDblClk,
-                                msg::kRButtonUp}) {
+  for (std::uint32_t message :
+       {msg::kRButtonDown, msg::kRButtonUp, msg::kRButtonDblClk, msg::kRButtonUp}) {
     Mouse(icon, message);
   }
   EXPECT_EQ(log, (std::vector<std::string>{"down right {R} 0,0", "up right {R} 0,0",
