@@ -1,6 +1,6 @@
 // JPEG pictures from untrusted bytes: loading (the header) and the first decode, in both pixel
-// formats, with progress reports on. Failures must be the program's exceptions, never a crash
-// or a sanitizer report.
+// formats, with and without progressive display, with progress reports on. Failures must be the
+// program's exceptions, never a crash or a sanitizer report.
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -20,8 +20,10 @@ constexpr std::int64_t kMaxDecodedPixels = 512 * 512;
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace tavilune;
   TJPEGImage image;
-  // The length picks the pixel format, so both paths see every kind of file.
+  // The length picks the pixel format and progressive display, so that every kind of file
+  // meets every way of decoding it.
   image.MutableSettings().pixelFormat = size % 2 ? JpegPixelFormat::k8Bit : JpegPixelFormat::k24Bit;
+  image.MutableSettings().progressiveDisplay = size / 2 % 2 != 0;
   std::uint32_t now = 0;
   image.SetTickSource([&now] { return now += 250; });
   std::int64_t rowsReported = 0;

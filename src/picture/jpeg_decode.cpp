@@ -88,6 +88,25 @@ void ReadRows(JpegDecompressor& decompressor, TBitmap& bitmap) {
   }
 }
 
+// Progressive display: one output pass over the whole bitmap for each scan as it arrives, with
+// the fast transform, so that a coarse picture shows early; the last pass, once all input is
+// in, uses the transform of the settings. The passes write the same rows over and over.
+void ReadPasses(JpegDecompressor& decompressor, TBitmap& bitmap, J_DCT_METHOD finalMethod) {
+  jpeg_decompress_struct& info = decompressor.Info();
+  for (;;) {
+    const bool last = decompressor.InputComplete();
+    info.dct_method = last ? finalMethod : JDCT_IFAST;
+    // The early passes keep the colours chosen from the first, coarse pass; the last one has
+    // the two-pass quantiser choose afresh from the finished picture.
+    if (last && info.quantize_colors && info.two_pass_quantize) info.colormap = nullptr;
+    decompressor.StartOutput(info.input_scan_number);
+    if (info.quantize_colors) ApplyColorMap(bitmap, info);
+    ReadRows(decompressor, bitmap);
+    decompressor.FinishOutput();
+    if (last) return;
+  }
+}
+
 }  // namespace
 
 TBitmap& TJPEGImage::DecodeJpeg() {
@@ -109,6 +128,9 @@ TBitmap& TJPEGImage::DecodeJpeg() {
   decompressor.ReadHeader();
   jpeg_decompress_struct& info = decompressor.Info();
   SetDecodeParameters(info, settings_);
+  const J_DCT_METHOD finalMethod = info.dct_method;
+  const bool progressive = settings_.progressiveDisplay && decompressor.HasMultipleScans();
+  if (progressive) info.buffered_image = TRUE;
   decompressor.CalcOutputDimensions();
   const bool eightBit = info.quantize_colors != FALSE;
 
@@ -126,10 +148,15 @@ TBitmap& TJPEGImage::DecodeJpeg() {
                     static_cast<std::int32_t>(info.output_height),
                     eightBit ? PixelFormat::k8Bit : PixelFormat::k24Bit);
     if (eightBit) {
-      ApplyColorMap(*bitmap, info);
+      // In progressive display the passes make their colour maps as they start.
+      if (!progressive) ApplyColorMap(*bitmap, info);
       SetPaletteModified(true);
     }
-    ReadRows(decompressor, *bitmap);
+    if (progressive) {
+      ReadPasses(decompressor, *bitmap, finalMethod);
+    } else {
+      ReadRows(decompressor, *bitmap);
+    }
     decompressor.Finish();
   } catch (...) {
     failure = std::current_exception();

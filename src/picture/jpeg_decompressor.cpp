@@ -84,6 +84,23 @@ void JpegDecompressor::Finish() {
   Run([](State& state, void*) { jpeg_finish_decompress(&state.info); });
 }
 
+bool JpegDecompressor::InputComplete() {
+  bool complete = false;
+  Run([](State& state,
+         void* result) { *static_cast<bool*>(result) = jpeg_input_complete(&state.info) != FALSE; },
+      &complete);
+  return complete;
+}
+
+void JpegDecompressor::StartOutput(int scanNumber) {
+  Run([](State& state, void* scan) { jpeg_start_output(&state.info, *static_cast<int*>(scan)); },
+      &scanNumber);
+}
+
+void JpegDecompressor::FinishOutput() {
+  Run([](State& state, void*) { jpeg_finish_output(&state.info); });
+}
+
 // The only place that arms the jump. Nothing here has a destructor, and the step's frames are
 // plain functions and the library's C code, so a jump back skips no cleanup.
 bool JpegDecompressor::Guarded(State& state, Step step, void* argument) {

@@ -61,6 +61,11 @@ class JpegDecompressor {
   // Reads up to rowCount output rows into rows; returns how many were read.
   JDIMENSION ReadScanlines(JSAMPARRAY rows, JDIMENSION rowCount);
   void Finish();
+  // Buffered-image mode: whether all input has been read, and one output pass showing the
+  // scans read up to scanNumber.
+  bool InputComplete();
+  void StartOutput(int scanNumber);
+  void FinishOutput();
 
  private:
   // Plain data shared with the library's callbacks: the decompressor, its error manager with the

@@ -27,6 +27,7 @@ struct JpegSettings {
   bool grayscale = false;  // decode a colour file to grey
   JpegPerformance performance = JpegPerformance::kBestQuality;
   JpegPixelFormat pixelFormat = JpegPixelFormat::k24Bit;
+  // Show a multi-scan file scan by scan while it decodes (off in this program).
   bool progressiveDisplay = false;
   bool progressiveEncoding = false;
   JpegScale scale = JpegScale::kFullSize;

@@ -186,6 +186,34 @@ TEST(JpegPixelFormatTest, TrueColourPictureOnAPalettedScreenUsesHalftoneUntilDec
   SetDisplay(saved);
 }
 
+TEST(JpegPixelFormatTest, ProgressiveDisplayShowsEachScanAndEndsWithTheFullQualityPicture) {
+  const std::vector<Golden> goldens = ReadGoldens();
+  for (JpegPixelFormat format : {JpegPixelFormat::k24Bit, JpegPixelFormat::k8Bit}) {
+    auto image = std::make_unique<TJPEGImage>();
+    image->MutableSettings().pixelFormat = format;
+    image->MutableSettings().progressiveDisplay = true;
+    const std::vector<std::uint8_t> bytes = JpegFile("progressive.jpg");
+    MemoryStream stream(bytes);
+    image->LoadFromStream(stream);
+    image->SetTickSource([now = 0u]() mutable { return now += 1000; });
+    int passes = 1;
+    std::int32_t lastBottom = 0;
+    image->SetOnProgress([&](TGraphic&, const ProgressEvent& e) {
+      if (e.stage != ProgressStage::kRunning) return;
+      if (e.r.bottom < lastBottom) ++passes;
+      lastBottom = e.r.bottom;
+    });
+    TBitmap& bitmap = image->DecodeJpeg();
+    EXPECT_GT(passes, 3);
+    const int bits = format == JpegPixelFormat::k8Bit ? 8 : 24;
+    const auto golden = std::find_if(goldens.begin(), goldens.end(), [&](const Golden& g) {
+      return g.file == "progressive.jpg" && g.bits == bits;
+    });
+    ASSERT_NE(golden, goldens.end());
+    EXPECT_EQ(Fnv1a64(Colours(bitmap)), golden->checksum) << bits;
+  }
+}
+
 // ---- Sizes, loading and failures.
 
 TEST(JpegLoadTest, SizeComesFromTheHeaderBeforeDecodingAndFromTheBitmapAfter) {
