@@ -230,6 +230,21 @@ TEST_F(SingleClickTest, DoubleClickFiresOnDblClickAndNoClick) {
   EXPECT_EQ(log, (std::vector<std::string>{"down left {L} 0,0", "dblclick"}));
 }
 
+TEST_F(SingleClickTest, SecondClickOfASlowDoubleClickStartsNoNewWait) {
+  TTrayIcon* icon = NewIcon();
+  RecordEvents(icon);
+  icon->OnMouseUp = nullptr;
+  icon->OnMouseDown = nullptr;
+  Mouse(icon, msg::kLButtonDown);
+  Mouse(icon, msg::kLButtonUp);
+  workers.FinishNext();  // the first click was taken for a single one
+  Mouse(icon, msg::kLButtonDblClk);
+  Mouse(icon, msg::kLButtonUp);
+  EXPECT_TRUE(workers.waiting.empty());
+  EXPECT_FALSE(icon->ClickPending());
+  EXPECT_EQ(log, (std::vector<std::string>{"click", "dblclick"}));
+}
+
 TEST_F(SingleClickTest, MouseUpHandlerTakesTheReleaseSoOnClickNeverFires) {
   TTrayIcon* icon = NewIcon();
   RecordEvents(icon);
