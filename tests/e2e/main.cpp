@@ -1,4 +1,4 @@
-// tavilune_e2e --case NAME --exe PATH --scratch FOLDER
+// tavilune_e2e --case NAME --exe PATH --scratch FOLDER [--data FOLDER]
 // Runs one end-to-end case against the program at PATH and prints one line per check and a
 // summary; the exit code is 0 only when every check passed.
 #include <windows.h>
@@ -15,14 +15,14 @@ namespace {
 
 std::vector<CaseEntry> AllCases() {
   std::vector<CaseEntry> all;
-  for (auto group : {StartupCases, WindowCases, MendedFaultCases}) {
+  for (auto group : {StartupCases, WindowCases, PictureCases, MendedFaultCases}) {
     for (const CaseEntry& entry : group()) all.push_back(entry);
   }
   return all;
 }
 
 int Usage() {
-  std::printf("usage: tavilune_e2e --case NAME --exe PATH --scratch FOLDER\ncases:");
+  std::printf("usage: tavilune_e2e --case NAME --exe PATH --scratch FOLDER [--data FOLDER]\ncases:");
   for (const CaseEntry& entry : AllCases()) std::printf(" %s", entry.name);
   std::printf("\n");
   return 2;
@@ -34,11 +34,13 @@ int wmain(int argc, wchar_t** argv) {
   std::string caseName;
   std::wstring exe;
   std::wstring scratch;
+  std::wstring data = L".";
   for (int i = 1; i + 1 < argc; i += 2) {
     std::wstring option = argv[i];
     if (option == L"--case") caseName = Narrow(argv[i + 1]);
     else if (option == L"--exe") exe = argv[i + 1];
     else if (option == L"--scratch") scratch = argv[i + 1];
+    else if (option == L"--data") data = argv[i + 1];
     else return Usage();
   }
   if (caseName.empty() || exe.empty() || scratch.empty()) return Usage();
@@ -46,7 +48,7 @@ int wmain(int argc, wchar_t** argv) {
   for (const CaseEntry& entry : AllCases()) {
     if (caseName != entry.name) continue;
     Report report;
-    Session session(scratch, caseName, exe);
+    Session session(scratch, caseName, exe, data);
     std::printf("case %s in %s\n", entry.name, Narrow(session.folder()).c_str());
     if (!report.Check(session.Prepare(), "scratch folder prepared with a copy of the program")) {
       return 1;

@@ -183,11 +183,7 @@ HWND WaitForPictureWindow(Report& report, const Program& program) {
   return window;
 }
 
-void CheckFramedPicture(Report& report, HWND window, POINT topLeft, int thickness,
-                        COLORREF frameColour, const TestPicture& picture) {
-  const int t = thickness;
-  const int width = picture.width + 2 * t;
-  const int height = picture.height + 2 * t;
+RECT CheckWindowPlace(Report& report, HWND window, POINT topLeft, int width, int height) {
   RECT rect = WindowRect(window);
   report.CheckEqualText(PointText(rect.left, rect.top), PointText(topLeft.x, topLeft.y),
                         "window position");
@@ -196,11 +192,31 @@ void CheckFramedPicture(Report& report, HWND window, POINT topLeft, int thicknes
   LONG style = StyleOf(window);
   report.Check((style & WS_POPUP) && !(style & (WS_CAPTION | WS_THICKFRAME | WS_BORDER)),
                "window is a pop-up without caption or border (style " + Hex(style) + ")");
+  return RECT{rect.left, rect.top, rect.left + width, rect.top + height};
+}
+
+void CheckFrameBands(Report& report, const ScreenShot& shot, int thickness, COLORREF colour) {
+  const int t = thickness;
+  const int width = shot.width();
+  const int height = shot.height();
+  POINT bad{};
+  int wrong = shot.CountDifferent(0, 0, width, t, colour, &bad) +
+              shot.CountDifferent(0, height - t, width, height, colour, &bad) +
+              shot.CountDifferent(0, t, t, height - t, colour, &bad) +
+              shot.CountDifferent(width - t, t, width, height - t, colour, &bad);
+  report.Check(wrong == 0, "frame of " + std::to_string(t) + " pixels in " + Hex(colour) +
+                               " on all sides (" + std::to_string(wrong) + " wrong pixels)");
+}
+
+void CheckFramedPicture(Report& report, HWND window, POINT topLeft, int thickness,
+                        COLORREF frameColour, const TestPicture& picture) {
+  const int t = thickness;
+  RECT area =
+      CheckWindowPlace(report, window, topLeft, picture.width + 2 * t, picture.height + 2 * t);
 
   // Wait until the picture has been painted, then judge one copy of the screen.
-  RECT inner = {rect.left, rect.top, rect.left + width, rect.top + height};
-  WaitUntil([&] { return ScreenShot(inner).At(t, t) == TestPicture::kTopLeft; }, kStepTimeout);
-  ScreenShot shot(inner);
+  WaitUntil([&] { return ScreenShot(area).At(t, t) == TestPicture::kTopLeft; }, kStepTimeout);
+  ScreenShot shot(area);
   if (!report.Check(shot.ok(), "screen can be read")) return;
 
   struct Corner {
@@ -225,15 +241,7 @@ void CheckFramedPicture(Report& report, HWND window, POINT topLeft, int thicknes
   report.Check(wrongInside == 0, "picture's body drawn unscaled (" +
                                      std::to_string(wrongInside) + " wrong pixels, first at " +
                                      PointText(bad.x, bad.y) + ")");
-  if (t > 0) {
-    int wrongFrame = shot.CountDifferent(0, 0, width, t, frameColour, &bad) +
-                     shot.CountDifferent(0, height - t, width, height, frameColour, &bad) +
-                     shot.CountDifferent(0, t, t, height - t, frameColour, &bad) +
-                     shot.CountDifferent(width - t, t, width, height - t, frameColour, &bad);
-    report.Check(wrongFrame == 0, "frame of " + std::to_string(t) + " pixels in " +
-                                      Hex(frameColour) + " on all sides (" +
-                                      std::to_string(wrongFrame) + " wrong pixels)");
-  }
+  if (t > 0) CheckFrameBands(report, shot, t, frameColour);
 }
 
 void CheckDesignWindow(Report& report, HWND window) {
@@ -251,12 +259,7 @@ void CheckDesignWindow(Report& report, HWND window) {
   if (!report.Check(shot.ok(), "screen can be read")) return;
   POINT bad{};
   const int t = 3;
-  int wrongFrame = shot.CountDifferent(0, 0, width, t, kDesignFrameColour, &bad) +
-                   shot.CountDifferent(0, height - t, width, height, kDesignFrameColour, &bad) +
-                   shot.CountDifferent(0, t, t, height - t, kDesignFrameColour, &bad) +
-                   shot.CountDifferent(width - t, t, width, height - t, kDesignFrameColour, &bad);
-  report.Check(wrongFrame == 0,
-               "green 3-pixel design frame (" + std::to_string(wrongFrame) + " wrong pixels)");
+  CheckFrameBands(report, shot, t, kDesignFrameColour);
   COLORREF face = GetSysColor(COLOR_BTNFACE);
   int wrongInside = shot.CountDifferent(t, t, width - t, height - t, face, &bad);
   report.Check(wrongInside == 0, "no picture: the inside is the button face " + Hex(face) + " (" +

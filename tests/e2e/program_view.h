@@ -76,6 +76,12 @@ std::string ErrorBoxText(const Program& program, HWND* box = nullptr);
 // Waits for the picture window to be visible.
 HWND WaitForPictureWindow(Report& report, const Program& program);
 
+class ScreenShot;
+
+// Checks the window's place, size and borderless style; returns its rectangle.
+RECT CheckWindowPlace(Report& report, HWND window, POINT topLeft, int width, int height);
+// Checks the four frame bars of a screen copy of the whole window.
+void CheckFrameBands(Report& report, const ScreenShot& shot, int thickness, COLORREF colour);
 // Checks place, size, frame bands and the picture's pixels of a framed picture window.
 void CheckFramedPicture(Report& report, HWND window, POINT topLeft, int thickness,
                         COLORREF frameColour, const TestPicture& picture);

@@ -25,9 +25,10 @@ void Program::Terminate() {
 }
 
 Session::Session(const std::wstring& scratchRoot, const std::string& caseName,
-                 const std::wstring& programPath)
+                 const std::wstring& programPath, const std::wstring& dataFolder)
     : folder_(WindowsPath(scratchRoot) + L"\\" + Widen(caseName)),
-      programPath_(WindowsPath(programPath)) {}
+      programPath_(WindowsPath(programPath)),
+      data_(WindowsPath(dataFolder)) {}
 
 bool Session::Prepare(const std::wstring& exeName) {
   exeName_ = exeName;

@@ -37,7 +37,7 @@ class Session {
  public:
   // scratchRoot and programPath may be Unix paths (under Wine) or Windows paths.
   Session(const std::wstring& scratchRoot, const std::string& caseName,
-          const std::wstring& programPath);
+          const std::wstring& programPath, const std::wstring& dataFolder);
 
   // Empties the case's folder and copies the program into it as exeName.
   bool Prepare(const std::wstring& exeName = L"tavilune.exe");
@@ -45,6 +45,8 @@ class Session {
   const std::wstring& folder() const { return folder_; }
   std::wstring Path(const std::wstring& relative) const { return folder_ + L"\\" + relative; }
   std::wstring ExePath() const { return Path(exeName_); }
+  // A file of the repository's shared test data (tests/data).
+  std::wstring DataPath(const std::wstring& relative) const { return data_ + L"\\" + relative; }
   // The settings file beside the program: its name with the extension ".dat".
   std::wstring SettingsPath() const;
 
@@ -54,6 +56,7 @@ class Session {
  private:
   std::wstring folder_;
   std::wstring programPath_;
+  std::wstring data_;
   std::wstring exeName_ = L"tavilune.exe";
 };
 

@@ -1,0 +1,136 @@
+// JPEG pictures on the screen: what the window shows must be, pixel for pixel, what the
+// reference decoder made of the same file (the checksums kept with the JPEG test data).
+#include <windows.h>
+
+#include <cinttypes>
+#include <cstdio>
+#include <sstream>
+
+#include "cases.h"
+#include "program_view.h"
+#include "screen.h"
+#include "text.h"
+#include "window_search.h"
+
+namespace tavilune::e2e {
+
+namespace {
+
+struct Golden {
+  int width = 0;
+  int height = 0;
+  std::uint64_t checksum = 0;
+};
+
+// Looks up "file bits width height checksum" in tests/data/jpeg/expected.txt.
+bool FindGolden(Report& report, const Session& session, const std::string& file, int bits,
+                Golden& golden) {
+  auto bytes = ReadFileBytes(session.DataPath(L"jpeg\\expected.txt"));
+  if (!report.Check(bytes.has_value(), "reference checksums readable")) return false;
+  std::istringstream lines(std::string(bytes->begin(), bytes->end()));
+  std::string line;
+  while (std::getline(lines, line)) {
+    std::istringstream fields(line);
+    std::string name, checksum;
+    int lineBits = 0;
+    if (!(fields >> name >> lineBits >> golden.width >> golden.height >> checksum)) continue;
+    if (name == file && lineBits == bits) {
+      golden.checksum = std::stoull(checksum, nullptr, 16);
+      return true;
+    }
+  }
+  return report.Check(false, "reference checksum for " + file);
+}
+
+// FNV-1a 64 over the shown colours, top row first, blue, green, red per pixel: the reference's
+// own recipe.
+std::uint64_t ShownChecksum(const ScreenShot& shot, int left, int top, int width, int height) {
+  std::uint64_t hash = 0xCBF29CE484222325ULL;
+  auto add = [&](std::uint8_t byte) {
+    hash ^= byte;
+    hash *= 0x100000001B3ULL;
+  };
+  for (int y = top; y < top + height; ++y) {
+    for (int x = left; x < left + width; ++x) {
+      COLORREF colour = shot.At(x, y);
+      add(GetBValue(colour));
+      add(GetGValue(colour));
+      add(GetRValue(colour));
+    }
+  }
+  return hash;
+}
+
+std::string HexChecksum(std::uint64_t value) {
+  char text[24];
+  std::snprintf(text, sizeof text, "%016" PRIx64, value);
+  return text;
+}
+
+void CheckShownJpeg(Report& report, HWND window, POINT topLeft, int thickness,
+                    COLORREF frameColour, const Golden& golden, const std::string& name) {
+  const int t = thickness;
+  RECT area =
+      CheckWindowPlace(report, window, topLeft, golden.width + 2 * t, golden.height + 2 * t);
+  // The picture is decoded on its first paint; wait until the shown pixels settle on the
+  // reference or the time is up.
+  std::uint64_t shown = 0;
+  WaitUntil(
+      [&] {
+        ScreenShot shot(area);
+        shown = ShownChecksum(shot, t, t, golden.width, golden.height);
+        return shown == golden.checksum;
+      },
+      kStepTimeout);
+  report.CheckEqualText(HexChecksum(shown), HexChecksum(golden.checksum),
+                        name + " shown as the reference decoder decodes it");
+  ScreenShot shot(area);
+  if (t > 0) CheckFrameBands(report, shot, t, frameColour);
+}
+
+// A colour JPEG chosen at the first start, then a greyscale one (decoded to a 236-colour table)
+// restored from the settings without a frame.
+void JpegPicture(Report& report, Session& session) {
+  Golden colour, grey;
+  if (!FindGolden(report, session, "baseline_420.jpg", 24, colour)) return;
+  if (!FindGolden(report, session, "grayscale.jpg", 8, grey)) return;
+  auto colourFile = ReadFileBytes(session.DataPath(L"jpeg\\baseline_420.jpg"));
+  auto greyFile = ReadFileBytes(session.DataPath(L"jpeg\\grayscale.jpg"));
+  if (!report.Check(colourFile && greyFile, "JPEG test files readable")) return;
+  std::wstring colourPath = PlaceFile(report, session, L"写真\\colour.jpg", *colourFile);
+  std::wstring greyPath = PlaceFile(report, session, L"grey.jpg", *greyFile);
+  {
+    auto program = session.Start();
+    if (!report.Check(program != nullptr, "program started")) return;
+    AnswerMessageDialog(report, *program, kNoSettingsMessage, VK_RETURN);
+    if (!ChooseFile(report, *program, colourPath)) return;
+    HWND form = WaitForPictureWindow(report, *program);
+    if (form == nullptr) return;
+    CheckShownJpeg(report, form, kDesignPosition, 3, kWhite, colour, "colour JPEG");
+    PressAltF4(report, form);
+    if (!ExpectExit(report, *program)) return;
+  }
+  SettingsValues expected;
+  expected.picturePath = ToAnsi(colourPath);
+  CheckSettingsFile(report, session.SettingsPath(), expected);
+
+  SettingsValues stored;
+  stored.frameThickness = 0;
+  stored.picturePath = ToAnsi(greyPath);
+  stored.windowTop = 120;
+  stored.windowLeft = 140;
+  PlaceFile(report, session, L"tavilune.dat", stored.Encode());
+  auto program = session.Start();
+  if (!report.Check(program != nullptr, "program started again")) return;
+  HWND form = WaitForPictureWindow(report, *program);
+  if (form == nullptr) return;
+  CheckShownJpeg(report, form, POINT{140, 120}, 0, kWhite, grey, "greyscale JPEG");
+  PressAltF4(report, form);
+  ExpectExit(report, *program);
+}
+
+}  // namespace
+
+std::vector<CaseEntry> PictureCases() { return {{"jpeg_picture", JpegPicture}}; }
+
+}  // namespace tavilune::e2e
