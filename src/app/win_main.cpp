@@ -13,6 +13,7 @@
 #include "platform/win32/file_system_win32.h"
 #include "platform/win32/handles.h"
 #include "platform/win32/window_system_win32.h"
+#include "window/about_box.h"
 #include "window/picture_window.h"
 
 namespace {
@@ -56,8 +57,11 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     application.Initialize();
     application.SetTitle("Tavilune");
     const std::string executable = ExecutablePath();
-    new TForm1(application, platform,
-               [&executable](TForm1& form) { RunStartUp(form, executable); });
+    auto* form1 = new TForm1(application, platform,
+                             [&executable](TForm1& form) { RunStartUp(form, executable); });
+    auto* form2 = new TForm2(application);
+    form1->onChoosePicture = [form1] { return ChooseAndLoadPicture(*form1); };
+    form1->onShowAbout = [form2] { form2->ShowModal(); };
     application.Run();
     // The application takes its forms down last created first; the picture window saves as
     // its destruction begins.

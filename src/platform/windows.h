@@ -42,6 +42,7 @@ struct WindowSpec {
   Rect bounds;                  // outer rectangle, screen pixels (parent's client for children)
   WindowHandle parent = 0;      // owner of a pop-up window, parent of a child window
   bool doubleClicks = false;    // the window class takes double clicks
+  bool systemClass = false;     // className names one of the system's classes ("STATIC", ...)
   IconHandle icon = 0;
 };
 
@@ -82,6 +83,9 @@ class WindowSystem {
   virtual bool Post(WindowHandle window, const WindowMessage& message) = 0;
 
   virtual void SetText(WindowHandle window, const std::string& text) = 0;  // UTF-8
+  // Gives a window a font: face name (UTF-8), height in pixels, character set number.
+  virtual void SetFont(WindowHandle window, const std::string& face, int pixelHeight,
+                       int charset) = 0;
   virtual void ShowWindow(WindowHandle window, int command) = 0;  // SW_* numbers
   virtual bool IsWindowVisible(WindowHandle window) = 0;
   virtual void EnableWindow(WindowHandle window, bool enable) = 0;

@@ -6,6 +6,7 @@
 #include "picture/image_paint.h"
 #include "platform/canvas.h"
 #include "window/offset_canvas.h"
+#include "window/window_menu.h"
 
 namespace tavilune {
 
@@ -17,6 +18,9 @@ TForm1::TForm1(TApplication& application, Platform& platform,
   SetBounds(kDesignBounds.left, kDesignBounds.top, kDesignBounds.Width(), kDesignBounds.Height());
   bars_ = LayOutBars(Width(), Height(), kDesignThickness, true);
   picture_.onChange = [this](TPicture&) { Invalidate(); };
+  customColors_.fill(0xFFFFFFFF);
+  popupMenu1_ = new TPopupMenu(this, application);
+  BuildWindowMenu(*this, *popupMenu1_);
   Handle();
   if (formCreate) {
     try {
@@ -96,6 +100,70 @@ bool TForm1::QueryEndSession() {
   return true;
 }
 
+void TForm1::N1Click() {
+  popupMenu1_->Items().Find("MainMenuCOLOR")->SetEnabled(settings_.FrameThickness != 0);
+}
+
+void TForm1::N3Click() {
+  // No radio grouping: all six are cleared and the current one, if any, is checked.
+  for (const char* name : kThicknessItems) popupMenu1_->Items().Find(name)->SetChecked(false);
+  if (settings_.FrameThickness >= 0 && settings_.FrameThickness <= 5) {
+    popupMenu1_->Items().Find(kThicknessItems[settings_.FrameThickness])->SetChecked(true);
+  }
+}
+
+void TForm1::Window1Click() {
+  popupMenu1_->Items().Find("MainMenuStayOnTop")->SetChecked(IsStayOnTop());
+}
+
+void TForm1::MainMenuCOLORClick() {
+  WindowSystem& windows = Windows();
+  ColorRequest request;
+  request.owner = Application().Handle();
+  request.initial = colorDialogColor_;
+  request.customColors = &customColors_;
+  request.flags = 0x11;  // CC_RGBINIT | CC_ENABLEHOOK: the custom part starts folded away
+  const WindowHandle active = windows.ActiveWindow();
+  const MonitorInfo monitor = windows.MonitorOfWindow(active != 0 ? active : Handle());
+  request.place = [bounds = monitor.bounds](std::int32_t width, std::int32_t height) {
+    return Point{bounds.left + (bounds.Width() - width) / 2,
+                 bounds.top + (bounds.Height() - height) / 3};
+  };
+  Application().BeginModal(0);
+  std::optional<Color> chosen;
+  try {
+    chosen = platform_.dialogs.PickColor(request);
+  } catch (...) {
+    Application().EndModal(0);
+    throw;
+  }
+  Application().EndModal(0);
+  if (!chosen) return;
+  colorDialogColor_ = *chosen;
+  SetFrameColor(*chosen);
+}
+
+void TForm1::SetFrameThicknessFromMenu(std::int32_t thickness) {
+  SetFrameThickness(thickness);
+  SetFrameColor(settings_.FrameColor);
+}
+
+void TForm1::MainMenuStayOnTopClick() { SetStayOnTop(!IsStayOnTop()); }
+
+void TForm1::MainMenuOpenClick() {
+  if (onChoosePicture && onChoosePicture()) FitToPicture();
+}
+
+void TForm1::MainMenuVersionClick() {
+  if (onShowAbout) onShowAbout();
+}
+
+void TForm1::MainMenuEXITClick() { Close(); }
+
+void TForm1::Image1DblClick() {
+  if (onHideToTray) onHideToTray();
+}
+
 bool TForm1::InImage1(std::int32_t x, std::int32_t y) const {
   return x >= image1_.left && x < image1_.right && y >= image1_.top && y < image1_.bottom;
 }
@@ -129,14 +197,14 @@ bool TForm1::WndProc(const WindowMessage& message, std::intptr_t& result) {
     case msg::kLButtonDblClk: {
       const std::int32_t x = msg::SignedLow(message.lParam);
       const std::int32_t y = msg::SignedHigh(message.lParam);
-      if (InImage1(x, y) && onImageDoubleClick) onImageDoubleClick();
+      if (InImage1(x, y)) Image1DblClick();
       result = 0;
       return true;
     }
     case msg::kContextMenu: {
       Point at{msg::SignedLow(message.lParam), msg::SignedHigh(message.lParam)};
       if (at.x == -1 && at.y == -1) at = Point{Left(), Top()};  // the keyboard's menu key
-      if (onContextMenu) onContextMenu(at);
+      popupMenu1_->Popup(at.x, at.y);
       result = 0;
       return true;
     }

@@ -2,11 +2,13 @@
 // picture, its state kept in the settings record.
 #pragma once
 
+#include <array>
 #include <functional>
 #include <string>
 
 #include "app/settings_record.h"
 #include "forms/form.h"
+#include "forms/menu.h"
 #include "picture/picture.h"
 #include "platform/platform.h"
 #include "window/frame_geometry.h"
@@ -45,14 +47,37 @@ class TForm1 : public TForm {
   void SetStayOnTop(bool on);
   bool IsStayOnTop() const { return Style() == FormStyle::kStayOnTop; }
 
+  // The context menu and its handlers.
+  TPopupMenu& PopupMenu1() { return *popupMenu1_; }
+  void N1Click();
+  void N3Click();
+  void Window1Click();
+  void MainMenuCOLORClick();
+  // MainMenuTNONEClick, MainMenuT1Click ... MainMenuT5Click.
+  void SetFrameThicknessFromMenu(std::int32_t thickness);
+  void MainMenuStayOnTopClick();
+  void MainMenuOpenClick();
+  void MainMenuVersionClick();
+  void MainMenuEXITClick();
+  // The left double click on the picture and "最小化": hide to the tray.
+  void Image1DblClick();
+
+  // ColorDialog1: opens on black at first, then on the last colour confirmed in this run; the
+  // custom colours start empty and last for the run.
+  Color ColorDialogColor() const { return colorDialogColor_; }
+  const std::array<std::uint32_t, 16>& CustomColors() const { return customColors_; }
+
+  // Runs the picture-choice dialog and loads the choice; false when cancelled.
+  std::function<bool()> onChoosePicture;
+  // Shows the about box.
+  std::function<void()> onShowAbout;
+  // Hides the window to the tray.
+  std::function<void()> onHideToTray;
+
   // Whether the window is hidden in the tray; saved as InTray.
   std::function<bool()> inTray;
   // Starts hidden in the tray (the settings say the program ended there).
   std::function<void()> onStartHidden;
-  // Left double click on the picture.
-  std::function<void()> onImageDoubleClick;
-  // The context menu, at a screen point.
-  std::function<void(Point)> onContextMenu;
 
   // Writes the window's state to the settings file, unless no picture was ever chosen.
   void SaveSettings();
@@ -78,6 +103,9 @@ class TForm1 : public TForm {
   Rect image1_ = RectFromSize(40, 10, 249, 247);
   FrameLayout bars_;
   Color barColor_ = kDesignGreen;
+  TPopupMenu* popupMenu1_ = nullptr;
+  Color colorDialogColor_ = kBlack;
+  std::array<std::uint32_t, 16> customColors_;
 };
 
 }  // namespace tavilune

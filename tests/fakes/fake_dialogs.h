@@ -28,6 +28,16 @@ class FakeDialogs : public Dialogs {
     return answer;
   }
 
+  std::optional<Color> PickColor(const ColorRequest& request) override {
+    colorRequests.push_back(request);
+    colorCustomsSeen.push_back(*request.customColors);
+    if (onPickColor) onPickColor(request);
+    if (colorAnswers.empty()) return std::nullopt;
+    std::optional<Color> answer = colorAnswers.front();
+    colorAnswers.pop_front();
+    return answer;
+  }
+
   void MessageDialog(WindowHandle owner, const std::string& text,
                      const std::string& caption) override {
     messages.push_back(MessageDialogCall{owner, text, caption});
@@ -41,6 +51,10 @@ class FakeDialogs : public Dialogs {
   void WillCancel() { fileAnswers.push_back(std::nullopt); }
 
   std::deque<std::optional<ChosenFile>> fileAnswers;
+  std::deque<std::optional<Color>> colorAnswers;
+  std::vector<ColorRequest> colorRequests;
+  std::vector<std::array<std::uint32_t, 16>> colorCustomsSeen;
+  std::function<void(const ColorRequest&)> onPickColor;
   std::vector<OpenFileRequest> openRequests;
   std::vector<MessageDialogCall> messages;
   std::function<void(const OpenFileRequest&)> onOpenFile;

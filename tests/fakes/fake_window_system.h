@@ -47,6 +47,11 @@ class FakeWindowSystem : public WindowSystem {
   void SetText(WindowHandle window, const std::string& text) override {
     if (IsWindow(window)) windows[window].spec.title = text;
   }
+  void SetFont(WindowHandle window, const std::string& face, int pixelHeight,
+               int charset) override {
+    log.push_back("SetFont " + std::to_string(window) + " " + face + " " +
+                  std::to_string(pixelHeight) + " " + std::to_string(charset));
+  }
   void ShowWindow(WindowHandle window, int command) override;
   bool IsWindowVisible(WindowHandle window) override;
   void EnableWindow(WindowHandle window, bool enable) override;

@@ -53,7 +53,43 @@ LRESULT CALLBACK MessageDialogProcedure(HWND window, UINT message, WPARAM wParam
   return DefWindowProcW(window, message, wParam, lParam);
 }
 
+// Places the colour chooser where the program wants it once the dialog knows its size.
+UINT_PTR CALLBACK ColorHook(HWND dialog, UINT message, WPARAM, LPARAM lParam) {
+  if (message == WM_INITDIALOG) {
+    const auto* choose = reinterpret_cast<const CHOOSECOLORW*>(lParam);
+    const auto* request = reinterpret_cast<const ColorRequest*>(choose->lCustData);
+    if (request != nullptr && request->place) {
+      RECT rect{};
+      GetWindowRect(dialog, &rect);
+      Point at = request->place(rect.right - rect.left, rect.bottom - rect.top);
+      SetWindowPos(dialog, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+  }
+  return 0;
+}
+
 }  // namespace
+
+std::optional<Color> Win32Dialogs::PickColor(const ColorRequest& request) {
+  std::array<COLORREF, 16> customs{};
+  if (request.customColors != nullptr) {
+    std::copy(request.customColors->begin(), request.customColors->end(), customs.begin());
+  }
+  CHOOSECOLORA choose{};
+  choose.lStructSize = sizeof choose;
+  choose.hwndOwner = reinterpret_cast<HWND>(request.owner);
+  choose.rgbResult = static_cast<COLORREF>(request.initial);
+  choose.lpCustColors = customs.data();
+  choose.Flags = request.flags;
+  choose.lCustData = reinterpret_cast<LPARAM>(&request);
+  choose.lpfnHook = ColorHook;
+  BOOL confirmed = ChooseColorA(&choose);
+  if (request.customColors != nullptr) {
+    std::copy(customs.begin(), customs.end(), request.customColors->begin());
+  }
+  if (!confirmed) return std::nullopt;
+  return static_cast<Color>(choose.rgbResult);
+}
 
 std::optional<ChosenFile> Win32Dialogs::OpenFile(const OpenFileRequest& request) {
   std::wstring filter = SystemFilter(request.filter);

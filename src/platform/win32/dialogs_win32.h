@@ -11,6 +11,7 @@ class Win32Dialogs : public Dialogs {
   explicit Win32Dialogs(HINSTANCE instance) : instance_(instance) {}
 
   std::optional<ChosenFile> OpenFile(const OpenFileRequest& request) override;
+  std::optional<Color> PickColor(const ColorRequest& request) override;
   void MessageDialog(WindowHandle owner, const std::string& text,
                      const std::string& caption) override;
 

@@ -101,6 +101,24 @@ MonitorInfo InfoOf(HMONITOR monitor) {
 
 Win32WindowSystem::Win32WindowSystem(HINSTANCE instance) : instance_(instance) {}
 
+Win32WindowSystem::~Win32WindowSystem() {
+  for (HFONT font : fonts_) DeleteObject(font);
+}
+
+void Win32WindowSystem::SetFont(WindowHandle window, const std::string& face, int pixelHeight,
+                                int charset) {
+  LOGFONTW logical{};
+  logical.lfHeight = -pixelHeight;
+  logical.lfCharSet = static_cast<BYTE>(charset);
+  logical.lfQuality = DEFAULT_QUALITY;
+  std::wstring name = Wide(face);
+  wcsncpy(logical.lfFaceName, name.c_str(), LF_FACESIZE - 1);
+  HFONT font = CreateFontIndirectW(&logical);
+  if (font == nullptr) return;
+  fonts_.push_back(font);
+  SendMessageW(H(window), WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+}
+
 void Win32WindowSystem::RegisterClassFor(const WindowSpec& spec) {
   std::wstring name = Wide(spec.className.empty() ? "TWinControl" : spec.className);
   if (registered_.count(name)) return;
@@ -118,12 +136,13 @@ void Win32WindowSystem::RegisterClassFor(const WindowSpec& spec) {
 }
 
 WindowHandle Win32WindowSystem::CreateNativeWindow(const WindowSpec& spec, WindowListener* listener) {
-  RegisterClassFor(spec);
+  if (!spec.systemClass) RegisterClassFor(spec);
   std::wstring className = Wide(spec.className.empty() ? "TWinControl" : spec.className);
   std::wstring title = Wide(spec.title);
   HWND window = CreateWindowExW(spec.exStyle, className.c_str(), title.c_str(), spec.style,
                                 spec.bounds.left, spec.bounds.top, spec.bounds.Width(),
-                                spec.bounds.Height(), H(spec.parent), nullptr, instance_, listener);
+                                spec.bounds.Height(), H(spec.parent), nullptr, instance_,
+                                spec.systemClass ? nullptr : listener);
   if (window != nullptr && spec.icon != 0) {
     SendMessageW(window, WM_SETICON, ICON_BIG, static_cast<LPARAM>(spec.icon));
   }

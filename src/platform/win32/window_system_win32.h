@@ -4,6 +4,7 @@
 
 #include <set>
 #include <string>
+#include <vector>
 
 #include "platform/windows.h"
 
@@ -12,6 +13,7 @@ namespace tavilune::win32 {
 class Win32WindowSystem : public WindowSystem {
  public:
   explicit Win32WindowSystem(HINSTANCE instance);
+  ~Win32WindowSystem() override;
 
   WindowHandle CreateNativeWindow(const WindowSpec& spec, WindowListener* listener) override;
   void DestroyWindow(WindowHandle window) override;
@@ -19,6 +21,8 @@ class Win32WindowSystem : public WindowSystem {
   std::intptr_t Send(WindowHandle window, const WindowMessage& message) override;
   bool Post(WindowHandle window, const WindowMessage& message) override;
   void SetText(WindowHandle window, const std::string& text) override;
+  void SetFont(WindowHandle window, const std::string& face, int pixelHeight,
+               int charset) override;
   void ShowWindow(WindowHandle window, int command) override;
   bool IsWindowVisible(WindowHandle window) override;
   void EnableWindow(WindowHandle window, bool enable) override;
@@ -62,6 +66,7 @@ class Win32WindowSystem : public WindowSystem {
 
   HINSTANCE instance_;
   std::set<std::wstring> registered_;
+  std::vector<HFONT> fonts_;  // made for windows, deleted with the window system
 };
 
 }  // namespace tavilune::win32
