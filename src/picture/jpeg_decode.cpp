@@ -139,6 +139,11 @@ TBitmap& TJPEGImage::DecodeJpeg() {
     Progress(ProgressStage::kStarting, 0, false, Rect{});
     // A halftone palette stood in for the true-colour picture until now.
     temporaryPalette_.reset();
+    // A picture too large to hold as a bitmap is refused before the library sets up its own
+    // buffers for it (a progressive file's buffers hold the whole picture's coefficients).
+    if (!Dib::LayoutAllowed(info.output_width, info.output_height, eightBit ? 8 : 24)) {
+      throw EOutOfMemory(u8"メモリが足りません");
+    }
     decompressor.Start();
     const int rowComponents = eightBit ? 1 : 3;
     if (info.output_components != rowComponents) {

@@ -1,5 +1,7 @@
 #include "picture/jpeg_decompressor.h"
 
+#include <cstddef>
+#include <type_traits>
 #include <utility>
 
 #include "forms/exceptions.h"
@@ -130,6 +132,8 @@ bool JpegDecompressor::RunProgressHook() noexcept {
 }
 
 void JpegDecompressor::ErrorExit(j_common_ptr info) {
+  // The library's callbacks get a pointer to the decompressor, the state's first member.
+  static_assert(std::is_standard_layout_v<State> && offsetof(State, info) == 0);
   auto* state = reinterpret_cast<State*>(info);
   state->messageCode = info->err->msg_code;
   std::longjmp(state->jump, 1);

@@ -344,6 +344,25 @@ TEST(JpegDecodeFailureTest, DataEndingEarlyDecodesWithoutAMessage) {
   EXPECT_NE(colours, cleanColours);
 }
 
+TEST(JpegDecodeFailureTest, PictureTooLargeToHoldFailsAtDecodeForWantOfMemory) {
+  std::vector<std::uint8_t> bytes = JpegFile("progressive.jpg");
+  // The frame header (progressive: marker C2) claims 30000 x 30000 pixels.
+  const std::uint8_t marker[] = {0xFF, 0xC2};
+  const std::uint8_t sides[] = {0x75, 0x30, 0x75, 0x30};
+  const auto sof = std::search(bytes.begin(), bytes.end(), std::begin(marker), std::end(marker));
+  ASSERT_NE(sof, bytes.end());
+  std::copy(std::begin(sides), std::end(sides), sof + 5);
+  auto image = Load(bytes);
+  EXPECT_EQ(image->Width(), 30000);
+  try {
+    image->DecodeJpeg();
+    FAIL() << "decoded";
+  } catch (const EOutOfMemory& e) {
+    EXPECT_EQ(e.Message(), u8"メモリが足りません");
+  }
+  EXPECT_EQ(image->Width(), 0);
+}
+
 TEST(JpegDecodeFailureTest, CmykFileFailsWithoutWritingRows) {
   // Adobe CMYK files cannot be shown as blue, green, red rows by the library.
   std::vector<std::uint8_t> bytes = JpegFile("cmyk.jpg");
