@@ -15,7 +15,7 @@ namespace {
 
 std::vector<CaseEntry> AllCases() {
   std::vector<CaseEntry> all;
-  for (auto group : {StartupCases, WindowCases, PictureCases, MendedFaultCases}) {
+  for (auto group : {StartupCases, WindowCases, PictureCases, MenuCases, MendedFaultCases}) {
     for (const CaseEntry& entry : group()) all.push_back(entry);
   }
   return all;

@@ -1,0 +1,231 @@
+// The window menu, walked with the keyboard as a user would: frame thickness, stay-on-top,
+// another picture, the about box and the exit command, each judged by what changes on the
+// screen and in the settings file. (A menu's items cannot be read from another process under
+// Wine, so the walk relies on the menu's documented order.)
+#include <windows.h>
+
+#include <vector>
+
+#include "cases.h"
+#include "input.h"
+#include "program_view.h"
+#include "text.h"
+#include "window_search.h"
+
+namespace tavilune::e2e {
+
+namespace {
+
+constexpr wchar_t kMenuClass[] = L"#32768";
+constexpr wchar_t kAboutBoxClass[] = L"TForm2";
+
+// Menu walks from a freshly opened window menu (nothing selected yet):
+//   枠 > 色 | 太さ > 無し 1 2 3 4 5;  -;  ウィンドウ > 最小化 | 常に前面;  画像選択;  -;
+//   Taviluneについて...;  終了
+// Down selects the first item, Up the last; Right opens a submenu on its first item.
+using Keys = std::vector<WORD>;
+
+Keys ThicknessKeys(int n) {
+  Keys keys = {VK_DOWN, VK_RIGHT, VK_DOWN, VK_RIGHT};
+  keys.insert(keys.end(), n, VK_DOWN);
+  keys.push_back(VK_RETURN);
+  return keys;
+}
+const Keys kStayOnTopKeys = {VK_DOWN, VK_DOWN, VK_RIGHT, VK_DOWN, VK_RETURN};
+const Keys kHideKeys = {VK_DOWN, VK_DOWN, VK_RIGHT, VK_RETURN};
+const Keys kOpenPictureKeys = {VK_UP, VK_UP, VK_UP, VK_RETURN};
+const Keys kAboutKeys = {VK_UP, VK_UP, VK_RETURN};
+const Keys kExitKeys = {VK_UP, VK_RETURN};
+
+// Opens the window menu with a right click on the picture and walks it with the keys.
+bool UseWindowMenu(Report& report, const Program& program, HWND form,
+                   const Keys& keys, const std::string& what) {
+  BringToFront(form);
+  RECT rect = WindowRect(form);
+  ClickRightButton(POINT{rect.left + 30, rect.top + 20});
+  HWND menu = nullptr;
+  WaitUntil(
+      [&] {
+        menu = FindTopLevel(program.id(), kMenuClass);
+        return menu != nullptr;
+      },
+      5000);
+  if (!report.Check(menu != nullptr, "right click opens the window menu (for " + what + ")")) {
+    report.Note("windows:" + DescribeWindows(program.id()));
+    return false;
+  }
+  for (WORD key : keys) {
+    PressKey(key);
+    Settle(120);
+  }
+  bool closed = WaitUntil([&] { return FindTopLevel(program.id(), kMenuClass) == nullptr; }, 5000);
+  return report.Check(closed, "menu closes after choosing " + what);
+}
+
+SettingsValues StartFramed(Report& report, Session& session, int top, int left) {
+  std::wstring picture = PlacePicture(report, session, L"picture.bmp");
+  SettingsValues stored;
+  stored.picturePath = ToAnsi(picture);
+  stored.windowTop = top;
+  stored.windowLeft = left;
+  PlaceFile(report, session, L"tavilune.dat", stored.Encode());
+  return stored;
+}
+
+bool IsTopmost(HWND window) { return (ExStyleOf(window) & WS_EX_TOPMOST) != 0; }
+
+// Thickness from the menu: the window grows and shrinks from its top-left corner, the picture
+// moves with the frame, and the last choice is saved.
+void MenuThickness(Report& report, Session& session) {
+  SettingsValues stored = StartFramed(report, session, 50, 100);
+  auto program = session.Start();
+  if (!report.Check(program != nullptr, "program started")) return;
+  HWND form = WaitForPictureWindow(report, *program);
+  if (form == nullptr) return;
+  CheckFramedPicture(report, form, POINT{100, 50}, 3, kWhite, TestPicture{});
+  for (int thickness : {5, 0, 1}) {
+    if (!UseWindowMenu(report, *program, form, ThicknessKeys(thickness),
+                       "thickness " + std::to_string(thickness))) {
+      return;
+    }
+    WaitUntil(
+        [&] {
+          RECT rect = WindowRect(form);
+          return rect.right - rect.left == TestPicture{}.width + 2 * thickness;
+        },
+        5000);
+    CheckFramedPicture(report, form, POINT{100, 50}, thickness, kWhite, TestPicture{});
+  }
+  PressAltF4(report, form);
+  if (!ExpectExit(report, *program)) return;
+  SettingsValues expected = stored;
+  expected.frameThickness = 1;
+  CheckSettingsFile(report, session.SettingsPath(), expected);
+}
+
+// Stay-on-top from the menu toggles the topmost style and leaves place and size alone.
+void MenuStayOnTop(Report& report, Session& session) {
+  SettingsValues stored = StartFramed(report, session, 60, 110);
+  auto program = session.Start();
+  if (!report.Check(program != nullptr, "program started")) return;
+  HWND form = WaitForPictureWindow(report, *program);
+  if (form == nullptr) return;
+  report.Check(!IsTopmost(form), "starts not on top");
+  for (bool wanted : {true, false, true}) {
+    if (!UseWindowMenu(report, *program, form, kStayOnTopKeys, "stay-on-top")) return;
+    // The window may be made anew for the style change: look it up again.
+    WaitUntil(
+        [&] {
+          form = FindTopLevel(program->id(), kPictureWindowClass);
+          return form != nullptr && IsTopmost(form) == wanted;
+        },
+        5000);
+    if (!report.Check(form != nullptr, "picture window still shown")) return;
+    report.Check(IsTopmost(form) == wanted,
+                 std::string("window is ") + (wanted ? "" : "no longer ") + "stay-on-top");
+    CheckFramedPicture(report, form, POINT{110, 60}, 3, kWhite, TestPicture{});
+  }
+  PressAltF4(report, form);
+  if (!ExpectExit(report, *program)) return;
+  SettingsValues expected = stored;
+  expected.stayOnTop = 1;
+  CheckSettingsFile(report, session.SettingsPath(), expected);
+}
+
+// Another picture from the menu: the window takes the new picture's size at once and keeps its
+// place and frame; a cancelled choice changes nothing.
+void MenuOpenPicture(Report& report, Session& session) {
+  SettingsValues stored = StartFramed(report, session, 70, 120);
+  stored.frameThickness = 4;
+  stored.frameColor = static_cast<std::int32_t>(RGB(0, 0, 0xFF));
+  WriteFileBytes(session.SettingsPath(), stored.Encode());
+  TestPicture small;
+  small.width = 120;
+  small.height = 80;
+  std::wstring other = PlaceFile(report, session, L"別の写真\\small.bmp", small.Encode());
+
+  auto program = session.Start();
+  if (!report.Check(program != nullptr, "program started")) return;
+  HWND form = WaitForPictureWindow(report, *program);
+  if (form == nullptr) return;
+  CheckFramedPicture(report, form, POINT{120, 70}, 4, RGB(0, 0, 0xFF), TestPicture{});
+
+  if (!UseWindowMenu(report, *program, form, kOpenPictureKeys, "a picture (cancelled)")) return;
+  CancelFileDialog(report, *program);
+  Settle(300);
+  CheckFramedPicture(report, form, POINT{120, 70}, 4, RGB(0, 0, 0xFF), TestPicture{});
+
+  if (!UseWindowMenu(report, *program, form, kOpenPictureKeys, "another picture")) return;
+  if (!ChooseFile(report, *program, other)) return;
+  WaitUntil([&] { return WindowRect(form).right - WindowRect(form).left == 128; }, 5000);
+  CheckFramedPicture(report, form, POINT{120, 70}, 4, RGB(0, 0, 0xFF), small);
+  PressAltF4(report, form);
+  if (!ExpectExit(report, *program)) return;
+  SettingsValues expected = stored;
+  expected.picturePath = ToAnsi(other);
+  CheckSettingsFile(report, session.SettingsPath(), expected);
+}
+
+// The about box: centred, modal over the picture window, deaf to Escape and Enter, closed with
+// Alt+F4, and at the same place the second time. Then the exit command ends the program.
+void MenuAboutAndExit(Report& report, Session& session) {
+  SettingsValues stored = StartFramed(report, session, 80, 130);
+  auto program = session.Start();
+  if (!report.Check(program != nullptr, "program started")) return;
+  HWND form = WaitForPictureWindow(report, *program);
+  if (form == nullptr) return;
+  RECT firstPlace{};
+  for (int round = 1; round <= 2; ++round) {
+    if (!UseWindowMenu(report, *program, form, kAboutKeys, "the about box")) return;
+    HWND about = WaitForTopLevel(*program, kAboutBoxClass, nullptr, kStepTimeout);
+    if (!report.Check(about != nullptr, "about box TForm2 is shown")) {
+      report.Note("windows:" + DescribeWindows(program->id()));
+      return;
+    }
+    RECT rect = WindowRect(about);
+    RECT client{};
+    GetClientRect(about, &client);
+    if (round == 1) {
+      firstPlace = rect;
+      report.CheckEqualText(Narrow(TextOf(about)), u8"Taviluneについて", "about box caption");
+      report.CheckEqual(client.right, 231, "about box client width");
+      report.CheckEqual(client.bottom, 81, "about box client height");
+      const int width = rect.right - rect.left;
+      const int height = rect.bottom - rect.top;
+      report.CheckEqual(rect.top, GetSystemMetrics(SM_CYSCREEN) / 2 - height / 2,
+                        "about box top centred");
+      report.CheckEqual(rect.left, GetSystemMetrics(SM_CXSCREEN) / 2 - width / 2,
+                        "about box left centred");
+    } else {
+      report.Check(EqualRect(&rect, &firstPlace), "about box at the same place again");
+    }
+    report.Check(!IsWindowEnabled(form), "picture window disabled while the about box is open");
+    BringToFront(about);
+    PressKey(VK_ESCAPE);
+    PressKey(VK_RETURN);
+    Settle(500);
+    report.Check(IsWindowVisible(about), "Escape and Enter leave the about box open");
+    BringToFront(about);
+    PressKeyWithAlt(VK_F4);
+    bool closed = WaitUntil([&] { return !IsWindowVisible(about); }, 5000);
+    report.Check(closed, "Alt+F4 closes the about box");
+    report.Check(WaitUntil([&] { return IsWindowEnabled(form) != FALSE; }, 5000),
+                 "picture window enabled again");
+  }
+  if (!UseWindowMenu(report, *program, form, kExitKeys, "exit")) return;
+  if (!ExpectExit(report, *program)) return;
+  CheckSettingsFile(report, session.SettingsPath(), stored);
+}
+
+}  // namespace
+
+std::vector<CaseEntry> MenuCases() {
+  return {
+      {"menu_thickness", MenuThickness},
+      {"menu_stay_on_top", MenuStayOnTop},
+      {"menu_open_picture", MenuOpenPicture},
+      {"menu_about_and_exit", MenuAboutAndExit},
+  };
+}
+
+}  // namespace tavilune::e2e
