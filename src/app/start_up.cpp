@@ -133,9 +133,9 @@ void RunStartUp(TForm1& form, const std::string& executablePathAnsi) {
       form.SetTop(settings.WindowTop);
       form.SetLeft(settings.WindowLeft);
       KeepReachable(form);
-      if (settings.InTray == 1 && form.onStartHidden) {
+      if (settings.InTray == 1) {
         if (settings.StayOnTop != 0) form.SetStayOnTop(true);
-        form.onStartHidden();
+        form.StartHidden();
       } else if (settings.StayOnTop != 0) {
         form.SetStayOnTop(true);
       }

@@ -12,6 +12,7 @@
 #include "platform/win32/dialogs_win32.h"
 #include "platform/win32/file_system_win32.h"
 #include "platform/win32/handles.h"
+#include "platform/win32/shell_win32.h"
 #include "platform/win32/window_system_win32.h"
 #include "window/about_box.h"
 #include "window/picture_window.h"
@@ -51,7 +52,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   win32::Win32WindowSystem windows(instance);
   win32::Win32FileSystem files;
   win32::Win32Dialogs dialogs(instance);
-  Platform platform{windows, files, dialogs};
+  win32::Win32Shell shell;
+  Platform platform{windows, files, dialogs, shell};
   {
     TApplication application(windows);
     application.Initialize();

@@ -3,6 +3,7 @@
 
 #include "platform/dialogs.h"
 #include "platform/files.h"
+#include "platform/shell.h"
 #include "platform/windows.h"
 
 namespace tavilune {
@@ -11,6 +12,7 @@ struct Platform {
   WindowSystem& windows;
   FileSystem& files;
   Dialogs& dialogs;
+  Shell& shell;
 };
 
 }  // namespace tavilune

@@ -22,6 +22,7 @@ TForm1::TForm1(TApplication& application, Platform& platform,
   popupMenu1_ = new TPopupMenu(this, application);
   BuildWindowMenu(*this, *popupMenu1_);
   Handle();
+  CreateTrayIcon();
   if (formCreate) {
     try {
       formCreate(*this);
@@ -87,7 +88,7 @@ void TForm1::SetStayOnTop(bool on) {
 
 void TForm1::SaveSettings() {
   if (!settings_.HasPicturePath()) return;
-  settings_.InTray = inTray && inTray() ? 1 : 0;
+  settings_.InTray = InTray() ? 1 : 0;
   settings_.WindowTop = Top();
   settings_.WindowLeft = Left();
   settings_.StayOnTop = IsStayOnTop() ? 1 : 0;
@@ -160,8 +161,68 @@ void TForm1::MainMenuVersionClick() {
 
 void TForm1::MainMenuEXITClick() { Close(); }
 
+void TForm1::CreateTrayIcon() {
+  popupMenu2_ = new TPopupMenu(this, Application());
+  popupMenu2_->SetName("PopupMenu2");
+  popupMenu2_->autoHotkeys = false;
+  popupMenu2_->Items().Add("TrayRESIZE", u8"元のサイズに戻す").onClick = [this] {
+    TrayRESIZEClick();
+  };
+  popupMenu2_->Items().Add("TrayExit", u8"終了").onClick = [this] { MainMenuEXITClick(); };
+
+  trayIcon1_ = new TTrayIcon(this, Application(), platform_.shell);
+  trayIcon1_->SetName("TrayIcon1");
+  // As stored with the window: its icon, its tip, the right-button menu and the press handler;
+  // everything else keeps its default.
+  TrayIconStoredState stored;
+  stored.icon = Windows().LoadIconResource("TRAYICON");
+  stored.tipHelp = "Tavilune";
+  stored.rbPopupMenu = popupMenu2_;
+  stored.onMouseDown = [this](TTrayIcon&, TMouseButton, TShiftState, std::int32_t, std::int32_t) {
+    TrayIcon1MouseDown();
+  };
+  trayIcon1_->ReadFromStoredForm(stored);
+}
+
 void TForm1::Image1DblClick() {
-  if (onHideToTray) onHideToTray();
+  try {
+    trayIcon1_->SetVisible(true);
+  } catch (...) {
+    // A refused icon would otherwise read as shown: the window would be saved as hidden and
+    // the next hiding would leave no icon to come back by.
+    trayIcon1_->SetVisible(false);
+    throw;
+  }
+  Hide();
+}
+
+void TForm1::ShowFromTray() {
+  Show();
+  Windows().SetWindowPos(Handle(), msg::kHwndTop, Rect{},
+                         msg::kSwpNoMove | msg::kSwpNoSize);
+}
+
+void TForm1::TrayIcon1MouseDown() {
+  ShowFromTray();
+  Windows().SetForegroundWindow(Handle());
+  trayIcon1_->SetVisible(false);
+}
+
+void TForm1::TrayRESIZEClick() {
+  ShowFromTray();
+  trayIcon1_->SetVisible(false);
+}
+
+void TForm1::StartHidden() {
+  Application().showMainForm = false;
+  try {
+    trayIcon1_->SetVisible(true);
+  } catch (...) {
+    // Neither window nor icon would be left on screen: the window shows after the error box.
+    trayIcon1_->SetVisible(false);
+    Application().showMainForm = true;
+    throw;
+  }
 }
 
 bool TForm1::InImage1(std::int32_t x, std::int32_t y) const {

@@ -11,6 +11,7 @@
 #include "forms/menu.h"
 #include "picture/picture.h"
 #include "platform/platform.h"
+#include "tray/tray_icon.h"
 #include "window/frame_geometry.h"
 
 namespace tavilune {
@@ -59,8 +60,19 @@ class TForm1 : public TForm {
   void MainMenuOpenClick();
   void MainMenuVersionClick();
   void MainMenuEXITClick();
-  // The left double click on the picture and "最小化": hide to the tray.
+  // The left double click on the picture and "最小化": the icon first, then the window hides.
   void Image1DblClick();
+
+  // The tray icon and its menu.
+  TTrayIcon& TrayIcon1() { return *trayIcon1_; }
+  TPopupMenu& PopupMenu2() { return *popupMenu2_; }
+  // A left or middle press on the icon: back to the front, foreground, icon gone.
+  void TrayIcon1MouseDown();
+  // "元のサイズに戻す": back, icon gone, without taking the foreground.
+  void TrayRESIZEClick();
+  // Start-up's last word when the program ended hidden: no window at first, only the icon.
+  void StartHidden();
+  bool InTray() const { return trayIcon1_->Visible(); }
 
   // ColorDialog1: opens on black at first, then on the last colour confirmed in this run; the
   // custom colours start empty and last for the run.
@@ -71,13 +83,6 @@ class TForm1 : public TForm {
   std::function<bool()> onChoosePicture;
   // Shows the about box.
   std::function<void()> onShowAbout;
-  // Hides the window to the tray.
-  std::function<void()> onHideToTray;
-
-  // Whether the window is hidden in the tray; saved as InTray.
-  std::function<bool()> inTray;
-  // Starts hidden in the tray (the settings say the program ended there).
-  std::function<void()> onStartHidden;
 
   // Writes the window's state to the settings file, unless no picture was ever chosen.
   void SaveSettings();
@@ -93,6 +98,8 @@ class TForm1 : public TForm {
 
  private:
   void Paint(Canvas& canvas);
+  void CreateTrayIcon();
+  void ShowFromTray();
   void ApplyLayout(const FrameLayout& layout);
   bool InImage1(std::int32_t x, std::int32_t y) const;
 
@@ -104,6 +111,8 @@ class TForm1 : public TForm {
   FrameLayout bars_;
   Color barColor_ = kDesignGreen;
   TPopupMenu* popupMenu1_ = nullptr;
+  TPopupMenu* popupMenu2_ = nullptr;
+  TTrayIcon* trayIcon1_ = nullptr;
   Color colorDialogColor_ = kBlack;
   std::array<std::uint32_t, 16> customColors_;
 };

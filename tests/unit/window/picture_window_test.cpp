@@ -105,7 +105,7 @@ TEST_F(PictureWindowTest, SavesItsStateAndNothingWithoutAPicture) {
   window.SetFrameColor(0x123456);
   window.SetBounds(-50, 70, window.Width(), window.Height());
   window.SetStayOnTop(true);
-  window.inTray = [] { return true; };
+  window.TrayIcon1().SetVisible(true);
   window.SaveSettings();
   std::optional<std::string> bytes = files.Contents("C:\\app\\tavilune.dat");
   ASSERT_TRUE(bytes);

@@ -104,17 +104,33 @@ TEST_F(StartUpTest, SecondStartRestoresPictureFramePositionAndStayOnTop) {
   EXPECT_TRUE(ToolWindow());
 }
 
-TEST_F(StartUpTest, StoredInTrayStartsHiddenThroughTheTrayAfterStayOnTop) {
+TEST_F(StartUpTest, StoredInTrayStartsHiddenWithOnlyTheIconAfterStayOnTop) {
   SettingsRecord record = Stored(kSmall);
   record.InTray = 1;
   record.StayOnTop = 1;
   WriteSettings(record);
-  bool topmostWhenHidden = false;
-  MakeWindow([&](TForm1& window) {
-    window.onStartHidden = [&] { topmostWhenHidden = window.IsStayOnTop(); };
-    RunStartUp(window, kExe);
-  });
-  EXPECT_TRUE(topmostWhenHidden);
+  TForm1& window = Start();
+  EXPECT_TRUE(window.IsStayOnTop());
+  EXPECT_TRUE(window.InTray());
+  EXPECT_EQ(shell.CallsOf(kNimAdd).size(), 1u);
+  EXPECT_TRUE(ToolWindow());
+  app.Terminate();
+  app.Run();
+  EXPECT_FALSE(Shown().visible);
+}
+
+TEST_F(StartUpTest, IconRefusedWhileStartingHiddenShowsTheErrorAndThenTheWindow) {
+  SettingsRecord record = Stored(kSmall);
+  record.InTray = 1;
+  WriteSettings(record);
+  shell.refused.insert(kNimAdd);
+  TForm1& window = Start();
+  ASSERT_EQ(windows.messageBoxes.size(), 1u);
+  EXPECT_EQ(windows.messageBoxes[0].text, u8"タスクトレイにアイコンを登録できません。.");
+  EXPECT_FALSE(window.InTray());
+  EXPECT_TRUE(app.showMainForm);
+  End();
+  EXPECT_EQ(Saved().InTray, 0);
 }
 
 TEST_F(StartUpTest, MissingPictureAsksAgainAtTheDesignPlace) {

@@ -8,6 +8,7 @@
 
 #include "fakes/fake_dialogs.h"
 #include "fakes/fake_file_system.h"
+#include "fakes/fake_shell.h"
 #include "fakes/fake_window_system.h"
 #include "forms/application.h"
 #include "picture/picture_formats.h"
@@ -58,7 +59,8 @@ class WindowFixture : public ::testing::Test {
   FakeWindowSystem windows;
   FakeFileSystem files;
   FakeDialogs dialogs;
-  Platform platform{windows, files, dialogs};
+  FakeShell shell;
+  Platform platform{windows, files, dialogs, shell};
   TApplication app{windows};
   TForm1* form = nullptr;
 };

@@ -1,0 +1,146 @@
+#include "forms/messages.h"
+#include "window_fixture.h"
+
+namespace tavilune::testing {
+namespace {
+
+constexpr std::uint32_t kTrayCallback = 0x04C8;
+
+class TrayHidingTest : public WindowFixture {
+ protected:
+  TForm1& Ready() {
+    TForm1& window = MakeWindow();
+    window.SetSettingsFilePath("C:\\app\\tavilune.dat");
+    window.MoveImage1(0, 0);
+    window.LoadPictureFile(kSmall);
+    window.Settings().SetPicturePath(kSmall);
+    window.SetFrameThickness(3);
+    window.SetBounds(300, 200, window.Width(), window.Height());
+    window.Show();
+    return window;
+  }
+  void DoubleClickPicture() {
+    windows.Deliver(form->Handle(), msg::kLButtonDblClk, 0, (20 << 16) | 20);
+  }
+  // The shell reports a mouse message on the icon to the callback window it was given.
+  void Tray(std::intptr_t mouseMessage) {
+    const NotifyIconRecord record = shell.CallsOf(kNimAdd).back().record;
+    windows.Deliver(record.hWnd, kTrayCallback, record.uID, mouseMessage);
+  }
+  SettingsRecord Saved() {
+    std::string bytes = *files.Contents("C:\\app\\tavilune.dat");
+    SettingsBytes raw{};
+    std::copy_n(bytes.begin(), 276, raw.begin());
+    return DecodeSettingsRecord(raw);
+  }
+};
+
+TEST_F(TrayHidingTest, DoubleClickHidesBehindAnIconTippedTavilune) {
+  TForm1& window = Ready();
+  DoubleClickPicture();
+  EXPECT_FALSE(Shown().visible);
+  ASSERT_EQ(shell.CallsOf(kNimAdd).size(), 1u);
+  const NotifyIconRecord record = shell.CallsOf(kNimAdd)[0].record;
+  EXPECT_EQ(record.Tip(), "Tavilune");
+  EXPECT_EQ(record.uFlags, 7u);
+  EXPECT_NE(record.hIcon, 0u);
+  EXPECT_TRUE(window.InTray());
+  // Hidden, not minimised: the place is kept.
+  EXPECT_EQ(windows.WindowRect(window.Handle()), RectFromSize(300, 200, 206, 106));
+}
+
+TEST_F(TrayHidingTest, RefusedIconLeavesTheWindowShownAndTheNextTryWorks) {
+  TForm1& window = Ready();
+  shell.refused.insert(kNimAdd);
+  DoubleClickPicture();
+  EXPECT_TRUE(Shown().visible);
+  ASSERT_EQ(windows.messageBoxes.size(), 1u);
+  EXPECT_EQ(windows.messageBoxes[0].text, u8"タスクトレイにアイコンを登録できません。.");
+  EXPECT_FALSE(window.InTray());
+  shell.refused.clear();
+  DoubleClickPicture();
+  EXPECT_FALSE(Shown().visible);
+  EXPECT_TRUE(window.InTray());
+}
+
+TEST_F(TrayHidingTest, LeftOrMiddlePressBringsTheWindowBackToTheForeground) {
+  for (std::intptr_t press : {0x0201, 0x0207}) {
+    TForm1& window = Ready();
+    DoubleClickPicture();
+    windows.foregroundCalls.clear();
+    Tray(press);
+    EXPECT_TRUE(Shown().visible);
+    EXPECT_EQ(windows.foregroundCalls, std::vector<WindowHandle>{window.Handle()});
+    EXPECT_FALSE(window.InTray());
+    EXPECT_EQ(shell.CallsOf(kNimDelete).size(), 1u);
+    EXPECT_EQ(windows.WindowRect(window.Handle()), RectFromSize(300, 200, 206, 106));
+    delete form;
+    shell.calls.clear();
+  }
+}
+
+TEST_F(TrayHidingTest, RightPressOpensTheTrayMenuAndRestoreNeedsNoForeground) {
+  TForm1& window = Ready();
+  DoubleClickPicture();
+  std::size_t foregroundBeforeChoice = 0;
+  windows.onPopup = [&](const PopupCall&, MenuListener*) { return std::uint32_t{0}; };
+  Tray(0x0204);
+  ASSERT_EQ(windows.popups.size(), 1u);
+  ASSERT_EQ(windows.popups[0].items.size(), 2u);
+  EXPECT_EQ(windows.popups[0].items[0].caption, u8"元のサイズに戻す");
+  EXPECT_EQ(windows.popups[0].items[1].caption, u8"終了");
+  EXPECT_FALSE(Shown().visible);  // closed without a choice: still hidden
+
+  windows.onPopup = [&](const PopupCall& call, MenuListener*) {
+    foregroundBeforeChoice = windows.foregroundCalls.size();
+    return call.items[0].id;
+  };
+  Tray(0x0204);
+  EXPECT_TRUE(Shown().visible);
+  EXPECT_FALSE(window.InTray());
+  EXPECT_EQ(windows.foregroundCalls.size(), foregroundBeforeChoice);
+}
+
+TEST_F(TrayHidingTest, ExitFromTheTrayStoresInTrayAndSoDoesLogOffWhileHidden) {
+  Ready();
+  DoubleClickPicture();
+  EXPECT_EQ(windows.Deliver(form->Handle(), msg::kQueryEndSession), 1);
+  EXPECT_EQ(Saved().InTray, 1);
+
+  windows.onPopup = [](const PopupCall& call, MenuListener*) { return call.items[1].id; };
+  Tray(0x0204);
+  EXPECT_TRUE(app.Terminated());
+  delete form;
+  form = nullptr;
+  EXPECT_EQ(Saved().InTray, 1);
+  EXPECT_EQ(shell.CallsOf(kNimDelete).size(), 1u);  // the icon leaves with the window
+}
+
+TEST_F(TrayHidingTest, ShownWindowStoresNotInTray) {
+  Ready();
+  DoubleClickPicture();
+  Tray(0x0201);
+  delete form;
+  form = nullptr;
+  EXPECT_EQ(Saved().InTray, 0);
+}
+
+TEST_F(TrayHidingTest, StayOnTopSurvivesHidingAndMinimiseItemHidesToo) {
+  TForm1& window = Ready();
+  window.SetStayOnTop(true);
+  windows.onPopup = [](const PopupCall& call, MenuListener* listener) {
+    listener->SubmenuOpening(call.items[2].id);
+    return call.items[2].children[0].id;  // "最小化"
+  };
+  windows.Deliver(window.Handle(), msg::kContextMenu, window.Handle(), (250 << 16) | 350);
+  EXPECT_FALSE(Shown().visible);
+  windows.onPopup = nullptr;
+  Tray(0x0201);
+  EXPECT_TRUE(Shown().visible);
+  EXPECT_TRUE(Shown().topmost);
+  window.Window1Click();
+  EXPECT_TRUE(window.PopupMenu1().Items().Find("MainMenuStayOnTop")->Checked());
+}
+
+}  // namespace
+}  // namespace tavilune::testing
