@@ -32,6 +32,14 @@ constexpr std::uint32_t kCoreHeaderSize = 12;
 // The largest header Windows defines is 124 bytes (BITMAPV5HEADER); allow room for more.
 constexpr std::uint32_t kMaxHeaderSize = 1024;
 constexpr std::size_t kMaxColors = 256;
+// BITMAPV5HEADER: the colour space type, and where an embedded or linked profile lies.
+constexpr std::size_t kV5HeaderSize = 124;
+constexpr std::size_t kColorSpaceOffset = 56;
+constexpr std::size_t kProfileDataOffset = 112;
+constexpr std::size_t kProfileSizeOffset = 116;
+constexpr std::uint32_t kProfileEmbedded = 0x4D424544;  // 'MBED'
+constexpr std::uint32_t kProfileLinked = 0x4C494E4B;    // 'LINK'
+constexpr std::uint32_t kColorSpaceSrgb = 0x73524742;   // 'sRGB'
 
 [[noreturn]] void RaiseInvalid() { throw EInvalidGraphic(u8"ビットマップイメージが不正です"); }
 [[noreturn]] void RaiseOutOfMemory() { throw EOutOfMemory(u8"メモリが足りません"); }
@@ -234,6 +242,12 @@ void ReadBitmapFile(TBitmap& bitmap, Stream& stream) {
     RaiseInvalid();
   }
   if (runLength && topDown) RaiseInvalid();  // run-length rows always go bottom up
+  // Headers of 41 to 51 bytes neither hold the three masks nor have them read after them, so
+  // the system would look for masks beyond the block it is given.
+  if (compression == kCompressionBitFields && headerSize > kInfoHeaderSize &&
+      headerSize < kInfoHeaderSize + 12) {
+    RaiseInvalid();
+  }
   if (!Dib::LayoutAllowed(width, height, runLength ? 32 : bitCount)) RaiseInvalid();
 
   const std::uint64_t arrayBytes = Dib::RowBytes(width, bitCount) * std::uint64_t(height);
@@ -242,6 +256,17 @@ void ReadBitmapFile(TBitmap& bitmap, Stream& stream) {
     Put32(&header[20], imageSize);
   }
   const std::uint64_t available = std::min<std::uint64_t>(imageSize, stream.Remaining());
+
+  if (header.size() >= kV5HeaderSize) {
+    // A colour profile embedded in or linked from the file is not kept with the bitmap, so the
+    // header must not send the system looking for one: the colours are taken as sRGB.
+    const std::uint32_t space = Get32(&header[kColorSpaceOffset]);
+    if (space == kProfileEmbedded || space == kProfileLinked) {
+      Put32(&header[kColorSpaceOffset], kColorSpaceSrgb);
+      Put32(&header[kProfileDataOffset], 0);
+      Put32(&header[kProfileSizeOffset], 0);
+    }
+  }
 
   std::optional<Palette> palette;
   if (!colors.empty() && (bitCount > 8 || runLength)) {

@@ -335,6 +335,8 @@ std::vector<Refusal> Refusals() {
   with("pixel memory over the cap", [](BitmapSpec& s) { s.width = 60000; s.height = 60000; }, false);
   with("side over the cap", [](BitmapSpec& s) { s.width = 70000; s.height = 1; s.bitCount = 1; }, false);
   with("header size 16", [](BitmapSpec& s) { s.headerSize = 16; s.pixels.resize(70); }, false);
+  with("bit fields behind a header of 44 bytes",
+       [](BitmapSpec& s) { s.headerSize = 44; s.bitCount = 32; s.compression = 3; s.pixels.resize(64); }, false);
   with("header size 39", [](BitmapSpec& s) { s.headerSize = 39; }, false);
   with("header size 0", [](BitmapSpec& s) { s.headerSize = 0; }, false);
   with("header size 4096", [](BitmapSpec& s) { s.headerSize = 4096; }, false);
@@ -391,6 +393,26 @@ TEST(BitmapDecoder, ClaimsBeyondThePixelArrayAreCut) {
   EXPECT_TRUE(std::equal(pixels.begin(), pixels.end(), spec.pixels.begin()));
   EXPECT_EQ(DibToRgb(bitmap.GetDib()),
             (std::vector<std::uint8_t>{9, 8, 7, 12, 11, 10, 3, 2, 1, 6, 5, 4}));
+}
+
+TEST(BitmapDecoder, AnEmbeddedColourProfileIsNotHandedOnToTheSystem) {
+  BitmapSpec spec;
+  spec.headerSize = 124;
+  spec.pixels.assign(16, 1);
+  auto file = MakeBitmapFile(spec);
+  const std::size_t header = 14;
+  const std::uint8_t embedded[] = {'D', 'E', 'B', 'M'};  // 'MBED', little-endian
+  std::copy(std::begin(embedded), std::end(embedded), file.begin() + header + 56);
+  file[header + 112] = 0x40;  // profile at 64 bytes past the header's start...
+  file[header + 116] = 0xFF;  // ...of 255 bytes that the file does not have
+  TBitmap bitmap;
+  Decode(bitmap, file);
+  const auto& kept = bitmap.GetDib().Header();
+  ASSERT_EQ(kept.size(), 124u);
+  EXPECT_EQ(std::string(kept.begin() + 56, kept.begin() + 60), "BGRs");
+  EXPECT_EQ(kept[112], 0);
+  EXPECT_EQ(kept[116], 0);
+  EXPECT_EQ(DibToRgb(bitmap.GetDib()), std::vector<std::uint8_t>(12, 1));
 }
 
 TEST(BitmapDecoder, DecodersCanSizeTheBitmapAndWriteRowsInPlace) {
