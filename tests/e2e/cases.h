@@ -20,6 +20,7 @@ std::vector<CaseEntry> StartupCases();
 std::vector<CaseEntry> WindowCases();
 std::vector<CaseEntry> PictureCases();
 std::vector<CaseEntry> MenuCases();
+std::vector<CaseEntry> TrayCases();
 std::vector<CaseEntry> MendedFaultCases();
 
 // Writes the test picture (or other bytes) into the case's folder, making its folders; returns

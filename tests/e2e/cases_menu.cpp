@@ -32,7 +32,6 @@ Keys ThicknessKeys(int n) {
   return keys;
 }
 const Keys kStayOnTopKeys = {VK_DOWN, VK_DOWN, VK_RIGHT, VK_DOWN, VK_RETURN};
-const Keys kHideKeys = {VK_DOWN, VK_DOWN, VK_RIGHT, VK_RETURN};
 const Keys kOpenPictureKeys = {VK_UP, VK_UP, VK_UP, VK_RETURN};
 const Keys kAboutKeys = {VK_UP, VK_UP, VK_RETURN};
 const Keys kExitKeys = {VK_UP, VK_RETURN};

@@ -90,3 +90,45 @@ void ClickRightButton(POINT at) {
 }
 
 }  // namespace tavilune::e2e
+
+namespace tavilune::e2e {
+
+void ClickAt(POINT at, MouseKey key) {
+  DWORD down = MOUSEEVENTF_LEFTDOWN;
+  DWORD up = MOUSEEVENTF_LEFTUP;
+  if (key == MouseKey::kRight) {
+    down = MOUSEEVENTF_RIGHTDOWN;
+    up = MOUSEEVENTF_RIGHTUP;
+  } else if (key == MouseKey::kMiddle) {
+    down = MOUSEEVENTF_MIDDLEDOWN;
+    up = MOUSEEVENTF_MIDDLEUP;
+  }
+  MoveMouseTo(at.x, at.y);
+  Settle(150);
+  INPUT input{};
+  input.type = INPUT_MOUSE;
+  input.mi.dwFlags = down;
+  SendInput(1, &input, sizeof input);
+  Settle(60);
+  input.mi.dwFlags = up;
+  SendInput(1, &input, sizeof input);
+  Settle(150);
+}
+
+void DoubleClickAt(POINT at) {
+  MoveMouseTo(at.x, at.y);
+  Settle(150);
+  INPUT input{};
+  input.type = INPUT_MOUSE;
+  for (int click = 0; click < 2; ++click) {
+    input.mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    SendInput(1, &input, sizeof input);
+    Settle(40);
+    input.mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    SendInput(1, &input, sizeof input);
+    Settle(40);
+  }
+  Settle(200);
+}
+
+}  // namespace tavilune::e2e

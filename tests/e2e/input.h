@@ -15,5 +15,9 @@ void MouseButton(bool left, bool down);
 void DragWithLeftButton(POINT from, int dx, int dy);
 // Presses and releases the right button at the point without moving.
 void ClickRightButton(POINT at);
+// Left, right or middle click, and a left double click, at the point.
+enum class MouseKey { kLeft, kRight, kMiddle };
+void ClickAt(POINT at, MouseKey key);
+void DoubleClickAt(POINT at);
 
 }  // namespace tavilune::e2e

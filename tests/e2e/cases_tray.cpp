@@ -1,0 +1,166 @@
+// Hiding to the tray and coming back: the double click and the menu hide the window, presses
+// on the notification icon bring it back, the tray menu restores or exits, and a program that
+// ended hidden starts hidden. Under Wine without a desktop tray, the icons sit in Wine's own
+// tray window at the top-left of the screen, one square slot per icon; on Windows the
+// notification area would be searched instead, so these cases are for Wine's tray.
+#include <windows.h>
+
+#include <vector>
+
+#include "cases.h"
+#include "input.h"
+#include "program_view.h"
+#include "text.h"
+#include "window_search.h"
+
+namespace tavilune::e2e {
+
+namespace {
+
+constexpr wchar_t kWineTrayClass[] = L"__winex11_standalone_tray";
+constexpr wchar_t kWineTraySlotClass[] = L"__winex11_tray_icon";
+constexpr wchar_t kMenuClass[] = L"#32768";
+
+std::vector<RECT> TraySlots() {
+  std::vector<RECT> slots;
+  HWND tray = FindWindowW(kWineTrayClass, nullptr);
+  if (tray == nullptr || !IsWindowVisible(tray)) return slots;
+  for (HWND child = FindWindowExW(tray, nullptr, kWineTraySlotClass, nullptr); child != nullptr;
+       child = FindWindowExW(tray, child, kWineTraySlotClass, nullptr)) {
+    if (!IsWindowVisible(child)) continue;
+    slots.push_back(WindowRect(child));
+  }
+  return slots;
+}
+
+POINT Centre(const RECT& rect) {
+  return POINT{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+}
+
+bool WaitForIcon(Report& report, bool present, const std::string& when) {
+  bool ok = WaitUntil([&] { return TraySlots().empty() != present; }, kStepTimeout);
+  return report.Check(ok, std::string(present ? "tray icon shown " : "tray icon gone ") + when);
+}
+
+bool WaitForShown(Report& report, HWND form, bool shown, const std::string& when) {
+  bool ok = WaitUntil([&] { return (IsWindowVisible(form) != FALSE) == shown; }, kStepTimeout);
+  return report.Check(ok, std::string(shown ? "window shown " : "window hidden ") + when);
+}
+
+bool IsTopmost(HWND window) { return (ExStyleOf(window) & WS_EX_TOPMOST) != 0; }
+
+// Presses a key sequence in the program's open popup menu.
+bool WalkOpenMenu(Report& report, const Program& program, const std::vector<WORD>& keys,
+                  const std::string& what) {
+  HWND menu = nullptr;
+  WaitUntil(
+      [&] {
+        menu = FindTopLevel(program.id(), kMenuClass);
+        return menu != nullptr;
+      },
+      5000);
+  if (!report.Check(menu != nullptr, "a menu opens for " + what)) return false;
+  for (WORD key : keys) {
+    PressKey(key);
+    Settle(120);
+  }
+  return report.Check(
+      WaitUntil([&] { return FindTopLevel(program.id(), kMenuClass) == nullptr; }, 5000),
+      "menu closes after " + what);
+}
+
+void HideAndRestore(Report& report, Session& session) {
+  std::wstring picture = PlacePicture(report, session, L"picture.bmp");
+  SettingsValues stored;
+  stored.picturePath = ToAnsi(picture);
+  stored.windowTop = 90;
+  stored.windowLeft = 150;
+  stored.stayOnTop = 1;
+  PlaceFile(report, session, L"tavilune.dat", stored.Encode());
+  {
+    auto program = session.Start();
+    if (!report.Check(program != nullptr, "program started")) return;
+    HWND form = WaitForPictureWindow(report, *program);
+    if (form == nullptr) return;
+    report.Check(TraySlots().empty(), "no tray icon while the window is shown");
+    const POINT onPicture = {150 + 40, 90 + 30};
+
+    report.Note("double click on the picture, left press on the icon");
+    BringToFront(form);
+    DoubleClickAt(onPicture);
+    if (!WaitForShown(report, form, false, "by a double click")) return;
+    if (!WaitForIcon(report, true, "after the double click")) return;
+    ClickAt(Centre(TraySlots().front()), MouseKey::kLeft);
+    WaitForShown(report, form, true, "by a left press on the icon");
+    WaitForIcon(report, false, "after the left press");
+    report.Check(WaitUntil([&] { return GetForegroundWindow() == form; }, 5000),
+                 "window is the foreground window again");
+    report.Check(IsTopmost(form), "window is still stay-on-top");
+    CheckFramedPicture(report, form, POINT{150, 90}, 3, kWhite, TestPicture{});
+
+    report.Note("menu item 最小化, middle press on the icon");
+    BringToFront(form);
+    ClickRightButton(onPicture);
+    if (!WalkOpenMenu(report, *program, {VK_DOWN, VK_DOWN, VK_RIGHT, VK_RETURN}, "最小化")) return;
+    if (!WaitForShown(report, form, false, "by the menu")) return;
+    if (!WaitForIcon(report, true, "after the menu")) return;
+    ClickAt(Centre(TraySlots().front()), MouseKey::kMiddle);
+    WaitForShown(report, form, true, "by a middle press on the icon");
+    WaitForIcon(report, false, "after the middle press");
+
+    report.Note("right press on the icon: 元のサイズに戻す");
+    BringToFront(form);
+    DoubleClickAt(onPicture);
+    if (!WaitForShown(report, form, false, "by a double click")) return;
+    if (!WaitForIcon(report, true, "after the double click")) return;
+    ClickAt(Centre(TraySlots().front()), MouseKey::kRight);
+    Settle(300);
+    report.Check(!IsWindowVisible(form), "a right press leaves the window hidden");
+    if (!WalkOpenMenu(report, *program, {VK_DOWN, VK_RETURN}, u8"元のサイズに戻す")) return;
+    WaitForShown(report, form, true, u8"by 元のサイズに戻す");
+    WaitForIcon(report, false, u8"after 元のサイズに戻す");
+    CheckFramedPicture(report, form, POINT{150, 90}, 3, kWhite, TestPicture{});
+
+    report.Note("right press on the icon: 終了");
+    BringToFront(form);
+    DoubleClickAt(onPicture);
+    if (!WaitForShown(report, form, false, "by a double click")) return;
+    if (!WaitForIcon(report, true, "after the double click")) return;
+    ClickAt(Centre(TraySlots().front()), MouseKey::kRight);
+    if (!WalkOpenMenu(report, *program, {VK_UP, VK_RETURN}, u8"終了")) return;
+    if (!ExpectExit(report, *program)) return;
+    WaitForIcon(report, false, "after the program ended");
+  }
+  SettingsValues expected = stored;
+  expected.inTray = 1;
+  CheckSettingsFile(report, session.SettingsPath(), expected);
+
+  report.Note("next start: hidden in the tray");
+  auto program = session.Start();
+  if (!report.Check(program != nullptr, "program started again")) return;
+  if (!WaitUntil([] { return !TraySlots().empty(); }, kFirstWindowTimeout)) {
+    report.Check(false, "tray icon shown at start");
+    report.Note("windows:" + DescribeWindows(program->id()));
+    return;
+  }
+  report.Check(true, "tray icon shown at start");
+  Settle(1000);
+  report.Check(FindTopLevel(program->id(), kPictureWindowClass) == nullptr,
+               "no window shown at start");
+  ClickAt(Centre(TraySlots().front()), MouseKey::kLeft);
+  HWND form = WaitForPictureWindow(report, *program);
+  if (form == nullptr) return;
+  WaitForIcon(report, false, "after the left press");
+  CheckFramedPicture(report, form, POINT{150, 90}, 3, kWhite, TestPicture{});
+  report.Check(IsTopmost(form), "window is stay-on-top");
+  PressAltF4(report, form);
+  if (!ExpectExit(report, *program)) return;
+  expected.inTray = 0;
+  CheckSettingsFile(report, session.SettingsPath(), expected);
+}
+
+}  // namespace
+
+std::vector<CaseEntry> TrayCases() { return {{"hide_to_tray", HideAndRestore}}; }
+
+}  // namespace tavilune::e2e
