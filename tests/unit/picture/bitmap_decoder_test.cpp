@@ -236,6 +236,25 @@ TEST(BitmapDecoder, RunLengthDataThatRunsOffTheBitmapStaysInside) {
   EXPECT_EQ(std::vector<std::uint8_t>(rgb.begin(), rgb.begin() + 9), std::vector<std::uint8_t>(9, 0));
 }
 
+TEST(BitmapDecoder, RunLengthDeltaChainLongerThanTheInt32RangeStaysInside) {
+  // Regression: the column grew by every delta without bound, and about 8.4 million deltas of
+  // 255 pushed it past the 32-bit range.
+  BitmapSpec spec;
+  spec.bitCount = 8;
+  spec.compression = 1;
+  spec.width = 2;
+  spec.height = 1;
+  spec.colorsUsed = 2;
+  spec.colors = {0x000000, 0xFFFFFF};
+  const std::size_t deltas = (std::size_t{1} << 31) / 255 + 16;
+  spec.pixels.resize(deltas * 4 + 4);
+  std::uint8_t* p = spec.pixels.data();
+  for (std::size_t i = 0; i < deltas; ++i, p += 4) p[0] = 0, p[1] = 2, p[2] = 255, p[3] = 0;
+  p[0] = 2, p[1] = 1, p[2] = 0, p[3] = 1;  // a run that must land nowhere, then the end
+  spec.imageSize = static_cast<std::uint32_t>(spec.pixels.size());
+  EXPECT_EQ(DecodeRgb(MakeBitmapFile(spec)), std::vector<std::uint8_t>(6, 0));
+}
+
 // ---- Palettes and notifications.
 
 TEST(BitmapDecoder, DeepBitmapKeepsItsColourTableAsPalette) {
