@@ -4,6 +4,8 @@
 // Wine, so the walk relies on the menu's documented order.)
 #include <windows.h>
 
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "cases.h"
@@ -216,11 +218,109 @@ void MenuAboutAndExit(Report& report, Session& session) {
   CheckSettingsFile(report, session.SettingsPath(), stored);
 }
 
+// The colour chooser's red, green and blue boxes (in its folded-away part, present all the same).
+constexpr int kColourRed = 706;
+constexpr int kColourGreen = 707;
+constexpr int kColourBlue = 708;
+const Keys kColourKeys = {VK_DOWN, VK_RIGHT, VK_RETURN};
+
+HWND FindColourDialog(DWORD processId) {
+  for (HWND window : TopLevelWindows(processId)) {
+    if (IsWindowVisible(window) && SameClass(ClassOf(window), kSystemDialogClass) &&
+        GetDlgItem(window, kColourRed) != nullptr) {
+      return window;
+    }
+  }
+  return nullptr;
+}
+
+// Answers the colour chooser: types the colour into its boxes and confirms, or cancels.
+bool AnswerColourDialog(Report& report, const Program& program, const COLORREF* colour) {
+  HWND dialog = nullptr;
+  WaitUntil(
+      [&] {
+        dialog = FindColourDialog(program.id());
+        return dialog != nullptr;
+      },
+      kStepTimeout);
+  if (!report.Check(dialog != nullptr, "the colour chooser appears")) {
+    report.Note("windows:" + DescribeWindows(program.id()));
+    return false;
+  }
+  if (colour != nullptr) {
+    const std::pair<int, int> boxes[] = {{kColourRed, GetRValue(*colour)},
+                                         {kColourGreen, GetGValue(*colour)},
+                                         {kColourBlue, GetBValue(*colour)}};
+    for (const auto& [id, value] : boxes) {
+      std::wstring text = std::to_wstring(value);
+      SendMessageW(GetDlgItem(dialog, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    }
+  }
+  int button = colour != nullptr ? IDOK : IDCANCEL;
+  PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
+               reinterpret_cast<LPARAM>(GetDlgItem(dialog, button)));
+  return report.Check(
+      WaitUntil([&] { return !IsWindow(dialog) || !IsWindowVisible(dialog); }, kStepTimeout),
+      colour != nullptr ? "colour chosen" : "colour chooser cancelled");
+}
+
+// The frame colour from the menu: chosen in the colour chooser, kept through a thickness of 0
+// (when "色" is greyed and does nothing), unchanged by a cancelled chooser, and saved.
+void MenuFrameColour(Report& report, Session& session) {
+  SettingsValues stored = StartFramed(report, session, 50, 100);
+  auto program = session.Start();
+  if (!report.Check(program != nullptr, "program started")) return;
+  HWND form = WaitForPictureWindow(report, *program);
+  if (form == nullptr) return;
+  const COLORREF chosen = RGB(0x20, 0xC0, 0x40);
+
+  if (!UseWindowMenu(report, *program, form, kColourKeys, u8"色")) return;
+  if (!AnswerColourDialog(report, *program, &chosen)) return;
+  Settle(300);
+  CheckFramedPicture(report, form, POINT{100, 50}, 3, chosen, TestPicture{});
+
+  if (!UseWindowMenu(report, *program, form, ThicknessKeys(0), "thickness 0")) return;
+  WaitUntil([&] { return WindowRect(form).right - WindowRect(form).left == 200; }, 5000);
+  // "色" is greyed now: Enter on it does nothing and the menu stays until Escape.
+  BringToFront(form);
+  RECT rect = WindowRect(form);
+  ClickRightButton(POINT{rect.left + 30, rect.top + 20});
+  for (WORD key : {VK_DOWN, VK_RIGHT, VK_RETURN}) {
+    PressKey(key);
+    Settle(120);
+  }
+  Settle(1000);
+  report.Check(FindColourDialog(program->id()) == nullptr,
+               u8"with thickness 0 \"色\" opens no colour chooser");
+  for (int i = 0; i < 3 && FindTopLevel(program->id(), kMenuClass) != nullptr; ++i) {
+    PressKey(VK_ESCAPE);
+    Settle(200);
+  }
+  report.Check(FindTopLevel(program->id(), kMenuClass) == nullptr, "menu dismissed with Escape");
+
+  if (!UseWindowMenu(report, *program, form, ThicknessKeys(2), "thickness 2")) return;
+  WaitUntil([&] { return WindowRect(form).right - WindowRect(form).left == 204; }, 5000);
+  CheckFramedPicture(report, form, POINT{100, 50}, 2, chosen, TestPicture{});
+
+  if (!UseWindowMenu(report, *program, form, kColourKeys, u8"色 (cancelled)")) return;
+  AnswerColourDialog(report, *program, nullptr);
+  Settle(300);
+  CheckFramedPicture(report, form, POINT{100, 50}, 2, chosen, TestPicture{});
+
+  PressAltF4(report, form);
+  if (!ExpectExit(report, *program)) return;
+  SettingsValues expected = stored;
+  expected.frameColor = static_cast<std::int32_t>(chosen);
+  expected.frameThickness = 2;
+  CheckSettingsFile(report, session.SettingsPath(), expected);
+}
+
 }  // namespace
 
 std::vector<CaseEntry> MenuCases() {
   return {
       {"menu_thickness", MenuThickness},
+      {"menu_frame_colour", MenuFrameColour},
       {"menu_stay_on_top", MenuStayOnTop},
       {"menu_open_picture", MenuOpenPicture},
       {"menu_about_and_exit", MenuAboutAndExit},

@@ -215,7 +215,14 @@ void CheckFramedPicture(Report& report, HWND window, POINT topLeft, int thicknes
       CheckWindowPlace(report, window, topLeft, picture.width + 2 * t, picture.height + 2 * t);
 
   // Wait until the picture has been painted, then judge one copy of the screen.
-  WaitUntil([&] { return ScreenShot(area).At(t, t) == TestPicture::kTopLeft; }, kStepTimeout);
+  WaitUntil(
+      [&] {
+        ScreenShot shot(area);
+        return shot.At(t, t) == TestPicture::kTopLeft &&
+               (t == 0 || (shot.At(0, 0) == frameColour &&
+                           shot.At(shot.width() - 1, shot.height() - 1) == frameColour));
+      },
+      kStepTimeout);
   ScreenShot shot(area);
   if (!report.Check(shot.ok(), "screen can be read")) return;
 
