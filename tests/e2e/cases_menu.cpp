@@ -167,10 +167,13 @@ void MenuOpenPicture(Report& report, Session& session) {
   CheckSettingsFile(report, session.SettingsPath(), expected);
 }
 
-// The about box: centred, modal over the picture window, deaf to Escape and Enter, closed with
-// Alt+F4, and at the same place the second time. Then the exit command ends the program.
+// The about box: centred, modal over the picture window (a stay-on-top picture window steps out
+// of the topmost band meanwhile), deaf to Escape and Enter, closed with Alt+F4, and at the same
+// place the second time. Then the exit command ends the program.
 void MenuAboutAndExit(Report& report, Session& session) {
   SettingsValues stored = StartFramed(report, session, 80, 130);
+  stored.stayOnTop = 1;
+  WriteFileBytes(session.SettingsPath(), stored.Encode());
   auto program = session.Start();
   if (!report.Check(program != nullptr, "program started")) return;
   HWND form = WaitForPictureWindow(report, *program);
@@ -201,6 +204,7 @@ void MenuAboutAndExit(Report& report, Session& session) {
       report.Check(EqualRect(&rect, &firstPlace), "about box at the same place again");
     }
     report.Check(!IsWindowEnabled(form), "picture window disabled while the about box is open");
+    report.Check(!IsTopmost(form), "stay-on-top window leaves the topmost band meanwhile");
     BringToFront(about);
     PressKey(VK_ESCAPE);
     PressKey(VK_RETURN);
@@ -212,6 +216,8 @@ void MenuAboutAndExit(Report& report, Session& session) {
     report.Check(closed, "Alt+F4 closes the about box");
     report.Check(WaitUntil([&] { return IsWindowEnabled(form) != FALSE; }, 5000),
                  "picture window enabled again");
+    report.Check(WaitUntil([&] { return IsTopmost(form); }, 5000),
+                 "picture window back in the topmost band");
   }
   if (!UseWindowMenu(report, *program, form, kExitKeys, "exit")) return;
   if (!ExpectExit(report, *program)) return;

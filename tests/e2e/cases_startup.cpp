@@ -249,7 +249,8 @@ void PictureMissing(Report& report, Session& session) {
   CheckSettingsFile(report, session.SettingsPath(), expected);
 }
 
-// Started under another name, the program keeps its settings in that name's ".dat".
+// Started under another name, the program keeps its settings in that name's ".dat". The
+// thickness 7 (only an edited file can hold it) is drawn by the same rule as the menu's.
 void RenamedExe(Report& report, Session& session) {
   if (!report.Check(session.Prepare(L"desk.exe"), "program copied as desk.exe")) return;
   std::wstring picture = PlacePicture(report, session, L"picture.bmp");
@@ -257,6 +258,7 @@ void RenamedExe(Report& report, Session& session) {
   stored.picturePath = ToAnsi(picture);
   stored.windowTop = 150;
   stored.windowLeft = 250;
+  stored.frameThickness = 7;  // beyond the menu's 0..5, applied by the same rule
   Bytes bytes = stored.Encode();
   bytes.resize(290, 0x11);
   PlaceFile(report, session, L"desk.dat", bytes);
@@ -271,7 +273,7 @@ void RenamedExe(Report& report, Session& session) {
   HWND form = WaitForPictureWindow(report, *program);
   if (form == nullptr) return;
   CheckNoQuestions(report, *program);
-  CheckFramedPicture(report, form, POINT{250, 150}, 3, kWhite, TestPicture{});
+  CheckFramedPicture(report, form, POINT{250, 150}, 7, kWhite, TestPicture{});
   PressAltF4(report, form);
   if (!ExpectExit(report, *program)) return;
   CheckSettingsFile(report, session.Path(L"desk.dat"), stored);

@@ -121,11 +121,20 @@ void HideAndRestore(Report& report, Session& session) {
     WaitForIcon(report, false, u8"after 元のサイズに戻す");
     CheckFramedPicture(report, form, POINT{150, 90}, 3, kWhite, TestPicture{});
 
-    report.Note("right press on the icon: 終了");
+    report.Note("log-off question while hidden, then right press on the icon: 終了");
     BringToFront(form);
     DoubleClickAt(onPicture);
     if (!WaitForShown(report, form, false, "by a double click")) return;
     if (!WaitForIcon(report, true, "after the double click")) return;
+    DeleteFileW(session.SettingsPath().c_str());
+    DWORD_PTR answer = 0;
+    report.Check(SendMessageTimeoutW(form, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF,
+                                     SMTO_ABORTIFHUNG, 20000, &answer) != 0 &&
+                     answer == 1,
+                 "hidden window answers the log-off question with 1");
+    SettingsValues hidden = stored;
+    hidden.inTray = 1;
+    CheckSettingsFile(report, session.SettingsPath(), hidden);
     ClickAt(Centre(TraySlots().front()), MouseKey::kRight);
     if (!WalkOpenMenu(report, *program, {VK_UP, VK_RETURN}, u8"終了")) return;
     if (!ExpectExit(report, *program)) return;

@@ -61,8 +61,8 @@ void QueryEndSession(Report& report, Session& session) {
   ExpectExit(report, *program);
 }
 
-// A left drag on the picture moves the window and the new place is saved; a right click does not
-// move it.
+// A left drag on the picture moves the window and the new place is saved; a right click and a
+// drag on the frame do not move it.
 void Drag(Report& report, Session& session) {
   SettingsValues stored = PlaceRestorableSettings(report, session, 50, 100);
   auto program = session.Start();
@@ -83,6 +83,13 @@ void Drag(Report& report, Session& session) {
   RECT afterRight = WindowRect(form);
   report.CheckEqualText(RectText(afterRight), RectText(before),
                         "a right click does not move the window");
+
+  // Presses on the frame do nothing: a drag that starts on the frame leaves the window.
+  BringToFront(form);
+  DragWithLeftButton(POINT{before.left + 1, before.top + 40}, 40, 30);
+  Settle(300);
+  report.CheckEqualText(RectText(WindowRect(form)), RectText(before),
+                        "a left drag on the frame does not move the window");
 
   BringToFront(form);
   DragWithLeftButton(POINT{before.left + 60, before.top + 40}, 40, 30);
