@@ -39,7 +39,8 @@ std::string WritePicture() {
   Put32(file, 22, kHeight);
   file[26] = 1;
   file[28] = 24;
-  for (std::size_t i = 54; i < file.size(); ++i) file[i] = static_cast<std::uint8_t>(i * 7 + i / 4096);
+  for (std::size_t i = 54; i < file.size(); ++i)
+    file[i] = static_cast<std::uint8_t>(i * 7 + i / 4096);
   const std::string path = "/tmp/tavilune_bench_picture.bmp";
   std::ofstream(path, std::ios::binary)
       .write(reinterpret_cast<const char*>(file.data()), static_cast<std::streamsize>(file.size()));

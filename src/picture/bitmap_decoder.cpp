@@ -214,8 +214,8 @@ void ReadBitmapFile(TBitmap& bitmap, Stream& stream) {
   if (tableEntries * entrySize > stream.Remaining()) {
     throw EReadError(u8"ストリームからの読み込みエラー");
   }
-  std::vector<RgbQuad> colors(static_cast<std::size_t>(std::min<std::uint64_t>(tableEntries,
-                                                                                 kMaxColors)));
+  std::vector<RgbQuad> colors(
+      static_cast<std::size_t>(std::min<std::uint64_t>(tableEntries, kMaxColors)));
   {
     std::vector<std::uint8_t> table(colors.size() * entrySize);
     stream.ReadBuffer(table);
@@ -226,8 +226,10 @@ void ReadBitmapFile(TBitmap& bitmap, Stream& stream) {
     }
   }
   Skip(stream, (tableEntries - colors.size()) * entrySize);
-  if (!core) Put32(&header[32], static_cast<std::uint32_t>(colors.size()));
-  else Put32(&header[32], 0);
+  if (!core)
+    Put32(&header[32], static_cast<std::uint32_t>(colors.size()));
+  else
+    Put32(&header[32], 0);
 
   // What the system would refuse to make a bitmap of, and what is beyond our caps.
   if (!BitCountAllowed(bitCount)) RaiseInvalid();
@@ -290,8 +292,8 @@ void ReadBitmapFile(TBitmap& bitmap, Stream& stream) {
       dib = Dib(std::move(header), maskBlock, std::move(colors));
       // Straight into the pixel memory; only what the file does not cover is cleared.
       const std::span<std::uint8_t> pixels = dib.Pixels();
-      const auto wanted = static_cast<std::size_t>(std::min<std::uint64_t>(available,
-                                                                            pixels.size()));
+      const auto wanted =
+          static_cast<std::size_t>(std::min<std::uint64_t>(available, pixels.size()));
       const std::size_t got = stream.Read(pixels.first(wanted));
       std::fill(pixels.begin() + static_cast<std::ptrdiff_t>(got), pixels.end(), std::uint8_t{0});
     }

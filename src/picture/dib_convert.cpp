@@ -58,8 +58,7 @@ std::vector<std::uint8_t> DibToRgb(const Dib& dib) {
       std::uint8_t r = 0, g = 0, b = 0;
       if (bits <= 8) {
         const std::size_t bitPos = static_cast<std::size_t>(x) * bits;
-        const unsigned index =
-            (row[bitPos / 8] >> (8 - bits - bitPos % 8)) & ((1u << bits) - 1);
+        const unsigned index = (row[bitPos / 8] >> (8 - bits - bitPos % 8)) & ((1u << bits) - 1);
         if (index < colors.size()) {
           r = colors[index].red;
           g = colors[index].green;

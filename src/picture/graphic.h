@@ -19,9 +19,9 @@ class Stream;
 class TGraphic;
 
 struct GraphicClass {
-  const char* name;                          // "TBitmap"
-  const GraphicClass* base;                  // nullptr for TGraphic itself
-  std::unique_ptr<TGraphic> (*create)();     // nullptr for a class that cannot be created
+  const char* name;                       // "TBitmap"
+  const GraphicClass* base;               // nullptr for TGraphic itself
+  std::unique_ptr<TGraphic> (*create)();  // nullptr for a class that cannot be created
 
   // True when this class is other or derives from it.
   bool DerivesFrom(const GraphicClass& other) const {

@@ -33,9 +33,12 @@ int ImageBitCount(const std::vector<std::uint8_t>& file, std::uint32_t offset, s
   if (size >= 16 && Get32(image) == 40) return Get16(image + 14);
   if (directoryBits != 0) return directoryBits;
   switch (colorCount) {
-    case 2: return 1;
-    case 16: return 4;
-    default: return 8;
+    case 2:
+      return 1;
+    case 16:
+      return 4;
+    default:
+      return 8;
   }
 }
 
@@ -133,8 +136,7 @@ void TIcon::Draw(Canvas& canvas, const Rect& rect) {
     handleTried_ = true;
     if (chosen_) {
       const IconDirectoryEntry& e = directory_[*chosen_];
-      handle_ = canvas.CreateIcon(std::span(bytes_).subspan(e.offset, e.bytes), e.width,
-                                  e.height);
+      handle_ = canvas.CreateIcon(std::span(bytes_).subspan(e.offset, e.bytes), e.width, e.height);
     } else {
       handle_ = canvas.StandardApplicationIcon();
     }

@@ -13,10 +13,10 @@ namespace tavilune {
 
 // One entry of an icon file's directory.
 struct IconDirectoryEntry {
-  std::int32_t width = 0;   // 0 in the file means 256
+  std::int32_t width = 0;  // 0 in the file means 256
   std::int32_t height = 0;
   int colorCount = 0;
-  int bitCount = 0;         // bits per pixel as far as the directory or the image tells
+  int bitCount = 0;  // bits per pixel as far as the directory or the image tells
   std::uint32_t bytes = 0;
   std::uint32_t offset = 0;
 };

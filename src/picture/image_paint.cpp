@@ -45,8 +45,8 @@ void PaintImage(Canvas& canvas, TPicture& picture, const ImageOptions& options,
                 std::int32_t clientWidth, std::int32_t clientHeight) {
   TGraphic* graphic = picture.Graphic();
   if (graphic == nullptr || graphic->Empty()) return;
-  graphic->Draw(canvas, ImageDestRect(options, picture.Width(), picture.Height(), clientWidth,
-                                      clientHeight));
+  graphic->Draw(
+      canvas, ImageDestRect(options, picture.Width(), picture.Height(), clientWidth, clientHeight));
 }
 
 bool WantsIncrementalRedraw(const ImageOptions& options, const ProgressEvent& event) {

@@ -49,7 +49,8 @@ std::unique_ptr<TGraphic> TMetafile::Create() { return std::make_unique<TMetafil
 void TMetafile::LoadFromStream(Stream& stream) {
   std::vector<std::uint8_t> bytes = stream.ReadToEnd();
   const std::uint8_t* b = bytes.data();
-  if (bytes.size() > 100 && Get32(b) == kEnhancedHeaderType && Get32(b + 40) == kEnhancedSignature) {
+  if (bytes.size() > 100 && Get32(b) == kEnhancedHeaderType &&
+      Get32(b + 40) == kEnhancedSignature) {
     // The frame is in hundredths of a millimetre; the reference device's pixels and millimetres
     // turn it into pixels.
     const auto frameLeft = static_cast<std::int32_t>(Get32(b + 24));

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 #include <span>
+#include <string>
 
 #include "platform/dib.h"
 #include "platform/types.h"
@@ -35,6 +36,26 @@ class NativeMetafile {
 enum class MetafileBits {
   kEnhanced,  // the bytes are an enhanced metafile (SetEnhMetaFileBits)
   kWindows,   // the bytes are a Windows metafile without its placeable header (SetWinMetaFileBits)
+};
+
+// The system's colours that painted controls are drawn in (GetSysColor).
+enum class SystemColor {
+  kButtonFace,       // COLOR_BTNFACE
+  kButtonHighlight,  // COLOR_BTNHIGHLIGHT
+  kButtonShadow,     // COLOR_BTNSHADOW
+  kButtonText,       // COLOR_BTNTEXT
+  kDarkShadow,       // COLOR_3DDKSHADOW
+  kWindow,           // COLOR_WINDOW
+  kWindowFrame,      // COLOR_WINDOWFRAME
+};
+
+enum class TextAlign { kLeft, kCenter };
+
+// One line of text: no prefix characters, clipped to its rectangle, no background.
+struct TextStyle {
+  TextAlign align = TextAlign::kLeft;
+  bool verticalCenter = false;  // else at the rectangle's top
+  Color color = kBlack;
 };
 
 class Canvas {
@@ -72,6 +93,33 @@ class Canvas {
                                                          std::int32_t heightHimetric) = 0;
   // Plays the metafile into dest (PlayEnhMetaFile).
   virtual void DrawMetafile(NativeMetafile& metafile, const Rect& dest) = 0;
+
+  // The system's colour for painted controls. Canvases that do not know the system's scheme
+  // answer with the classic one.
+  virtual Color SystemColorOf(SystemColor which) {
+    switch (which) {
+      case SystemColor::kButtonFace:
+        return 0xC0C0C0;
+      case SystemColor::kButtonHighlight:
+        return 0xFFFFFF;
+      case SystemColor::kButtonShadow:
+        return 0x808080;
+      case SystemColor::kButtonText:
+        return 0x000000;
+      case SystemColor::kDarkShadow:
+        return 0x000000;
+      case SystemColor::kWindow:
+        return 0xFFFFFF;
+      case SystemColor::kWindowFrame:
+        return 0x000000;
+    }
+    return 0;
+  }
+  // Draws UTF-8 text in the system's dialog font (Windows: DrawTextW with the default GUI font,
+  // DT_SINGLELINE | DT_NOPREFIX, transparent background). Canvases without text draw nothing.
+  virtual void DrawTextLine(const std::string& text, const Rect& rect, const TextStyle& style) {
+    (void)text, (void)rect, (void)style;
+  }
 };
 
 }  // namespace tavilune

@@ -164,8 +164,8 @@ inline Dib::Dib(std::vector<std::uint8_t> header,
   if (pixelBytes_ > 0) pixels_ = std::make_unique_for_overwrite<std::uint8_t[]>(pixelBytes_);
 }
 
-inline Dib Dib::Blank(std::int32_t width, std::int32_t height, std::uint16_t bitCount,
-                      bool topDown, std::vector<RgbQuad> colors) {
+inline Dib Dib::Blank(std::int32_t width, std::int32_t height, std::uint16_t bitCount, bool topDown,
+                      std::vector<RgbQuad> colors) {
   std::vector<std::uint8_t> header(kInfoHeaderSize, 0);
   dib_detail::Put32(header, 0, kInfoHeaderSize);
   dib_detail::Put32(header, 4, static_cast<std::uint32_t>(width));

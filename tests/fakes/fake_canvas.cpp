@@ -29,8 +29,8 @@ class FakeMetafile : public NativeMetafile {
 }  // namespace
 
 std::size_t FakeCanvas::Count(Call call) const {
-  return static_cast<std::size_t>(
-      std::count_if(calls.begin(), calls.end(), [call](const Record& r) { return r.call == call; }));
+  return static_cast<std::size_t>(std::count_if(
+      calls.begin(), calls.end(), [call](const Record& r) { return r.call == call; }));
 }
 
 void FakeCanvas::FillRect(const Rect& rect, Color color) {
@@ -110,6 +110,16 @@ void FakeCanvas::DrawMetafile(NativeMetafile& metafile, const Rect& dest) {
   r.call = Call::kDrawMetafile;
   r.rect = dest;
   r.handleId = static_cast<FakeMetafile&>(metafile).id;
+  calls.push_back(std::move(r));
+}
+
+void FakeCanvas::DrawTextLine(const std::string& text, const Rect& rect, const TextStyle& style) {
+  Record r;
+  r.call = Call::kDrawText;
+  r.rect = rect;
+  r.color = style.color;
+  r.text = text;
+  r.textStyle = style;
   calls.push_back(std::move(r));
 }
 

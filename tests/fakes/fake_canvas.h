@@ -21,14 +21,15 @@ class FakeCanvas : public Canvas {
     kDrawIcon,
     kCreateMetafile,
     kDrawMetafile,
+    kDrawText,
   };
 
   struct Record {
     Call call = Call::kFillRect;
-    Rect rect;                // destination (or the filled rectangle)
-    Color color = 0;          // FillRect
-    const Dib* dib = nullptr; // DrawDib
-    bool hasPalette = false;  // DrawDib
+    Rect rect;                 // destination (or the filled rectangle)
+    Color color = 0;           // FillRect
+    const Dib* dib = nullptr;  // DrawDib
+    bool hasPalette = false;   // DrawDib
     bool halftonePalette = false;
     std::size_t paletteEntries = 0;
     StretchMode mode = StretchMode::kDefault;
@@ -36,7 +37,9 @@ class FakeCanvas : public Canvas {
     std::int32_t width = 0;           // CreateIcon size, CreateMetafile size in 0.01 mm
     std::int32_t height = 0;
     MetafileBits metafileKind = MetafileBits::kEnhanced;
-    int handleId = 0;                 // the icon or metafile made, or drawn
+    int handleId = 0;  // the icon or metafile made, or drawn
+    std::string text;  // DrawTextLine
+    TextStyle textStyle;
   };
 
   // Whether CreateIcon and CreateMetafile succeed.
@@ -50,8 +53,7 @@ class FakeCanvas : public Canvas {
   std::size_t Count(Call call) const;
 
   void FillRect(const Rect& rect, Color color) override;
-  void DrawDib(const Dib& dib, const Rect& dest, const Palette* palette,
-               StretchMode mode) override;
+  void DrawDib(const Dib& dib, const Rect& dest, const Palette* palette, StretchMode mode) override;
   std::unique_ptr<NativeIcon> CreateIcon(std::span<const std::uint8_t> image, std::int32_t width,
                                          std::int32_t height) override;
   std::unique_ptr<NativeIcon> StandardApplicationIcon() override;
@@ -61,6 +63,7 @@ class FakeCanvas : public Canvas {
                                                  std::int32_t widthHimetric,
                                                  std::int32_t heightHimetric) override;
   void DrawMetafile(NativeMetafile& metafile, const Rect& dest) override;
+  void DrawTextLine(const std::string& text, const Rect& rect, const TextStyle& style) override;
 
  private:
   int nextId_ = 1;

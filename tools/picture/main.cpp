@@ -43,7 +43,7 @@ int main(int argc, char** argv) {
   }
   if (path.empty()) return Usage();
 
-  // The format table as the program has it once its main window exists.
+    // The format table as the program has it once its main window exists.
 #ifdef TAVILUNE_HAVE_JPEG
   RegisterJpegPictureFormats();
   SetUpMainWindowPictureFormats(JpegPictureClass());

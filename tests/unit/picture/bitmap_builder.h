@@ -42,10 +42,10 @@ struct BitmapSpec {
   std::uint32_t compression = 0;
   std::uint32_t imageSize = 0;
   std::uint32_t colorsUsed = 0;
-  std::vector<std::uint32_t> masks;    // after a 40-byte header, else inside the header
-  std::vector<std::uint32_t> colors;   // 0x00RRGGBB, written as blue, green, red, 0
+  std::vector<std::uint32_t> masks;   // after a 40-byte header, else inside the header
+  std::vector<std::uint32_t> colors;  // 0x00RRGGBB, written as blue, green, red, 0
   std::vector<std::uint8_t> pixels;
-  std::uint32_t pixelOffset = 0;       // 0: where the pixels really are
+  std::uint32_t pixelOffset = 0;  // 0: where the pixels really are
 };
 
 inline std::vector<std::uint8_t> MakeBitmapFile(const BitmapSpec& s) {
@@ -61,8 +61,8 @@ inline std::vector<std::uint8_t> MakeBitmapFile(const BitmapSpec& s) {
     for (std::uint32_t m : s.masks) info.U32(m);
   }
   for (std::uint32_t c : s.colors) info.U8(c & 0xFF).U8((c >> 8) & 0xFF).U8(c >> 16).U8(0);
-  const std::uint32_t offset = s.pixelOffset ? s.pixelOffset
-                                             : static_cast<std::uint32_t>(14 + info.Size());
+  const std::uint32_t offset =
+      s.pixelOffset ? s.pixelOffset : static_cast<std::uint32_t>(14 + info.Size());
   Bytes file;
   file.U8('B').U8('M').U32(static_cast<std::uint32_t>(14 + info.Size() + s.pixels.size()));
   file.U32(0).U32(offset).Append(info.Get()).Append(s.pixels);

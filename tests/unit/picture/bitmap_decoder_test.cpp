@@ -64,8 +64,9 @@ TEST_P(ImageMagickFiles, DecodeToTheSamePixels) {
 
 INSTANTIATE_TEST_SUITE_P(Bitmaps, ImageMagickFiles,
                          ::testing::Values("rgb24", "rgb24_v5", "argb32", "argb32_v5", "rgb565",
-                                           "rgb565_v5", "rgb555", "rgb555_v5", "rgb555_plain", "pal8", "pal4", "info4",
-                                           "mono1", "rle8", "core24", "core8", "core4"));
+                                           "rgb565_v5", "rgb555", "rgb555_v5", "rgb555_plain",
+                                           "pal8", "pal4", "info4", "mono1", "rle8", "core24",
+                                           "core8", "core4"));
 
 TEST(BitmapDecoder, CoreHeaderGivesTheSameColoursAsItsInfoHeaderTwin) {
   TBitmap core, info;
@@ -173,12 +174,12 @@ TEST(BitmapDecoder, RunLength8WithDeltaAbsoluteRunAndEarlyLineEnd) {
   // Index 0 is white, so black can only come from pixels the data skips.
   spec.colors = {0xFFFFFF, 0xFF0000, 0x00FF00, 0x0000FF};
   spec.pixels = {
-      3, 1,             // bottom row: three red
-      0, 0,             // end of line (two pixels left untouched)
-      0, 3, 2, 3, 0, 0, // middle row: absolute green, blue, white, then padding
-      0, 2, 1, 1,       // delta: one right, one up (to the top row, x = 4)
-      1, 3,             // top row: one blue at x = 4
-      0, 1,             // end of bitmap
+      3, 1,              // bottom row: three red
+      0, 0,              // end of line (two pixels left untouched)
+      0, 3, 2, 3, 0, 0,  // middle row: absolute green, blue, white, then padding
+      0, 2, 1, 1,        // delta: one right, one up (to the top row, x = 4)
+      1, 3,              // top row: one blue at x = 4
+      0, 1,              // end of bitmap
   };
   spec.imageSize = static_cast<std::uint32_t>(spec.pixels.size());
   const std::uint8_t K = 0, W = 255;
@@ -205,17 +206,17 @@ TEST(BitmapDecoder, RunLength4AlternatesNibblesAndPadsAbsoluteRuns) {
   spec.colorsUsed = 3;
   spec.colors = {0xFFFFFF, 0xFF0000, 0x0000FF};
   spec.pixels = {
-      5, 0x12,           // bottom row: 1 2 1 2 1
-      0, 0,              // end of line
-      0, 3, 0x21, 0x20,  // top row: absolute 2 1 2 (two bytes, already even)
-      2, 0x01,           // 0 1
-      0, 1,              // end of bitmap
+      5, 0x12,              // bottom row: 1 2 1 2 1
+      0, 0,                 // end of line
+      0, 3,    0x21, 0x20,  // top row: absolute 2 1 2 (two bytes, already even)
+      2, 0x01,              // 0 1
+      0, 1,                 // end of bitmap
   };
   spec.imageSize = static_cast<std::uint32_t>(spec.pixels.size());
   const std::uint8_t W = 255;
-  const std::vector<std::uint8_t> expected{
-      0, 0, 255, 255, 0, 0, 0, 0, 255, W, W, W, 255, 0, 0, 0, 0, 0,
-      255, 0, 0, 0, 0, 255, 255, 0, 0, 0, 0, 255, 255, 0, 0, 0, 0, 0};
+  const std::vector<std::uint8_t> expected{0,   0, 255, 255, 0, 0,   0,   0, 255, W, W, W,
+                                           255, 0, 0,   0,   0, 0,   255, 0, 0,   0, 0, 255,
+                                           255, 0, 0,   0,   0, 255, 255, 0, 0,   0, 0, 0};
   EXPECT_EQ(DecodeRgb(MakeBitmapFile(spec)), expected);
 }
 
@@ -227,13 +228,15 @@ TEST(BitmapDecoder, RunLengthDataThatRunsOffTheBitmapStaysInside) {
   spec.height = 2;
   spec.colorsUsed = 2;
   spec.colors = {0x000000, 0xFFFFFF};
-  spec.pixels = {255, 1,    0, 2, 200, 200,  0, 255, 1, 1,  // runs and deltas far outside
-                 0, 0, 0, 0, 0, 0, 255, 1, 0};               // line ends past the top, a cut run
+  spec.pixels = {255, 1, 0, 2, 200, 200, 0,   255, 1, 1,  // runs and deltas far outside
+                 0,   0, 0, 0, 0,   0,   255, 1,   0};    // line ends past the top, a cut run
   const std::vector<std::uint8_t> rgb = DecodeRgb(MakeBitmapFile(spec));
   ASSERT_EQ(rgb.size(), 18u);
   // Bottom row white from the first run; the rest untouched.
-  EXPECT_EQ(std::vector<std::uint8_t>(rgb.begin() + 9, rgb.end()), std::vector<std::uint8_t>(9, 255));
-  EXPECT_EQ(std::vector<std::uint8_t>(rgb.begin(), rgb.begin() + 9), std::vector<std::uint8_t>(9, 0));
+  EXPECT_EQ(std::vector<std::uint8_t>(rgb.begin() + 9, rgb.end()),
+            std::vector<std::uint8_t>(9, 255));
+  EXPECT_EQ(std::vector<std::uint8_t>(rgb.begin(), rgb.begin() + 9),
+            std::vector<std::uint8_t>(9, 0));
 }
 
 TEST(BitmapDecoder, RunLengthDeltaChainLongerThanTheInt32RangeStaysInside) {
@@ -323,42 +326,119 @@ std::vector<Refusal> Refusals() {
   };
   const auto good = MakeBitmapFile(spec());
   for (std::size_t n : {1u, 2u, 13u}) {
-    cases.push_back({"file of a few bytes", std::vector<std::uint8_t>(good.begin(), good.begin() + n), true});
+    cases.push_back(
+        {"file of a few bytes", std::vector<std::uint8_t>(good.begin(), good.begin() + n), true});
   }
-  cases.push_back({"header cut off", std::vector<std::uint8_t>(good.begin(), good.begin() + 30), true});
-  cases.push_back({"size field cut off", std::vector<std::uint8_t>(good.begin(), good.begin() + 16), true});
+  cases.push_back(
+      {"header cut off", std::vector<std::uint8_t>(good.begin(), good.begin() + 30), true});
+  cases.push_back(
+      {"size field cut off", std::vector<std::uint8_t>(good.begin(), good.begin() + 16), true});
   {
     auto notBm = good;
     notBm[1] = 'A';
     cases.push_back({"type not BM", notBm, false});
-    cases.push_back({"a JPEG file", {0xFF, 0xD8, 0xFF, 0xE0, 0, 16, 'J', 'F', 'I', 'F', 0, 1, 1, 0, 0, 1}, false});
+    cases.push_back({"a JPEG file",
+                     {0xFF, 0xD8, 0xFF, 0xE0, 0, 16, 'J', 'F', 'I', 'F', 0, 1, 1, 0, 0, 1},
+                     false});
   }
-  with("planes 2", [](BitmapSpec& s) { s.planes = 2; }, false);
-  with("compression JPEG", [](BitmapSpec& s) { s.compression = 4; }, false);
-  with("compression PNG", [](BitmapSpec& s) { s.compression = 5; }, false);
-  with("compression alpha bit fields", [](BitmapSpec& s) { s.compression = 6; }, false);
-  with("compression unknown", [](BitmapSpec& s) { s.compression = 0x7FFFFFFF; }, false);
-  with("run length 8 at 24 bits", [](BitmapSpec& s) { s.compression = 1; }, false);
-  with("run length 4 at 8 bits", [](BitmapSpec& s) { s.compression = 2; s.bitCount = 8; s.colorsUsed = 1; s.colors = {0}; }, false);
-  with("run length top down", [](BitmapSpec& s) { s.compression = 1; s.bitCount = 8; s.height = -4; s.colorsUsed = 1; s.colors = {0}; }, false);
-  with("bit fields at 24 bits", [](BitmapSpec& s) { s.compression = 3; }, false);
-  with("bit count 7", [](BitmapSpec& s) { s.bitCount = 7; }, false);
-  with("bit count 0", [](BitmapSpec& s) { s.bitCount = 0; }, false);
-  with("bit count 64", [](BitmapSpec& s) { s.bitCount = 64; }, false);
-  with("width 0", [](BitmapSpec& s) { s.width = 0; }, false);
-  with("width negative", [](BitmapSpec& s) { s.width = -4; }, false);
-  with("height 0", [](BitmapSpec& s) { s.height = 0; }, false);
-  with("height that cannot be negated", [](BitmapSpec& s) { s.height = INT32_MIN; }, false);
-  with("huge sides", [](BitmapSpec& s) { s.width = 0x7FFFFFFF; s.height = 0x7FFFFFFF; }, false);
-  with("huge top-down sides", [](BitmapSpec& s) { s.width = 0x7FFFFFFF; s.height = -0x7FFFFFFF; }, false);
-  with("pixel memory over the cap", [](BitmapSpec& s) { s.width = 60000; s.height = 60000; }, false);
-  with("side over the cap", [](BitmapSpec& s) { s.width = 70000; s.height = 1; s.bitCount = 1; }, false);
-  with("header size 16", [](BitmapSpec& s) { s.headerSize = 16; s.pixels.resize(70); }, false);
-  with("bit fields behind a header of 44 bytes",
-       [](BitmapSpec& s) { s.headerSize = 44; s.bitCount = 32; s.compression = 3; s.pixels.resize(64); }, false);
-  with("header size 39", [](BitmapSpec& s) { s.headerSize = 39; }, false);
-  with("header size 0", [](BitmapSpec& s) { s.headerSize = 0; }, false);
-  with("header size 4096", [](BitmapSpec& s) { s.headerSize = 4096; }, false);
+  with(
+      "planes 2", [](BitmapSpec& s) { s.planes = 2; }, false);
+  with(
+      "compression JPEG", [](BitmapSpec& s) { s.compression = 4; }, false);
+  with(
+      "compression PNG", [](BitmapSpec& s) { s.compression = 5; }, false);
+  with(
+      "compression alpha bit fields", [](BitmapSpec& s) { s.compression = 6; }, false);
+  with(
+      "compression unknown", [](BitmapSpec& s) { s.compression = 0x7FFFFFFF; }, false);
+  with(
+      "run length 8 at 24 bits", [](BitmapSpec& s) { s.compression = 1; }, false);
+  with(
+      "run length 4 at 8 bits",
+      [](BitmapSpec& s) {
+        s.compression = 2;
+        s.bitCount = 8;
+        s.colorsUsed = 1;
+        s.colors = {0};
+      },
+      false);
+  with(
+      "run length top down",
+      [](BitmapSpec& s) {
+        s.compression = 1;
+        s.bitCount = 8;
+        s.height = -4;
+        s.colorsUsed = 1;
+        s.colors = {0};
+      },
+      false);
+  with(
+      "bit fields at 24 bits", [](BitmapSpec& s) { s.compression = 3; }, false);
+  with(
+      "bit count 7", [](BitmapSpec& s) { s.bitCount = 7; }, false);
+  with(
+      "bit count 0", [](BitmapSpec& s) { s.bitCount = 0; }, false);
+  with(
+      "bit count 64", [](BitmapSpec& s) { s.bitCount = 64; }, false);
+  with(
+      "width 0", [](BitmapSpec& s) { s.width = 0; }, false);
+  with(
+      "width negative", [](BitmapSpec& s) { s.width = -4; }, false);
+  with(
+      "height 0", [](BitmapSpec& s) { s.height = 0; }, false);
+  with(
+      "height that cannot be negated", [](BitmapSpec& s) { s.height = INT32_MIN; }, false);
+  with(
+      "huge sides",
+      [](BitmapSpec& s) {
+        s.width = 0x7FFFFFFF;
+        s.height = 0x7FFFFFFF;
+      },
+      false);
+  with(
+      "huge top-down sides",
+      [](BitmapSpec& s) {
+        s.width = 0x7FFFFFFF;
+        s.height = -0x7FFFFFFF;
+      },
+      false);
+  with(
+      "pixel memory over the cap",
+      [](BitmapSpec& s) {
+        s.width = 60000;
+        s.height = 60000;
+      },
+      false);
+  with(
+      "side over the cap",
+      [](BitmapSpec& s) {
+        s.width = 70000;
+        s.height = 1;
+        s.bitCount = 1;
+      },
+      false);
+  with(
+      "header size 16",
+      [](BitmapSpec& s) {
+        s.headerSize = 16;
+        s.pixels.resize(70);
+      },
+      false);
+  with(
+      "bit fields behind a header of 44 bytes",
+      [](BitmapSpec& s) {
+        s.headerSize = 44;
+        s.bitCount = 32;
+        s.compression = 3;
+        s.pixels.resize(64);
+      },
+      false);
+  with(
+      "header size 39", [](BitmapSpec& s) { s.headerSize = 39; }, false);
+  with(
+      "header size 0", [](BitmapSpec& s) { s.headerSize = 0; }, false);
+  with(
+      "header size 4096", [](BitmapSpec& s) { s.headerSize = 4096; }, false);
   {
     auto beyond = good;
     beyond[14] = 0xF0, beyond[15] = beyond[16] = beyond[17] = 0xFF;
@@ -366,8 +446,15 @@ std::vector<Refusal> Refusals() {
     beyond[14] = 0x10, beyond[15] = 0x10, beyond[16] = beyond[17] = 0;
     cases.push_back({"header size of 4112 bytes beyond the file", beyond, true});
   }
-  with("colour count beyond the file", [](BitmapSpec& s) { s.colorsUsed = 0xFFFFFFFF; }, true);
-  with("colour table cut off", [](BitmapSpec& s) { s.bitCount = 8; s.pixels.resize(100); }, true);
+  with(
+      "colour count beyond the file", [](BitmapSpec& s) { s.colorsUsed = 0xFFFFFFFF; }, true);
+  with(
+      "colour table cut off",
+      [](BitmapSpec& s) {
+        s.bitCount = 8;
+        s.pixels.resize(100);
+      },
+      true);
   {
     // A core header whose 3-byte colour table is cut off.
     Bytes core;

@@ -55,8 +55,8 @@ std::vector<std::uint8_t> MakeIconFile(const std::vector<IconImage>& images,
   return file.Get();
 }
 
-const std::vector<IconImage> kImages{{16, 16, 8, 0xA1}, {32, 32, 4, 0xA2}, {32, 32, 32, 0xA3},
-                                     {48, 48, 32, 0xA4}, {0, 0, 32, 0xA5}};
+const std::vector<IconImage> kImages{
+    {16, 16, 8, 0xA1}, {32, 32, 4, 0xA2}, {32, 32, 32, 0xA3}, {48, 48, 32, 0xA4}, {0, 0, 32, 0xA5}};
 
 TEST(Icon, ChoosesTheStandardSizeInTheDeepestColoursTheScreenShows) {
   struct Case {
@@ -66,10 +66,10 @@ TEST(Icon, ChoosesTheStandardSizeInTheDeepestColoursTheScreenShows) {
   };
   const Case cases[] = {
       {Screen(32), 0xA3, 32},
-      {Screen(8), 0xA2, 32},       // the 32-bit images are too deep for the screen
-      {Screen(32, 48), 0xA4, 48},  // a larger standard size
+      {Screen(8), 0xA2, 32},         // the 32-bit images are too deep for the screen
+      {Screen(32, 48), 0xA4, 48},    // a larger standard size
       {Screen(32, 250), 0xA5, 256},  // 0 in the directory is 256
-      {Screen(1), 0xA3, 32},       // nothing fits: the closest size of all, deepest first
+      {Screen(1), 0xA3, 32},         // nothing fits: the closest size of all, deepest first
   };
   for (const Case& c : cases) {
     DisplayGuard guard(c.display);
@@ -173,8 +173,8 @@ std::vector<std::uint8_t> EnhancedHeader(std::int32_t frameRight, std::int32_t f
                                          std::int32_t deviceMmX, std::int32_t deviceMmY,
                                          std::size_t size = 108) {
   Bytes b;
-  b.U32(1).U32(108);                 // type, record size
-  b.I32(0).I32(0).I32(0).I32(0);     // bounds
+  b.U32(1).U32(108);              // type, record size
+  b.I32(0).I32(0).I32(0).I32(0);  // bounds
   b.I32(0).I32(0).I32(frameRight).I32(frameBottom);
   b.U32(0x464D4520).U32(0x10000).U32(static_cast<std::uint32_t>(size)).U32(1);
   b.U16(0).U16(0).U32(0).U32(0).U32(0);

@@ -1,8 +1,9 @@
+#include "picture/image_paint.h"
+
 #include <gtest/gtest.h>
 
 #include "fakes/fake_canvas.h"
 #include "picture/bitmap.h"
-#include "picture/image_paint.h"
 #include "picture/picture.h"
 #include "platform/display.h"
 
@@ -35,10 +36,20 @@ TEST(ImageDestRect, FollowsStretchProportionalAndCentre) {
       {"tall picture limited by width", both, 100, 300, 20, 90, {0, 0, 20, 60}},
       {"ratio truncated", both, 3, 7, 100, 10, {0, 0, 4, 10}},
       {"centred, odd leftover", centre, 4, 4, 11, 9, {3, 2, 7, 6}},
-      {"centred larger picture moves by a truncated half", centre, 15, 13, 10, 10,
+      {"centred larger picture moves by a truncated half",
+       centre,
+       15,
+       13,
+       10,
+       10,
        {-2, -1, 13, 12}},
       {"stretch with an empty picture", both, 0, 0, 30, 20, {0, 0, 30, 20}},
-      {"proportional, only the height too big", proportionalCentre, 10, 40, 50, 20,
+      {"proportional, only the height too big",
+       proportionalCentre,
+       10,
+       40,
+       50,
+       20,
        {22, 0, 27, 20}},
   };
   for (const Case& c : cases) {

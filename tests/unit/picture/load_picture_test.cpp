@@ -38,8 +38,9 @@ class ProgressingGraphic : public TGraphic {
  public:
   static inline bool fail = false;
   static const GraphicClass& StaticClass() {
-    static const GraphicClass kClass{"ProgressingGraphic", &TGraphic::StaticClass(),
-                                     [] { return std::unique_ptr<TGraphic>(new ProgressingGraphic); }};
+    static const GraphicClass kClass{"ProgressingGraphic", &TGraphic::StaticClass(), [] {
+                                       return std::unique_ptr<TGraphic>(new ProgressingGraphic);
+                                     }};
     return kClass;
   }
   const GraphicClass& Class() const override { return StaticClass(); }
@@ -145,7 +146,7 @@ enum class Kind { kInvalidGraphic, kOpen, kRead };
 
 struct FailureRow {
   const char* name;
-  std::string path;  // ANSI
+  std::string path;                     // ANSI
   std::optional<std::string> contents;  // nothing: the file does not exist
   Kind kind;
   std::string message;  // UTF-8
@@ -178,7 +179,8 @@ std::vector<FailureRow> FailureRows() {
       {"bitmap of one byte", "C:\\one.bmp", "B", Kind::kRead, u8"ストリームからの読み込みエラー"},
       {"bitmap of 13 bytes", "C:\\short.bmp", "BM34567890123", Kind::kRead,
        u8"ストリームからの読み込みエラー"},
-      {"JPEG under a bitmap name", "C:\\photo.bmp", std::string("\xFF\xD8\xFF\xE0\0\x10JFIF\0", 11) + std::string(20, '\0'),
+      {"JPEG under a bitmap name", "C:\\photo.bmp",
+       std::string("\xFF\xD8\xFF\xE0\0\x10JFIF\0", 11) + std::string(20, '\0'),
        Kind::kInvalidGraphic, u8"ビットマップイメージが不正です"},
       {"planes not 1", "C:\\planes.bmp", std::string(planesFile.begin(), planesFile.end()),
        Kind::kInvalidGraphic, u8"ビットマップイメージが不正です"},

@@ -1,9 +1,10 @@
+#include "picture/picture_formats.h"
+
 #include <gtest/gtest.h>
 
 #include "picture/bitmap.h"
 #include "picture/icon.h"
 #include "picture/metafile.h"
-#include "picture/picture_formats.h"
 
 namespace tavilune::testing {
 namespace {
@@ -110,9 +111,15 @@ TEST_F(PictureFormatsTest, RemovingAClassRemovesItsDescendantsOnly) {
 TEST(AnsiLowerCase, LowersSingleByteLettersOnly) {
   EXPECT_EQ(AnsiLowerCase("JpEg"), "jpeg");
   // ア is 0x83 0x41: its second byte looks like "A" but belongs to the character.
-  EXPECT_EQ(AnsiLowerCase("\x83\x41" "B"), "\x83\x41" "b");
+  EXPECT_EQ(AnsiLowerCase("\x83\x41"
+                          "B"),
+            "\x83\x41"
+            "b");
   // Single-byte katakana (0xB1) is no lead byte: the "A" after it is a letter.
-  EXPECT_EQ(AnsiLowerCase("\xB1" "A"), "\xB1" "a");
+  EXPECT_EQ(AnsiLowerCase("\xB1"
+                          "A"),
+            "\xB1"
+            "a");
 }
 
 }  // namespace
