@@ -20,7 +20,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const Dib& dib = bitmap.GetDib();
   // Walking every pixel of a large bitmap proves little more than walking a small one and
   // would slow the search down; the pixel array's extent is checked through its last row.
-  if (static_cast<std::uint64_t>(dib.Width()) * dib.Height() <= 1 << 20) {
+  if (static_cast<std::uint64_t>(dib.Width()) * dib.Height() <= 1 << 16) {
     volatile std::size_t sink = DibToRgb(dib).size();
     (void)sink;
   } else if (!dib.Empty()) {

@@ -47,7 +47,8 @@ std::vector<std::uint8_t> DibToRgb(const Dib& dib) {
   const std::int32_t height = dib.Height();
   std::vector<std::uint8_t> rgb;
   if (dib.Empty()) return rgb;
-  rgb.reserve(static_cast<std::size_t>(width) * height * 3);
+  rgb.resize(static_cast<std::size_t>(width) * height * 3);
+  std::uint8_t* out = rgb.data();
   const auto& colors = dib.Colors();
   const auto masks = dib.Masks();
   const Field red = FieldOf(masks[0]), green = FieldOf(masks[1]), blue = FieldOf(masks[2]);
@@ -82,7 +83,10 @@ std::vector<std::uint8_t> DibToRgb(const Dib& dib) {
         g = Scale(value, green);
         b = Scale(value, blue);
       }
-      rgb.insert(rgb.end(), {r, g, b});
+      out[0] = r;
+      out[1] = g;
+      out[2] = b;
+      out += 3;
     }
   }
   return rgb;
