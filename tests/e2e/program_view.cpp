@@ -1,6 +1,7 @@
 #include "program_view.h"
 
 #include <cstdio>
+#include <cstdlib>
 
 #include "input.h"
 #include "screen.h"
@@ -55,18 +56,21 @@ HWND FindErrorBox(DWORD processId) {
 
 }  // namespace
 
-VisibilityWatch::VisibilityWatch(DWORD processId)
-    : thread_([this, processId] {
+Watch::Watch(std::function<bool()> condition)
+    : thread_([this, condition = std::move(condition)] {
         while (!stop_) {
-          if (FindTopLevel(processId, kPictureWindowClass)) seen_ = true;
-          Sleep(20);
+          if (condition()) seen_ = true;
+          Sleep(10);
         }
       }) {}
 
-VisibilityWatch::~VisibilityWatch() {
+Watch::~Watch() {
   stop_ = true;
   thread_.join();
 }
+
+VisibilityWatch::VisibilityWatch(DWORD processId)
+    : Watch([processId] { return FindTopLevel(processId, kPictureWindowClass) != nullptr; }) {}
 
 bool AnswerMessageDialog(Report& report, const Program& program, const std::string& expectedText,
                          WORD closingKey) {
@@ -75,6 +79,13 @@ bool AnswerMessageDialog(Report& report, const Program& program, const std::stri
     report.Note("windows:" + DescribeWindows(program.id()));
     return false;
   }
+  RECT rect = WindowRect(dialog);
+  const int screenWidth = GetSystemMetrics(SM_CXSCREEN);
+  const int screenHeight = GetSystemMetrics(SM_CYSCREEN);
+  report.Check(std::abs(static_cast<int>(rect.left + rect.right) - screenWidth) <= 1 &&
+                   std::abs(static_cast<int>(rect.top + rect.bottom) - screenHeight) <= 1,
+               "message dialog centred on the primary screen " +
+                   PointText(rect.left, rect.top) + "-" + PointText(rect.right, rect.bottom));
   // The text sits in a static control; the icon beside it is a static control without text.
   std::string text;
   for (HWND child : Descendants(dialog)) {

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <atomic>
+#include <functional>
 #include <string>
 #include <thread>
 
@@ -44,17 +45,24 @@ inline constexpr COLORREF kWhite = RGB(0xFF, 0xFF, 0xFF);
 inline constexpr DWORD kFirstWindowTimeout = 30000;
 inline constexpr DWORD kStepTimeout = 15000;
 
-// Watches, from its own thread, whether the picture window of a process ever becomes visible.
-class VisibilityWatch {
+// Watches, from its own thread, whether a condition ever holds while the case goes on (a window
+// that flashes up and goes again between two polls of the case would otherwise be missed).
+class Watch {
  public:
-  explicit VisibilityWatch(DWORD processId);
-  ~VisibilityWatch();
+  explicit Watch(std::function<bool()> condition);
+  ~Watch();
   bool seen() const { return seen_; }
 
  private:
   std::atomic<bool> stop_{false};
   std::atomic<bool> seen_{false};
   std::thread thread_;
+};
+
+// Watches whether the picture window of a process ever becomes visible.
+class VisibilityWatch : public Watch {
+ public:
+  explicit VisibilityWatch(DWORD processId);
 };
 
 // Waits for the message dialog, checks its text and its OK button, closes it with the key
