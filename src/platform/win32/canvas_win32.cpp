@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "platform/win32/handles.h"
+#include "platform/win32/text.h"
 
 namespace tavilune::win32 {
 
@@ -116,6 +117,35 @@ std::unique_ptr<NativeMetafile> Win32Canvas::CreateMetafile(MetafileBits kind,
 void Win32Canvas::DrawMetafile(NativeMetafile& metafile, const Rect& dest) {
   RECT r{dest.left, dest.top, dest.right, dest.bottom};
   PlayEnhMetaFile(dc_, static_cast<Win32Metafile&>(metafile).Get(), &r);
+}
+
+Color Win32Canvas::SystemColorOf(SystemColor which) {
+  int index = COLOR_BTNFACE;
+  switch (which) {
+    case SystemColor::kButtonFace: index = COLOR_BTNFACE; break;
+    case SystemColor::kButtonHighlight: index = COLOR_BTNHIGHLIGHT; break;
+    case SystemColor::kButtonShadow: index = COLOR_BTNSHADOW; break;
+    case SystemColor::kButtonText: index = COLOR_BTNTEXT; break;
+    case SystemColor::kDarkShadow: index = COLOR_3DDKSHADOW; break;
+    case SystemColor::kWindow: index = COLOR_WINDOW; break;
+    case SystemColor::kWindowFrame: index = COLOR_WINDOWFRAME; break;
+  }
+  return static_cast<Color>(GetSysColor(index));
+}
+
+void Win32Canvas::DrawTextLine(const std::string& text, const Rect& rect, const TextStyle& style) {
+  if (text.empty() || rect.Empty()) return;
+  std::wstring wide = Wide(text);
+  SelectedObject font(dc_, GetStockObject(DEFAULT_GUI_FONT));
+  const int previousMode = SetBkMode(dc_, TRANSPARENT);
+  const COLORREF previousColor = SetTextColor(dc_, ColorRef(style.color));
+  RECT r{rect.left, rect.top, rect.right, rect.bottom};
+  UINT format = DT_SINGLELINE | DT_NOPREFIX;
+  format |= style.align == TextAlign::kCenter ? DT_CENTER : DT_LEFT;
+  format |= style.verticalCenter ? DT_VCENTER : DT_TOP;
+  ::DrawTextW(dc_, wide.c_str(), static_cast<int>(wide.size()), &r, format);
+  SetTextColor(dc_, previousColor);
+  SetBkMode(dc_, previousMode);
 }
 
 }  // namespace tavilune::win32

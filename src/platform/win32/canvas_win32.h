@@ -23,6 +23,8 @@ class Win32Canvas : public Canvas {
                                                  std::int32_t widthHimetric,
                                                  std::int32_t heightHimetric) override;
   void DrawMetafile(NativeMetafile& metafile, const Rect& dest) override;
+  Color SystemColorOf(SystemColor which) override;
+  void DrawTextLine(const std::string& text, const Rect& rect, const TextStyle& style) override;
 
  private:
   HDC dc_;

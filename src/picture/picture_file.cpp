@@ -1,0 +1,22 @@
+#include "picture/picture_file.h"
+
+namespace tavilune {
+
+namespace {
+
+constexpr int kFirstFileYear = 1980;
+constexpr int kLastFileYear = 2107;
+
+}  // namespace
+
+bool FileExistsAt(FileSystem& files, const std::string& ansiPath) {
+  std::optional<FileEntry> entry = files.FindEntry(ansiPath);
+  return entry && !entry->isDirectory && entry->lastWriteLocalYear &&
+         *entry->lastWriteLocalYear >= kFirstFileYear && *entry->lastWriteLocalYear <= kLastFileYear;
+}
+
+bool IsPreviewCandidate(FileSystem& files, const std::string& ansiPath) {
+  return FileExistsAt(files, ansiPath) && files.AttributesReadable(ansiPath);
+}
+
+}  // namespace tavilune

@@ -1,0 +1,112 @@
+#include "picture/preview_controls.h"
+
+namespace tavilune {
+
+const char* const TSilentPaintPanel::kInvalidPictureCaption = u8"画像が不正です";
+
+namespace {
+
+// Light lines along the top and left edges, dark ones along the bottom and right edges; the
+// dark ones take the two far corners.
+void DrawEdgeLines(Canvas& canvas, const Rect& r, Color topLeft, Color bottomRight) {
+  if (r.Empty()) return;
+  canvas.FillRect(Rect{r.left, r.top, r.right - 1, r.top + 1}, topLeft);
+  canvas.FillRect(Rect{r.left, r.top, r.left + 1, r.bottom - 1}, topLeft);
+  canvas.FillRect(Rect{r.left, r.bottom - 1, r.right, r.bottom}, bottomRight);
+  canvas.FillRect(Rect{r.right - 1, r.top, r.right, r.bottom}, bottomRight);
+}
+
+Rect Inset(const Rect& r, std::int32_t by) {
+  return Rect{r.left + by, r.top + by, r.right - by, r.bottom - by};
+}
+
+}  // namespace
+
+void DrawBevel(Canvas& canvas, const Rect& rect, BevelCut cut) {
+  if (cut == BevelCut::kNone) return;
+  const Color light = canvas.SystemColorOf(SystemColor::kButtonHighlight);
+  const Color dark = canvas.SystemColorOf(SystemColor::kButtonShadow);
+  if (cut == BevelCut::kRaised) {
+    DrawEdgeLines(canvas, rect, light, dark);
+  } else {
+    DrawEdgeLines(canvas, rect, dark, light);
+  }
+}
+
+void TLabel::Paint(Canvas& canvas) const {
+  TextStyle style;
+  style.color = canvas.SystemColorOf(SystemColor::kButtonText);
+  canvas.DrawTextLine(caption, bounds, style);
+}
+
+void TSpeedButton::Paint(Canvas& canvas) const {
+  const Color face = canvas.SystemColorOf(SystemColor::kButtonFace);
+  const Color light = canvas.SystemColorOf(SystemColor::kButtonHighlight);
+  const Color shadow = canvas.SystemColorOf(SystemColor::kButtonShadow);
+  const Color darkShadow = canvas.SystemColorOf(SystemColor::kDarkShadow);
+  canvas.FillRect(bounds, face);
+  // The two-pixel frame of a push button, sunk while pressed.
+  if (down) {
+    DrawEdgeLines(canvas, bounds, darkShadow, light);
+    DrawEdgeLines(canvas, Inset(bounds, 1), shadow, face);
+  } else {
+    DrawEdgeLines(canvas, bounds, light, darkShadow);
+    DrawEdgeLines(canvas, Inset(bounds, 1), face, shadow);
+  }
+  if (glyph == nullptr || glyph->Empty()) return;
+  const std::int32_t shift = down ? 1 : 0;
+  const std::int32_t left = bounds.left + (bounds.Width() - glyph->Width()) / 2 + shift;
+  const std::int32_t top = bounds.top + (bounds.Height() - glyph->Height()) / 2 + shift;
+  const Dib picture = glyph->OnFace(enabled, face, light, shadow);
+  canvas.DrawDib(picture, RectFromSize(left, top, glyph->Width(), glyph->Height()), nullptr,
+                 StretchMode::kColorOnColor);
+}
+
+Rect TSilentPaintPanel::ClientRect() const {
+  std::int32_t inset = 0;
+  if (bevelOuter != BevelCut::kNone) ++inset;
+  if (bevelInner != BevelCut::kNone) ++inset;
+  return Inset(bounds, inset);
+}
+
+bool TSilentPaintPanel::Paint(Canvas& canvas, const std::function<void(Canvas&)>& paintChildren) {
+  try {
+    canvas.FillRect(bounds, canvas.SystemColorOf(SystemColor::kButtonFace));
+    Rect edge = bounds;
+    if (bevelOuter != BevelCut::kNone) {
+      DrawBevel(canvas, edge, bevelOuter);
+      edge = Inset(edge, 1);
+    }
+    if (bevelInner != BevelCut::kNone) DrawBevel(canvas, edge, bevelInner);
+    TextStyle style;
+    style.align = TextAlign::kCenter;
+    style.verticalCenter = true;
+    style.color = canvas.SystemColorOf(SystemColor::kButtonText);
+    canvas.DrawTextLine(caption, ClientRect(), style);
+    if (paintChildren) paintChildren(canvas);
+  } catch (...) {
+    // A picture that cannot be drawn (damaged JPEG data, say) must not bring up an error box
+    // while the user is only browsing files.
+    if (caption != kInvalidPictureCaption) {
+      caption = kInvalidPictureCaption;
+      return true;
+    }
+  }
+  return false;
+}
+
+Rect TImage::DestRect() const {
+  if (picture == nullptr) return Rect{};
+  Rect dest = ImageDestRect(options, picture->Width(), picture->Height(), bounds.Width(),
+                            bounds.Height());
+  return Rect{dest.left + bounds.left, dest.top + bounds.top, dest.right + bounds.left,
+              dest.bottom + bounds.top};
+}
+
+void TImage::Paint(Canvas& canvas) const {
+  if (picture == nullptr) return;
+  ShiftedCanvas inside(canvas, Point{bounds.left, bounds.top});
+  PaintImage(inside, *picture, options, bounds.Width(), bounds.Height());
+}
+
+}  // namespace tavilune

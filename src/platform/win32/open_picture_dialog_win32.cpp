@@ -1,0 +1,241 @@
+// The picture-choice dialog on Windows: the explorer-style file-open dialog with the program's
+// child template "DLGTEMPLATE" and a hook that hands the dialog's notifications to the preview.
+#include <windows.h>
+// After <windows.h>, which they build on.
+#include <commctrl.h>
+#include <cderr.h>
+#include <commdlg.h>
+
+#include <algorithm>
+#include <exception>
+#include <utility>
+#include <vector>
+
+#include "platform/win32/dialogs_win32.h"
+#include "platform/win32/text.h"
+
+namespace tavilune::win32 {
+
+namespace {
+
+// The template's static control that stands for the system's own controls (stc32).
+constexpr int kPlaceholderId = 0x45F;
+constexpr wchar_t kTemplateName[] = L"DLGTEMPLATE";
+// The template is 316 dialog units wide, the placeholder 204 of them.
+constexpr int kTemplateWidthUnits = 316;
+constexpr int kPlaceholderWidthUnits = 204;
+// The file name, as the dialog returns it, has at most 260 characters with its end.
+constexpr DWORD kNameCharacters = MAX_PATH;
+
+// "a|b|c|d" becomes "a\0b\0c\0d\0\0". The text is wide here, so no character has a second
+// byte that could be taken for "|".
+std::wstring SystemFilterOf(const std::string& filter) {
+  std::wstring wide = Wide(filter);
+  std::replace(wide.begin(), wide.end(), L'|', L'\0');
+  wide.push_back(L'\0');
+  wide.push_back(L'\0');
+  return wide;
+}
+
+ChosenFile SpellingsOf(const std::wstring& path) {
+  ChosenFile file;
+  file.utf8Path = Utf8(path);
+  std::string ansi;
+  if (AnsiFromWide(path, ansi)) file.ansiPath = ansi;
+  const DWORD shortSize = GetShortPathNameW(path.c_str(), nullptr, 0);
+  if (shortSize > 0) {
+    std::vector<wchar_t> shortName(shortSize + 1, L'\0');
+    if (GetShortPathNameW(path.c_str(), shortName.data(), shortSize + 1) > 0) {
+      std::string shortAnsi;
+      if (AnsiFromWide(shortName.data(), shortAnsi)) file.shortAnsiPath = shortAnsi;
+    }
+  }
+  return file;
+}
+
+Rect ToRect(const RECT& r) { return Rect{r.left, r.top, r.right, r.bottom}; }
+
+// The open dialog as the preview sees it, alive while GetOpenFileNameW runs.
+class PreviewSite : public OpenFileDialogSite {
+ public:
+  PreviewSite(HINSTANCE instance, OpenFilePreview& preview)
+      : instance_(instance), preview_(preview) {}
+  ~PreviewSite() override { HideHints(); }
+
+  std::optional<ChosenFile> SelectedPath() override {
+    if (dialog_ == nullptr) return std::nullopt;
+    std::vector<wchar_t> buffer(kNameCharacters + 1, L'\0');
+    const LRESULT length = SendMessageW(dialog_, CDM_GETFILEPATH, buffer.size(),
+                                        reinterpret_cast<LPARAM>(buffer.data()));
+    if (length <= 0 || length > static_cast<LRESULT>(buffer.size())) return std::nullopt;
+    const std::wstring path(buffer.data());
+    if (path.empty()) return std::nullopt;
+    return SpellingsOf(path);
+  }
+
+  void SetHint(WindowHandle window, const Rect& area, const std::string& text) override {
+    HWND owner = reinterpret_cast<HWND>(window);
+    if (tooltip_ == nullptr) {
+      INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES};
+      InitCommonControlsEx(&controls);
+      tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                                 WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
+                                 CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, dialog_, nullptr,
+                                 instance_, nullptr);
+      if (tooltip_ == nullptr) return;
+    }
+    std::wstring wide = Wide(text);
+    TTTOOLINFOW tool{};
+    tool.cbSize = sizeof tool;
+    tool.uFlags = TTF_SUBCLASS;
+    tool.hwnd = owner;
+    tool.uId = 1;
+    tool.rect = RECT{area.left, area.top, area.right, area.bottom};
+    tool.lpszText = wide.data();
+    SendMessageW(tooltip_, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+  }
+
+  std::vector<std::uint8_t> BitmapResource(const std::string& name) override {
+    std::wstring wide = Wide(name);
+    HRSRC found = FindResourceW(instance_, wide.c_str(), MAKEINTRESOURCEW(2) /* RT_BITMAP */);
+    if (found == nullptr) return {};
+    HGLOBAL loaded = LoadResource(instance_, found);
+    const DWORD size = SizeofResource(instance_, found);
+    const auto* bytes = static_cast<const std::uint8_t*>(loaded ? LockResource(loaded) : nullptr);
+    if (bytes == nullptr || size == 0) return {};
+    return std::vector<std::uint8_t>(bytes, bytes + size);
+  }
+
+  void HideHints() {
+    if (tooltip_ != nullptr) DestroyWindow(tooltip_);
+    tooltip_ = nullptr;
+  }
+
+  // The hook's work, one member per notification; nothing leaves as an exception, since the
+  // system dialog's own frames lie between here and the caller.
+  void Attach(HWND templateWindow) {
+    templateWindow_ = templateWindow;
+    dialog_ = GetParent(templateWindow);
+  }
+  void Initialized() {
+    Guard([&] {
+      RECT client{};
+      GetClientRect(templateWindow_, &client);
+      Rect placeholder;
+      if (HWND control = GetDlgItem(templateWindow_, kPlaceholderId)) {
+        RECT r{};
+        GetWindowRect(control, &r);
+        MapWindowPoints(HWND_DESKTOP, templateWindow_, reinterpret_cast<POINT*>(&r), 2);
+        placeholder = ToRect(r);
+      } else {
+        placeholder = Rect{0, 0, client.right * kPlaceholderWidthUnits / kTemplateWidthUnits,
+                           client.bottom};
+      }
+      OpenFileDialogLayout layout;
+      layout.dialog = reinterpret_cast<WindowHandle>(dialog_);
+      layout.templateWindow = reinterpret_cast<WindowHandle>(templateWindow_);
+      layout.templateClient = ToRect(client);
+      layout.placeholder = placeholder;
+      preview_.DialogInitialized(layout, *this);
+    });
+  }
+  void SelectionChanged() {
+    Guard([&] { preview_.SelectionChanged(*this); });
+  }
+  void Closing() {
+    Guard([&] { preview_.DialogClosing(*this); });
+    HideHints();
+  }
+  void RethrowFailure() {
+    if (failure_) std::rethrow_exception(std::exchange(failure_, nullptr));
+  }
+
+ private:
+  template <typename F>
+  void Guard(F&& work) {
+    try {
+      work();
+    } catch (...) {
+      if (!failure_) failure_ = std::current_exception();
+    }
+  }
+
+  HINSTANCE instance_;
+  OpenFilePreview& preview_;
+  HWND dialog_ = nullptr;
+  HWND templateWindow_ = nullptr;
+  HWND tooltip_ = nullptr;
+  std::exception_ptr failure_;
+};
+
+UINT_PTR CALLBACK PreviewHook(HWND templateWindow, UINT message, WPARAM, LPARAM lParam) {
+  if (message == WM_INITDIALOG) {
+    auto* request = reinterpret_cast<OPENFILENAMEW*>(lParam);
+    auto* site = reinterpret_cast<PreviewSite*>(request->lCustData);
+    SetWindowLongPtrW(templateWindow, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(site));
+    site->Attach(templateWindow);
+    return 0;
+  }
+  auto* site = reinterpret_cast<PreviewSite*>(GetWindowLongPtrW(templateWindow, GWLP_USERDATA));
+  if (site == nullptr) return 0;
+  if (message == WM_NOTIFY) {
+    switch (reinterpret_cast<const OFNOTIFYW*>(lParam)->hdr.code) {
+      case CDN_INITDONE:
+        site->Initialized();
+        break;
+      case CDN_SELCHANGE:
+        site->SelectionChanged();
+        break;
+      default:
+        // Type and folder changes, the closing query and item filtering keep the system's
+        // defaults.
+        break;
+    }
+  } else if (message == WM_DESTROY) {
+    site->Closing();
+    SetWindowLongPtrW(templateWindow, GWLP_USERDATA, 0);
+  }
+  return 0;
+}
+
+}  // namespace
+
+std::optional<ChosenFile> Win32Dialogs::OpenPictureFile(const OpenFileRequest& request,
+                                                        OpenFilePreview& preview) {
+  const std::wstring filter = SystemFilterOf(request.filter);
+  const std::wstring initial = !request.initialUtf8Path.empty() ? Wide(request.initialUtf8Path)
+                                                                : WideFromAnsi(request.initialPath);
+  std::vector<wchar_t> name(kNameCharacters, L'\0');
+  // A name that does not fit the box is left out rather than cut into another name.
+  if (initial.size() < name.size()) std::copy(initial.begin(), initial.end(), name.begin());
+
+  PreviewSite site(instance_, preview);
+  OPENFILENAMEW open{};
+  open.lStructSize = sizeof open;  // the extended structure (88 bytes in a 32-bit program)
+  open.hwndOwner = reinterpret_cast<HWND>(request.owner);
+  open.hInstance = instance_;
+  open.lpstrFilter = filter.c_str();
+  open.nFilterIndex = 1;
+  open.lpstrFile = name.data();
+  open.nMaxFile = kNameCharacters;
+  open.Flags = OFN_ENABLEHOOK | OFN_HIDEREADONLY | OFN_EXPLORER | OFN_ENABLESIZING |
+               OFN_ENABLETEMPLATE;
+  open.lpfnHook = PreviewHook;
+  open.lpTemplateName = kTemplateName;
+  open.lCustData = reinterpret_cast<LPARAM>(&site);
+  const BOOL confirmed = GetOpenFileNameW(&open);
+  const DWORD error = confirmed ? 0 : CommDlgExtendedError();
+  site.HideHints();
+  site.RethrowFailure();
+  if (confirmed) return SpellingsOf(name.data());
+  // Without its template (a resource gone missing) the dialog cannot be made at all; the plain
+  // dialog still lets the user choose a picture.
+  if (error == CDERR_FINDRESFAILURE || error == CDERR_LOADRESFAILURE ||
+      error == CDERR_DIALOGFAILURE) {
+    return OpenFile(request);
+  }
+  return std::nullopt;
+}
+
+}  // namespace tavilune::win32
