@@ -98,26 +98,6 @@ class Canvas {
   // answer with the classic one.
   virtual Color SystemColorOf(SystemColor which) {
     switch (which) {
-      case SystemColor::kButtonFace: return 0xC0C0C0;
-      case SystemColor::kButtonHighlight: return 0xFFFFFF;
-      case SystemColor::kButtonShadow: return 0x808080;
-      case SystemColor::kButtonText: return 0x000000;
-      case SystemColor::kDarkShadow: return 0x000000;
-      case SystemColor::kWindow: return 0xFFFFFF;
-      case SystemColor::kWindowFrame: return 0x000000;
-    }
-    return 0;
-  }
-  // Draws UTF-8 text in the system's dialog font (Windows: DrawTextW with the default GUI font,
-  // DT_SINGLELINE | DT_NOPREFIX, transparent background). Canvases without text draw nothing.
-  virtual void DrawTextLine(const std::string& text, const Rect& rect, const TextStyle& style) {
-    (void)text, (void)rect, (void)style;
-  }
-
-  // The system's colour for painted controls. Canvases that do not know the system's scheme
-  // answer with the classic one.
-  virtual Color SystemColorOf(SystemColor which) {
-    switch (which) {
       case SystemColor::kButtonFace:
         return 0xC0C0C0;
       case SystemColor::kButtonHighlight:
