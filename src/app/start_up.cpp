@@ -5,6 +5,7 @@
 #include "forms/application.h"
 #include "forms/exceptions.h"
 #include "forms/messages.h"
+#include "picture/open_picture_dialog.h"
 #include "picture/picture_formats.h"
 #include "window/picture_window.h"
 
@@ -21,9 +22,6 @@ const char* const kPathNotStorableMessage =
     u8"短い名前の場所に置いた画像ファイルを選択してください";
 
 namespace {
-
-constexpr int kFirstFileYear = 1980;
-constexpr int kLastFileYear = 2107;
 
 // The spelling of the chosen file that the settings record can hold: the ANSI path when it
 // spells and fits, else the short path when that does.
@@ -61,12 +59,6 @@ void KeepReachable(TForm1& form) {
 
 }  // namespace
 
-bool FileExistsAt(FileSystem& files, const std::string& ansiPath) {
-  std::optional<FileEntry> entry = files.FindEntry(ansiPath);
-  return entry && !entry->isDirectory && entry->lastWriteLocalYear &&
-         *entry->lastWriteLocalYear >= kFirstFileYear && *entry->lastWriteLocalYear <= kLastFileYear;
-}
-
 void ShowInformation(TForm1& form, const std::string& text) {
   TApplication& application = form.Application();
   application.BeginModal(0);
@@ -79,24 +71,30 @@ void ShowInformation(TForm1& form, const std::string& text) {
   application.EndModal(0);
 }
 
-bool ChooseAndLoadPicture(TForm1& form) {
-  TApplication& application = form.Application();
-  OpenFileRequest request;
-  request.owner = application.Handle();
-  request.filter = kPictureFilter;
-  request.initialPath = form.Settings().PicturePathText();
-  application.BeginModal(0);
-  std::optional<ChosenFile> chosen;
-  try {
-    chosen = form.Services().dialogs.OpenFile(request);
-  } catch (...) {
-    application.EndModal(0);
-    throw;
-  }
-  application.EndModal(0);
-  if (!chosen) return false;
+namespace {
 
-  std::string path = StorablePath(*chosen);
+// The window's picture dialog, OpenPictureDialog1: made with the window's components on first
+// use, so that it lives as long as the window and reopens on the last chosen file.
+TOpenPictureDialog& OpenPictureDialogOf(TForm1& form) {
+  for (TComponent* component : form.Components()) {
+    if (component->Name() != "OpenPictureDialog1") continue;
+    if (auto* dialog = dynamic_cast<TOpenPictureDialog*>(component)) return *dialog;
+  }
+  auto* dialog = new TOpenPictureDialog(&form, form.Application(), form.Services());
+  dialog->SetName("OpenPictureDialog1");
+  dialog->SetFilter(kPictureFilter);
+  return *dialog;
+}
+
+}  // namespace
+
+bool ChooseAndLoadPicture(TForm1& form) {
+  TOpenPictureDialog& dialog = OpenPictureDialogOf(form);
+  // Until a file has been chosen in this run, the dialog starts on the picture shown now.
+  if (dialog.FileName().empty()) dialog.SetFileName(form.Settings().PicturePathText());
+  if (!dialog.Execute()) return false;
+
+  std::string path = StorablePath(dialog.Chosen());
   form.LoadPictureFile(path);
   form.Settings().SetPicturePath(path);
   return true;

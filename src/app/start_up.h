@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "picture/picture_file.h"  // FileExistsAt
 #include "platform/files.h"
 
 namespace tavilune {
@@ -16,10 +17,6 @@ extern const char* const kPictureMissingMessage;   // M2
 extern const char* const kInformationCaption;
 extern const char* const kPictureFilter;
 extern const char* const kPathNotStorableMessage;
-
-// Whether the path names a file the program treats as present: not a folder, and with a
-// last-write time that falls between 1980 and 2107.
-bool FileExistsAt(FileSystem& files, const std::string& ansiPath);
 
 // Runs steps 1 to 6 of start-up on the window under creation. An exception ends the sequence
 // where it was raised; the caller shows it.
