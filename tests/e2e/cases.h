@@ -21,7 +21,9 @@ std::vector<CaseEntry> WindowCases();
 std::vector<CaseEntry> PictureCases();
 std::vector<CaseEntry> MenuCases();
 std::vector<CaseEntry> TrayCases();
+std::vector<CaseEntry> DialogCases();
 std::vector<CaseEntry> MendedFaultCases();
+std::vector<CaseEntry> PreviewDialogCases();  // picture_dialog_cases.cpp
 
 // Writes the test picture (or other bytes) into the case's folder, making its folders; returns
 // the full Windows path.

@@ -15,8 +15,8 @@ namespace {
 
 std::vector<CaseEntry> AllCases() {
   std::vector<CaseEntry> all;
-  for (auto group : {StartupCases, WindowCases, PictureCases, MenuCases, TrayCases,
-                      MendedFaultCases}) {
+  for (auto group : {StartupCases, WindowCases, PictureCases, DialogCases, MenuCases,
+                      TrayCases, MendedFaultCases, PreviewDialogCases}) {
     for (const CaseEntry& entry : group()) all.push_back(entry);
   }
   return all;
