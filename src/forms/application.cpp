@@ -23,6 +23,7 @@ void TApplication::Initialize() {
   if (handle_ != 0) return;
   icon_ = windows_.ApplicationIcon();
   WindowSpec spec;
+  spec.className = "TApplication";
   spec.title = title_;
   spec.style = msg::kStylePopup | msg::kStyleCaption | msg::kStyleClipSiblings |
                msg::kStyleSysMenu | msg::kStyleMinimizeBox | msg::kStyleVisible;
@@ -51,12 +52,13 @@ void TApplication::UnregisterForm(TForm* form) {
 
 void TApplication::Run() {
   if (mainForm_ != nullptr && showMainForm && !terminated_) mainForm_->Show();
-  while (!terminated_) {
+  // Until the quit message itself has come through: left in the queue, it would end every
+  // message box shown while the program ends (a failed save's, for one) at once.
+  for (;;) {
     bool quit = false;
-    if (!windows_.PumpMessage(true, quit)) {
-      terminated_ = true;
-    }
+    if (!windows_.PumpMessage(true, quit)) break;
   }
+  terminated_ = true;
 }
 
 void TApplication::Terminate() {

@@ -163,6 +163,7 @@ bool FakeWindowSystem::PumpMessage(bool, bool& quit) {
   quit = false;
   if (posted.empty()) {
     if (quitPosted) {
+      quitPosted = false;  // taken from the queue
       quit = true;
       return false;
     }
@@ -185,7 +186,7 @@ ThreadId FakeWindowSystem::CurrentThread() {
 
 void FakeWindowSystem::ShowMessageBox(WindowHandle owner, const std::string& text,
                                   const std::string& caption, MessageBoxKind kind) {
-  MessageBoxCall call{owner, text, caption, kind};
+  MessageBoxCall call{owner, text, caption, kind, quitPosted};
   messageBoxes.push_back(call);
   if (onMessageBox) onMessageBox(call);
 }

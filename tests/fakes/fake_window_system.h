@@ -28,6 +28,7 @@ struct MessageBoxCall {
   std::string text;
   std::string caption;
   MessageBoxKind kind;
+  bool quitPending = false;  // a real box would end at once
 };
 
 struct PopupCall {

@@ -58,6 +58,19 @@ TEST(ApplicationTest, AbortIsSilent) {
   EXPECT_TRUE(windows.messageBoxes.empty());
 }
 
+TEST(ApplicationTest, LoopTakesTheQuitSoBoxesShownWhileEndingStayUp) {
+  FakeWindowSystem windows;
+  TApplication app(windows);
+  app.Initialize();
+  auto* main = new TForm(&app, app);
+  windows.Post(main->Handle(), WindowMessage{msg::kClose, 0, 0});
+  app.Run();
+  EXPECT_TRUE(app.Terminated());
+  app.ShowException(Exception("save failed"));
+  ASSERT_EQ(windows.messageBoxes.size(), 1u);
+  EXPECT_FALSE(windows.messageBoxes[0].quitPending);
+}
+
 TEST(ApplicationTest, ApplicationWindowIsAVisibleWindowOfNoSize) {
   FakeWindowSystem windows;
   TApplication app(windows);
@@ -68,6 +81,7 @@ TEST(ApplicationTest, ApplicationWindowIsAVisibleWindowOfNoSize) {
   EXPECT_EQ(window.bounds.Width(), 0);
   EXPECT_EQ(window.bounds.Height(), 0);
   EXPECT_EQ(window.spec.title, "Tavilune");
+  EXPECT_EQ(window.spec.className, "TApplication");
   EXPECT_EQ(window.exStyle & static_cast<std::int32_t>(msg::kExStyleToolWindow), 0);
 }
 
