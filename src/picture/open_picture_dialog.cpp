@@ -33,19 +33,21 @@ constexpr std::uintptr_t kLeftButtonHeld = 0x0001;  // MK_LBUTTON
 
 std::string RectText(const Rect& r) {
   char text[64];
-  std::snprintf(text, sizeof text, "%d,%d,%d,%d", static_cast<int>(r.left),
-                static_cast<int>(r.top), static_cast<int>(r.Width()), static_cast<int>(r.Height()));
+  std::snprintf(text, sizeof text, "%d,%d,%d,%d", static_cast<int>(r.left), static_cast<int>(r.top),
+                static_cast<int>(r.Width()), static_cast<int>(r.Height()));
   return text;
 }
 
 std::string SizeText(std::int32_t width, std::int32_t height) {
   char text[64];
-  std::snprintf(text, sizeof text, TOpenPictureDialog::kPictureSizeFormat,
-                static_cast<int>(width), static_cast<int>(height));
+  std::snprintf(text, sizeof text, TOpenPictureDialog::kPictureSizeFormat, static_cast<int>(width),
+                static_cast<int>(height));
   return text;
 }
 
-Point PointOf(std::intptr_t lParam) { return Point{msg::SignedLow(lParam), msg::SignedHigh(lParam)}; }
+Point PointOf(std::intptr_t lParam) {
+  return Point{msg::SignedLow(lParam), msg::SignedHigh(lParam)};
+}
 
 // The spelling of a selected path that the file functions take: the ANSI path, or the short
 // path where the ANSI code page cannot spell the long one.
@@ -173,8 +175,8 @@ void TOpenPictureDialog::SetUpPreview(const OpenFileDialogLayout& layout) {
   pictureLabel_.bounds = Rect{kAreaBorderWidth, kAreaBorderWidth, width - kAreaBorderWidth,
                               kAreaBorderWidth + kLabelHeight};
   // The box takes everything under the caption row; it does not follow later resizing.
-  paintPanel_.bounds = Rect{kAreaBorderWidth, pictureLabel_.bounds.bottom,
-                            width - kAreaBorderWidth, height - kAreaBorderWidth};
+  paintPanel_.bounds = Rect{kAreaBorderWidth, pictureLabel_.bounds.bottom, width - kAreaBorderWidth,
+                            height - kAreaBorderWidth};
   paintPanel_.bounds.bottom = std::max(paintPanel_.bounds.bottom, paintPanel_.bounds.top);
   paintBox_.bounds = paintPanel_.ClientRect();
   // At the right end of the caption row.
@@ -199,7 +201,8 @@ void TOpenPictureDialog::SetUpPreview(const OpenFileDialogLayout& layout) {
 
 MonitorInfo TOpenPictureDialog::DialogMonitor() {
   WindowSystem& windows = Windows();
-  if (activeForm_ != 0 && windows.IsWindow(activeForm_)) return windows.MonitorOfWindow(activeForm_);
+  if (activeForm_ != 0 && windows.IsWindow(activeForm_))
+    return windows.MonitorOfWindow(activeForm_);
   // While the main window is still being made (the first start) it has no place yet.
   TForm* main = application_.MainForm();
   if (main != nullptr && main->HandleAllocated() && windows.IsWindowVisible(main->Handle())) {

@@ -10,7 +10,7 @@
 //   PictureLabel= (640x480)
 //   PreviewButton=enabled 139,1,23,22
 //   PaintPanel=
-//   PaintBox=8,31,153,141 picture 640x480 at 8,45,153,115
+//   PaintBox=8,31,154,317 picture 640x480 at 8,132,154,115
 //
 // (PreviewButton: enabled or disabled and its bounds; PaintBox: its bounds, the picture's size
 // and where the picture is drawn; all in the child window's client pixels, as left,top,width,
@@ -44,10 +44,10 @@ Point CenteredAtOneThird(const Rect& window, const Rect& monitor);
 class TOpenPictureDialog : public TComponent, private OpenFilePreview, private WindowListener {
  public:
   // Texts the preview shows.
-  static const char* const kPictureSizeFormat;   // " (%dx%d)"
-  static const char* const kNoPictureLabel;      // "画像:"
-  static const char* const kNoPictureCaption;    // "(なし)"
-  static const char* const kPreviewHint;         // "プレビュー"
+  static const char* const kPictureSizeFormat;  // " (%dx%d)"
+  static const char* const kNoPictureLabel;     // "画像:"
+  static const char* const kNoPictureCaption;   // "(なし)"
+  static const char* const kPreviewHint;        // "プレビュー"
   static constexpr const char* kGlyphResource = "PREVIEWGLYPH";
 
   TOpenPictureDialog(TComponent* owner, TApplication& application, Platform& platform);

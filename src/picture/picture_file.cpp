@@ -12,7 +12,8 @@ constexpr int kLastFileYear = 2107;
 bool FileExistsAt(FileSystem& files, const std::string& ansiPath) {
   std::optional<FileEntry> entry = files.FindEntry(ansiPath);
   return entry && !entry->isDirectory && entry->lastWriteLocalYear &&
-         *entry->lastWriteLocalYear >= kFirstFileYear && *entry->lastWriteLocalYear <= kLastFileYear;
+         *entry->lastWriteLocalYear >= kFirstFileYear &&
+         *entry->lastWriteLocalYear <= kLastFileYear;
 }
 
 bool IsPreviewCandidate(FileSystem& files, const std::string& ansiPath) {

@@ -97,8 +97,8 @@ bool TSilentPaintPanel::Paint(Canvas& canvas, const std::function<void(Canvas&)>
 
 Rect TImage::DestRect() const {
   if (picture == nullptr) return Rect{};
-  Rect dest = ImageDestRect(options, picture->Width(), picture->Height(), bounds.Width(),
-                            bounds.Height());
+  Rect dest =
+      ImageDestRect(options, picture->Width(), picture->Height(), bounds.Width(), bounds.Height());
   return Rect{dest.left + bounds.left, dest.top + bounds.top, dest.right + bounds.left,
               dest.bottom + bounds.top};
 }

@@ -57,7 +57,8 @@ ButtonGlyph ButtonGlyph::FromResource(std::span<const std::uint8_t> packedDib) {
     glyph.height_ = dib.Height();
     glyph.pixels_.reserve(static_cast<std::size_t>(glyph.width_) * glyph.height_);
     for (std::int32_t y = 0; y < glyph.height_; ++y) {
-      for (std::int32_t x = 0; x < glyph.width_; ++x) glyph.pixels_.push_back(PixelColor(dib, x, y));
+      for (std::int32_t x = 0; x < glyph.width_; ++x)
+        glyph.pixels_.push_back(PixelColor(dib, x, y));
     }
   } catch (...) {
     // A damaged resource leaves the button without a picture rather than the dialog unusable.

@@ -21,8 +21,8 @@ ClientSize PreviewClientSize(std::int32_t pictureWidth, std::int32_t pictureHeig
   if (pictureWidth <= 0) return client;
   const std::int32_t margins = 2 * TPreviewForm::kPanelBorderWidth;
   ClientSize size;
-  size.width = std::min(monitor.Width() * 3 / 4,
-                        pictureWidth + client.width - panelClient.width + margins);
+  size.width =
+      std::min(monitor.Width() * 3 / 4, pictureWidth + client.width - panelClient.width + margins);
   size.height = std::min(monitor.Height() * 3 / 4,
                          pictureHeight + client.height - panelClient.height + margins);
   return size;
@@ -73,8 +73,8 @@ void TPreviewForm::Present() {
   const ClientSize frame = FrameSize();
   const std::int32_t width = client_.width + frame.width;
   const std::int32_t height = client_.height + frame.height;
-  SetBounds(screen.left + (screen.Width() - width) / 2,
-            screen.top + (screen.Height() - height) / 2, width, height);
+  SetBounds(screen.left + (screen.Width() - width) / 2, screen.top + (screen.Height() - height) / 2,
+            width, height);
   // Owned by the file dialog, so that it stays above it and goes with it.
   Windows().SetLong(Handle(), kGwlHwndParent, static_cast<std::int32_t>(ownerWindow_));
   ShowModal();

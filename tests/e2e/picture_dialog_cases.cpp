@@ -248,7 +248,8 @@ std::wstring PlacePictures(Report& report, Session& session) {
   photo.height = 480;
   PlaceFile(report, session, std::wstring(L"pictures\\") + kPhotoName, photo.Encode());
   const std::string words = "a text file, not a picture\r\n";
-  PlaceFile(report, session, std::wstring(L"pictures\\") + kTextName, Bytes(words.begin(), words.end()));
+  PlaceFile(report, session, std::wstring(L"pictures\\") + kTextName,
+            Bytes(words.begin(), words.end()));
   // A sound JPEG header with a stray scan after the only one: the library gives up after the
   // last row, while the picture is drawn.
   auto jpeg = ReadFileBytes(session.DataPath(L"jpeg\\baseline_420.jpg"));
@@ -333,8 +334,8 @@ void PreviewSelection(Report& report, Session& session) {
 
   report.Note("picking the JPEG with damaged data");
   PickByLetter(open, L'C');
-  state = WaitForState(open.area,
-                       [](const PreviewState& s) { return s.boxCaption == kInvalidPictureCaption; });
+  state = WaitForState(
+      open.area, [](const PreviewState& s) { return s.boxCaption == kInvalidPictureCaption; });
   report.CheckEqualText(state.boxCaption, kInvalidPictureCaption, "box reads 画像が不正です");
   report.CheckEqualText(state.label, " (67x45)", "its header still gives the size");
   Settle(500);
@@ -411,8 +412,8 @@ void PreviewWindow(Report& report, Session& session) {
   report.Check(IsWindow(preview) && IsWindowVisible(preview), "another key leaves it open");
   BringToFront(preview);
   PressKey(VK_ESCAPE);
-  bool closed = WaitUntil([&] { return !IsWindow(preview) || !IsWindowVisible(preview); },
-                          kStepTimeout);
+  bool closed =
+      WaitUntil([&] { return !IsWindow(preview) || !IsWindowVisible(preview); }, kStepTimeout);
   report.Check(closed, "Escape closes the preview window");
   report.Check(IsWindowVisible(open.dialog), "the file dialog is still there");
   report.Check(WaitUntil([&] { return IsWindowEnabled(open.dialog) != FALSE; }, 5000),
@@ -467,11 +468,11 @@ void PreviewReopensLastFile(Report& report, Session& session) {
       5000);
   // The box holds the file's name (the dialog may open its folder and show the name alone).
   const std::wstring wanted = kPhotoName;
-  const bool startsOnIt = name == chosen || (name.size() >= wanted.size() &&
-                                             name.compare(name.size() - wanted.size(),
-                                                          wanted.size(), wanted) == 0);
-  report.Check(startsOnIt, "the dialog starts on the last chosen file (name box: " +
-                               Narrow(name) + ")");
+  const bool startsOnIt =
+      name == chosen || (name.size() >= wanted.size() &&
+                         name.compare(name.size() - wanted.size(), wanted.size(), wanted) == 0);
+  report.Check(startsOnIt,
+               "the dialog starts on the last chosen file (name box: " + Narrow(name) + ")");
   CancelFileDialog(report, *program);
   report.Check(IsWindowVisible(form), "cancelling keeps the picture window");
   // Wine's file dialog takes a moment (about two seconds here) to return after it has gone.

@@ -2,8 +2,8 @@
 // child template "DLGTEMPLATE" and a hook that hands the dialog's notifications to the preview.
 #include <windows.h>
 // After <windows.h>, which they build on.
-#include <commctrl.h>
 #include <cderr.h>
+#include <commctrl.h>
 #include <commdlg.h>
 
 #include <algorithm>
@@ -78,10 +78,10 @@ class PreviewSite : public OpenFileDialogSite {
     if (tooltip_ == nullptr) {
       INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES};
       InitCommonControlsEx(&controls);
-      tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
-                                 WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
-                                 CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, dialog_, nullptr,
-                                 instance_, nullptr);
+      tooltip_ =
+          CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                          WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
+                          CW_USEDEFAULT, CW_USEDEFAULT, dialog_, nullptr, instance_, nullptr);
       if (tooltip_ == nullptr) return;
     }
     std::wstring wide = Wide(text);
@@ -129,8 +129,8 @@ class PreviewSite : public OpenFileDialogSite {
         MapWindowPoints(HWND_DESKTOP, templateWindow_, reinterpret_cast<POINT*>(&r), 2);
         placeholder = ToRect(r);
       } else {
-        placeholder = Rect{0, 0, client.right * kPlaceholderWidthUnits / kTemplateWidthUnits,
-                           client.bottom};
+        placeholder =
+            Rect{0, 0, client.right * kPlaceholderWidthUnits / kTemplateWidthUnits, client.bottom};
       }
       OpenFileDialogLayout layout;
       layout.dialog = reinterpret_cast<WindowHandle>(dialog_);
@@ -219,8 +219,8 @@ std::optional<ChosenFile> Win32Dialogs::OpenPictureFile(const OpenFileRequest& r
   open.nFilterIndex = 1;
   open.lpstrFile = name.data();
   open.nMaxFile = kNameCharacters;
-  open.Flags = OFN_ENABLEHOOK | OFN_HIDEREADONLY | OFN_EXPLORER | OFN_ENABLESIZING |
-               OFN_ENABLETEMPLATE;
+  open.Flags =
+      OFN_ENABLEHOOK | OFN_HIDEREADONLY | OFN_EXPLORER | OFN_ENABLESIZING | OFN_ENABLETEMPLATE;
   open.lpfnHook = PreviewHook;
   open.lpTemplateName = kTemplateName;
   open.lCustData = reinterpret_cast<LPARAM>(&site);

@@ -23,9 +23,9 @@
 namespace tavilune::testing {
 namespace {
 
-constexpr const char* kPhoto = "C:\\pics\\photo.bmp";       // 640 x 480
-constexpr const char* kTiny = "C:\\pics\\tiny.bmp";         // 16 x 16
-constexpr const char* kWide = "C:\\pics\\wide.bmp";         // 300 x 20
+constexpr const char* kPhoto = "C:\\pics\\photo.bmp";  // 640 x 480
+constexpr const char* kTiny = "C:\\pics\\tiny.bmp";    // 16 x 16
+constexpr const char* kWide = "C:\\pics\\wide.bmp";    // 300 x 20
 constexpr const char* kFolder = "C:\\pics\\folder.bmp";
 constexpr const char* kText = "C:\\pics\\notes.txt";
 constexpr const char* kPng = "C:\\pics\\picture.png";
@@ -253,14 +253,15 @@ TEST_P(NoPictureTest, ShowsNoPictureSilently) {
   EXPECT_TRUE(windows.messageBoxes.empty());
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Files, NoPictureTest,
-    ::testing::Values(NoPictureCase{"Folder", kFolder}, NoPictureCase{"TextFile", kText},
-                      NoPictureCase{"UnregisteredExtension", kPng},
-                      NoPictureCase{"WrittenBefore1980", kOld},
-                      NoPictureCase{"UnreadableAttributes", kLocked},
-                      NoPictureCase{"NoBitmapInside", kFake}, NoPictureCase{"Missing", kMissing}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Files, NoPictureTest,
+                         ::testing::Values(NoPictureCase{"Folder", kFolder},
+                                           NoPictureCase{"TextFile", kText},
+                                           NoPictureCase{"UnregisteredExtension", kPng},
+                                           NoPictureCase{"WrittenBefore1980", kOld},
+                                           NoPictureCase{"UnreadableAttributes", kLocked},
+                                           NoPictureCase{"NoBitmapInside", kFake},
+                                           NoPictureCase{"Missing", kMissing}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(PreviewCandidateTest, DatesOfTheOld16BitRangeAndReadableAttributesCount) {
   FakeFileSystem files;
@@ -325,17 +326,17 @@ TEST_F(OpenPictureDialogTest, DamagedJpegDataShowsInTheBoxInsteadOfAnErrorBox) {
     EXPECT_TRUE(dialog->PreviewButton().enabled);
     PaintArea();
     EXPECT_EQ(dialog->PaintPanel().caption, u8"画像が不正です");
-    EXPECT_NE(windows.Window(dialog->PreviewWindow()).spec.title.find(u8"PaintPanel=画像が不正です"),
-              std::string::npos);
+    EXPECT_NE(
+        windows.Window(dialog->PreviewWindow()).spec.title.find(u8"PaintPanel=画像が不正です"),
+        std::string::npos);
     EXPECT_TRUE(windows.messageBoxes.empty());
 
     // From then on the rows decoded before the failure are drawn over the caption.
     PaintArea();
     std::vector<FakeCanvas::Record> texts = Calls(FakeCanvas::Call::kDrawText);
     ASSERT_FALSE(texts.empty());
-    auto caption = std::find_if(texts.begin(), texts.end(), [](const auto& r) {
-      return r.text == u8"画像が不正です";
-    });
+    auto caption = std::find_if(texts.begin(), texts.end(),
+                                [](const auto& r) { return r.text == u8"画像が不正です"; });
     ASSERT_NE(caption, texts.end());
     EXPECT_EQ(caption->rect, kBox);
     EXPECT_TRUE(caption->textStyle.verticalCenter);
@@ -578,8 +579,8 @@ TEST_F(OpenPictureDialogTest, ExecuteDisablesTheProgramAndReopensOnTheChosenFile
   mainForm->Show();
   bool mainEnabledMeanwhile = true;
   std::string selectedMeanwhile;
-  dialogs.fileAnswers.push_back(ChosenFile{u8"C:\\写真\\photo.bmp", "C:\\\x8e\xca\x90\x5e\\photo.bmp",
-                                           std::nullopt});
+  dialogs.fileAnswers.push_back(
+      ChosenFile{u8"C:\\写真\\photo.bmp", "C:\\\x8e\xca\x90\x5e\\photo.bmp", std::nullopt});
   bool confirmed = Run([&](FakeFileDialogSite& site) {
     mainEnabledMeanwhile = windows.IsWindowEnabled(mainForm->Handle());
     Select(site, kTiny);
@@ -630,10 +631,11 @@ TEST_P(PlacementTest, CentredAcrossAndAtOneThirdDown) {
   Run(nullptr);
   // The 600 x 400 dialog: across (width - 600) / 2, down (height - 400) / 3, on the full monitor.
   EXPECT_EQ(windows.WindowRect(dialogWindow), RectFromSize(c.expected.x, c.expected.y, 600, 400));
-  EXPECT_NE(std::find(windows.log.begin(), windows.log.end(),
-                      "SetWindowPos " + std::to_string(dialogWindow) + " 0 " +
-                          std::to_string(msg::kSwpNoSize | msg::kSwpNoZOrder | msg::kSwpNoActivate)),
-            windows.log.end());
+  EXPECT_NE(
+      std::find(windows.log.begin(), windows.log.end(),
+                "SetWindowPos " + std::to_string(dialogWindow) + " 0 " +
+                    std::to_string(msg::kSwpNoSize | msg::kSwpNoZOrder | msg::kSwpNoActivate)),
+      windows.log.end());
 }
 
 INSTANTIATE_TEST_SUITE_P(
