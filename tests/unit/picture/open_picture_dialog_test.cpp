@@ -233,6 +233,21 @@ TEST_F(OpenPictureDialogTest, SmallAndWidePicturesAreEnlargedToTouchTwoEdgesKeep
   });
 }
 
+TEST_F(OpenPictureDialogTest, AnIconReachedByATypedPatternPreviewsLikeAnyRegisteredFormat) {
+  // One 16 x 16 image of 32 bits per pixel, its info header telling the depth.
+  Bytes icon;
+  icon.U16(0).U16(1).U16(1);
+  icon.U8(16).U8(16).U8(0).U8(0).U16(1).U16(32).U32(16).U32(22);
+  icon.U32(40).Fill(10).U16(32);
+  files.AddFile("C:\\pics\\sign.ico", icon.Str());
+  Run([&](FakeFileDialogSite& site) {
+    Select(site, "C:\\pics\\sign.ico");
+    EXPECT_EQ(dialog->PictureLabel().caption, " (16x16)");
+    EXPECT_TRUE(dialog->PreviewButton().enabled);
+    EXPECT_EQ(dialog->PaintBox().DestRect(), (Rect{8, 112, 162, 266}));
+  });
+}
+
 struct NoPictureCase {
   const char* name;
   const char* path;
