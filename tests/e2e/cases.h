@@ -21,7 +21,6 @@ std::vector<CaseEntry> WindowCases();
 std::vector<CaseEntry> PictureCases();
 std::vector<CaseEntry> MenuCases();
 std::vector<CaseEntry> TrayCases();
-std::vector<CaseEntry> DialogCases();
 std::vector<CaseEntry> MendedFaultCases();
 std::vector<CaseEntry> PreviewDialogCases();  // picture_dialog_cases.cpp
 

@@ -15,8 +15,8 @@ namespace {
 
 std::vector<CaseEntry> AllCases() {
   std::vector<CaseEntry> all;
-  for (auto group : {StartupCases, WindowCases, PictureCases, DialogCases, MenuCases,
-                      TrayCases, MendedFaultCases, PreviewDialogCases}) {
+  for (auto group : {StartupCases, WindowCases, PictureCases, PreviewDialogCases, MenuCases,
+                      TrayCases, MendedFaultCases}) {
     for (const CaseEntry& entry : group()) all.push_back(entry);
   }
   return all;
