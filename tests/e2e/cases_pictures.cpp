@@ -1,5 +1,6 @@
 // JPEG pictures on the screen: what the window shows must be, pixel for pixel, what the
-// reference decoder made of the same file (the checksums kept with the JPEG test data).
+// reference decoder made of the same file (the checksums kept with the JPEG test data), also
+// when the file's data is damaged past its last row.
 #include <windows.h>
 
 #include <cinttypes>
@@ -129,8 +130,86 @@ void JpegPicture(Report& report, Session& session) {
   ExpectExit(report, *program);
 }
 
+// The JPEG test file with a stray second scan header after its only scan: the header is sound,
+// every row decodes, and the library gives up only at the end, while the window paints.
+Bytes JpegWithStrayScan(const Bytes& jpeg) {
+  Bytes bytes = jpeg;
+  size_t sos = 0;
+  for (size_t i = 2; i + 3 < bytes.size(); ++i) {
+    if (bytes[i] == 0xFF && bytes[i + 1] == 0xDA) {
+      sos = i;
+      break;
+    }
+  }
+  if (sos == 0) return bytes;
+  const size_t length = static_cast<size_t>(bytes[sos + 2] << 8 | bytes[sos + 3]);
+  Bytes header(bytes.begin() + sos, bytes.begin() + sos + 2 + length);
+  bytes.resize(bytes.size() - 2);  // drop the end-of-image marker
+  bytes.insert(bytes.end(), header.begin(), header.end());
+  bytes.insert(bytes.end(), {0x00, 0x00, 0xFF, 0xD9});
+  return bytes;
+}
+
+bool IsJpegErrorText(const std::string& text) {
+  const std::string prefix = u8"JPEG エラー #";
+  if (text.size() < prefix.size() + 2 || text.compare(0, prefix.size(), prefix) != 0) {
+    return false;
+  }
+  // The code is a number; a digit sorts above ".", so the error box adds one.
+  for (size_t i = prefix.size(); i + 1 < text.size(); ++i) {
+    if (text[i] < '0' || text[i] > '9') return false;
+  }
+  return text.back() == '.';
+}
+
+// Damage in a JPEG's data surfaces at the first paint, after start-up: one error box, then the
+// rows decoded before the error stay on the screen and later paints draw them without asking
+// the library again (so no second error box).
+void JpegDamagedData(Report& report, Session& session) {
+  Golden colour;
+  if (!FindGolden(report, session, "baseline_420.jpg", 24, colour)) return;
+  auto jpeg = ReadFileBytes(session.DataPath(L"jpeg\\baseline_420.jpg"));
+  if (!report.Check(jpeg.has_value(), "JPEG test file readable")) return;
+  std::wstring path = PlaceFile(report, session, L"damaged.jpg", JpegWithStrayScan(*jpeg));
+  SettingsValues stored;
+  stored.picturePath = ToAnsi(path);
+  stored.windowTop = 100;
+  stored.windowLeft = 200;
+  PlaceFile(report, session, L"tavilune.dat", stored.Encode());
+
+  auto program = session.Start();
+  if (!report.Check(program != nullptr, "program started")) return;
+  HWND box = nullptr;
+  WaitUntil(
+      [&] {
+        ErrorBoxText(*program, &box);
+        return box != nullptr || !program->Running();
+      },
+      kFirstWindowTimeout);
+  std::string error = ErrorBoxText(*program);
+  report.Check(IsJpegErrorText(error), "the paint shows the library's error (\"" + error + "\")");
+  HWND form = FindTopLevel(program->id(), kPictureWindowClass);
+  report.Check(form != nullptr, "the picture window is already shown when the error comes");
+  CheckTaskbarButton(report, *program, false);
+  if (box != nullptr) AnswerErrorBox(report, *program, error);
+  if (form == nullptr) form = WaitForPictureWindow(report, *program);
+  if (form == nullptr) return;
+  CheckShownJpeg(report, form, POINT{200, 100}, 3, kWhite, colour, "what was decoded");
+
+  Watch anotherError([&] { return !ErrorBoxText(*program).empty(); });
+  RedrawWindow(form, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+  Settle(1500);
+  report.Check(!anotherError.seen(), "a later paint shows no new error box");
+  CheckShownJpeg(report, form, POINT{200, 100}, 3, kWhite, colour, "the same rows again");
+  PressAltF4(report, form);
+  if (!ExpectExit(report, *program)) return;
+  CheckSettingsFile(report, session.SettingsPath(), stored);
+}
+
 }  // namespace
 
-std::vector<CaseEntry> PictureCases() { return {{"jpeg_picture", JpegPicture}}; }
+std::vector<CaseEntry> PictureCases() {
+  return {{"jpeg_picture", JpegPicture}, {"jpeg_damaged_data", JpegDamagedData}};
+}
 
 }  // namespace tavilune::e2e
