@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <thread>
 
 #include "cases.h"
 #include "input.h"
@@ -33,7 +34,8 @@ SettingsValues PlaceRestorableSettings(Report& report, Session& session, int top
   return stored;
 }
 
-// The log-off question saves at once, keeps the window open and lets the log-off go on.
+// The log-off question saves at once, keeps the window open and lets the log-off go on; when the
+// save fails it asks the log-off to stop.
 void QueryEndSession(Report& report, Session& session) {
   SettingsValues stored = PlaceRestorableSettings(report, session, 80, 100, 300);
   stored.stayOnTop = 7;
@@ -56,6 +58,38 @@ void QueryEndSession(Report& report, Session& session) {
   expected.stayOnTop = 1;
   CheckSettingsFile(report, session.SettingsPath(), expected);
   report.Check(program->Running() && IsWindowVisible(form), "window stays open after the question");
+
+  // When the save fails, the error is shown and the log-off is asked not to go on. The question
+  // waits for the error box, so it is asked from a second thread while this one answers the box.
+  Bytes saved = ReadFileBytes(session.SettingsPath()).value_or(Bytes{});
+  {
+    FileLock lock(session.SettingsPath());
+    report.Check(lock.held(), "settings file held open without sharing");
+    DWORD_PTR refused = 1;
+    LRESULT answered = 0;
+    std::thread asker([&] {
+      answered = SendMessageTimeoutW(form, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF,
+                                     SMTO_ABORTIFHUNG, 60000, &refused);
+    });
+    HWND box = nullptr;
+    WaitUntil(
+        [&] {
+          ErrorBoxText(*program, &box);
+          return box != nullptr;
+        },
+        kStepTimeout);
+    std::string error = ErrorBoxText(*program);
+    report.Check(error == kAccessDeniedError || error == kSharingViolationError,
+                 "the failed save is shown (\"" + error + "\")");
+    if (box != nullptr) AnswerErrorBox(report, *program, error);
+    asker.join();
+    report.Check(answered != 0, "WM_QUERYENDSESSION answered");
+    report.CheckEqual(static_cast<long long>(refused), 0,
+                      "WM_QUERYENDSESSION answer after a failed save");
+  }
+  auto after = ReadFileBytes(session.SettingsPath());
+  report.Check(after.has_value() && *after == saved, "settings file kept as it was");
+  report.Check(program->Running() && IsWindowVisible(form), "window still open");
 
   PressAltF4(report, form);
   ExpectExit(report, *program);
