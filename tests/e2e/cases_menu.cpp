@@ -134,7 +134,7 @@ void MenuStayOnTop(Report& report, Session& session) {
 }
 
 // Another picture from the menu: the window takes the new picture's size at once and keeps its
-// place and frame; a cancelled choice changes nothing.
+// place and frame; a cancelled choice changes nothing, nor does a picture that fails to load.
 void MenuOpenPicture(Report& report, Session& session) {
   SettingsValues stored = StartFramed(report, session, 70, 120);
   stored.frameThickness = 4;
@@ -155,6 +155,19 @@ void MenuOpenPicture(Report& report, Session& session) {
   CancelFileDialog(report, *program);
   Settle(300);
   CheckFramedPicture(report, form, POINT{120, 70}, 4, RGB(0, 0, 0xFF), TestPicture{});
+
+  // A picture that fails to load: the error, and the window keeps its picture, its size and,
+  // as a save made now shows, its remembered path.
+  std::wstring damaged = PlaceFile(report, session, L"damaged.bmp", DamagedBitmap());
+  if (!UseWindowMenu(report, *program, form, kOpenPictureKeys, "a damaged picture")) return;
+  if (!ChooseFile(report, *program, damaged)) return;
+  AnswerErrorBox(report, *program, kDamagedBitmapError);
+  WaitUntil([&] { return IsWindowEnabled(form) != FALSE; }, kStepTimeout);
+  CheckFramedPicture(report, form, POINT{120, 70}, 4, RGB(0, 0, 0xFF), TestPicture{});
+  DWORD_PTR answer = 0;
+  SendMessageTimeoutW(form, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG, 20000,
+                      &answer);
+  CheckSettingsFile(report, session.SettingsPath(), stored);
 
   if (!UseWindowMenu(report, *program, form, kOpenPictureKeys, "another picture")) return;
   if (!ChooseFile(report, *program, other)) return;
