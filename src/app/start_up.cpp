@@ -60,15 +60,8 @@ void KeepReachable(TForm1& form) {
 }  // namespace
 
 void ShowInformation(TForm1& form, const std::string& text) {
-  TApplication& application = form.Application();
-  application.BeginModal(0);
-  try {
-    form.Services().dialogs.MessageDialog(application.Handle(), text, kInformationCaption);
-  } catch (...) {
-    application.EndModal(0);
-    throw;
-  }
-  application.EndModal(0);
+  TApplication::ModalScope modal(form.Application());
+  form.Services().dialogs.MessageDialog(form.Application().Handle(), text, kInformationCaption);
 }
 
 namespace {

@@ -117,9 +117,8 @@ std::string TApplication::ErrorBoxText(const std::string& message) {
 }
 
 void TApplication::ShowException(const Exception& error) {
-  BeginModal(0);
+  ModalScope modal(*this);
   windows_.ShowMessageBox(handle_, ErrorBoxText(error.Message()), title_, MessageBoxKind::kError);
-  EndModal(0);
 }
 
 void TApplication::HandleException() {

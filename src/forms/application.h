@@ -72,6 +72,22 @@ class TApplication : public TComponent, private WindowListener {
   void EndModal(WindowHandle modal);
   int ModalLevel() const { return static_cast<int>(modalDisabled_.size()); }
 
+  // BeginModal for as long as it lives, EndModal however the scope is left.
+  class ModalScope {
+   public:
+    explicit ModalScope(TApplication& application, WindowHandle modal = 0)
+        : application_(application), modal_(modal) {
+      application_.BeginModal(modal_);
+    }
+    ~ModalScope() { application_.EndModal(modal_); }
+    ModalScope(const ModalScope&) = delete;
+    ModalScope& operator=(const ModalScope&) = delete;
+
+   private:
+    TApplication& application_;
+    WindowHandle modal_;
+  };
+
  private:
   bool HandleMessage(WindowHandle window, const WindowMessage& message,
                      std::intptr_t& result) override;

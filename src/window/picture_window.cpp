@@ -130,15 +130,11 @@ void TForm1::MainMenuCOLORClick() {
     return Point{bounds.left + (bounds.Width() - width) / 2,
                  bounds.top + (bounds.Height() - height) / 3};
   };
-  Application().BeginModal(0);
   std::optional<Color> chosen;
-  try {
+  {
+    TApplication::ModalScope modal(Application());
     chosen = platform_.dialogs.PickColor(request);
-  } catch (...) {
-    Application().EndModal(0);
-    throw;
   }
-  Application().EndModal(0);
   if (!chosen) return;
   colorDialogColor_ = *chosen;
   SetFrameColor(*chosen);
