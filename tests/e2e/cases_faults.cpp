@@ -108,8 +108,7 @@ void BadFirstChoice(Report& report, Session& session) {
 
 void MissingFirstChoice(Report& report, Session& session) {
   std::wstring missing = session.Path(L"no such picture.bmp");
-  FailedFirstChoice(report, session, missing,
-                    u8"ファイル " + Narrow(missing) + u8" は開けません.");
+  FailedFirstChoice(report, session, missing, u8"ファイル " + Narrow(missing) + u8" は開けません.");
 }
 
 // Whether two paths name one file, by the file system's identity of the opened files.
@@ -195,12 +194,11 @@ void LongPicturePath(Report& report, Session& session) {
   report.CheckEqual(static_cast<long long>(bytes->size()), record::kSize, "settings file size");
   std::string stored = ReadPicturePath(*bytes);
   report.Note("stored path: " + Escaped(stored));
-  report.Check(!stored.empty() && stored.size() <= 255, "stored path fits the record (" +
-                                                            std::to_string(stored.size()) +
-                                                            " bytes)");
-  report.Check(bytes->size() >= record::kSize &&
-                   (*bytes)[record::kPicturePath + stored.size()] == 0,
-               "stored path is NUL-ended");
+  report.Check(!stored.empty() && stored.size() <= 255,
+               "stored path fits the record (" + std::to_string(stored.size()) + " bytes)");
+  report.Check(
+      bytes->size() >= record::kSize && (*bytes)[record::kPicturePath + stored.size()] == 0,
+      "stored path is NUL-ended");
   report.Check(SameFile(FromAnsi(stored), picture), "stored path names the chosen picture");
 
   report.Note("second start with the short path");

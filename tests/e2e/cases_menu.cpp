@@ -39,8 +39,8 @@ const Keys kAboutKeys = {VK_UP, VK_UP, VK_RETURN};
 const Keys kExitKeys = {VK_UP, VK_RETURN};
 
 // Opens the window menu with a right click on the picture and walks it with the keys.
-bool UseWindowMenu(Report& report, const Program& program, HWND form,
-                   const Keys& keys, const std::string& what) {
+bool UseWindowMenu(Report& report, const Program& program, HWND form, const Keys& keys,
+                   const std::string& what) {
   BringToFront(form);
   RECT rect = WindowRect(form);
   ClickRightButton(POINT{rect.left + 30, rect.top + 20});
@@ -338,10 +338,8 @@ void MenuFrameColour(Report& report, Session& session) {
 
 std::vector<CaseEntry> MenuCases() {
   return {
-      {"menu_thickness", MenuThickness},
-      {"menu_frame_colour", MenuFrameColour},
-      {"menu_stay_on_top", MenuStayOnTop},
-      {"menu_open_picture", MenuOpenPicture},
+      {"menu_thickness", MenuThickness},         {"menu_frame_colour", MenuFrameColour},
+      {"menu_stay_on_top", MenuStayOnTop},       {"menu_open_picture", MenuOpenPicture},
       {"menu_about_and_exit", MenuAboutAndExit},
   };
 }

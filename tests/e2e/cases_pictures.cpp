@@ -68,8 +68,8 @@ std::string HexChecksum(std::uint64_t value) {
   return text;
 }
 
-void CheckShownJpeg(Report& report, HWND window, POINT topLeft, int thickness,
-                    COLORREF frameColour, const Golden& golden, const std::string& name) {
+void CheckShownJpeg(Report& report, HWND window, POINT topLeft, int thickness, COLORREF frameColour,
+                    const Golden& golden, const std::string& name) {
   const int t = thickness;
   RECT area =
       CheckWindowPlace(report, window, topLeft, golden.width + 2 * t, golden.height + 2 * t);

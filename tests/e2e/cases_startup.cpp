@@ -34,9 +34,8 @@ void CheckNoQuestions(Report& report, const Program& program) {
   report.Check(FindTopLevelByTitle(program.id(), kMessageDialogTitle) == nullptr,
                "no message dialog");
   HWND dialog = FindTopLevel(program.id(), kSystemDialogClass);
-  report.Check(dialog == nullptr, "no dialog box (" +
-                                      (dialog ? Narrow(TextOf(dialog)) : std::string("none")) +
-                                      ")");
+  report.Check(dialog == nullptr,
+               "no dialog box (" + (dialog ? Narrow(TextOf(dialog)) : std::string("none")) + ")");
 }
 
 // First start in a folder without settings; the picture lies in a folder with a Japanese name,
@@ -58,9 +57,9 @@ void FirstStart(Report& report, Session& session) {
     HWND application = FindTopLevel(program->id(), kApplicationClass, nullptr, false);
     if (application != nullptr) {
       RECT rect = WindowRect(application);
-      report.Check(IsWindowVisible(application) && rect.right == rect.left &&
-                       rect.bottom == rect.top,
-                   "application window stays visible with zero size");
+      report.Check(
+          IsWindowVisible(application) && rect.right == rect.left && rect.bottom == rect.top,
+          "application window stays visible with zero size");
       report.Check(GetWindow(form, GW_OWNER) == application,
                    "picture window is owned by the application window");
     }
@@ -285,10 +284,14 @@ void RenamedExe(Report& report, Session& session) {
 
 std::vector<CaseEntry> StartupCases() {
   return {
-      {"first_start", FirstStart},       {"cancel_first_start", CancelFirstStart},
-      {"restore", Restore},              {"long_settings", LongSettings},
-      {"short_settings", ShortSettings}, {"locked_start", LockedStart},
-      {"picture_missing", PictureMissing}, {"renamed_exe", RenamedExe},
+      {"first_start", FirstStart},
+      {"cancel_first_start", CancelFirstStart},
+      {"restore", Restore},
+      {"long_settings", LongSettings},
+      {"short_settings", ShortSettings},
+      {"locked_start", LockedStart},
+      {"picture_missing", PictureMissing},
+      {"renamed_exe", RenamedExe},
   };
 }
 

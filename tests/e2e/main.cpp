@@ -16,14 +16,15 @@ namespace {
 std::vector<CaseEntry> AllCases() {
   std::vector<CaseEntry> all;
   for (auto group : {StartupCases, WindowCases, PictureCases, PreviewDialogCases, MenuCases,
-                      TrayCases, MendedFaultCases}) {
+                     TrayCases, MendedFaultCases}) {
     for (const CaseEntry& entry : group()) all.push_back(entry);
   }
   return all;
 }
 
 int Usage() {
-  std::printf("usage: tavilune_e2e --case NAME --exe PATH --scratch FOLDER [--data FOLDER]\ncases:");
+  std::printf(
+      "usage: tavilune_e2e --case NAME --exe PATH --scratch FOLDER [--data FOLDER]\ncases:");
   for (const CaseEntry& entry : AllCases()) std::printf(" %s", entry.name);
   std::printf("\n");
   return 2;
@@ -38,11 +39,16 @@ int wmain(int argc, wchar_t** argv) {
   std::wstring data = L".";
   for (int i = 1; i + 1 < argc; i += 2) {
     std::wstring option = argv[i];
-    if (option == L"--case") caseName = Narrow(argv[i + 1]);
-    else if (option == L"--exe") exe = argv[i + 1];
-    else if (option == L"--scratch") scratch = argv[i + 1];
-    else if (option == L"--data") data = argv[i + 1];
-    else return Usage();
+    if (option == L"--case")
+      caseName = Narrow(argv[i + 1]);
+    else if (option == L"--exe")
+      exe = argv[i + 1];
+    else if (option == L"--scratch")
+      scratch = argv[i + 1];
+    else if (option == L"--data")
+      data = argv[i + 1];
+    else
+      return Usage();
   }
   if (caseName.empty() || exe.empty() || scratch.empty()) return Usage();
 

@@ -84,8 +84,8 @@ bool AnswerMessageDialog(Report& report, const Program& program, const std::stri
   const int screenHeight = GetSystemMetrics(SM_CYSCREEN);
   report.Check(std::abs(static_cast<int>(rect.left + rect.right) - screenWidth) <= 1 &&
                    std::abs(static_cast<int>(rect.top + rect.bottom) - screenHeight) <= 1,
-               "message dialog centred on the primary screen " +
-                   PointText(rect.left, rect.top) + "-" + PointText(rect.right, rect.bottom));
+               "message dialog centred on the primary screen " + PointText(rect.left, rect.top) +
+                   "-" + PointText(rect.right, rect.bottom));
   // The text sits in a static control; the icon beside it is a static control without text.
   std::string text;
   for (HWND child : Descendants(dialog)) {
@@ -254,19 +254,17 @@ void CheckFramedPicture(Report& report, HWND window, POINT topLeft, int thicknes
                               PointText(corner.x, corner.y));
   }
   POINT bad{};
-  int wrongInside = shot.CountDifferent(t + 1, t + 1, t + picture.width - 1,
-                                        t + picture.height - 1, TestPicture::kBody, &bad);
-  report.Check(wrongInside == 0, "picture's body drawn unscaled (" +
-                                     std::to_string(wrongInside) + " wrong pixels, first at " +
-                                     PointText(bad.x, bad.y) + ")");
+  int wrongInside = shot.CountDifferent(t + 1, t + 1, t + picture.width - 1, t + picture.height - 1,
+                                        TestPicture::kBody, &bad);
+  report.Check(wrongInside == 0, "picture's body drawn unscaled (" + std::to_string(wrongInside) +
+                                     " wrong pixels, first at " + PointText(bad.x, bad.y) + ")");
   if (t > 0) CheckFrameBands(report, shot, t, frameColour);
 }
 
 void CheckDesignWindow(Report& report, HWND window) {
   RECT rect = WindowRect(window);
   report.CheckEqualText(PointText(rect.left, rect.top),
-                        PointText(kDesignPosition.x, kDesignPosition.y),
-                        "design window position");
+                        PointText(kDesignPosition.x, kDesignPosition.y), "design window position");
   report.CheckEqualText(PointText(rect.right - rect.left, rect.bottom - rect.top),
                         PointText(kDesignSize.cx, kDesignSize.cy), "design window size");
   const int width = kDesignSize.cx;
@@ -282,8 +280,8 @@ void CheckDesignWindow(Report& report, HWND window) {
   int wrongInside = shot.CountDifferent(t, t, width - t, height - t, face, &bad);
   report.Check(wrongInside == 0, "no picture: the inside is the button face " + Hex(face) + " (" +
                                      std::to_string(wrongInside) + " wrong pixels, first " +
-                                     Hex(shot.At(bad.x, bad.y)) + " at " +
-                                     PointText(bad.x, bad.y) + ")");
+                                     Hex(shot.At(bad.x, bad.y)) + " at " + PointText(bad.x, bad.y) +
+                                     ")");
 }
 
 void CheckTaskbarButton(Report& report, const Program& program, bool expectButton) {
@@ -297,8 +295,7 @@ void CheckTaskbarButton(Report& report, const Program& program, bool expectButto
   bool tool = (exStyle & WS_EX_TOOLWINDOW) != 0;
   report.Check(tool != expectButton,
                std::string(expectButton ? "taskbar button kept: no" : "no taskbar button:") +
-                   " WS_EX_TOOLWINDOW on the application window (ex-style " + Hex(exStyle) +
-                   ")");
+                   " WS_EX_TOOLWINDOW on the application window (ex-style " + Hex(exStyle) + ")");
 }
 
 void PressAltF4(Report& report, HWND window) {
@@ -327,8 +324,7 @@ void CheckSettingsFile(Report& report, const std::wstring& path, const SettingsV
   report.CheckEqualText(Escaped(ReadPicturePath(*bytes)), Escaped(expected.picturePath),
                         "PicturePath @8 (ANSI bytes)");
   report.CheckEqual(ReadInt32(*bytes, record::kWindowTop), expected.windowTop, "WindowTop @264");
-  report.CheckEqual(ReadInt32(*bytes, record::kWindowLeft), expected.windowLeft,
-                    "WindowLeft @268");
+  report.CheckEqual(ReadInt32(*bytes, record::kWindowLeft), expected.windowLeft, "WindowLeft @268");
   report.CheckEqual((*bytes)[record::kInTray], expected.inTray, "InTray @272");
   report.CheckEqual((*bytes)[record::kStayOnTop], expected.stayOnTop, "StayOnTop @273");
   report.CheckEqual((*bytes)[record::kAlignment], expected.alignment[0], "alignment @274");

@@ -31,7 +31,8 @@ inline constexpr char kNoSettingsMessage[] =
 inline constexpr char kUnreadableSettingsMessage[] =
     u8"設定ファイルからデータが読みこめませんでした\r\n画像ファイルを選択してください";
 inline constexpr char kAccessDeniedError[] = u8"ファイルへのアクセスが拒否されました.";
-inline constexpr char kSharingViolationError[] = u8"I/O エラー (32)";  // ")" sorts below ".": no "." added
+inline constexpr char kSharingViolationError[] =
+    u8"I/O エラー (32)";  // ")" sorts below ".": no "." added
 inline constexpr char kReadPastEndError[] = u8"ファイルの末尾以降を読み込みました.";
 inline constexpr char kDamagedBitmapError[] = u8"ビットマップイメージが不正です.";
 

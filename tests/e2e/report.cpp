@@ -13,8 +13,8 @@ bool Report::Check(bool ok, const std::string& what) {
 
 bool Report::CheckEqual(long long actual, long long expected, const std::string& what) {
   if (actual == expected) return Check(true, what + " (" + std::to_string(actual) + ")");
-  return Check(false, what + ": got " + std::to_string(actual) + ", expected " +
-                          std::to_string(expected));
+  return Check(false,
+               what + ": got " + std::to_string(actual) + ", expected " + std::to_string(expected));
 }
 
 bool Report::CheckEqualText(const std::string& actual, const std::string& expected,

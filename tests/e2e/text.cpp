@@ -10,8 +10,8 @@ namespace {
 
 std::wstring ToWide(const std::string& bytes, UINT codePage) {
   if (bytes.empty()) return {};
-  int length = MultiByteToWideChar(codePage, 0, bytes.data(), static_cast<int>(bytes.size()),
-                                   nullptr, 0);
+  int length =
+      MultiByteToWideChar(codePage, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
   std::wstring wide(length, L'\0');
   MultiByteToWideChar(codePage, 0, bytes.data(), static_cast<int>(bytes.size()), wide.data(),
                       length);
@@ -20,11 +20,11 @@ std::wstring ToWide(const std::string& bytes, UINT codePage) {
 
 std::string FromWide(const std::wstring& wide, UINT codePage) {
   if (wide.empty()) return {};
-  int length = WideCharToMultiByte(codePage, 0, wide.data(), static_cast<int>(wide.size()),
-                                   nullptr, 0, nullptr, nullptr);
+  int length = WideCharToMultiByte(codePage, 0, wide.data(), static_cast<int>(wide.size()), nullptr,
+                                   0, nullptr, nullptr);
   std::string bytes(length, '\0');
-  WideCharToMultiByte(codePage, 0, wide.data(), static_cast<int>(wide.size()), bytes.data(),
-                      length, nullptr, nullptr);
+  WideCharToMultiByte(codePage, 0, wide.data(), static_cast<int>(wide.size()), bytes.data(), length,
+                      nullptr, nullptr);
   return bytes;
 }
 

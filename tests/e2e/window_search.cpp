@@ -133,8 +133,8 @@ std::string DescribeWindows(DWORD processId) {
     RECT rect = WindowRect(window);
     char line[160];
     std::snprintf(line, sizeof line, " [%s (%ld,%ld)-(%ld,%ld) %s]",
-                  IsWindowVisible(window) ? "visible" : "hidden", rect.left, rect.top,
-                  rect.right, rect.bottom, Narrow(ClassOf(window)).c_str());
+                  IsWindowVisible(window) ? "visible" : "hidden", rect.left, rect.top, rect.right,
+                  rect.bottom, Narrow(ClassOf(window)).c_str());
     text += line + Narrow(TextOf(window));
   }
   return text.empty() ? " (no windows)" : text;
