@@ -75,8 +75,9 @@ SettingsValues StartFramed(Report& report, Session& session, int top, int left) 
 
 bool IsTopmost(HWND window) { return (ExStyleOf(window) & WS_EX_TOPMOST) != 0; }
 
-// Thickness from the menu: the window grows and shrinks from its top-left corner, the picture
-// moves with the frame, and the last choice is saved.
+// Thickness from the menu, opened by a right click and by the menu key: the window grows and
+// shrinks from its top-left corner, the picture moves with the frame, and the last choice is
+// saved.
 void MenuThickness(Report& report, Session& session) {
   SettingsValues stored = StartFramed(report, session, 50, 100);
   auto program = session.Start();
@@ -97,10 +98,35 @@ void MenuThickness(Report& report, Session& session) {
         5000);
     CheckFramedPicture(report, form, POINT{100, 50}, thickness, kWhite, TestPicture{});
   }
+
+  // The keyboard's menu key opens the same menu at the window's top-left corner.
+  BringToFront(form);
+  PressKey(VK_APPS);
+  HWND menu = nullptr;
+  WaitUntil(
+      [&] {
+        menu = FindTopLevel(program->id(), kMenuClass);
+        return menu != nullptr;
+      },
+      5000);
+  if (report.Check(menu != nullptr, "the menu key opens the window menu")) {
+    RECT menuRect = WindowRect(menu);
+    RECT formRect = WindowRect(form);
+    report.Check(menuRect.left == formRect.left && menuRect.top == formRect.top,
+                 "at the window's top-left corner (" + std::to_string(menuRect.left) + ", " +
+                     std::to_string(menuRect.top) + ")");
+    for (WORD key : ThicknessKeys(2)) {
+      PressKey(key);
+      Settle(120);
+    }
+    WaitUntil([&] { return WindowRect(form).right - WindowRect(form).left == 204; }, 5000);
+    CheckFramedPicture(report, form, POINT{100, 50}, 2, kWhite, TestPicture{});
+  }
+
   PressAltF4(report, form);
   if (!ExpectExit(report, *program)) return;
   SettingsValues expected = stored;
-  expected.frameThickness = 1;
+  expected.frameThickness = 2;
   CheckSettingsFile(report, session.SettingsPath(), expected);
 }
 
