@@ -83,8 +83,6 @@ TOpenPictureDialog& OpenPictureDialogOf(TForm1& form) {
 
 bool ChooseAndLoadPicture(TForm1& form) {
   TOpenPictureDialog& dialog = OpenPictureDialogOf(form);
-  // Until a file has been chosen in this run, the dialog starts on the picture shown now.
-  if (dialog.FileName().empty()) dialog.SetFileName(form.Settings().PicturePathText());
   if (!dialog.Execute()) return false;
 
   std::string path = StorablePath(dialog.Chosen());

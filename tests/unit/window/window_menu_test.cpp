@@ -141,7 +141,8 @@ TEST_F(WindowMenuTest, NewPictureFitsTheWindowAndAFailedOneChangesNothing) {
   EXPECT_EQ(windows.WindowRect(window.Handle()), RectFromSize(192, 107, 46, 36));
   EXPECT_EQ(window.Settings().PicturePathText(), kOther);
   EXPECT_EQ(window.BarColor(), 0x0000FF);
-  EXPECT_EQ(dialogs.openRequests.back().initialPath, kSmall);
+  // The dialog starts empty until a file has been chosen in it, then on that file.
+  EXPECT_EQ(dialogs.openRequests.back().initialPath, "");
 
   files.AddFile("C:\\pics\\broken.bmp", "BM broken");
   dialogs.WillChoose("C:\\pics\\broken.bmp");
@@ -153,6 +154,7 @@ TEST_F(WindowMenuTest, NewPictureFitsTheWindowAndAFailedOneChangesNothing) {
   dialogs.WillCancel();
   Choose({u8"画像選択"});
   EXPECT_EQ(window.Settings().PicturePathText(), kOther);
+  EXPECT_EQ(dialogs.openRequests.back().initialPath, "C:\\pics\\broken.bmp");
 }
 
 TEST_F(WindowMenuTest, ExitClosesTheProgram) {
