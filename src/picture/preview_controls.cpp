@@ -105,7 +105,7 @@ Rect TImage::DestRect() const {
 
 void TImage::Paint(Canvas& canvas) const {
   if (picture == nullptr) return;
-  ShiftedCanvas inside(canvas, Point{bounds.left, bounds.top});
+  OffsetCanvas inside(canvas, Point{bounds.left, bounds.top});
   PaintImage(inside, *picture, options, bounds.Width(), bounds.Height());
 }
 

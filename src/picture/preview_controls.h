@@ -11,6 +11,7 @@
 #include "picture/image_paint.h"
 #include "picture/preview_glyph.h"
 #include "platform/canvas.h"
+#include "platform/offset_canvas.h"
 #include "platform/types.h"
 
 namespace tavilune {
@@ -20,49 +21,6 @@ enum class BevelCut { kNone, kLowered, kRaised };
 // Draws a one-pixel bevel along the inside of the rectangle: raised is light on the top and
 // left edges and dark on the bottom and right ones, lowered the other way round.
 void DrawBevel(Canvas& canvas, const Rect& rect, BevelCut cut);
-
-// A canvas that draws into another one moved by an offset, so that a control draws in its own
-// coordinates.
-class ShiftedCanvas : public Canvas {
- public:
-  ShiftedCanvas(Canvas& target, Point offset) : target_(target), offset_(offset) {}
-
-  void FillRect(const Rect& rect, Color color) override { target_.FillRect(Move(rect), color); }
-  void DrawDib(const Dib& dib, const Rect& dest, const Palette* palette,
-               StretchMode mode) override {
-    target_.DrawDib(dib, Move(dest), palette, mode);
-  }
-  std::unique_ptr<NativeIcon> CreateIcon(std::span<const std::uint8_t> image, std::int32_t width,
-                                         std::int32_t height) override {
-    return target_.CreateIcon(image, width, height);
-  }
-  std::unique_ptr<NativeIcon> StandardApplicationIcon() override {
-    return target_.StandardApplicationIcon();
-  }
-  void DrawIcon(NativeIcon& icon, const Rect& dest) override { target_.DrawIcon(icon, Move(dest)); }
-  std::unique_ptr<NativeMetafile> CreateMetafile(MetafileBits kind,
-                                                 std::span<const std::uint8_t> bytes,
-                                                 std::int32_t widthHimetric,
-                                                 std::int32_t heightHimetric) override {
-    return target_.CreateMetafile(kind, bytes, widthHimetric, heightHimetric);
-  }
-  void DrawMetafile(NativeMetafile& metafile, const Rect& dest) override {
-    target_.DrawMetafile(metafile, Move(dest));
-  }
-  Color SystemColorOf(SystemColor which) override { return target_.SystemColorOf(which); }
-  void DrawTextLine(const std::string& text, const Rect& rect, const TextStyle& style) override {
-    target_.DrawTextLine(text, Move(rect), style);
-  }
-
- private:
-  Rect Move(const Rect& rect) const {
-    return Rect{rect.left + offset_.x, rect.top + offset_.y, rect.right + offset_.x,
-                rect.bottom + offset_.y};
-  }
-
-  Canvas& target_;
-  Point offset_;
-};
 
 inline bool Contains(const Rect& rect, Point point) {
   return point.x >= rect.left && point.x < rect.right && point.y >= rect.top &&

@@ -5,7 +5,7 @@
 #include "forms/messages.h"
 #include "picture/image_paint.h"
 #include "platform/canvas.h"
-#include "window/offset_canvas.h"
+#include "platform/offset_canvas.h"
 #include "window/window_menu.h"
 
 namespace tavilune {

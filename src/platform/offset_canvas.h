@@ -1,11 +1,14 @@
-// A canvas that draws into another one moved by an offset, so that a painted control can draw
-// in its own coordinates inside its window.
+// Drawing through another canvas from a moved origin.
 #pragma once
+
+#include <string>
 
 #include "platform/canvas.h"
 
 namespace tavilune {
 
+// A canvas that draws into another one moved by an offset, so that a painted control draws in
+// its own coordinates inside its window.
 class OffsetCanvas : public Canvas {
  public:
   OffsetCanvas(Canvas& target, Point offset) : target_(target), offset_(offset) {}
@@ -31,6 +34,10 @@ class OffsetCanvas : public Canvas {
   }
   void DrawMetafile(NativeMetafile& metafile, const Rect& dest) override {
     target_.DrawMetafile(metafile, Move(dest));
+  }
+  Color SystemColorOf(SystemColor which) override { return target_.SystemColorOf(which); }
+  void DrawTextLine(const std::string& text, const Rect& rect, const TextStyle& style) override {
+    target_.DrawTextLine(text, Move(rect), style);
   }
 
  private:
