@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <memory>
 
 #include "cases.h"
 #include "input.h"
@@ -15,61 +16,78 @@ namespace tavilune::e2e {
 
 namespace {
 
-// The save cannot replace the file (another program holds it open without sharing; a read-only
-// file does the same on Windows, but Wine run as root writes read-only files): the error is
-// shown, the program still ends, and the previous settings survive byte for byte.
+// The save cannot replace the file: it was made read-only while the program ran, or another
+// program holds it open without sharing. The error is shown, the program still ends, and the
+// previous settings survive byte for byte with no stray file beside them. (The file is made
+// read-only only after the start: a read-only file fails at the start on Windows, but Wine run
+// as root opens it all the same.)
 void SaveFailsKeepsFile(Report& report, Session& session) {
   std::wstring picture = PlacePicture(report, session, L"picture.bmp");
-  SettingsValues stored;
-  stored.picturePath = ToAnsi(picture);
-  stored.windowTop = 50;
-  stored.windowLeft = 100;
-  Bytes bytes = stored.Encode();
-  PlaceFile(report, session, L"tavilune.dat", bytes);
+  for (bool readOnly : {true, false}) {
+    report.Note(readOnly ? "settings file made read-only" : "settings file held open");
+    SettingsValues stored;
+    stored.picturePath = ToAnsi(picture);
+    stored.windowTop = 50;
+    stored.windowLeft = 100;
+    Bytes bytes = stored.Encode();
+    PlaceFile(report, session, L"tavilune.dat", bytes);
 
-  auto program = session.Start();
-  if (!report.Check(program != nullptr, "program started")) return;
-  HWND form = WaitForPictureWindow(report, *program);
-  if (form == nullptr) return;
-  CheckFramedPicture(report, form, POINT{100, 50}, 3, kWhite, TestPicture{});
-  FileLock lock(session.SettingsPath());
-  report.Check(lock.held(), "settings file held open without sharing");
-  BringToFront(form);
-  DragWithLeftButton(POINT{160, 90}, 40, 30);
-  WaitUntil([&] { return WindowRect(form).left == 140; }, 5000);
-  report.CheckEqual(WindowRect(form).left, 140, "window moved before closing");
-
-  Watch errorBoxSeen([&] { return !ErrorBoxText(*program).empty(); });
-  PressAltF4(report, form);
-  // Replacing a file that is open without sharing is refused as access denied or as a sharing
-  // violation, depending on how the save goes about it; both are the system's answers.
-  HWND box = nullptr;
-  WaitUntil(
-      [&] {
-        ErrorBoxText(*program, &box);
-        return box != nullptr || !program->Running();
-      },
-      kStepTimeout);
-  std::string error = ErrorBoxText(*program);
-  report.Check(error == kAccessDeniedError || error == kSharingViolationError,
-               "the save's failure is shown (\"" + error + "\")");
-  if (box != nullptr) AnswerErrorBox(report, *program, error);
-  ExpectExit(report, *program);
-  if (box == nullptr) {
-    report.Note(errorBoxSeen.seen() ? "an error box flashed up and closed by itself"
-                                    : "no error box came up at all");
-  }
-  lock.Release();
-  auto after = ReadFileBytes(session.SettingsPath());
-  report.Check(after.has_value() && *after == bytes, "previous settings file kept byte for byte");
-  std::string others;
-  for (const std::wstring& name : FilesIn(session.folder())) {
-    if (name != L"tavilune.exe" && name != L"tavilune.dat" && name != L"picture.bmp") {
-      others += ' ';
-      others += Narrow(name);
+    auto program = session.Start();
+    if (!report.Check(program != nullptr, "program started")) return;
+    HWND form = WaitForPictureWindow(report, *program);
+    if (form == nullptr) return;
+    CheckFramedPicture(report, form, POINT{100, 50}, 3, kWhite, TestPicture{});
+    std::unique_ptr<FileLock> lock;
+    if (readOnly) {
+      report.Check(SetFileAttributesW(session.SettingsPath().c_str(), FILE_ATTRIBUTE_READONLY),
+                   "read-only attribute set");
+    } else {
+      lock = std::make_unique<FileLock>(session.SettingsPath());
+      report.Check(lock->held(), "settings file held open without sharing");
     }
+    BringToFront(form);
+    DragWithLeftButton(POINT{160, 90}, 40, 30);
+    WaitUntil([&] { return WindowRect(form).left == 140; }, 5000);
+    report.CheckEqual(WindowRect(form).left, 140, "window moved before closing");
+
+    Watch errorBoxSeen([&] { return !ErrorBoxText(*program).empty(); });
+    PressAltF4(report, form);
+    HWND box = nullptr;
+    WaitUntil(
+        [&] {
+          ErrorBoxText(*program, &box);
+          return box != nullptr || !program->Running();
+        },
+        kStepTimeout);
+    std::string error = ErrorBoxText(*program);
+    if (readOnly) {
+      report.CheckEqualText(error, kAccessDeniedError, "the save's failure is shown");
+    } else {
+      // Replacing a file that is open without sharing is refused as access denied or as a
+      // sharing violation, depending on how the save goes about it; both are the system's.
+      report.Check(error == kAccessDeniedError || error == kSharingViolationError,
+                   "the save's failure is shown (\"" + error + "\")");
+    }
+    if (box != nullptr) AnswerErrorBox(report, *program, error);
+    ExpectExit(report, *program);
+    if (box == nullptr) {
+      report.Note(errorBoxSeen.seen() ? "an error box flashed up and closed by itself"
+                                      : "no error box came up at all");
+    }
+    lock.reset();
+    SetFileAttributesW(session.SettingsPath().c_str(), FILE_ATTRIBUTE_NORMAL);
+    auto after = ReadFileBytes(session.SettingsPath());
+    report.Check(after.has_value() && *after == bytes,
+                 "previous settings file kept byte for byte");
+    std::string others;
+    for (const std::wstring& name : FilesIn(session.folder())) {
+      if (name != L"tavilune.exe" && name != L"tavilune.dat" && name != L"picture.bmp") {
+        others += ' ';
+        others += Narrow(name);
+      }
+    }
+    report.Check(others.empty(), "no other file left in the folder" + others);
   }
-  report.Check(others.empty(), "no other file left in the folder" + others);
 }
 
 // The first choice names something that cannot be loaded: the error, the design window, and
