@@ -1,6 +1,7 @@
-// JPEG pictures on the screen: what the window shows must be, pixel for pixel, what the
-// reference decoder made of the same file (the checksums kept with the JPEG test data), also
-// when the file's data is damaged past its last row.
+// Pictures other than the plain bitmap on the screen. For JPEGs what the window shows must be,
+// pixel for pixel, what the reference decoder made of the same file (the checksums kept with the
+// JPEG test data), also when the file's data is damaged past its last row; an icon typed by name
+// shows at its image's size.
 #include <windows.h>
 
 #include <cinttypes>
@@ -206,10 +207,33 @@ void JpegDamagedData(Report& report, Session& session) {
   CheckSettingsFile(report, session.SettingsPath(), stored);
 }
 
+// The dialog offers bitmaps and JPEGs, but a typed name of any registered kind loads: an icon
+// shows at its image's size, every pixel where it belongs.
+void IconPicture(Report& report, Session& session) {
+  TestPicture icon;
+  icon.width = 32;
+  icon.height = 32;
+  std::wstring path = PlaceFile(report, session, L"emblem.ico", icon.EncodeIcon());
+  auto program = session.Start();
+  if (!report.Check(program != nullptr, "program started")) return;
+  AnswerMessageDialog(report, *program, kNoSettingsMessage, VK_RETURN);
+  if (!ChooseFile(report, *program, path)) return;
+  HWND form = WaitForPictureWindow(report, *program);
+  if (form == nullptr) return;
+  CheckFramedPicture(report, form, kDesignPosition, 3, kWhite, icon);
+  PressAltF4(report, form);
+  if (!ExpectExit(report, *program)) return;
+  SettingsValues expected;
+  expected.picturePath = ToAnsi(path);
+  CheckSettingsFile(report, session.SettingsPath(), expected);
+}
+
 }  // namespace
 
 std::vector<CaseEntry> PictureCases() {
-  return {{"jpeg_picture", JpegPicture}, {"jpeg_damaged_data", JpegDamagedData}};
+  return {{"jpeg_picture", JpegPicture},
+          {"jpeg_damaged_data", JpegDamagedData},
+          {"icon_picture", IconPicture}};
 }
 
 }  // namespace tavilune::e2e

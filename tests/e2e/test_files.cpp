@@ -58,6 +58,46 @@ Bytes TestPicture::Encode() const {
   return bytes;
 }
 
+Bytes TestPicture::EncodeIcon() const {
+  const int pixelBytes = width * height * 4;
+  const int maskRow = (width + 31) / 32 * 4;
+  const int imageSize = 40 + pixelBytes + maskRow * height;
+  Bytes bytes;
+  AppendInt16(bytes, 0);
+  AppendInt16(bytes, 1);  // an icon
+  AppendInt16(bytes, 1);  // one image
+  bytes.push_back(static_cast<std::uint8_t>(width));
+  bytes.push_back(static_cast<std::uint8_t>(height));
+  bytes.push_back(0);  // colours: more than 256
+  bytes.push_back(0);
+  AppendInt16(bytes, 1);
+  AppendInt16(bytes, 32);
+  AppendInt32(bytes, imageSize);
+  AppendInt32(bytes, 22);
+  AppendInt32(bytes, 40);
+  AppendInt32(bytes, width);
+  AppendInt32(bytes, height * 2);  // colour rows and mask rows
+  AppendInt16(bytes, 1);
+  AppendInt16(bytes, 32);
+  for (int i = 0; i < 6; ++i) AppendInt32(bytes, 0);
+  for (int fileRow = 0; fileRow < height; ++fileRow) {
+    const int y = height - 1 - fileRow;
+    for (int x = 0; x < width; ++x) {
+      COLORREF colour = kBody;
+      if (x == 0 && y == 0) colour = kTopLeft;
+      if (x == width - 1 && y == 0) colour = kTopRight;
+      if (x == 0 && y == height - 1) colour = kBottomLeft;
+      if (x == width - 1 && y == height - 1) colour = kBottomRight;
+      bytes.push_back(GetBValue(colour));
+      bytes.push_back(GetGValue(colour));
+      bytes.push_back(GetRValue(colour));
+      bytes.push_back(0xFF);
+    }
+  }
+  bytes.resize(bytes.size() + static_cast<size_t>(maskRow) * height, 0);  // mask: all drawn
+  return bytes;
+}
+
 Bytes DamagedBitmap() {
   Bytes bytes = TestPicture{}.Encode();
   bytes[0] = 'X';

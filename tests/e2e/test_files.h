@@ -24,6 +24,8 @@ struct TestPicture {
   static constexpr COLORREF kBody = RGB(0x40, 0x60, 0xA0);
 
   Bytes Encode() const;
+  // The same picture as a one-image icon file: 32 bits per pixel, every pixel opaque.
+  Bytes EncodeIcon() const;
 };
 
 // A picture file that is damaged beyond loading: the bitmap's "BM" mark is missing.
