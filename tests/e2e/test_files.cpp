@@ -44,11 +44,7 @@ Bytes TestPicture::Encode() const {
   for (int fileRow = 0; fileRow < height; ++fileRow) {
     const int y = height - 1 - fileRow;
     for (int x = 0; x < width; ++x) {
-      COLORREF colour = kBody;
-      if (x == 0 && y == 0) colour = kTopLeft;
-      if (x == width - 1 && y == 0) colour = kTopRight;
-      if (x == 0 && y == height - 1) colour = kBottomLeft;
-      if (x == width - 1 && y == height - 1) colour = kBottomRight;
+      const COLORREF colour = ColourAt(x, y);
       bytes.push_back(GetBValue(colour));
       bytes.push_back(GetGValue(colour));
       bytes.push_back(GetRValue(colour));
@@ -56,6 +52,14 @@ Bytes TestPicture::Encode() const {
     for (int pad = width * 3; pad < rowSize; ++pad) bytes.push_back(0);
   }
   return bytes;
+}
+
+COLORREF TestPicture::ColourAt(int x, int y) const {
+  if (x == 0 && y == 0) return kTopLeft;
+  if (x == width - 1 && y == 0) return kTopRight;
+  if (x == 0 && y == height - 1) return kBottomLeft;
+  if (x == width - 1 && y == height - 1) return kBottomRight;
+  return kBody;
 }
 
 Bytes TestPicture::EncodeIcon() const {
@@ -83,11 +87,7 @@ Bytes TestPicture::EncodeIcon() const {
   for (int fileRow = 0; fileRow < height; ++fileRow) {
     const int y = height - 1 - fileRow;
     for (int x = 0; x < width; ++x) {
-      COLORREF colour = kBody;
-      if (x == 0 && y == 0) colour = kTopLeft;
-      if (x == width - 1 && y == 0) colour = kTopRight;
-      if (x == 0 && y == height - 1) colour = kBottomLeft;
-      if (x == width - 1 && y == height - 1) colour = kBottomRight;
+      const COLORREF colour = ColourAt(x, y);
       bytes.push_back(GetBValue(colour));
       bytes.push_back(GetGValue(colour));
       bytes.push_back(GetRValue(colour));

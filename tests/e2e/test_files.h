@@ -23,6 +23,8 @@ struct TestPicture {
   static constexpr COLORREF kBottomRight = RGB(0xAB, 0xCD, 0xEF);
   static constexpr COLORREF kBody = RGB(0x40, 0x60, 0xA0);
 
+  // Distinct corners, so that position and orientation show on screen; the body in between.
+  COLORREF ColourAt(int x, int y) const;
   Bytes Encode() const;
   // The same picture as a one-image icon file: 32 bits per pixel, every pixel opaque.
   Bytes EncodeIcon() const;
