@@ -48,6 +48,7 @@ constexpr char kInvalidPictureCaption[] = u8"画像が不正です";
 const wchar_t kPhotoName[] = L"a_photo.bmp";
 const wchar_t kTextName[] = L"b_notes.txt";
 const wchar_t kDamagedName[] = L"c_damaged.jpg";
+const wchar_t kIconName[] = L"d_icon.ico";
 
 struct PreviewState {
   std::string label;
@@ -269,6 +270,10 @@ std::wstring PlacePictures(Report& report, Session& session) {
     bytes.insert(bytes.end(), {0x00, 0x00, 0xFF, 0xD9});
     PlaceFile(report, session, std::wstring(L"pictures\\") + kDamagedName, bytes);
   }
+  TestPicture icon;
+  icon.width = 32;
+  icon.height = 32;
+  PlaceFile(report, session, std::wstring(L"pictures\\") + kIconName, icon.EncodeIcon());
   return session.Path(L"pictures");
 }
 
@@ -347,6 +352,12 @@ void PreviewSelection(Report& report, Session& session) {
   state = WaitForState(open.area, [](const PreviewState& s) { return s.picture.cx == 640; });
   report.CheckEqualText(state.label, " (640x480)", "the bitmap previews again");
   report.CheckEqualText(state.boxCaption, "", "box caption cleared again");
+
+  report.Note("picking the icon, listed through the typed pattern");
+  PickByLetter(open, L'D');
+  state = WaitForState(open.area, [](const PreviewState& s) { return s.picture.cx == 32; });
+  report.CheckEqualText(state.label, " (32x32)", "an icon previews like the other formats");
+  report.Check(state.buttonEnabled, "preview button enabled by the icon");
   SaveScreenLog(report, session, "preview");
 
   CancelFileDialog(report, *program);
@@ -418,6 +429,28 @@ void PreviewWindow(Report& report, Session& session) {
   report.Check(IsWindowVisible(open.dialog), "the file dialog is still there");
   report.Check(WaitUntil([&] { return IsWindowEnabled(open.dialog) != FALSE; }, 5000),
                "and usable again");
+
+  report.Note("a double click on the preview picture");
+  const RECT box = ToScreen(open.area, state.pictureAt);
+  BringToFront(open.dialog);
+  MoveMouseTo((box.left + box.right) / 2, (box.top + box.bottom) / 2);
+  Settle(150);
+  for (int click = 0; click < 2; ++click) {
+    MouseButton(true, true);
+    Settle(40);
+    MouseButton(true, false);
+    Settle(40);
+  }
+  preview = WaitForTopLevel(*program, kPreviewWindowClass, kPreviewTitle, kStepTimeout);
+  if (report.Check(preview != nullptr, "a double click on the picture opens the preview window")) {
+    BringToFront(preview);
+    PressKey(VK_ESCAPE);
+    report.Check(WaitUntil([&] { return !IsWindow(preview) || !IsWindowVisible(preview); },
+                           kStepTimeout),
+                 "Escape closes it again");
+    report.Check(WaitUntil([&] { return IsWindowEnabled(open.dialog) != FALSE; }, 5000),
+                 "the file dialog is usable again");
+  }
 
   if (!ChooseFile(report, *program, folder + L"\\" + kPhotoName)) return;
   HWND form = WaitForPictureWindow(report, *program);
