@@ -39,8 +39,8 @@ void RemoveTaskbarButton(TApplication& application) {
   WindowHandle owner = application.Handle();
   windows.ShowWindow(owner, msg::kSwHide);
   windows.SetLong(owner, msg::kGwlExStyle,
-                        windows.GetLong(owner, msg::kGwlExStyle) |
-                            static_cast<std::int32_t>(msg::kExStyleToolWindow));
+                  windows.GetLong(owner, msg::kGwlExStyle) |
+                      static_cast<std::int32_t>(msg::kExStyleToolWindow));
   windows.ShowWindow(owner, msg::kSwShow);
 }
 

@@ -12,8 +12,8 @@ namespace tavilune {
 class TForm1;
 
 // The texts of the start-up messages and of the picture dialog's filter.
-extern const char* const kNoSettingsMessage;       // M1
-extern const char* const kPictureMissingMessage;   // M2
+extern const char* const kNoSettingsMessage;      // M1
+extern const char* const kPictureMissingMessage;  // M2
 extern const char* const kInformationCaption;
 extern const char* const kPictureFilter;
 extern const char* const kPathNotStorableMessage;

@@ -17,10 +17,10 @@ class Exception : public std::exception {
   std::string message_;
 };
 
-#define TAVILUNE_EXCEPTION(Name, Base)   \
-  class Name : public Base {             \
-   public:                               \
-    using Base::Base;                    \
+#define TAVILUNE_EXCEPTION(Name, Base) \
+  class Name : public Base {           \
+   public:                             \
+    using Base::Base;                  \
   };
 
 TAVILUNE_EXCEPTION(EInvalidGraphic, Exception)

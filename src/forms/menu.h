@@ -16,7 +16,8 @@ class TApplication;
 
 class TMenuItem {
  public:
-  TMenuItem(std::string name, std::string caption) : name_(std::move(name)), caption_(std::move(caption)) {}
+  TMenuItem(std::string name, std::string caption)
+      : name_(std::move(name)), caption_(std::move(caption)) {}
 
   const std::string& Name() const { return name_; }
   const std::string& Caption() const { return caption_; }

@@ -26,8 +26,8 @@ struct OpenFileRequest {
 
 // The file the user confirmed, in the spellings the program may need.
 struct ChosenFile {
-  std::string utf8Path;                    // the full path as the dialog returned it
-  std::optional<std::string> ansiPath;     // the same in the ANSI code page, if it spells there
+  std::string utf8Path;                      // the full path as the dialog returned it
+  std::optional<std::string> ansiPath;       // the same in the ANSI code page, if it spells there
   std::optional<std::string> shortAnsiPath;  // the short (8.3) path, if the system has one
 };
 

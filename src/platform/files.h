@@ -23,9 +23,9 @@ constexpr SystemError kErrorHandleDiskFull = 39;
 constexpr SystemError kErrorDiskFull = 112;
 
 enum class FileAccess {
-  kReadShareRead,           // picture files: others may read but not write while open
-  kReadWriteShareReadWrite, // the settings file when read at start-up; must exist
-  kCreateWrite,             // a new or emptied file for writing, not shared
+  kReadShareRead,            // picture files: others may read but not write while open
+  kReadWriteShareReadWrite,  // the settings file when read at start-up; must exist
+  kCreateWrite,              // a new or emptied file for writing, not shared
 };
 
 struct IoResult {

@@ -35,14 +35,14 @@ class WindowListener {
 };
 
 struct WindowSpec {
-  std::string className;        // the window class, named after the control's class
-  std::string title;            // UTF-8
-  std::uint32_t style = 0;      // WS_* bits
-  std::uint32_t exStyle = 0;    // WS_EX_* bits
-  Rect bounds;                  // outer rectangle, screen pixels (parent's client for children)
-  WindowHandle parent = 0;      // owner of a pop-up window, parent of a child window
-  bool doubleClicks = false;    // the window class takes double clicks
-  bool systemClass = false;     // className names one of the system's classes ("STATIC", ...)
+  std::string className;      // the window class, named after the control's class
+  std::string title;          // UTF-8
+  std::uint32_t style = 0;    // WS_* bits
+  std::uint32_t exStyle = 0;  // WS_EX_* bits
+  Rect bounds;                // outer rectangle, screen pixels (parent's client for children)
+  WindowHandle parent = 0;    // owner of a pop-up window, parent of a child window
+  bool doubleClicks = false;  // the window class takes double clicks
+  bool systemClass = false;   // className names one of the system's classes ("STATIC", ...)
   IconHandle icon = 0;
 };
 
@@ -123,8 +123,8 @@ class WindowSystem {
   virtual void PostQuit(int code) = 0;
   virtual ThreadId CurrentThread() = 0;
 
-  virtual void ShowMessageBox(WindowHandle owner, const std::string& text, const std::string& caption,
-                          MessageBoxKind kind) = 0;
+  virtual void ShowMessageBox(WindowHandle owner, const std::string& text,
+                              const std::string& caption, MessageBoxKind kind) = 0;
 
   // Shows the menu at the point (screen coordinates) for the owner window with TrackPopupMenu's
   // flags; returns the chosen leaf's id, or 0 when the menu closed without a choice.

@@ -10,9 +10,9 @@ namespace {
 constexpr const char* kFontFace = u8"ＭＳ Ｐゴシック";
 constexpr int kFontHeight = 12;
 constexpr int kShiftJisCharset = 128;
-constexpr std::uint32_t kStaticNoPrefix = 0x0080;  // SS_NOPREFIX
+constexpr std::uint32_t kStaticNoPrefix = 0x0080;    // SS_NOPREFIX
 constexpr std::uint32_t kStaticSingleLine = 0x000C;  // SS_LEFTNOWORDWRAP: clipped, never wrapped
-constexpr std::uint32_t kStaticBitmap = 0x000E;    // SS_BITMAP
+constexpr std::uint32_t kStaticBitmap = 0x000E;      // SS_BITMAP
 
 }  // namespace
 
@@ -57,8 +57,8 @@ TForm2::TForm2(TApplication& application) : TForm(&application, application) {
   };
   // FormCreate: the middle of the screen, once; later showings keep this place.
   WindowSpec spec = CreateParams();
-  Rect outer = Windows().OuterForClient(Rect{0, 0, kClientWidth, kClientHeight}, spec.style,
-                                        spec.exStyle);
+  Rect outer =
+      Windows().OuterForClient(Rect{0, 0, kClientWidth, kClientHeight}, spec.style, spec.exStyle);
   const Rect screen = Windows().Monitors().front().bounds;
   const std::int32_t width = outer.Width();
   const std::int32_t height = outer.Height();

@@ -22,8 +22,7 @@ FrameLayout LayOutBars(std::int32_t windowWidth, std::int32_t windowHeight, std:
 FrameLayout LayOutFrame(std::int32_t pictureWidth, std::int32_t pictureHeight,
                         std::int32_t thickness) {
   const std::int32_t t = std::max(thickness, 0);
-  FrameLayout layout =
-      LayOutBars(pictureWidth + 2 * t, pictureHeight + 2 * t, t, t != 0);
+  FrameLayout layout = LayOutBars(pictureWidth + 2 * t, pictureHeight + 2 * t, t, t != 0);
   layout.picture = RectFromSize(t, t, pictureWidth, pictureHeight);
   return layout;
 }
@@ -34,10 +33,10 @@ Point ReachablePosition(const Rect& window, const Rect* workAreas, std::size_t c
   const std::int32_t needHeight = std::min<std::int32_t>(32, std::max(window.Height(), 1));
   for (std::size_t i = 0; i < count; ++i) {
     const Rect& area = workAreas[i];
-    const std::int64_t shownWidth = std::int64_t{std::min(window.right, area.right)} -
-                                    std::max(window.left, area.left);
-    const std::int64_t shownHeight = std::int64_t{std::min(window.bottom, area.bottom)} -
-                                     std::max(window.top, area.top);
+    const std::int64_t shownWidth =
+        std::int64_t{std::min(window.right, area.right)} - std::max(window.left, area.left);
+    const std::int64_t shownHeight =
+        std::int64_t{std::min(window.bottom, area.bottom)} - std::max(window.top, area.top);
     if (shownWidth >= needWidth && shownHeight >= needHeight) return Point{window.left, window.top};
   }
   // Fully onto the nearest work area; a window larger than it keeps its top-left corner inside.

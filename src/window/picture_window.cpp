@@ -194,8 +194,7 @@ void TForm1::Image1DblClick() {
 
 void TForm1::ShowFromTray() {
   Show();
-  Windows().SetWindowPos(Handle(), msg::kHwndTop, Rect{},
-                         msg::kSwpNoMove | msg::kSwpNoSize);
+  Windows().SetWindowPos(Handle(), msg::kHwndTop, Rect{}, msg::kSwpNoMove | msg::kSwpNoSize);
 }
 
 void TForm1::TrayIcon1MouseDown() {

@@ -6,7 +6,8 @@
 
 namespace tavilune::testing {
 
-WindowHandle FakeWindowSystem::CreateNativeWindow(const WindowSpec& spec, WindowListener* listener) {
+WindowHandle FakeWindowSystem::CreateNativeWindow(const WindowSpec& spec,
+                                                  WindowListener* listener) {
   WindowHandle handle = next_;
   next_ += 4;
   FakeWindow& window = windows[handle];
@@ -94,8 +95,8 @@ void FakeWindowSystem::SetLong(WindowHandle window, int index, std::int32_t valu
 
 void FakeWindowSystem::SetWindowPos(WindowHandle window, std::intptr_t insertAfter,
                                     const Rect& bounds, std::uint32_t flags) {
-  log.push_back("SetWindowPos " + std::to_string(window) + " " + std::to_string(insertAfter) +
-                " " + std::to_string(flags));
+  log.push_back("SetWindowPos " + std::to_string(window) + " " + std::to_string(insertAfter) + " " +
+                std::to_string(flags));
   if (!IsWindow(window)) return;
   FakeWindow& fake = windows[window];
   if ((flags & msg::kSwpNoZOrder) == 0) {
@@ -185,7 +186,7 @@ ThreadId FakeWindowSystem::CurrentThread() {
 }
 
 void FakeWindowSystem::ShowMessageBox(WindowHandle owner, const std::string& text,
-                                  const std::string& caption, MessageBoxKind kind) {
+                                      const std::string& caption, MessageBoxKind kind) {
   MessageBoxCall call{owner, text, caption, kind, quitPosted};
   messageBoxes.push_back(call);
   if (onMessageBox) onMessageBox(call);

@@ -83,7 +83,7 @@ class FakeWindowSystem : public WindowSystem {
   void PostQuit(int code) override;
   ThreadId CurrentThread() override;
   void ShowMessageBox(WindowHandle owner, const std::string& text, const std::string& caption,
-                  MessageBoxKind kind) override;
+                      MessageBoxKind kind) override;
   std::uint32_t TrackPopupMenu(const std::vector<MenuItemSpec>& items, Point at,
                                std::uint32_t flags, WindowHandle owner,
                                MenuListener* listener) override;

@@ -13,18 +13,25 @@ namespace {
 
 SystemError FromErrno(int code) {
   switch (code) {
-    case ENOENT: return kErrorFileNotFound;
+    case ENOENT:
+      return kErrorFileNotFound;
     case ENOTDIR:
-    case ENAMETOOLONG: return kErrorPathNotFound;
+    case ENAMETOOLONG:
+      return kErrorPathNotFound;
     case EACCES:
     case EPERM:
     case EISDIR:
-    case EROFS: return kErrorAccessDenied;
+    case EROFS:
+      return kErrorAccessDenied;
     case EMFILE:
-    case ENFILE: return 4;
-    case ENOMEM: return kErrorNotEnoughMemory;
-    case ENOSPC: return kErrorDiskFull;
-    default: return 31;  // ERROR_GEN_FAILURE
+    case ENFILE:
+      return 4;
+    case ENOMEM:
+      return kErrorNotEnoughMemory;
+    case ENOSPC:
+      return kErrorDiskFull;
+    default:
+      return 31;  // ERROR_GEN_FAILURE
   }
 }
 
@@ -113,8 +120,9 @@ std::optional<FileEntry> PosixFileSystem::FindEntry(const std::string& path) {
   if (::stat(path.c_str(), &info) != 0) return std::nullopt;
   FileEntry entry;
   entry.isDirectory = S_ISDIR(info.st_mode);
-  std::tm local {};
-  if (::localtime_r(&info.st_mtime, &local) != nullptr) entry.lastWriteLocalYear = local.tm_year + 1900;
+  std::tm local{};
+  if (::localtime_r(&info.st_mtime, &local) != nullptr)
+    entry.lastWriteLocalYear = local.tm_year + 1900;
   return entry;
 }
 

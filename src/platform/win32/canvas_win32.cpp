@@ -37,7 +37,8 @@ class Win32Metafile : public NativeMetafile {
 GdiObject<HPALETTE> MakePalette(HDC dc, const Palette& palette) {
   if (palette.halftone) return GdiObject<HPALETTE>(CreateHalftonePalette(dc));
   if (palette.entries.empty()) return {};
-  std::vector<std::uint8_t> block(sizeof(LOGPALETTE) + palette.entries.size() * sizeof(PALETTEENTRY));
+  std::vector<std::uint8_t> block(sizeof(LOGPALETTE) +
+                                  palette.entries.size() * sizeof(PALETTEENTRY));
   auto* logical = reinterpret_cast<LOGPALETTE*>(block.data());
   logical->palVersion = 0x300;
   logical->palNumEntries = static_cast<WORD>(palette.entries.size());
@@ -107,8 +108,8 @@ std::unique_ptr<NativeMetafile> Win32Canvas::CreateMetafile(MetafileBits kind,
   } else {
     METAFILEPICT picture{MM_ANISOTROPIC, widthHimetric, heightHimetric, nullptr};
     WindowDc screen(nullptr);
-    metafile = SetWinMetaFileBits(static_cast<UINT>(bytes.size()), bytes.data(), screen.Get(),
-                                  &picture);
+    metafile =
+        SetWinMetaFileBits(static_cast<UINT>(bytes.size()), bytes.data(), screen.Get(), &picture);
   }
   if (metafile == nullptr) return nullptr;
   return std::make_unique<Win32Metafile>(metafile);
@@ -122,13 +123,27 @@ void Win32Canvas::DrawMetafile(NativeMetafile& metafile, const Rect& dest) {
 Color Win32Canvas::SystemColorOf(SystemColor which) {
   int index = COLOR_BTNFACE;
   switch (which) {
-    case SystemColor::kButtonFace: index = COLOR_BTNFACE; break;
-    case SystemColor::kButtonHighlight: index = COLOR_BTNHIGHLIGHT; break;
-    case SystemColor::kButtonShadow: index = COLOR_BTNSHADOW; break;
-    case SystemColor::kButtonText: index = COLOR_BTNTEXT; break;
-    case SystemColor::kDarkShadow: index = COLOR_3DDKSHADOW; break;
-    case SystemColor::kWindow: index = COLOR_WINDOW; break;
-    case SystemColor::kWindowFrame: index = COLOR_WINDOWFRAME; break;
+    case SystemColor::kButtonFace:
+      index = COLOR_BTNFACE;
+      break;
+    case SystemColor::kButtonHighlight:
+      index = COLOR_BTNHIGHLIGHT;
+      break;
+    case SystemColor::kButtonShadow:
+      index = COLOR_BTNSHADOW;
+      break;
+    case SystemColor::kButtonText:
+      index = COLOR_BTNTEXT;
+      break;
+    case SystemColor::kDarkShadow:
+      index = COLOR_3DDKSHADOW;
+      break;
+    case SystemColor::kWindow:
+      index = COLOR_WINDOW;
+      break;
+    case SystemColor::kWindowFrame:
+      index = COLOR_WINDOWFRAME;
+      break;
   }
   return static_cast<Color>(GetSysColor(index));
 }

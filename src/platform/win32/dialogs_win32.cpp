@@ -34,9 +34,9 @@ LRESULT CALLBACK MessageDialogProcedure(HWND window, UINT message, WPARAM wParam
   auto* state = reinterpret_cast<MessageDialogState*>(GetWindowLongPtrW(window, GWLP_USERDATA));
   switch (message) {
     case WM_NCCREATE:
-      SetWindowLongPtrW(window, GWLP_USERDATA,
-                        reinterpret_cast<LONG_PTR>(
-                            reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams));
+      SetWindowLongPtrW(
+          window, GWLP_USERDATA,
+          reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams));
       break;
     case WM_COMMAND:
       if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {
@@ -182,12 +182,13 @@ void Win32Dialogs::MessageDialog(WindowHandle owner, const std::string& text,
   HWND label = CreateWindowExW(0, L"STATIC", wide.c_str(), WS_CHILD | WS_VISIBLE | SS_NOPREFIX,
                                kMargin + kIconSize + kMargin, kMargin, textWidth, textRect.bottom,
                                dialog, nullptr, instance_, nullptr);
-  HWND ok = CreateWindowExW(0, L"BUTTON", L"OK",
-                            WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON,
-                            (clientWidth - kButtonWidth) / 2, clientHeight - kMargin - kButtonHeight,
-                            kButtonWidth, kButtonHeight, dialog,
-                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDOK)), instance_, nullptr);
-  for (HWND child : {label, ok}) SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), TRUE);
+  HWND ok =
+      CreateWindowExW(0, L"BUTTON", L"OK", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON,
+                      (clientWidth - kButtonWidth) / 2, clientHeight - kMargin - kButtonHeight,
+                      kButtonWidth, kButtonHeight, dialog,
+                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDOK)), instance_, nullptr);
+  for (HWND child : {label, ok})
+    SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), TRUE);
 
   ShowWindow(dialog, SW_SHOW);
   SetForegroundWindow(dialog);

@@ -11,7 +11,8 @@ namespace tavilune::win32 {
 class KernelHandle {
  public:
   KernelHandle() = default;
-  explicit KernelHandle(HANDLE handle) : handle_(handle == INVALID_HANDLE_VALUE ? nullptr : handle) {}
+  explicit KernelHandle(HANDLE handle)
+      : handle_(handle == INVALID_HANDLE_VALUE ? nullptr : handle) {}
   ~KernelHandle() { Reset(); }
   KernelHandle(KernelHandle&& other) noexcept : handle_(std::exchange(other.handle_, nullptr)) {}
   KernelHandle& operator=(KernelHandle&& other) noexcept {

@@ -135,14 +135,15 @@ void Win32WindowSystem::RegisterClassFor(const WindowSpec& spec) {
   registered_.insert(name);
 }
 
-WindowHandle Win32WindowSystem::CreateNativeWindow(const WindowSpec& spec, WindowListener* listener) {
+WindowHandle Win32WindowSystem::CreateNativeWindow(const WindowSpec& spec,
+                                                   WindowListener* listener) {
   if (!spec.systemClass) RegisterClassFor(spec);
   std::wstring className = Wide(spec.className.empty() ? "TWinControl" : spec.className);
   std::wstring title = Wide(spec.title);
-  HWND window = CreateWindowExW(spec.exStyle, className.c_str(), title.c_str(), spec.style,
-                                spec.bounds.left, spec.bounds.top, spec.bounds.Width(),
-                                spec.bounds.Height(), H(spec.parent), nullptr, instance_,
-                                spec.systemClass ? nullptr : listener);
+  HWND window =
+      CreateWindowExW(spec.exStyle, className.c_str(), title.c_str(), spec.style, spec.bounds.left,
+                      spec.bounds.top, spec.bounds.Width(), spec.bounds.Height(), H(spec.parent),
+                      nullptr, instance_, spec.systemClass ? nullptr : listener);
   if (window != nullptr && spec.icon != 0) {
     SendMessageW(window, WM_SETICON, ICON_BIG, static_cast<LPARAM>(spec.icon));
   }
@@ -291,7 +292,7 @@ void Win32WindowSystem::PostQuit(int code) { PostQuitMessage(code); }
 ThreadId Win32WindowSystem::CurrentThread() { return GetCurrentThreadId(); }
 
 void Win32WindowSystem::ShowMessageBox(WindowHandle owner, const std::string& text,
-                                   const std::string& caption, MessageBoxKind kind) {
+                                       const std::string& caption, MessageBoxKind kind) {
   UINT type = MB_OK | (kind == MessageBoxKind::kError ? MB_ICONERROR : MB_ICONINFORMATION);
   MessageBoxW(H(owner), Wide(text).c_str(), Wide(caption).c_str(), type);
 }
@@ -305,8 +306,8 @@ std::uint32_t Win32WindowSystem::TrackPopupMenu(const std::vector<MenuItemSpec>&
   MenuSession* previous = std::exchange(currentMenu, &session);
   // The choice comes back from the call, so that it runs after the menu has closed and
   // nothing is left posted behind it.
-  UINT chosen = static_cast<UINT>(::TrackPopupMenu(menu, flags | TPM_RETURNCMD, at.x, at.y, 0,
-                                                   H(owner), nullptr));
+  UINT chosen = static_cast<UINT>(
+      ::TrackPopupMenu(menu, flags | TPM_RETURNCMD, at.x, at.y, 0, H(owner), nullptr));
   currentMenu = previous;
   DestroyMenu(menu);
   return chosen;

@@ -21,8 +21,7 @@ class Win32WindowSystem : public WindowSystem {
   std::intptr_t Send(WindowHandle window, const WindowMessage& message) override;
   bool Post(WindowHandle window, const WindowMessage& message) override;
   void SetText(WindowHandle window, const std::string& text) override;
-  void SetFont(WindowHandle window, const std::string& face, int pixelHeight,
-               int charset) override;
+  void SetFont(WindowHandle window, const std::string& face, int pixelHeight, int charset) override;
   void ShowWindow(WindowHandle window, int command) override;
   bool IsWindowVisible(WindowHandle window) override;
   void EnableWindow(WindowHandle window, bool enable) override;
@@ -52,7 +51,7 @@ class Win32WindowSystem : public WindowSystem {
   void PostQuit(int code) override;
   ThreadId CurrentThread() override;
   void ShowMessageBox(WindowHandle owner, const std::string& text, const std::string& caption,
-                  MessageBoxKind kind) override;
+                      MessageBoxKind kind) override;
   std::uint32_t TrackPopupMenu(const std::vector<MenuItemSpec>& items, Point at,
                                std::uint32_t flags, WindowHandle owner,
                                MenuListener* listener) override;

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-
 #include <string>
 #include <vector>
 
@@ -19,7 +18,8 @@ class Probe : public TComponent {
   }
   ~Probe() override { journal_.push_back("destroy " + Name()); }
   void Notification(TComponent* component, Operation operation) override {
-    if (operation == Operation::kRemove) journal_.push_back(Name() + " hears " + component->Name() + " go");
+    if (operation == Operation::kRemove)
+      journal_.push_back(Name() + " hears " + component->Name() + " go");
   }
 
  private:

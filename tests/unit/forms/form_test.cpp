@@ -89,7 +89,9 @@ TEST_F(FormTest, ModalFormRunsUntilClosedAndGivesTheOthersBack) {
   box->onKeyDown = [](std::uintptr_t) {};
   // Look at the main form while the box is up, from inside the modal loop.
   windows.posted.push_front({boxHandle, WindowMessage{msg::kKeyDown, msg::kVkEscape, 0}});
-  box->onKeyDown = [&](std::uintptr_t) { mainEnabledDuring = windows.IsWindowEnabled(main->Handle()); };
+  box->onKeyDown = [&](std::uintptr_t) {
+    mainEnabledDuring = windows.IsWindowEnabled(main->Handle());
+  };
   box->ShowModal();
   EXPECT_FALSE(mainEnabledDuring);
   EXPECT_FALSE(box->Visible());

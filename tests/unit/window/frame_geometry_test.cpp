@@ -59,7 +59,7 @@ TEST(ReachablePositionTest, VisibleWindowsKeepTheirPlaceAndLostOnesComeBack) {
       {RectFromSize(-175, 10, 206, 106), {0, 10}},        // 31: pulled back
       {RectFromSize(5000, 5000, 206, 106), {1074, 878}},  // nowhere: fully onto the nearest
       {RectFromSize(2500, 500, 206, 106), {2500, 500}},   // on the second monitor
-      {RectFromSize(-3, -3, 10, 10), {0, 0}},             // a small window needs all of itself shown
+      {RectFromSize(-3, -3, 10, 10), {0, 0}},  // a small window needs all of itself shown
   };
   for (const Row& row : rows) {
     Point place = ReachablePosition(row.window, areas, 2, primary);

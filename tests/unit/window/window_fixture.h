@@ -22,14 +22,35 @@ inline std::string SolidBitmap(int width, int height, std::uint8_t blue = 0x10,
   const int row = (width * 3 + 3) / 4 * 4;
   const std::uint32_t pixels = static_cast<std::uint32_t>(row * height);
   std::string file;
-  auto u16 = [&](std::uint32_t v) { file += char(v & 0xFF); file += char((v >> 8) & 0xFF); };
-  auto u32 = [&](std::uint32_t v) { u16(v & 0xFFFF); u16(v >> 16); };
+  auto u16 = [&](std::uint32_t v) {
+    file += char(v & 0xFF);
+    file += char((v >> 8) & 0xFF);
+  };
+  auto u32 = [&](std::uint32_t v) {
+    u16(v & 0xFFFF);
+    u16(v >> 16);
+  };
   file += "BM";
-  u32(54 + pixels); u32(0); u32(54);
-  u32(40); u32(static_cast<std::uint32_t>(width)); u32(static_cast<std::uint32_t>(height));
-  u16(1); u16(24); u32(0); u32(pixels); u32(0); u32(0); u32(0); u32(0);
+  u32(54 + pixels);
+  u32(0);
+  u32(54);
+  u32(40);
+  u32(static_cast<std::uint32_t>(width));
+  u32(static_cast<std::uint32_t>(height));
+  u16(1);
+  u16(24);
+  u32(0);
+  u32(pixels);
+  u32(0);
+  u32(0);
+  u32(0);
+  u32(0);
   for (int y = 0; y < height; ++y) {
-    for (int x = 0; x < width; ++x) { file += char(blue); file += char(green); file += char(red); }
+    for (int x = 0; x < width; ++x) {
+      file += char(blue);
+      file += char(green);
+      file += char(red);
+    }
     file.append(static_cast<size_t>(row - width * 3), '\0');
   }
   return file;
