@@ -70,7 +70,6 @@ class TApplication : public TComponent, private WindowListener {
   // the topmost band while one is open.
   void BeginModal(WindowHandle modal);
   void EndModal(WindowHandle modal);
-  int ModalLevel() const { return static_cast<int>(modalDisabled_.size()); }
 
   // BeginModal for as long as it lives, EndModal however the scope is left.
   class ModalScope {

@@ -115,20 +115,21 @@ bool TOpenPictureDialog::Execute() {
     }
   }
 
-  application_.BeginModal(0);
   std::optional<ChosenFile> result;
   std::exception_ptr failure;
-  try {
-    result = platform_.dialogs.OpenPictureFile(request, *this);
-  } catch (...) {
-    failure = std::current_exception();
+  {
+    TApplication::ModalScope modal(application_);
+    try {
+      result = platform_.dialogs.OpenPictureFile(request, *this);
+    } catch (...) {
+      failure = std::current_exception();
+    }
+    site_ = nullptr;
+    dialogWindow_ = 0;
+    buttonTracking_ = false;
+    previewButton_.down = false;
+    DestroyPreviewWindow();
   }
-  site_ = nullptr;
-  dialogWindow_ = 0;
-  buttonTracking_ = false;
-  previewButton_.down = false;
-  DestroyPreviewWindow();
-  application_.EndModal(0);
   if (previousActive != 0 && windows.IsWindow(previousActive)) {
     windows.SetActiveWindow(previousActive);
   }
