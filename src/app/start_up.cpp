@@ -40,7 +40,7 @@ void RemoveTaskbarButton(TApplication& application) {
   windows.ShowWindow(owner, msg::kSwHide);
   windows.SetLong(owner, msg::kGwlExStyle,
                   windows.GetLong(owner, msg::kGwlExStyle) |
-                      static_cast<std::int32_t>(msg::kExStyleToolWindow));
+                      static_cast<std::intptr_t>(msg::kExStyleToolWindow));
   windows.ShowWindow(owner, msg::kSwShow);
 }
 

@@ -76,7 +76,7 @@ void TPreviewForm::Present() {
   SetBounds(screen.left + (screen.Width() - width) / 2, screen.top + (screen.Height() - height) / 2,
             width, height);
   // Owned by the file dialog, so that it stays above it and goes with it.
-  Windows().SetLong(Handle(), kGwlHwndParent, static_cast<std::int32_t>(ownerWindow_));
+  Windows().SetLong(Handle(), kGwlHwndParent, static_cast<std::intptr_t>(ownerWindow_));
   ShowModal();
 }
 

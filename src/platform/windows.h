@@ -90,8 +90,9 @@ class WindowSystem {
   virtual bool IsWindowVisible(WindowHandle window) = 0;
   virtual void EnableWindow(WindowHandle window, bool enable) = 0;
   virtual bool IsWindowEnabled(WindowHandle window) = 0;
-  virtual std::int32_t GetLong(WindowHandle window, int index) = 0;
-  virtual void SetLong(WindowHandle window, int index, std::int32_t value) = 0;
+  // Get/SetWindowLongPtr: pointer-sized, since an index such as the owner's holds a handle.
+  virtual std::intptr_t GetLong(WindowHandle window, int index) = 0;
+  virtual void SetLong(WindowHandle window, int index, std::intptr_t value) = 0;
   // SetWindowPos with insertAfter as the system's value (HWND_TOPMOST is -1, HWND_NOTOPMOST -2).
   virtual void SetWindowPos(WindowHandle window, std::intptr_t insertAfter, const Rect& bounds,
                             std::uint32_t flags) = 0;

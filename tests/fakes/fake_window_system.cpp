@@ -76,7 +76,7 @@ bool FakeWindowSystem::IsWindowEnabled(WindowHandle window) {
   return IsWindow(window) && windows[window].enabled;
 }
 
-std::int32_t FakeWindowSystem::GetLong(WindowHandle window, int index) {
+std::intptr_t FakeWindowSystem::GetLong(WindowHandle window, int index) {
   if (!IsWindow(window)) return 0;
   FakeWindow& fake = windows[window];
   if (index == msg::kGwlExStyle) {
@@ -85,12 +85,12 @@ std::int32_t FakeWindowSystem::GetLong(WindowHandle window, int index) {
   return index == msg::kGwlStyle ? fake.style : 0;
 }
 
-void FakeWindowSystem::SetLong(WindowHandle window, int index, std::int32_t value) {
+void FakeWindowSystem::SetLong(WindowHandle window, int index, std::intptr_t value) {
   log.push_back("SetWindowLong " + std::to_string(window) + " " + std::to_string(index) + " " +
                 std::to_string(value));
   if (!IsWindow(window)) return;
-  if (index == msg::kGwlExStyle) windows[window].exStyle = value;
-  if (index == msg::kGwlStyle) windows[window].style = value;
+  if (index == msg::kGwlExStyle) windows[window].exStyle = static_cast<std::int32_t>(value);
+  if (index == msg::kGwlStyle) windows[window].style = static_cast<std::int32_t>(value);
 }
 
 void FakeWindowSystem::SetWindowPos(WindowHandle window, std::intptr_t insertAfter,

@@ -57,8 +57,8 @@ class FakeWindowSystem : public WindowSystem {
   bool IsWindowVisible(WindowHandle window) override;
   void EnableWindow(WindowHandle window, bool enable) override;
   bool IsWindowEnabled(WindowHandle window) override;
-  std::int32_t GetLong(WindowHandle window, int index) override;
-  void SetLong(WindowHandle window, int index, std::int32_t value) override;
+  std::intptr_t GetLong(WindowHandle window, int index) override;
+  void SetLong(WindowHandle window, int index, std::intptr_t value) override;
   void SetWindowPos(WindowHandle window, std::intptr_t insertAfter, const Rect& bounds,
                     std::uint32_t flags) override;
   Rect WindowRect(WindowHandle window) override;
@@ -124,7 +124,8 @@ class FakeWindowSystem : public WindowSystem {
   int quitCode = 0;
 
  private:
-  WindowHandle next_ = 0x100;
+  // Beyond 32 bits on a 64-bit host, so that a handle cut to 32 bits anywhere names no window.
+  WindowHandle next_ = (WindowHandle{1} << (sizeof(WindowHandle) * 4)) + 0x100;
 };
 
 }  // namespace tavilune::testing

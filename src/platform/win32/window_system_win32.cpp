@@ -182,12 +182,12 @@ bool Win32WindowSystem::IsWindowEnabled(WindowHandle window) {
   return ::IsWindowEnabled(H(window)) != FALSE;
 }
 
-std::int32_t Win32WindowSystem::GetLong(WindowHandle window, int index) {
-  return GetWindowLongA(H(window), index);
+std::intptr_t Win32WindowSystem::GetLong(WindowHandle window, int index) {
+  return GetWindowLongPtrW(H(window), index);
 }
 
-void Win32WindowSystem::SetLong(WindowHandle window, int index, std::int32_t value) {
-  SetWindowLongA(H(window), index, value);
+void Win32WindowSystem::SetLong(WindowHandle window, int index, std::intptr_t value) {
+  SetWindowLongPtrW(H(window), index, value);
 }
 
 void Win32WindowSystem::SetWindowPos(WindowHandle window, std::intptr_t insertAfter,

@@ -26,8 +26,8 @@ class Win32WindowSystem : public WindowSystem {
   bool IsWindowVisible(WindowHandle window) override;
   void EnableWindow(WindowHandle window, bool enable) override;
   bool IsWindowEnabled(WindowHandle window) override;
-  std::int32_t GetLong(WindowHandle window, int index) override;
-  void SetLong(WindowHandle window, int index, std::int32_t value) override;
+  std::intptr_t GetLong(WindowHandle window, int index) override;
+  void SetLong(WindowHandle window, int index, std::intptr_t value) override;
   void SetWindowPos(WindowHandle window, std::intptr_t insertAfter, const Rect& bounds,
                     std::uint32_t flags) override;
   Rect WindowRect(WindowHandle window) override;

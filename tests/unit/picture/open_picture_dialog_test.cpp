@@ -507,7 +507,7 @@ TEST_F(OpenPictureDialogTest, TheButtonOpensThePreviewWindowOnlyWhenEnabledAndRe
 
 TEST_F(OpenPictureDialogTest, PreviewWindowTakesThePictureSizeUpToThreeQuartersOfTheMonitor) {
   bool dialogEnabledMeanwhile = true;
-  std::int32_t ownerSet = 0;
+  std::intptr_t ownerSet = 0;
   windows.onCreated = [&](WindowHandle, const WindowSpec& spec) {
     if (spec.title != u8"プレビュー") return;
     dialogEnabledMeanwhile = windows.IsWindowEnabled(dialogWindow);
@@ -527,10 +527,10 @@ TEST_F(OpenPictureDialogTest, PreviewWindowTakesThePictureSizeUpToThreeQuartersO
   EXPECT_FALSE(dialogEnabledMeanwhile);
   for (const std::string& line : windows.log) {
     if (line.rfind("SetWindowLong ", 0) == 0 && line.find(" -8 ") != std::string::npos) {
-      ownerSet = std::stoi(line.substr(line.rfind(' ') + 1));
+      ownerSet = std::stoll(line.substr(line.rfind(' ') + 1));
     }
   }
-  EXPECT_EQ(ownerSet, static_cast<std::int32_t>(dialogWindow));
+  EXPECT_EQ(ownerSet, static_cast<std::intptr_t>(dialogWindow));
 }
 
 TEST_F(OpenPictureDialogTest, DoubleClickOnTheEmptyBoxOpensADefaultSizedPreviewWindow) {
