@@ -175,6 +175,46 @@ void OffscreenPosition(Report& report, Session& session) {
   }
 }
 
+// The 32-bit and the 64-bit program keep one settings file: the first moves the window and
+// saves, the other starts there and saves the very same bytes, and the first reads them back.
+void SharedSettings(Report& report, Session& session) {
+  if (!report.Check(session.HasOtherProgram(), "a second program was given (--other-exe)")) return;
+  SettingsValues stored = PlaceRestorableSettings(report, session, 50, 100);
+  POINT place{100, 50};
+  Bytes saved;
+  for (int run = 0; run < 3; ++run) {
+    if (run > 0 &&
+        !report.Check(session.SwapProgram(), "the other program takes the copy's place")) {
+      return;
+    }
+    auto program = session.Start();
+    if (!report.Check(program != nullptr, "program started")) return;
+    HWND form = WaitForPictureWindow(report, *program);
+    if (form == nullptr) return;
+    CheckFramedPicture(report, form, place, 3, kWhite, TestPicture{});
+    if (run == 0) {
+      BringToFront(form);
+      DragWithLeftButton(POINT{place.x + 60, place.y + 40}, 40, 30);
+      place = {place.x + 40, place.y + 30};
+      report.Check(WaitUntil([&] { return WindowRect(form).left == place.x; }, 5000),
+                   "dragged to a new place");
+    }
+    PressAltF4(report, form);
+    if (!ExpectExit(report, *program)) return;
+    auto bytes = ReadFileBytes(session.SettingsPath());
+    if (!report.Check(bytes.has_value(), "settings file saved")) return;
+    if (run == 0) {
+      SettingsValues expected = stored;
+      expected.windowTop = place.y;
+      expected.windowLeft = place.x;
+      CheckSettingsFile(report, session.SettingsPath(), expected);
+      saved = *bytes;
+    } else {
+      report.Check(*bytes == saved, "the other program saved the same 276 bytes");
+    }
+  }
+}
+
 }  // namespace
 
 std::vector<CaseEntry> WindowCases() {
@@ -182,6 +222,7 @@ std::vector<CaseEntry> WindowCases() {
       {"query_end_session", QueryEndSession},
       {"drag", Drag},
       {"offscreen_position", OffscreenPosition},
+      {"shared_settings", SharedSettings},
   };
 }
 

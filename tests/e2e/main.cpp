@@ -1,4 +1,4 @@
-// tavilune_e2e --case NAME --exe PATH --scratch FOLDER [--data FOLDER]
+// tavilune_e2e --case NAME --exe PATH --scratch FOLDER [--data FOLDER] [--other-exe PATH]
 // Runs one end-to-end case against the program at PATH and prints one line per check and a
 // summary; the exit code is 0 only when every check passed.
 #include <windows.h>
@@ -24,7 +24,8 @@ std::vector<CaseEntry> AllCases() {
 
 int Usage() {
   std::printf(
-      "usage: tavilune_e2e --case NAME --exe PATH --scratch FOLDER [--data FOLDER]\ncases:");
+      "usage: tavilune_e2e --case NAME --exe PATH --scratch FOLDER [--data FOLDER] "
+      "[--other-exe PATH]\ncases:");
   for (const CaseEntry& entry : AllCases()) std::printf(" %s", entry.name);
   std::printf("\n");
   return 2;
@@ -37,6 +38,7 @@ int wmain(int argc, wchar_t** argv) {
   std::wstring exe;
   std::wstring scratch;
   std::wstring data = L".";
+  std::wstring otherExe;
   for (int i = 1; i + 1 < argc; i += 2) {
     std::wstring option = argv[i];
     if (option == L"--case")
@@ -47,6 +49,8 @@ int wmain(int argc, wchar_t** argv) {
       scratch = argv[i + 1];
     else if (option == L"--data")
       data = argv[i + 1];
+    else if (option == L"--other-exe")
+      otherExe = argv[i + 1];
     else
       return Usage();
   }
@@ -56,6 +60,7 @@ int wmain(int argc, wchar_t** argv) {
     if (caseName != entry.name) continue;
     Report report;
     Session session(scratch, caseName, exe, data);
+    if (!otherExe.empty()) session.SetOtherProgram(otherExe);
     std::printf("case %s in %s\n", entry.name, Narrow(session.folder()).c_str());
     if (!report.Check(session.Prepare(), "scratch folder prepared with a copy of the program")) {
       return 1;

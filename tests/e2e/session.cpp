@@ -44,6 +44,17 @@ bool Session::Prepare(const std::wstring& exeName) {
   return true;
 }
 
+void Session::SetOtherProgram(const std::wstring& path) { otherProgramPath_ = WindowsPath(path); }
+
+bool Session::SwapProgram() {
+  if (!CopyFileW(otherProgramPath_.c_str(), ExePath().c_str(), FALSE)) {
+    std::printf("cannot copy %s (error %lu)\n", Narrow(otherProgramPath_).c_str(), GetLastError());
+    return false;
+  }
+  std::swap(programPath_, otherProgramPath_);
+  return true;
+}
+
 std::wstring Session::SettingsPath() const {
   std::wstring path = ExePath();
   size_t dot = path.find_last_of(L'.');

@@ -50,12 +50,20 @@ class Session {
   // The settings file beside the program: its name with the extension ".dat".
   std::wstring SettingsPath() const;
 
+  // A second build of the program (the other architecture's) for cases that judge both.
+  void SetOtherProgram(const std::wstring& path);
+  bool HasOtherProgram() const { return !otherProgramPath_.empty(); }
+  // Copies the other program over the copy in the case's folder; the one copied before becomes
+  // the other, so that calls alternate between the two.
+  bool SwapProgram();
+
   // Starts the copied program with its folder as the current directory.
   std::unique_ptr<Program> Start();
 
  private:
   std::wstring folder_;
   std::wstring programPath_;
+  std::wstring otherProgramPath_;
   std::wstring data_;
   std::wstring exeName_ = L"tavilune.exe";
 };
