@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -24,8 +25,7 @@ constexpr wchar_t kTemplateName[] = L"DLGTEMPLATE";
 // The template is 316 dialog units wide, the placeholder 204 of them.
 constexpr int kTemplateWidthUnits = 316;
 constexpr int kPlaceholderWidthUnits = 204;
-// The file name, as the dialog returns it, has at most 260 characters with its end.
-constexpr DWORD kNameCharacters = MAX_PATH;
+constexpr std::wstring_view kLongPathPrefix = L"\\\\?\\";
 
 // "a|b|c|d" becomes "a\0b\0c\0d\0\0". The text is wide here, so no character has a second
 // byte that could be taken for "|".
@@ -35,22 +35,6 @@ std::wstring SystemFilterOf(const std::string& filter) {
   wide.push_back(L'\0');
   wide.push_back(L'\0');
   return wide;
-}
-
-ChosenFile SpellingsOf(const std::wstring& path) {
-  ChosenFile file;
-  file.utf8Path = Utf8(path);
-  std::string ansi;
-  if (AnsiFromWide(path, ansi)) file.ansiPath = ansi;
-  const DWORD shortSize = GetShortPathNameW(path.c_str(), nullptr, 0);
-  if (shortSize > 0) {
-    std::vector<wchar_t> shortName(shortSize + 1, L'\0');
-    if (GetShortPathNameW(path.c_str(), shortName.data(), shortSize + 1) > 0) {
-      std::string shortAnsi;
-      if (AnsiFromWide(shortName.data(), shortAnsi)) file.shortAnsiPath = shortAnsi;
-    }
-  }
-  return file;
 }
 
 Rect ToRect(const RECT& r) { return Rect{r.left, r.top, r.right, r.bottom}; }
@@ -64,7 +48,7 @@ class PreviewSite : public OpenFileDialogSite {
 
   std::optional<ChosenFile> SelectedPath() override {
     if (dialog_ == nullptr) return std::nullopt;
-    std::vector<wchar_t> buffer(kNameCharacters + 1, L'\0');
+    std::vector<wchar_t> buffer(kFileNameCharacters, L'\0');
     const LRESULT length = SendMessageW(dialog_, CDM_GETFILEPATH, buffer.size(),
                                         reinterpret_cast<LPARAM>(buffer.data()));
     if (length <= 0 || length > static_cast<LRESULT>(buffer.size())) return std::nullopt;
@@ -201,12 +185,39 @@ UINT_PTR CALLBACK PreviewHook(HWND templateWindow, UINT message, WPARAM, LPARAM 
 
 }  // namespace
 
+ChosenFile SpellingsOf(const std::wstring& path) {
+  ChosenFile file;
+  file.utf8Path = Utf8(path);
+  std::string ansi;
+  if (AnsiFromWide(path, ansi)) file.ansiPath = ansi;
+  // The file functions refuse a drive path of MAX_PATH characters or more unless it carries
+  // the long-path prefix; the short name then comes back with the prefix, which is dropped.
+  const bool prefixed = path.size() >= MAX_PATH && path.size() > 2 && path[1] == L':';
+  const std::wstring query = prefixed ? std::wstring(kLongPathPrefix) + path : path;
+  const DWORD shortSize = GetShortPathNameW(query.c_str(), nullptr, 0);
+  if (shortSize > 0) {
+    std::vector<wchar_t> shortName(shortSize + 1, L'\0');
+    if (GetShortPathNameW(query.c_str(), shortName.data(), shortSize + 1) > 0) {
+      std::wstring shortPath(shortName.data());
+      if (prefixed && shortPath.starts_with(kLongPathPrefix))
+        shortPath.erase(0, kLongPathPrefix.size());
+      std::string shortAnsi;
+      if (AnsiFromWide(shortPath, shortAnsi)) file.shortAnsiPath = shortAnsi;
+    }
+  }
+  return file;
+}
+
+void RaiseDialogFailure(DWORD extendedError) {
+  if (extendedError != 0) throw FileDialogFailure(extendedError);
+}
+
 std::optional<ChosenFile> Win32Dialogs::OpenPictureFile(const OpenFileRequest& request,
                                                         OpenFilePreview& preview) {
   const std::wstring filter = SystemFilterOf(request.filter);
   const std::wstring initial = !request.initialUtf8Path.empty() ? Wide(request.initialUtf8Path)
                                                                 : WideFromAnsi(request.initialPath);
-  std::vector<wchar_t> name(kNameCharacters, L'\0');
+  std::vector<wchar_t> name(kFileNameCharacters, L'\0');
   // A name that does not fit the box is left out rather than cut into another name.
   if (initial.size() < name.size()) std::copy(initial.begin(), initial.end(), name.begin());
 
@@ -218,7 +229,7 @@ std::optional<ChosenFile> Win32Dialogs::OpenPictureFile(const OpenFileRequest& r
   open.lpstrFilter = filter.c_str();
   open.nFilterIndex = 1;
   open.lpstrFile = name.data();
-  open.nMaxFile = kNameCharacters;
+  open.nMaxFile = kFileNameCharacters;
   open.Flags =
       OFN_ENABLEHOOK | OFN_HIDEREADONLY | OFN_EXPLORER | OFN_ENABLESIZING | OFN_ENABLETEMPLATE;
   open.lpfnHook = PreviewHook;
@@ -235,6 +246,7 @@ std::optional<ChosenFile> Win32Dialogs::OpenPictureFile(const OpenFileRequest& r
       error == CDERR_DIALOGFAILURE) {
     return OpenFile(request);
   }
+  RaiseDialogFailure(error);
   return std::nullopt;
 }
 
