@@ -8,6 +8,8 @@
 
 #include <algorithm>
 #include <exception>
+#include <optional>
+#include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -26,6 +28,14 @@ constexpr wchar_t kTemplateName[] = L"DLGTEMPLATE";
 constexpr int kTemplateWidthUnits = 316;
 constexpr int kPlaceholderWidthUnits = 204;
 constexpr std::wstring_view kLongPathPrefix = L"\\\\?\\";
+constexpr wchar_t kSiteProperty[] = L"TavilunePreviewSite";
+
+// A drive path of MAX_PATH characters or more as the file functions take it: with the
+// long-path prefix, without which they refuse it.
+std::wstring FileFunctionPath(const std::wstring& path) {
+  if (path.size() < MAX_PATH || path.size() < 3 || path[1] != L':') return path;
+  return std::wstring(kLongPathPrefix) + path;
+}
 
 // "a|b|c|d" becomes "a\0b\0c\0d\0\0". The text is wide here, so no character has a second
 // byte that could be taken for "|".
@@ -101,7 +111,13 @@ class PreviewSite : public OpenFileDialogSite {
   void Attach(HWND templateWindow) {
     templateWindow_ = templateWindow;
     dialog_ = GetParent(templateWindow);
+    if (dialog_ != nullptr && SetPropW(dialog_, kSiteProperty, this)) {
+      dialogProcedure_ = reinterpret_cast<WNDPROC>(
+          SetWindowLongPtrW(dialog_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&DialogProcedure)));
+    }
   }
+  // The full name typed when it was too long to hand to the system dialog.
+  const std::optional<std::wstring>& LongName() const { return longName_; }
   void Initialized() {
     Guard([&] {
       RECT client{};
@@ -145,8 +161,71 @@ class PreviewSite : public OpenFileDialogSite {
     }
   }
 
+  // The system dialog builds the full name of what was typed in a buffer of MAX_PATH
+  // characters on some systems, and fails on a longer name or even overruns the buffer. So a
+  // name that long never reaches it: an OK press with one takes the name here and closes the
+  // dialog as a cancel would; the caller then gets the name. A long name of a folder or with
+  // wildcards cannot be taken for a file, and is refused with a beep.
+  static LRESULT CALLBACK DialogProcedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* site = static_cast<PreviewSite*>(GetPropW(dialog, kSiteProperty));
+    const WNDPROC previous = site->dialogProcedure_;
+    if (message == WM_COMMAND && LOWORD(wParam) == IDOK) {
+      switch (site->TakeLongName()) {
+        case LongNameAnswer::kTaken:
+          return CallWindowProcW(previous, dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
+                                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDCANCEL)));
+        case LongNameAnswer::kRefused:
+          MessageBeep(MB_ICONWARNING);
+          return 0;
+        case LongNameAnswer::kNotLong:
+          break;
+      }
+    } else if (message == WM_NCDESTROY) {
+      SetWindowLongPtrW(dialog, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
+      RemovePropW(dialog, kSiteProperty);
+    }
+    return CallWindowProcW(previous, dialog, message, wParam, lParam);
+  }
+
+  enum class LongNameAnswer { kNotLong, kTaken, kRefused };
+  LongNameAnswer TakeLongName() {
+    std::vector<wchar_t> buffer(kFileNameCharacters, L'\0');
+    if (SendMessageW(dialog_, CDM_GETSPEC, buffer.size(),
+                     reinterpret_cast<LPARAM>(buffer.data())) <= 0) {
+      return LongNameAnswer::kNotLong;
+    }
+    const std::wstring typed(buffer.data());
+    std::wstring full = typed;
+    const bool absolute =
+        (typed.size() >= 3 && typed[1] == L':' && typed[2] == L'\\') || typed.starts_with(L"\\\\");
+    if (!absolute) {
+      std::fill(buffer.begin(), buffer.end(), L'\0');
+      if (SendMessageW(dialog_, CDM_GETFOLDERPATH, buffer.size(),
+                       reinterpret_cast<LPARAM>(buffer.data())) <= 0) {
+        return LongNameAnswer::kNotLong;
+      }
+      const std::wstring folder(buffer.data());
+      if (typed.starts_with(L"\\")) {
+        full = folder.substr(0, 2) + typed;  // from the root of the folder's drive
+      } else {
+        full = folder + (folder.ends_with(L"\\") ? L"" : L"\\") + typed;
+      }
+    }
+    if (full.size() < MAX_PATH) return LongNameAnswer::kNotLong;
+    const DWORD attributes = GetFileAttributesW(FileFunctionPath(full).c_str());
+    const bool folder =
+        attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    if (folder || full.find_first_of(L"*?\"<>|") != std::wstring::npos) {
+      return LongNameAnswer::kRefused;
+    }
+    longName_ = full;
+    return LongNameAnswer::kTaken;
+  }
+
   HINSTANCE instance_;
   OpenFilePreview& preview_;
+  WNDPROC dialogProcedure_ = nullptr;
+  std::optional<std::wstring> longName_;
   HWND dialog_ = nullptr;
   HWND templateWindow_ = nullptr;
   HWND tooltip_ = nullptr;
@@ -190,10 +269,9 @@ ChosenFile SpellingsOf(const std::wstring& path) {
   file.utf8Path = Utf8(path);
   std::string ansi;
   if (AnsiFromWide(path, ansi)) file.ansiPath = ansi;
-  // The file functions refuse a drive path of MAX_PATH characters or more unless it carries
-  // the long-path prefix; the short name then comes back with the prefix, which is dropped.
-  const bool prefixed = path.size() >= MAX_PATH && path.size() > 2 && path[1] == L':';
-  const std::wstring query = prefixed ? std::wstring(kLongPathPrefix) + path : path;
+  // A long path is asked for with the long-path prefix, and its short name comes back with it.
+  const std::wstring query = FileFunctionPath(path);
+  const bool prefixed = query.size() != path.size();
   const DWORD shortSize = GetShortPathNameW(query.c_str(), nullptr, 0);
   if (shortSize > 0) {
     std::vector<wchar_t> shortName(shortSize + 1, L'\0');
@@ -240,6 +318,7 @@ std::optional<ChosenFile> Win32Dialogs::OpenPictureFile(const OpenFileRequest& r
   site.HideHints();
   site.RethrowFailure();
   if (confirmed) return SpellingsOf(name.data());
+  if (site.LongName()) return SpellingsOf(*site.LongName());
   // Without its template (a resource gone missing) the dialog cannot be made at all; the plain
   // dialog still lets the user choose a picture.
   if (error == CDERR_FINDRESFAILURE || error == CDERR_LOADRESFAILURE ||
