@@ -1,6 +1,7 @@
 #!/bin/sh
 # Seeds for the metafile fuzzer: a smallest placeable Windows metafile and a smallest enhanced
-# metafile (header and end records).
+# metafile (header and end records). Regression inputs beside them are kept as found, each
+# named after the fault it caught.
 set -eu
 here=$(cd "$(dirname "$0")" && pwd)
 mkdir -p "$here/corpus"

@@ -8,7 +8,11 @@
 //    64 bits), so a hostile header cannot make us allocate or index beyond reason;
 //  - at most 256 colour-table entries are kept; further entries are skipped, as the pixels
 //    follow the table;
-//  - pixel bytes beyond the pixel array are ignored; run-length data is read up to the cap.
+//  - pixel bytes beyond the pixel array are ignored; run-length data is read up to the cap;
+//  - the pixels follow the colour table, unless the file header's pixel offset points past the
+//    table's end and inside the file: some writers leave a gap there, and the offset is then
+//    where the pixels are. In a core-header file the offset may also end a colour table shorter
+//    than the bit count implies (see ReadBitmapFile).
 // A refused file raises EInvalidGraphic ("ビットマップイメージが不正です"); bytes missing in the
 // headers, masks or colour table raise EReadError.
 #include <algorithm>
@@ -156,9 +160,13 @@ void ReadBitmapFile(TBitmap& bitmap, Stream& stream) {
     return;
   }
 
+  // Offsets in the file header count from the file's first byte, where the stream is now.
+  const std::uint64_t fileSize = stream.Remaining();
+  auto position = [&] { return fileSize - stream.Remaining(); };
   std::array<std::uint8_t, kFileHeaderSize> fileHeader;
   stream.ReadBuffer(fileHeader);
   if (Get16(fileHeader.data()) != kBitmapType) RaiseInvalid();
+  const std::uint32_t pixelOffset = Get32(&fileHeader[10]);
 
   std::array<std::uint8_t, 4> sizeBytes;
   stream.ReadBuffer(sizeBytes);
@@ -211,6 +219,16 @@ void ReadBitmapFile(TBitmap& bitmap, Stream& stream) {
     tableEntries = std::uint64_t{1} << bitCount;
   }
   const std::size_t entrySize = core ? 3 : 4;
+  // Core headers carry no count, so a writer that stores fewer colours than the bit count
+  // implies can only say so through the pixel offset: a table that the offset cuts ends there
+  // (with at least one whole entry before it; an offset at the table's start says nothing).
+  const std::uint64_t tableStart = position();
+  bool tableCut = false;
+  if (core && pixelOffset >= tableStart + entrySize &&
+      pixelOffset < tableStart + tableEntries * entrySize) {
+    tableEntries = (pixelOffset - tableStart) / entrySize;
+    tableCut = true;
+  }
   if (tableEntries * entrySize > stream.Remaining()) {
     throw EReadError(u8"ストリームからの読み込みエラー");
   }
@@ -226,10 +244,14 @@ void ReadBitmapFile(TBitmap& bitmap, Stream& stream) {
     }
   }
   Skip(stream, (tableEntries - colors.size()) * entrySize);
-  if (!core)
+  // A widened core header keeps its 0 (a full table) unless its table was cut short.
+  if (!core || tableCut)
     Put32(&header[32], static_cast<std::uint32_t>(colors.size()));
   else
     Put32(&header[32], 0);
+  // Pixels that lie after a gap: the offset is honoured only past the table and inside the
+  // file, so an offset that is wrong in any other way leaves the pixels after the table.
+  if (pixelOffset > position() && pixelOffset < fileSize) Skip(stream, pixelOffset - position());
 
   // What the system would refuse to make a bitmap of, and what is beyond our caps.
   if (!BitCountAllowed(bitCount)) RaiseInvalid();

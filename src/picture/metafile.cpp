@@ -22,13 +22,23 @@ std::uint32_t Get32(const std::uint8_t* p) {
 }
 std::uint16_t Get16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | p[1] << 8); }
 
-// a * b / c rounded half away from zero, as the system's MulDiv; 0 for c = 0.
-std::int64_t MulDiv(std::int64_t a, std::int64_t b, std::int64_t c) {
+// a * b / c rounded half away from zero, as the system's MulDiv; 0 for c = 0. A header can
+// put any 32-bit value in every field, so the work is done on magnitudes in unsigned 64 bits:
+// |a| < 2^32 (a difference of two 32-bit values) and |b| <= 2^31 keep the product below 2^63,
+// and the rounding compares the remainder instead of adding half the divisor to the product.
+// The result may lie beyond 64 bits' signed range only in theory; callers clamp it anyway.
+std::int64_t MulDiv(std::int64_t a, std::int32_t b, std::int64_t c) {
   if (c == 0) return 0;
-  const std::int64_t product = a * b;
-  const bool negative = (product < 0) != (c < 0);
-  const std::int64_t magnitude = (std::llabs(product) + std::llabs(c) / 2) / std::llabs(c);
-  return negative ? -magnitude : magnitude;
+  auto magnitude = [](std::int64_t v) {
+    return v < 0 ? 0 - static_cast<std::uint64_t>(v) : static_cast<std::uint64_t>(v);
+  };
+  const std::uint64_t product = magnitude(a) * magnitude(b);
+  const std::uint64_t divisor = magnitude(c);
+  std::uint64_t quotient = product / divisor;
+  if (product % divisor >= divisor - product % divisor) ++quotient;
+  const auto capped = static_cast<std::int64_t>(std::min<std::uint64_t>(quotient, INT64_MAX));
+  const bool negative = (((a < 0) != (b < 0)) != (c < 0)) && quotient != 0;
+  return negative ? -capped : capped;
 }
 
 // A picture side in pixels: a file can claim any 32-bit frame, but a window cannot be that

@@ -5,6 +5,7 @@
 #include <exception>
 
 #include "forms/application.h"
+#include "forms/exceptions.h"
 #include "forms/form.h"
 #include "forms/messages.h"
 #include "picture/picture_file.h"
@@ -17,6 +18,8 @@ const char* const TOpenPictureDialog::kPictureSizeFormat = " (%dx%d)";
 const char* const TOpenPictureDialog::kNoPictureLabel = u8"画像:";
 const char* const TOpenPictureDialog::kNoPictureCaption = u8"(なし)";
 const char* const TOpenPictureDialog::kPreviewHint = u8"プレビュー";
+const char* const TOpenPictureDialog::kDialogFailedFormat =
+    u8"画像ファイルを選ぶダイアログでエラーが発生しました (コード 0x%04X)";
 
 namespace {
 
@@ -121,6 +124,12 @@ bool TOpenPictureDialog::Execute() {
     TApplication::ModalScope modal(application_);
     try {
       result = platform_.dialogs.OpenPictureFile(request, *this);
+    } catch (const FileDialogFailure& dialogFailure) {
+      // The user asked for a file and got none without cancelling: say so, in our words.
+      char text[160];
+      std::snprintf(text, sizeof text, kDialogFailedFormat,
+                    static_cast<unsigned>(dialogFailure.Code()));
+      failure = std::make_exception_ptr(Exception(text));
     } catch (...) {
       failure = std::current_exception();
     }

@@ -48,6 +48,8 @@ class TOpenPictureDialog : public TComponent, private OpenFilePreview, private W
   static const char* const kNoPictureLabel;     // "画像:"
   static const char* const kNoPictureCaption;   // "(なし)"
   static const char* const kPreviewHint;        // "プレビュー"
+  // The system dialog failed (not a cancel); filled with the system's error code.
+  static const char* const kDialogFailedFormat;
   static constexpr const char* kGlyphResource = "PREVIEWGLYPH";
 
   TOpenPictureDialog(TComponent* owner, TApplication& application, Platform& platform);
@@ -58,7 +60,8 @@ class TOpenPictureDialog : public TComponent, private OpenFilePreview, private W
   void SetFilter(std::string filter) { filter_ = std::move(filter); }
 
   // Shows the dialog modally, the program's other windows disabled meanwhile. True when the
-  // user confirmed a file name; the next opening starts on it.
+  // user confirmed a file name; the next opening starts on it. False on a cancel; a failure of
+  // the system dialog raises an Exception with kDialogFailedFormat's text.
   bool Execute();
   // After a true Execute, the chosen file's full path (UTF-8). While the dialog is open, the
   // path selected in it now.

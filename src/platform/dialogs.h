@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -58,7 +59,7 @@ class OpenFileDialogSite {
  public:
   virtual ~OpenFileDialogSite() = default;
   // The full path of what is selected now, as the system dialog spells it; nothing when
-  // nothing is selected or the path does not fit the system's 260 characters.
+  // nothing is selected.
   virtual std::optional<ChosenFile> SelectedPath() = 0;
   // Shows text as a hint while the mouse rests on the area (client pixels) of the window.
   virtual void SetHint(WindowHandle window, const Rect& area, const std::string& text) = 0;
@@ -80,17 +81,31 @@ class OpenFilePreview {
   virtual void DialogClosing(OpenFileDialogSite& site) = 0;
 };
 
+// The file-open dialog could not be shown, or could not hand back what the user chose: the
+// system reported an error of its own (CommDlgExtendedError) rather than a cancel. Callers
+// must not take it for a cancel: the user asked for a file and has to learn why none came.
+class FileDialogFailure : public std::runtime_error {
+ public:
+  explicit FileDialogFailure(std::uint32_t code)
+      : std::runtime_error("file dialog failed"), code_(code) {}
+  std::uint32_t Code() const { return code_; }
+
+ private:
+  std::uint32_t code_;
+};
+
 class Dialogs {
  public:
   virtual ~Dialogs() = default;
 
-  // The file-open dialog, modal. Nothing when the user cancelled.
+  // The file-open dialog, modal, with room for a name as long as the system's paths can be.
+  // Nothing when the user cancelled; raises FileDialogFailure when the dialog failed.
   virtual std::optional<ChosenFile> OpenFile(const OpenFileRequest& request) = 0;
 
   // The file-open dialog with the program's template and the preview hooked in, modal; hooks
   // OFN_ENABLEHOOK, OFN_HIDEREADONLY, OFN_EXPLORER, OFN_ENABLESIZING and OFN_ENABLETEMPLATE,
-  // filter index 1, a name of at most 260 characters. A system without such a dialog offers
-  // the plain one.
+  // filter index 1. A system without such a dialog offers the plain one. Cancel and failure as
+  // for OpenFile.
   virtual std::optional<ChosenFile> OpenPictureFile(const OpenFileRequest& request,
                                                     OpenFilePreview& preview) {
     (void)preview;

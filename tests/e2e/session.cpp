@@ -88,9 +88,14 @@ void FileLock::Release() {
   file_ = INVALID_HANDLE_VALUE;
 }
 
+std::wstring FileFunctionPath(const std::wstring& path) {
+  if (path.size() < MAX_PATH || path.size() < 3 || path[1] != L':') return path;
+  return L"\\\\?\\" + path;
+}
+
 bool WriteFileBytes(const std::wstring& path, const Bytes& bytes) {
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE file = CreateFileW(FileFunctionPath(path).c_str(), GENERIC_WRITE, 0, nullptr,
+                            CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
   DWORD written = 0;
   bool ok = bytes.empty() ||
@@ -154,8 +159,8 @@ void RemoveTree(const std::wstring& path) {
       if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
         RemoveTree(child);
       } else {
-        SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
-        DeleteFileW(child.c_str());
+        SetFileAttributesW(FileFunctionPath(child).c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileW(FileFunctionPath(child).c_str());
       }
     } while (FindNextFileW(search, &found));
     FindClose(search);

@@ -85,6 +85,9 @@ class FileLock {
 
 // File helpers on Windows paths.
 bool WriteFileBytes(const std::wstring& path, const Bytes& bytes);
+// The path as the file functions take it: a drive path of MAX_PATH characters or more gets the
+// long-path prefix, without which Windows refuses it.
+std::wstring FileFunctionPath(const std::wstring& path);
 std::optional<Bytes> ReadFileBytes(const std::wstring& path);
 bool FileExists(const std::wstring& path);
 bool MakeFolders(const std::wstring& path);  // creates every missing folder of the path

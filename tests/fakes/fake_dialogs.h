@@ -6,6 +6,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/dialogs.h"
@@ -59,6 +60,7 @@ class FakeDialogs : public Dialogs {
   std::optional<ChosenFile> OpenFile(const OpenFileRequest& request) override {
     openRequests.push_back(request);
     if (onOpenFile) onOpenFile(request);
+    FailIfScripted();
     if (fileAnswers.empty()) return std::nullopt;
     std::optional<ChosenFile> answer = fileAnswers.front();
     fileAnswers.pop_front();
@@ -85,6 +87,7 @@ class FakeDialogs : public Dialogs {
     preview.DialogInitialized(pictureLayout, pictureSite);
     if (onPictureDialog) onPictureDialog(preview, pictureSite);
     preview.DialogClosing(pictureSite);
+    FailIfScripted();
     if (fileAnswers.empty()) return std::nullopt;
     std::optional<ChosenFile> answer = fileAnswers.front();
     fileAnswers.pop_front();
@@ -102,7 +105,10 @@ class FakeDialogs : public Dialogs {
     fileAnswers.push_back(ChosenFile{ansiPath, ansiPath, std::nullopt});
   }
   void WillCancel() { fileAnswers.push_back(std::nullopt); }
+  // The next file dialog fails with the system's extended error code instead of answering.
+  void WillFail(std::uint32_t code) { failureCode = code; }
 
+  std::optional<std::uint32_t> failureCode;
   std::deque<std::optional<ChosenFile>> fileAnswers;
   OpenFileDialogLayout pictureLayout;
   FakeFileDialogSite pictureSite;
@@ -116,6 +122,13 @@ class FakeDialogs : public Dialogs {
   std::vector<MessageDialogCall> messages;
   std::function<void(const OpenFileRequest&)> onOpenFile;
   std::function<void(const MessageDialogCall&)> onMessage;
+
+ private:
+  void FailIfScripted() {
+    if (!failureCode) return;
+    const std::uint32_t code = *std::exchange(failureCode, std::nullopt);
+    throw FileDialogFailure(code);
+  }
 };
 
 }  // namespace tavilune::testing

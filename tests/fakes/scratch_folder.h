@@ -21,7 +21,8 @@ class ScratchFolder {
   std::string path_;
 };
 
-// The folder of shipped test pictures.
+// A file of the shipped test data (tests/data in the source tree), found from CTest's setting or
+// from where the test binary lies; ends the run with one message when there is none.
 std::string TestDataPath(const std::string& name);
 
 }  // namespace tavilune::testing

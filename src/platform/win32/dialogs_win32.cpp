@@ -93,7 +93,7 @@ std::optional<Color> Win32Dialogs::PickColor(const ColorRequest& request) {
 
 std::optional<ChosenFile> Win32Dialogs::OpenFile(const OpenFileRequest& request) {
   std::wstring filter = SystemFilter(request.filter);
-  std::vector<wchar_t> name(MAX_PATH * 4, L'\0');
+  std::vector<wchar_t> name(kFileNameCharacters, L'\0');
   std::wstring initial = WideFromAnsi(request.initialPath);
   std::copy_n(initial.begin(), std::min(initial.size(), name.size() - 1), name.begin());
 
@@ -106,22 +106,11 @@ std::optional<ChosenFile> Win32Dialogs::OpenFile(const OpenFileRequest& request)
   open.lpstrFile = name.data();
   open.nMaxFile = static_cast<DWORD>(name.size());
   open.Flags = OFN_HIDEREADONLY | OFN_EXPLORER | OFN_ENABLESIZING;
-  if (!GetOpenFileNameW(&open)) return std::nullopt;
-
-  ChosenFile chosen;
-  std::wstring path(name.data());
-  chosen.utf8Path = Utf8(path);
-  std::string ansi;
-  if (AnsiFromWide(path, ansi)) chosen.ansiPath = ansi;
-  DWORD shortSize = GetShortPathNameW(path.c_str(), nullptr, 0);
-  if (shortSize > 0) {
-    std::vector<wchar_t> shortName(shortSize + 1, L'\0');
-    if (GetShortPathNameW(path.c_str(), shortName.data(), shortSize + 1) > 0) {
-      std::string shortAnsi;
-      if (AnsiFromWide(shortName.data(), shortAnsi)) chosen.shortAnsiPath = shortAnsi;
-    }
+  if (!GetOpenFileNameW(&open)) {
+    RaiseDialogFailure(CommDlgExtendedError());
+    return std::nullopt;
   }
-  return chosen;
+  return SpellingsOf(name.data());
 }
 
 void Win32Dialogs::MessageDialog(WindowHandle owner, const std::string& text,

@@ -2,9 +2,21 @@
 
 #include <windows.h>
 
+#include <string>
+
 #include "platform/dialogs.h"
 
 namespace tavilune::win32 {
+
+// Room for the file name the open dialogs return: the longest path the system accepts
+// (32767 wide characters) and its end. A smaller buffer makes the dialog fail on a long name.
+constexpr DWORD kFileNameCharacters = 32767 + 1;
+
+// The chosen path in the spellings the program may need (in open_picture_dialog_win32.cpp).
+ChosenFile SpellingsOf(const std::wstring& path);
+
+// Raises FileDialogFailure when the dialog reported an error of its own; a cancel reports none.
+void RaiseDialogFailure(DWORD extendedError);
 
 class Win32Dialogs : public Dialogs {
  public:

@@ -8,6 +8,9 @@
 
 #include <algorithm>
 #include <exception>
+#include <optional>
+#include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -24,8 +27,15 @@ constexpr wchar_t kTemplateName[] = L"DLGTEMPLATE";
 // The template is 316 dialog units wide, the placeholder 204 of them.
 constexpr int kTemplateWidthUnits = 316;
 constexpr int kPlaceholderWidthUnits = 204;
-// The file name, as the dialog returns it, has at most 260 characters with its end.
-constexpr DWORD kNameCharacters = MAX_PATH;
+constexpr std::wstring_view kLongPathPrefix = L"\\\\?\\";
+constexpr wchar_t kSiteProperty[] = L"TavilunePreviewSite";
+
+// A drive path of MAX_PATH characters or more as the file functions take it: with the
+// long-path prefix, without which they refuse it.
+std::wstring FileFunctionPath(const std::wstring& path) {
+  if (path.size() < MAX_PATH || path.size() < 3 || path[1] != L':') return path;
+  return std::wstring(kLongPathPrefix) + path;
+}
 
 // "a|b|c|d" becomes "a\0b\0c\0d\0\0". The text is wide here, so no character has a second
 // byte that could be taken for "|".
@@ -35,22 +45,6 @@ std::wstring SystemFilterOf(const std::string& filter) {
   wide.push_back(L'\0');
   wide.push_back(L'\0');
   return wide;
-}
-
-ChosenFile SpellingsOf(const std::wstring& path) {
-  ChosenFile file;
-  file.utf8Path = Utf8(path);
-  std::string ansi;
-  if (AnsiFromWide(path, ansi)) file.ansiPath = ansi;
-  const DWORD shortSize = GetShortPathNameW(path.c_str(), nullptr, 0);
-  if (shortSize > 0) {
-    std::vector<wchar_t> shortName(shortSize + 1, L'\0');
-    if (GetShortPathNameW(path.c_str(), shortName.data(), shortSize + 1) > 0) {
-      std::string shortAnsi;
-      if (AnsiFromWide(shortName.data(), shortAnsi)) file.shortAnsiPath = shortAnsi;
-    }
-  }
-  return file;
 }
 
 Rect ToRect(const RECT& r) { return Rect{r.left, r.top, r.right, r.bottom}; }
@@ -64,7 +58,7 @@ class PreviewSite : public OpenFileDialogSite {
 
   std::optional<ChosenFile> SelectedPath() override {
     if (dialog_ == nullptr) return std::nullopt;
-    std::vector<wchar_t> buffer(kNameCharacters + 1, L'\0');
+    std::vector<wchar_t> buffer(kFileNameCharacters, L'\0');
     const LRESULT length = SendMessageW(dialog_, CDM_GETFILEPATH, buffer.size(),
                                         reinterpret_cast<LPARAM>(buffer.data()));
     if (length <= 0 || length > static_cast<LRESULT>(buffer.size())) return std::nullopt;
@@ -117,7 +111,13 @@ class PreviewSite : public OpenFileDialogSite {
   void Attach(HWND templateWindow) {
     templateWindow_ = templateWindow;
     dialog_ = GetParent(templateWindow);
+    if (dialog_ != nullptr && SetPropW(dialog_, kSiteProperty, this)) {
+      dialogProcedure_ = reinterpret_cast<WNDPROC>(
+          SetWindowLongPtrW(dialog_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&DialogProcedure)));
+    }
   }
+  // The full name typed when it was too long to hand to the system dialog.
+  const std::optional<std::wstring>& LongName() const { return longName_; }
   void Initialized() {
     Guard([&] {
       RECT client{};
@@ -161,8 +161,71 @@ class PreviewSite : public OpenFileDialogSite {
     }
   }
 
+  // The system dialog builds the full name of what was typed in a buffer of MAX_PATH
+  // characters on some systems, and fails on a longer name or even overruns the buffer. So a
+  // name that long never reaches it: an OK press with one takes the name here and closes the
+  // dialog as a cancel would; the caller then gets the name. A long name of a folder or with
+  // wildcards cannot be taken for a file, and is refused with a beep.
+  static LRESULT CALLBACK DialogProcedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* site = static_cast<PreviewSite*>(GetPropW(dialog, kSiteProperty));
+    const WNDPROC previous = site->dialogProcedure_;
+    if (message == WM_COMMAND && LOWORD(wParam) == IDOK) {
+      switch (site->TakeLongName()) {
+        case LongNameAnswer::kTaken:
+          return CallWindowProcW(previous, dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
+                                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDCANCEL)));
+        case LongNameAnswer::kRefused:
+          MessageBeep(MB_ICONWARNING);
+          return 0;
+        case LongNameAnswer::kNotLong:
+          break;
+      }
+    } else if (message == WM_NCDESTROY) {
+      SetWindowLongPtrW(dialog, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
+      RemovePropW(dialog, kSiteProperty);
+    }
+    return CallWindowProcW(previous, dialog, message, wParam, lParam);
+  }
+
+  enum class LongNameAnswer { kNotLong, kTaken, kRefused };
+  LongNameAnswer TakeLongName() {
+    std::vector<wchar_t> buffer(kFileNameCharacters, L'\0');
+    if (SendMessageW(dialog_, CDM_GETSPEC, buffer.size(),
+                     reinterpret_cast<LPARAM>(buffer.data())) <= 0) {
+      return LongNameAnswer::kNotLong;
+    }
+    const std::wstring typed(buffer.data());
+    std::wstring full = typed;
+    const bool absolute =
+        (typed.size() >= 3 && typed[1] == L':' && typed[2] == L'\\') || typed.starts_with(L"\\\\");
+    if (!absolute) {
+      std::fill(buffer.begin(), buffer.end(), L'\0');
+      if (SendMessageW(dialog_, CDM_GETFOLDERPATH, buffer.size(),
+                       reinterpret_cast<LPARAM>(buffer.data())) <= 0) {
+        return LongNameAnswer::kNotLong;
+      }
+      const std::wstring folder(buffer.data());
+      if (typed.starts_with(L"\\")) {
+        full = folder.substr(0, 2) + typed;  // from the root of the folder's drive
+      } else {
+        full = folder + (folder.ends_with(L"\\") ? L"" : L"\\") + typed;
+      }
+    }
+    if (full.size() < MAX_PATH) return LongNameAnswer::kNotLong;
+    const DWORD attributes = GetFileAttributesW(FileFunctionPath(full).c_str());
+    const bool folder =
+        attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    if (folder || full.find_first_of(L"*?\"<>|") != std::wstring::npos) {
+      return LongNameAnswer::kRefused;
+    }
+    longName_ = full;
+    return LongNameAnswer::kTaken;
+  }
+
   HINSTANCE instance_;
   OpenFilePreview& preview_;
+  WNDPROC dialogProcedure_ = nullptr;
+  std::optional<std::wstring> longName_;
   HWND dialog_ = nullptr;
   HWND templateWindow_ = nullptr;
   HWND tooltip_ = nullptr;
@@ -201,12 +264,38 @@ UINT_PTR CALLBACK PreviewHook(HWND templateWindow, UINT message, WPARAM, LPARAM 
 
 }  // namespace
 
+ChosenFile SpellingsOf(const std::wstring& path) {
+  ChosenFile file;
+  file.utf8Path = Utf8(path);
+  std::string ansi;
+  if (AnsiFromWide(path, ansi)) file.ansiPath = ansi;
+  // A long path is asked for with the long-path prefix, and its short name comes back with it.
+  const std::wstring query = FileFunctionPath(path);
+  const bool prefixed = query.size() != path.size();
+  const DWORD shortSize = GetShortPathNameW(query.c_str(), nullptr, 0);
+  if (shortSize > 0) {
+    std::vector<wchar_t> shortName(shortSize + 1, L'\0');
+    if (GetShortPathNameW(query.c_str(), shortName.data(), shortSize + 1) > 0) {
+      std::wstring shortPath(shortName.data());
+      if (prefixed && shortPath.starts_with(kLongPathPrefix))
+        shortPath.erase(0, kLongPathPrefix.size());
+      std::string shortAnsi;
+      if (AnsiFromWide(shortPath, shortAnsi)) file.shortAnsiPath = shortAnsi;
+    }
+  }
+  return file;
+}
+
+void RaiseDialogFailure(DWORD extendedError) {
+  if (extendedError != 0) throw FileDialogFailure(extendedError);
+}
+
 std::optional<ChosenFile> Win32Dialogs::OpenPictureFile(const OpenFileRequest& request,
                                                         OpenFilePreview& preview) {
   const std::wstring filter = SystemFilterOf(request.filter);
   const std::wstring initial = !request.initialUtf8Path.empty() ? Wide(request.initialUtf8Path)
                                                                 : WideFromAnsi(request.initialPath);
-  std::vector<wchar_t> name(kNameCharacters, L'\0');
+  std::vector<wchar_t> name(kFileNameCharacters, L'\0');
   // A name that does not fit the box is left out rather than cut into another name.
   if (initial.size() < name.size()) std::copy(initial.begin(), initial.end(), name.begin());
 
@@ -218,7 +307,7 @@ std::optional<ChosenFile> Win32Dialogs::OpenPictureFile(const OpenFileRequest& r
   open.lpstrFilter = filter.c_str();
   open.nFilterIndex = 1;
   open.lpstrFile = name.data();
-  open.nMaxFile = kNameCharacters;
+  open.nMaxFile = kFileNameCharacters;
   open.Flags =
       OFN_ENABLEHOOK | OFN_HIDEREADONLY | OFN_EXPLORER | OFN_ENABLESIZING | OFN_ENABLETEMPLATE;
   open.lpfnHook = PreviewHook;
@@ -229,12 +318,14 @@ std::optional<ChosenFile> Win32Dialogs::OpenPictureFile(const OpenFileRequest& r
   site.HideHints();
   site.RethrowFailure();
   if (confirmed) return SpellingsOf(name.data());
+  if (site.LongName()) return SpellingsOf(*site.LongName());
   // Without its template (a resource gone missing) the dialog cannot be made at all; the plain
   // dialog still lets the user choose a picture.
   if (error == CDERR_FINDRESFAILURE || error == CDERR_LOADRESFAILURE ||
       error == CDERR_DIALOGFAILURE) {
     return OpenFile(request);
   }
+  RaiseDialogFailure(error);
   return std::nullopt;
 }
 

@@ -139,6 +139,52 @@ TEST(BitmapDecoder, PixelsFollowTheColourTableWhateverThePixelOffsetSays) {
             (std::vector<std::uint8_t>{0, 255, 0, 255, 0, 0, 0, 255, 0, 255, 0, 0}));
 }
 
+// A core-header file (12 bytes, 3-byte colours) whose pixel offset says where its pixels are.
+std::vector<std::uint8_t> CoreFile(std::uint16_t bitCount, std::uint16_t width,
+                                   std::uint16_t height, const std::vector<std::uint32_t>& colors,
+                                   const std::vector<std::uint8_t>& pixels) {
+  Bytes info;
+  info.U32(12).U16(width).U16(height).U16(1).U16(bitCount);
+  for (std::uint32_t c : colors) info.U8(c & 0xFF).U8((c >> 8) & 0xFF).U8(c >> 16);
+  Bytes file;
+  file.U8('B').U8('M').U32(static_cast<std::uint32_t>(14 + info.Size() + pixels.size()));
+  file.U32(0).U32(static_cast<std::uint32_t>(14 + info.Size())).Append(info.Get()).Append(pixels);
+  return file.Get();
+}
+
+TEST(BitmapDecoder, PixelOffsetPastTheColourTableSkipsAGapAndEndsAShortCoreTable) {
+  BitmapSpec spec;
+  spec.bitCount = 8;
+  spec.width = 4;
+  spec.colorsUsed = 3;
+  spec.colors = {0xFF0000, 0x00FF00, 0x0000FF};
+  spec.pixels = {2, 1, 0, 1, 0, 2, 2, 1};
+  const std::vector<std::uint8_t> expected = DecodeRgb(MakeBitmapFile(spec));
+
+  BitmapSpec gap = spec;  // the same pixels behind six bytes of something else
+  gap.pixels.insert(gap.pixels.begin(), 6, 0xEE);
+  gap.pixelOffset = 14 + 40 + 12 + 6;
+  EXPECT_EQ(DecodeRgb(MakeBitmapFile(gap)), expected);
+  // Offsets into the headers or the table leave the pixels right after the table.
+  for (std::uint32_t offset : {1u, 14u, 14u + 40 + 4}) {
+    BitmapSpec wrong = spec;
+    wrong.pixelOffset = offset;
+    EXPECT_EQ(DecodeRgb(MakeBitmapFile(wrong)), expected) << offset;
+  }
+
+  // A 4-bit core file with three colours, where sixteen would follow without the offset, reads
+  // as its info-header twin that counts three.
+  BitmapSpec twin = spec;
+  twin.bitCount = 4;
+  twin.pixels = {0x21, 0x02, 0, 0, 0x12, 0x10, 0, 0};
+  TBitmap core, info;
+  Decode(core, CoreFile(4, 4, 2, twin.colors, twin.pixels));
+  Decode(info, MakeBitmapFile(twin));
+  EXPECT_EQ(core.GetDib().Colors(), info.GetDib().Colors());
+  EXPECT_EQ(core.GetDib().Header()[32], 3);  // the system must not look for sixteen
+  EXPECT_EQ(DibToRgb(core.GetDib()), DibToRgb(info.GetDib()));
+}
+
 TEST(BitmapDecoder, BitFieldMasksFollowA40ByteHeaderOrSitInsideALargerOne) {
   // Blue in the low byte, red in the third: a layout the default masks would get wrong.
   BitmapSpec spec;

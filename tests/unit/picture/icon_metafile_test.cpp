@@ -171,11 +171,12 @@ TEST(ChooseIconImage, PrefersTheImagesHeaderOverAnEmptyDirectoryDepth) {
 std::vector<std::uint8_t> EnhancedHeader(std::int32_t frameRight, std::int32_t frameBottom,
                                          std::int32_t devicePixelsX, std::int32_t devicePixelsY,
                                          std::int32_t deviceMmX, std::int32_t deviceMmY,
-                                         std::size_t size = 108) {
+                                         std::size_t size = 108, std::int32_t frameLeft = 0,
+                                         std::int32_t frameTop = 0) {
   Bytes b;
   b.U32(1).U32(108);              // type, record size
   b.I32(0).I32(0).I32(0).I32(0);  // bounds
-  b.I32(0).I32(0).I32(frameRight).I32(frameBottom);
+  b.I32(frameLeft).I32(frameTop).I32(frameRight).I32(frameBottom);
   b.U32(0x464D4520).U32(0x10000).U32(static_cast<std::uint32_t>(size)).U32(1);
   b.U16(0).U16(0).U32(0).U32(0).U32(0);
   b.I32(devicePixelsX).I32(devicePixelsY).I32(deviceMmX).I32(deviceMmY);
@@ -218,6 +219,30 @@ TEST(Metafile, EnhancedSizeFollowsTheReferenceDevice) {
   EXPECT_NO_THROW(Load(metafile, EnhancedHeader(INT32_MAX, INT32_MIN, 1 << 30, 1 << 30, 1, 1)));
   EXPECT_GE(metafile.Width(), 0);
   EXPECT_GE(metafile.Height(), 0);
+}
+
+TEST(Metafile, ExtremeFramesAndReferenceDevicesRoundExactlyAndStayInsideTheClamp) {
+  struct Case {
+    std::int32_t frameStart, frameEnd, devicePixels, deviceMillimetres;
+    std::int32_t side;
+  };
+  const Case cases[] = {
+      {0, 250, 1, 1, 3},  // 2.5 pixels: half rounds away from zero
+      {0, 249, 1, 1, 2},
+      {250, 0, -1, 1, 3},                      // a reversed frame and a negative device cancel
+      {INT32_MIN, INT32_MAX, 1, 429497, 100},  // 99.99993 over the widest frame
+      {INT32_MAX, INT32_MIN, INT32_MIN, INT32_MAX, Dib::kMaxDimension},  // 42949673 pixels
+      {INT32_MIN, INT32_MAX, INT32_MIN, 1, 0},                           // negative
+      {INT32_MIN, INT32_MAX, INT32_MAX, INT32_MIN, 0},
+  };
+  for (const Case& c : cases) {
+    TMetafile metafile;
+    Load(metafile,
+         EnhancedHeader(c.frameEnd, c.frameEnd, c.devicePixels, c.devicePixels, c.deviceMillimetres,
+                        c.deviceMillimetres, 108, c.frameStart, c.frameStart));
+    EXPECT_EQ(metafile.Width(), c.side) << c.frameStart << ".." << c.frameEnd;
+    EXPECT_EQ(metafile.Height(), c.side) << c.frameStart << ".." << c.frameEnd;
+  }
 }
 
 TEST(Metafile, PlaceableSizeFollowsItsUnitsAndTheScreen) {

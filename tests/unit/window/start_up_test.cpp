@@ -90,6 +90,19 @@ TEST_F(StartUpTest, CancelAtFirstStartEndsWithoutShowingOrSaving) {
   EXPECT_FALSE(files.Exists(kDat));
 }
 
+TEST_F(StartUpTest, DialogFailureAtFirstStartIsShownNotTakenForACancel) {
+  dialogs.WillFail(0x3003);  // the name did not fit the dialog's buffer
+  TForm1& window = Start();
+  EXPECT_FALSE(app.Terminated());
+  ASSERT_EQ(windows.messageBoxes.size(), 1u);
+  EXPECT_EQ(windows.messageBoxes[0].text,
+            u8"画像ファイルを選ぶダイアログでエラーが発生しました (コード 0x3003)");
+  EXPECT_EQ(windows.WindowRect(window.Handle()), RectFromSize(192, 107, 360, 315));
+  EXPECT_FALSE(window.Settings().HasPicturePath());
+  End();
+  EXPECT_FALSE(files.Exists(kDat));
+}
+
 TEST_F(StartUpTest, SecondStartRestoresPictureFramePositionAndStayOnTop) {
   SettingsRecord record = Stored(kSmall);
   record.StayOnTop = 7;
