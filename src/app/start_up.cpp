@@ -5,8 +5,8 @@
 #include "forms/application.h"
 #include "forms/exceptions.h"
 #include "forms/messages.h"
-#include "picture/open_picture_dialog.h"
 #include "picture/picture_formats.h"
+#include "picture_dialog/open_picture_dialog.h"
 #include "window/picture_window.h"
 
 namespace tavilune {

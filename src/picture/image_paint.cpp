@@ -1,5 +1,7 @@
 #include "picture/image_paint.h"
 
+#include "platform/offset_canvas.h"
+
 namespace tavilune {
 
 Rect ImageDestRect(const ImageOptions& options, std::int32_t pictureWidth,
@@ -51,6 +53,20 @@ void PaintImage(Canvas& canvas, TPicture& picture, const ImageOptions& options,
 
 bool WantsIncrementalRedraw(const ImageOptions& options, const ProgressEvent& event) {
   return options.incrementalDisplay && event.redrawNow;
+}
+
+Rect TImage::DestRect() const {
+  if (picture == nullptr) return Rect{};
+  Rect dest =
+      ImageDestRect(options, picture->Width(), picture->Height(), bounds.Width(), bounds.Height());
+  return Rect{dest.left + bounds.left, dest.top + bounds.top, dest.right + bounds.left,
+              dest.bottom + bounds.top};
+}
+
+void TImage::Paint(Canvas& canvas) const {
+  if (picture == nullptr) return;
+  OffsetCanvas inside(canvas, Point{bounds.left, bounds.top});
+  PaintImage(inside, *picture, options, bounds.Width(), bounds.Height());
 }
 
 }  // namespace tavilune

@@ -1,7 +1,8 @@
-// How a picture control (TImage) paints its picture.
+// The picture control (TImage) and how it paints its picture.
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "picture/picture.h"
 #include "platform/canvas.h"
@@ -27,5 +28,17 @@ void PaintImage(Canvas& canvas, TPicture& picture, const ImageOptions& options,
 
 // Whether a progress notification should repaint the control at once.
 bool WantsIncrementalRedraw(const ImageOptions& options, const ProgressEvent& event);
+
+// TImage: draws its picture by the picture control's rule within its bounds.
+struct TImage {
+  std::string name;
+  Rect bounds;
+  ImageOptions options;
+  TPicture* picture = nullptr;
+
+  // Where the picture goes, in the parent's coordinates.
+  Rect DestRect() const;
+  void Paint(Canvas& canvas) const;
+};
 
 }  // namespace tavilune

@@ -16,8 +16,4 @@ bool FileExistsAt(FileSystem& files, const std::string& ansiPath) {
          *entry->lastWriteLocalYear <= kLastFileYear;
 }
 
-bool IsPreviewCandidate(FileSystem& files, const std::string& ansiPath) {
-  return FileExistsAt(files, ansiPath) && files.AttributesReadable(ansiPath);
-}
-
 }  // namespace tavilune

@@ -1,5 +1,6 @@
 // Whether a path names a picture file worth opening: the test start-up uses for the remembered
-// picture and the one the picture dialog's preview makes before it loads a selection.
+// picture, and the first half of the one the picture dialog's preview makes before it loads a
+// selection.
 #pragma once
 
 #include <string>
@@ -11,8 +12,5 @@ namespace tavilune {
 // Whether the path names a file the program treats as present: not a folder, and with a
 // last-write time that falls between 1980 and 2107 (the range of the old 16-bit file date).
 bool FileExistsAt(FileSystem& files, const std::string& ansiPath);
-
-// What the preview loads: a present file (FileExistsAt) whose attributes can be read.
-bool IsPreviewCandidate(FileSystem& files, const std::string& ansiPath);
 
 }  // namespace tavilune

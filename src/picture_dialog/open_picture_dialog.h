@@ -22,10 +22,11 @@
 #include <optional>
 #include <string>
 
+#include "forms/button_glyph.h"
 #include "forms/component.h"
+#include "forms/painted_controls.h"
+#include "picture/image_paint.h"
 #include "picture/picture.h"
-#include "picture/preview_controls.h"
-#include "picture/preview_glyph.h"
 #include "platform/dialogs.h"
 #include "platform/platform.h"
 
@@ -40,6 +41,9 @@ Rect PreviewAreaBounds(const Rect& templateClient, const Rect& placeholder);
 // Where a window of this outer rectangle goes on the monitor: centred horizontally, and at one
 // third of the height the monitor has left over.
 Point CenteredAtOneThird(const Rect& window, const Rect& monitor);
+
+// What the preview loads: a present file (FileExistsAt) whose attributes can be read.
+bool IsPreviewCandidate(FileSystem& files, const std::string& ansiPath);
 
 class TOpenPictureDialog : public TComponent, private OpenFilePreview, private WindowListener {
  public:

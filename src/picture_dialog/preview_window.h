@@ -6,8 +6,8 @@
 #include <cstdint>
 
 #include "forms/form.h"
+#include "picture/image_paint.h"
 #include "picture/picture.h"
-#include "picture/preview_controls.h"
 
 namespace tavilune {
 

@@ -1,6 +1,6 @@
-// The painted controls of the picture dialog's preview area: a caption label, a speed button
-// with a glyph, a bevelled panel that swallows its own painting failures, and the picture
-// control. They live inside one real window and draw through its canvas in its coordinates.
+// Painted controls: a caption label, a speed button with a glyph and a bevelled panel that
+// swallows its own painting failures. They are no windows of their own: they live inside one
+// real window and draw through its canvas in its coordinates.
 #pragma once
 
 #include <cstdint>
@@ -8,10 +8,8 @@
 #include <memory>
 #include <string>
 
-#include "picture/image_paint.h"
-#include "picture/preview_glyph.h"
+#include "forms/button_glyph.h"
 #include "platform/canvas.h"
-#include "platform/offset_canvas.h"
 #include "platform/types.h"
 
 namespace tavilune {
@@ -66,18 +64,6 @@ struct TSilentPaintPanel {
   // Paints the panel, then its children through paintChildren (in the same coordinates).
   // Returns true when a failure changed the caption, so that the caller repaints it.
   bool Paint(Canvas& canvas, const std::function<void(Canvas&)>& paintChildren);
-};
-
-// TImage: draws its picture by the picture control's rule within its bounds.
-struct TImage {
-  std::string name;
-  Rect bounds;
-  ImageOptions options;
-  TPicture* picture = nullptr;
-
-  // Where the picture goes, in the parent's coordinates.
-  Rect DestRect() const;
-  void Paint(Canvas& canvas) const;
 };
 
 }  // namespace tavilune

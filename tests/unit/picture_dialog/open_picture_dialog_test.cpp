@@ -1,11 +1,10 @@
-#include "picture/open_picture_dialog.h"
+#include "picture_dialog/open_picture_dialog.h"
 
 #include <gtest/gtest.h>
 
 #include <fstream>
 #include <iterator>
 
-#include "bitmap_builder.h"
 #include "fakes/fake_canvas.h"
 #include "fakes/fake_dialogs.h"
 #include "fakes/fake_file_system.h"
@@ -18,7 +17,9 @@
 #include "picture/jpeg_image.h"
 #include "picture/picture_file.h"
 #include "picture/picture_formats.h"
-#include "picture/preview_window.h"
+#include "picture_dialog/preview_glyph.h"
+#include "picture_dialog/preview_window.h"
+#include "unit/picture/bitmap_builder.h"
 
 namespace tavilune::testing {
 namespace {
@@ -437,7 +438,7 @@ TEST_F(OpenPictureDialogTest, TheButtonDrawsItsGlyphGreyedUntilAPictureIsSelecte
     PaintArea();
     EXPECT_EQ(Calls(FakeCanvas::Call::kDrawDib).size(), 2u);
   });
-  ButtonGlyph glyph = ButtonGlyph::FromResource(packed.Get());
+  ButtonGlyph glyph = ButtonGlyphFromResource(packed.Get());
   ASSERT_EQ(glyph.Width(), 2);
   EXPECT_EQ(glyph.At(0, 0), 0x000000);
   EXPECT_EQ(glyph.At(1, 0), 0xFFFFFF);
@@ -456,7 +457,7 @@ TEST_F(OpenPictureDialogTest, TheButtonDrawsItsGlyphGreyedUntilAPictureIsSelecte
   EXPECT_EQ(colour(disabled, 1, 0), face);    // light ones vanish
   EXPECT_EQ(colour(disabled, 0, 1), face);
   EXPECT_EQ(colour(disabled, 1, 1), shadow);  // dark wins over the highlight of (0, 0)
-  EXPECT_TRUE(ButtonGlyph::FromResource(std::vector<std::uint8_t>{1, 2, 3}).Empty());
+  EXPECT_TRUE(ButtonGlyphFromResource(std::vector<std::uint8_t>{1, 2, 3}).Empty());
 }
 
 TEST(PreviewGlyphResourceTest, TheShippedGlyphIs16By16With16ColoursAndATransparentCorner) {
@@ -464,7 +465,7 @@ TEST(PreviewGlyphResourceTest, TheShippedGlyphIs16By16With16ColoursAndATranspare
   ASSERT_GT(file.size(), 14u + 40u);
   EXPECT_EQ(static_cast<unsigned char>(file[28]), 4);  // bits per pixel
   std::vector<std::uint8_t> packed(file.begin() + 14, file.end());
-  ButtonGlyph glyph = ButtonGlyph::FromResource(packed);
+  ButtonGlyph glyph = ButtonGlyphFromResource(packed);
   ASSERT_EQ(glyph.Width(), 16);
   ASSERT_EQ(glyph.Height(), 16);
   Dib enabled = glyph.OnFace(true, 0x123456, 0xFFFFFF, 0x808080);

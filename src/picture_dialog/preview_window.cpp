@@ -1,4 +1,4 @@
-#include "picture/preview_window.h"
+#include "picture_dialog/preview_window.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "picture/open_picture_dialog.h"
+#include "picture_dialog/open_picture_dialog.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -9,7 +9,8 @@
 #include "forms/form.h"
 #include "forms/messages.h"
 #include "picture/picture_file.h"
-#include "picture/preview_window.h"
+#include "picture_dialog/preview_glyph.h"
+#include "picture_dialog/preview_window.h"
 #include "platform/ansi.h"
 
 namespace tavilune {
@@ -73,6 +74,10 @@ Rect PreviewAreaBounds(const Rect& templateClient, const Rect& placeholder) {
 Point CenteredAtOneThird(const Rect& window, const Rect& monitor) {
   return Point{monitor.left + (monitor.Width() - window.Width()) / 2,
                monitor.top + (monitor.Height() - window.Height()) / 3};
+}
+
+bool IsPreviewCandidate(FileSystem& files, const std::string& ansiPath) {
+  return FileExistsAt(files, ansiPath) && files.AttributesReadable(ansiPath);
 }
 
 TOpenPictureDialog::TOpenPictureDialog(TComponent* owner, TApplication& application,
@@ -169,7 +174,7 @@ void TOpenPictureDialog::DialogInitialized(const OpenFileDialogLayout& layout,
   try {
     if (!glyphLoaded_) {
       glyphLoaded_ = true;
-      glyph_ = ButtonGlyph::FromResource(site.BitmapResource(kGlyphResource));
+      glyph_ = ButtonGlyphFromResource(site.BitmapResource(kGlyphResource));
     }
     SetUpPreview(layout);
     PlaceDialog(layout.dialog);

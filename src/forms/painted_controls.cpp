@@ -1,4 +1,4 @@
-#include "picture/preview_controls.h"
+#include "forms/painted_controls.h"
 
 namespace tavilune {
 
@@ -93,20 +93,6 @@ bool TSilentPaintPanel::Paint(Canvas& canvas, const std::function<void(Canvas&)>
     }
   }
   return false;
-}
-
-Rect TImage::DestRect() const {
-  if (picture == nullptr) return Rect{};
-  Rect dest =
-      ImageDestRect(options, picture->Width(), picture->Height(), bounds.Width(), bounds.Height());
-  return Rect{dest.left + bounds.left, dest.top + bounds.top, dest.right + bounds.left,
-              dest.bottom + bounds.top};
-}
-
-void TImage::Paint(Canvas& canvas) const {
-  if (picture == nullptr) return;
-  OffsetCanvas inside(canvas, Point{bounds.left, bounds.top});
-  PaintImage(inside, *picture, options, bounds.Width(), bounds.Height());
 }
 
 }  // namespace tavilune

@@ -1,9 +1,8 @@
-// The preview button's glyph: a small bitmap of the program's resources, drawn on the button's
-// face with its background colour left out, and embossed in grey while the button is disabled.
+// A speed button's glyph: a small picture drawn on the button's face with its background colour
+// left out, and embossed in grey while the button is disabled.
 #pragma once
 
 #include <cstdint>
-#include <span>
 #include <vector>
 
 #include "platform/dib.h"
@@ -14,11 +13,8 @@ namespace tavilune {
 class ButtonGlyph {
  public:
   ButtonGlyph() = default;
-
-  // Reads a bitmap as the system stores it in a program's resources: the info header, the
-  // colour table and the rows, without the file header. Anything that does not read as a
-  // bitmap gives an empty glyph (the button then shows no picture).
-  static ButtonGlyph FromResource(std::span<const std::uint8_t> packedDib);
+  // pixels holds width x height colours, 0x00BBGGRR, row by row from the top.
+  ButtonGlyph(std::int32_t width, std::int32_t height, std::vector<Color> pixels);
 
   bool Empty() const { return width_ == 0 || height_ == 0; }
   std::int32_t Width() const { return width_; }
