@@ -3,68 +3,9 @@
 #include <algorithm>
 #include <cassert>
 
+#include "platform/little_endian.h"
+
 namespace tavilune {
-
-namespace {
-
-// Writes little-endian values into a fixed buffer; a write past the end is dropped and
-// remembered, so a layout mistake shows as a failed check rather than a stray write.
-class LittleEndianWriter {
- public:
-  explicit LittleEndianWriter(std::span<std::uint8_t> out) : out_(out) {}
-
-  void PutInt32(std::int32_t value) {
-    const auto bits = static_cast<std::uint32_t>(value);
-    for (int shift = 0; shift < 32; shift += 8) PutByte(static_cast<std::uint8_t>(bits >> shift));
-  }
-  void PutByte(std::uint8_t value) {
-    if (position_ >= out_.size()) {
-      ok_ = false;
-      return;
-    }
-    out_[position_++] = value;
-  }
-  void PutBytes(std::span<const std::uint8_t> bytes) {
-    for (std::uint8_t byte : bytes) PutByte(byte);
-  }
-  bool Ok() const { return ok_ && position_ == out_.size(); }
-
- private:
-  std::span<std::uint8_t> out_;
-  std::size_t position_ = 0;
-  bool ok_ = true;
-};
-
-// Reads little-endian values from a fixed buffer; reading past the end gives zeros and clears
-// the ok flag for good.
-class LittleEndianReader {
- public:
-  explicit LittleEndianReader(std::span<const std::uint8_t> in) : in_(in) {}
-
-  std::int32_t GetInt32() {
-    std::uint32_t bits = 0;
-    for (int shift = 0; shift < 32; shift += 8) bits |= std::uint32_t{GetByte()} << shift;
-    return static_cast<std::int32_t>(bits);
-  }
-  std::uint8_t GetByte() {
-    if (position_ >= in_.size()) {
-      ok_ = false;
-      return 0;
-    }
-    return in_[position_++];
-  }
-  void GetBytes(std::span<std::uint8_t> into) {
-    for (std::uint8_t& byte : into) byte = GetByte();
-  }
-  bool Ok() const { return ok_ && position_ == in_.size(); }
-
- private:
-  std::span<const std::uint8_t> in_;
-  std::size_t position_ = 0;
-  bool ok_ = true;
-};
-
-}  // namespace
 
 std::string SettingsRecord::PicturePathText() const {
   const auto end = std::find(PicturePath.begin(), PicturePath.end(), std::uint8_t{0});
@@ -90,7 +31,7 @@ SettingsBytes EncodeSettingsRecord(const SettingsRecord& record) {
   writer.PutByte(record.InTray);
   writer.PutByte(record.StayOnTop);
   writer.PutBytes(record.Alignment);
-  assert(writer.Ok() && "the fields must fill the record exactly");
+  assert(writer.Ok() && writer.AtEnd() && "the fields must fill the record exactly");
   return bytes;
 }
 
@@ -105,7 +46,7 @@ SettingsRecord DecodeSettingsRecord(const SettingsBytes& bytes) {
   record.InTray = reader.GetByte();
   record.StayOnTop = reader.GetByte();
   reader.GetBytes(record.Alignment);
-  assert(reader.Ok() && "the fields must cover the record exactly");
+  assert(reader.Ok() && reader.AtEnd() && "the fields must cover the record exactly");
   return record;
 }
 

@@ -13,8 +13,10 @@
 //    table's end and inside the file: some writers leave a gap there, and the offset is then
 //    where the pixels are. In a core-header file the offset may also end a colour table shorter
 //    than the bit count implies (see ReadBitmapFile).
-// A refused file raises EInvalidGraphic ("ビットマップイメージが不正です"); bytes missing in the
-// headers, masks or colour table raise EReadError.
+// The header is checked before anything after it is read or allocated. A refused file raises
+// EInvalidGraphic ("ビットマップイメージが不正です"); bytes missing in the headers, masks or colour
+// table raise EReadError, and take precedence over a refused header, as they would if the masks
+// and the table were read first.
 #include <algorithm>
 #include <array>
 #include <cstring>
@@ -25,6 +27,7 @@
 #include "forms/exceptions.h"
 #include "picture/bitmap.h"
 #include "picture/stream.h"
+#include "platform/little_endian.h"
 
 namespace tavilune {
 
@@ -48,22 +51,11 @@ constexpr std::uint32_t kColorSpaceSrgb = 0x73524742;   // 'sRGB'
 [[noreturn]] void RaiseInvalid() { throw EInvalidGraphic(u8"ビットマップイメージが不正です"); }
 [[noreturn]] void RaiseOutOfMemory() { throw EOutOfMemory(u8"メモリが足りません"); }
 
-std::uint32_t Get32(const std::uint8_t* p) {
-  return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
-         static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
-}
-std::uint16_t Get16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | p[1] << 8); }
-void Put32(std::uint8_t* p, std::uint32_t v) {
-  for (int i = 0; i < 4; ++i) p[i] = static_cast<std::uint8_t>(v >> (8 * i));
-}
-void Put16(std::uint8_t* p, std::uint16_t v) {
-  p[0] = static_cast<std::uint8_t>(v);
-  p[1] = static_cast<std::uint8_t>(v >> 8);
-}
+[[noreturn]] void RaiseReadError() { throw EReadError(u8"ストリームからの読み込みエラー"); }
 
 // Reads and drops count bytes; missing bytes are a read error.
 void Skip(Stream& stream, std::uint64_t count) {
-  if (count > stream.Remaining()) throw EReadError(u8"ストリームからの読み込みエラー");
+  if (count > stream.Remaining()) RaiseReadError();
   std::array<std::uint8_t, 4096> scratch;
   while (count > 0) {
     const auto chunk = static_cast<std::size_t>(std::min<std::uint64_t>(count, scratch.size()));
@@ -165,52 +157,55 @@ void ReadBitmapFile(TBitmap& bitmap, Stream& stream) {
   auto position = [&] { return fileSize - stream.Remaining(); };
   std::array<std::uint8_t, kFileHeaderSize> fileHeader;
   stream.ReadBuffer(fileHeader);
-  if (Get16(fileHeader.data()) != kBitmapType) RaiseInvalid();
-  const std::uint32_t pixelOffset = Get32(&fileHeader[10]);
+  LittleEndianReader fileFields(fileHeader);
+  if (fileFields.GetUint16() != kBitmapType) RaiseInvalid();
+  const std::uint32_t pixelOffset = fileFields.Seek(10).GetUint32();
 
   std::array<std::uint8_t, 4> sizeBytes;
   stream.ReadBuffer(sizeBytes);
-  const std::uint32_t headerSize = Get32(sizeBytes.data());
+  const std::uint32_t headerSize = LittleEndianReader(sizeBytes).GetUint32();
   const bool core = headerSize == kCoreHeaderSize;
   std::vector<std::uint8_t> header;
   if (core) {
     // A core header has 16-bit sides; widen it to the 40-byte header the system draws from.
     std::array<std::uint8_t, 8> rest;
     stream.ReadBuffer(rest);
+    LittleEndianReader coreFields(rest);
     header.assign(kInfoHeaderSize, 0);
-    Put32(&header[0], kInfoHeaderSize);
-    Put32(&header[4], Get16(&rest[0]));
-    Put32(&header[8], Get16(&rest[2]));
-    Put16(&header[12], Get16(&rest[4]));
-    Put16(&header[14], Get16(&rest[6]));
+    LittleEndianWriter infoFields(header);
+    infoFields.PutUint32(kInfoHeaderSize);
+    infoFields.PutUint32(coreFields.GetUint16());  // width
+    infoFields.PutUint32(coreFields.GetUint16());  // height
+    infoFields.PutUint16(coreFields.GetUint16());  // planes
+    infoFields.PutUint16(coreFields.GetUint16());  // bits per pixel
   } else {
     if (headerSize < kInfoHeaderSize) RaiseInvalid();
-    if (headerSize - 4 > stream.Remaining()) {
-      throw EReadError(u8"ストリームからの読み込みエラー");
-    }
+    if (headerSize - 4 > stream.Remaining()) RaiseReadError();
     if (headerSize > kMaxHeaderSize) RaiseInvalid();
     header.resize(headerSize);
     std::memcpy(header.data(), sizeBytes.data(), 4);
     stream.ReadBuffer(std::span(header).subspan(4));
   }
 
-  const auto width = static_cast<std::int32_t>(Get32(&header[4]));
-  const auto rawHeight = static_cast<std::int32_t>(Get32(&header[8]));
-  const std::uint16_t planes = Get16(&header[12]);
-  const std::uint16_t bitCount = Get16(&header[14]);
-  const std::uint32_t compression = Get32(&header[16]);
-  std::uint32_t imageSize = Get32(&header[20]);
-  const std::uint32_t colorsUsed = Get32(&header[32]);
+  LittleEndianReader fields(header);
+  const std::int32_t width = fields.Seek(4).GetInt32();
+  const std::int32_t rawHeight = fields.GetInt32();
+  const std::uint16_t planes = fields.GetUint16();
+  const std::uint16_t bitCount = fields.GetUint16();
+  const std::uint32_t compression = fields.GetUint32();
+  std::uint32_t imageSize = fields.GetUint32();
+  const std::uint32_t colorsUsed = fields.Seek(32).GetUint32();
 
   if (planes != 1) RaiseInvalid();
 
-  std::optional<std::array<std::uint32_t, 3>> maskBlock;
-  if (headerSize == kInfoHeaderSize && (bitCount == 16 || bitCount == 32) &&
-      compression == kCompressionBitFields) {
-    std::array<std::uint8_t, 12> masks;
-    stream.ReadBuffer(masks);
-    maskBlock = std::array<std::uint32_t, 3>{Get32(&masks[0]), Get32(&masks[4]), Get32(&masks[8])};
-  }
+  // The masks and the colour table that follow the header are only checked for being there
+  // now; they are read once the header has passed its checks, so that a refused header costs
+  // no allocation. A file that both lacks them and has a refused header is a read error, as
+  // when they were read first.
+  const bool masksFollow = headerSize == kInfoHeaderSize && (bitCount == 16 || bitCount == 32) &&
+                           compression == kCompressionBitFields;
+  const std::uint64_t maskBytes = masksFollow ? 12 : 0;
+  if (maskBytes > stream.Remaining()) RaiseReadError();
 
   // The colour table: the file's count, or the full table for 1, 4 and 8 bits when it gives
   // none. Only 256 entries can be meant; any further ones are skipped.
@@ -222,36 +217,14 @@ void ReadBitmapFile(TBitmap& bitmap, Stream& stream) {
   // Core headers carry no count, so a writer that stores fewer colours than the bit count
   // implies can only say so through the pixel offset: a table that the offset cuts ends there
   // (with at least one whole entry before it; an offset at the table's start says nothing).
-  const std::uint64_t tableStart = position();
+  const std::uint64_t tableStart = position() + maskBytes;
   bool tableCut = false;
   if (core && pixelOffset >= tableStart + entrySize &&
       pixelOffset < tableStart + tableEntries * entrySize) {
     tableEntries = (pixelOffset - tableStart) / entrySize;
     tableCut = true;
   }
-  if (tableEntries * entrySize > stream.Remaining()) {
-    throw EReadError(u8"ストリームからの読み込みエラー");
-  }
-  std::vector<RgbQuad> colors(
-      static_cast<std::size_t>(std::min<std::uint64_t>(tableEntries, kMaxColors)));
-  {
-    std::vector<std::uint8_t> table(colors.size() * entrySize);
-    stream.ReadBuffer(table);
-    for (std::size_t i = 0; i < colors.size(); ++i) {
-      const std::uint8_t* e = &table[i * entrySize];
-      colors[i] = RgbQuad{e[0], e[1], e[2], 0};
-      if (!core) colors[i].reserved = e[3];
-    }
-  }
-  Skip(stream, (tableEntries - colors.size()) * entrySize);
-  // A widened core header keeps its 0 (a full table) unless its table was cut short.
-  if (!core || tableCut)
-    Put32(&header[32], static_cast<std::uint32_t>(colors.size()));
-  else
-    Put32(&header[32], 0);
-  // Pixels that lie after a gap: the offset is honoured only past the table and inside the
-  // file, so an offset that is wrong in any other way leaves the pixels after the table.
-  if (pixelOffset > position() && pixelOffset < fileSize) Skip(stream, pixelOffset - position());
+  if (tableEntries * entrySize > stream.Remaining() - maskBytes) RaiseReadError();
 
   // What the system would refuse to make a bitmap of, and what is beyond our caps.
   if (!BitCountAllowed(bitCount)) RaiseInvalid();
@@ -274,21 +247,52 @@ void ReadBitmapFile(TBitmap& bitmap, Stream& stream) {
   }
   if (!Dib::LayoutAllowed(width, height, runLength ? 32 : bitCount)) RaiseInvalid();
 
+  std::optional<std::array<std::uint32_t, 3>> maskBlock;
+  if (masksFollow) {
+    std::array<std::uint8_t, 12> masks;
+    stream.ReadBuffer(masks);
+    LittleEndianReader maskFields(masks);
+    const std::uint32_t red = maskFields.GetUint32();
+    const std::uint32_t green = maskFields.GetUint32();
+    maskBlock = std::array<std::uint32_t, 3>{red, green, maskFields.GetUint32()};
+  }
+  std::vector<RgbQuad> colors(
+      static_cast<std::size_t>(std::min<std::uint64_t>(tableEntries, kMaxColors)));
+  {
+    std::vector<std::uint8_t> table(colors.size() * entrySize);
+    stream.ReadBuffer(table);
+    for (std::size_t i = 0; i < colors.size(); ++i) {
+      const std::uint8_t* e = &table[i * entrySize];
+      colors[i] = RgbQuad{e[0], e[1], e[2], 0};
+      if (!core) colors[i].reserved = e[3];
+    }
+  }
+  Skip(stream, (tableEntries - colors.size()) * entrySize);
+  LittleEndianWriter headerFields(header);
+  // A widened core header keeps its 0 (a full table) unless its table was cut short.
+  if (!core || tableCut)
+    headerFields.Seek(32).PutUint32(static_cast<std::uint32_t>(colors.size()));
+  else
+    headerFields.Seek(32).PutUint32(0);
+  // Pixels that lie after a gap: the offset is honoured only past the table and inside the
+  // file, so an offset that is wrong in any other way leaves the pixels after the table.
+  if (pixelOffset > position() && pixelOffset < fileSize) Skip(stream, pixelOffset - position());
+
   const std::uint64_t arrayBytes = Dib::RowBytes(width, bitCount) * std::uint64_t(height);
   if (imageSize == 0) {
     imageSize = static_cast<std::uint32_t>(arrayBytes);
-    Put32(&header[20], imageSize);
+    headerFields.Seek(20).PutUint32(imageSize);
   }
   const std::uint64_t available = std::min<std::uint64_t>(imageSize, stream.Remaining());
 
   if (header.size() >= kV5HeaderSize) {
     // A colour profile embedded in or linked from the file is not kept with the bitmap, so the
     // header must not send the system looking for one: the colours are taken as sRGB.
-    const std::uint32_t space = Get32(&header[kColorSpaceOffset]);
+    const std::uint32_t space = fields.Seek(kColorSpaceOffset).GetUint32();
     if (space == kProfileEmbedded || space == kProfileLinked) {
-      Put32(&header[kColorSpaceOffset], kColorSpaceSrgb);
-      Put32(&header[kProfileDataOffset], 0);
-      Put32(&header[kProfileSizeOffset], 0);
+      headerFields.Seek(kColorSpaceOffset).PutUint32(kColorSpaceSrgb);
+      headerFields.Seek(kProfileDataOffset).PutUint32(0);
+      headerFields.Seek(kProfileSizeOffset).PutUint32(0);
     }
   }
 
@@ -310,7 +314,9 @@ void ReadBitmapFile(TBitmap& bitmap, Stream& stream) {
       dib = Dib::Blank(width, height, 32, false);
       ExpandRunLength(data, compression == kCompressionRle4, colors, dib);
     } else {
-      if (imageSize > arrayBytes) Put32(&header[20], static_cast<std::uint32_t>(arrayBytes));
+      if (imageSize > arrayBytes) {
+        headerFields.Seek(20).PutUint32(static_cast<std::uint32_t>(arrayBytes));
+      }
       dib = Dib(std::move(header), maskBlock, std::move(colors));
       // Straight into the pixel memory; only what the file does not cover is cleared.
       const std::span<std::uint8_t> pixels = dib.Pixels();

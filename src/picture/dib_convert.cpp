@@ -2,6 +2,8 @@
 
 #include <bit>
 
+#include "platform/little_endian.h"
+
 namespace tavilune {
 
 namespace {
@@ -36,10 +38,6 @@ std::uint8_t Scale(std::uint32_t value, const Field& f) {
   return static_cast<std::uint8_t>(wide >> (filled - 8));
 }
 
-void Put32(std::vector<std::uint8_t>& b, std::size_t at, std::uint32_t v) {
-  for (int i = 0; i < 4; ++i) b[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
-}
-
 }  // namespace
 
 std::vector<std::uint8_t> DibToRgb(const Dib& dib) {
@@ -55,6 +53,7 @@ std::vector<std::uint8_t> DibToRgb(const Dib& dib) {
   const unsigned bits = dib.BitCount();
   for (std::int32_t y = 0; y < height; ++y) {
     const std::uint8_t* row = dib.Row(y);
+    LittleEndianReader values(std::span(row, dib.Stride()));
     for (std::int32_t x = 0; x < width; ++x) {
       std::uint8_t r = 0, g = 0, b = 0;
       if (bits <= 8) {
@@ -71,14 +70,8 @@ std::vector<std::uint8_t> DibToRgb(const Dib& dib) {
         g = p[1];
         r = p[2];
       } else {
-        std::uint32_t value;
-        if (bits == 16) {
-          const std::uint8_t* p = row + 2 * static_cast<std::size_t>(x);
-          value = p[0] | p[1] << 8;
-        } else {
-          const std::uint8_t* p = row + 4 * static_cast<std::size_t>(x);
-          value = p[0] | p[1] << 8 | p[2] << 16 | static_cast<std::uint32_t>(p[3]) << 24;
-        }
+        // Pixels of 16 and 32 bits are little-endian values under the masks.
+        const std::uint32_t value = bits == 16 ? values.GetUint16() : values.GetUint32();
         r = Scale(value, red);
         g = Scale(value, green);
         b = Scale(value, blue);
@@ -99,16 +92,17 @@ std::vector<std::uint8_t> EncodeBmp24(const Dib& dib) {
   const std::size_t stride = (width * 3 + 3) / 4 * 4;
   const std::size_t pixelBytes = stride * height;
   std::vector<std::uint8_t> file(54 + pixelBytes, 0);
-  file[0] = 'B';
-  file[1] = 'M';
-  Put32(file, 2, static_cast<std::uint32_t>(file.size()));
-  Put32(file, 10, 54);
-  Put32(file, 14, 40);
-  Put32(file, 18, static_cast<std::uint32_t>(width));
-  Put32(file, 22, static_cast<std::uint32_t>(height));
-  file[26] = 1;
-  file[28] = 24;
-  Put32(file, 34, static_cast<std::uint32_t>(pixelBytes));
+  LittleEndianWriter header(file);
+  header.PutByte('B');
+  header.PutByte('M');
+  header.PutUint32(static_cast<std::uint32_t>(file.size()));
+  header.Seek(10).PutUint32(54);  // the pixels' offset
+  header.PutUint32(40);           // the info header's size
+  header.PutUint32(static_cast<std::uint32_t>(width));
+  header.PutUint32(static_cast<std::uint32_t>(height));
+  header.PutUint16(1);  // planes
+  header.PutUint16(24);
+  header.Seek(34).PutUint32(static_cast<std::uint32_t>(pixelBytes));
   for (std::size_t y = 0; y < height; ++y) {
     std::uint8_t* out = &file[54 + (height - 1 - y) * stride];
     const std::uint8_t* in = &rgb[y * width * 3];

@@ -2,10 +2,12 @@
 
 #include <cstdlib>
 #include <limits>
+#include <span>
 
 #include "forms/exceptions.h"
 #include "picture/stream.h"
 #include "platform/display.h"
+#include "platform/little_endian.h"
 
 namespace tavilune {
 
@@ -17,20 +19,15 @@ constexpr std::uint8_t kPngSignature[] = {0x89, 'P', 'N', 'G'};
 
 [[noreturn]] void RaiseInvalid() { throw EInvalidGraphic(u8"アイコンイメージが不正です"); }
 
-std::uint32_t Get32(const std::uint8_t* p) {
-  return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
-         static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
-}
-std::uint16_t Get16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | p[1] << 8); }
-
 // Bits per pixel of an image: its own header knows best; the directory's fields are often 0.
 int ImageBitCount(const std::vector<std::uint8_t>& file, std::uint32_t offset, std::uint32_t size,
                   std::uint16_t directoryBits, std::uint8_t colorCount) {
-  const std::uint8_t* image = file.data() + offset;
-  if (size >= 8 && std::equal(std::begin(kPngSignature), std::end(kPngSignature), image)) {
+  const std::span<const std::uint8_t> image(file.data() + offset, size);
+  if (size >= 8 && std::equal(std::begin(kPngSignature), std::end(kPngSignature), image.begin())) {
     return 32;
   }
-  if (size >= 16 && Get32(image) == 40) return Get16(image + 14);
+  LittleEndianReader header(image);
+  if (size >= 16 && header.GetUint32() == 40) return header.Seek(14).GetUint16();
   if (directoryBits != 0) return directoryBits;
   switch (colorCount) {
     case 2:
@@ -79,7 +76,8 @@ std::unique_ptr<TGraphic> TIcon::Create() { return std::make_unique<TIcon>(); }
 void TIcon::LoadFromStream(Stream& stream) {
   std::vector<std::uint8_t> bytes = stream.ReadToEnd();
   if (bytes.size() < kDirectoryHeaderSize) throw EReadError(u8"ストリームからの読み込みエラー");
-  const std::uint16_t type = Get16(&bytes[2]);
+  LittleEndianReader file(bytes);
+  const std::uint16_t type = file.Seek(2).GetUint16();
   if (type != 0 && type != 1) RaiseInvalid();
 
   std::vector<IconDirectoryEntry> directory;
@@ -88,20 +86,25 @@ void TIcon::LoadFromStream(Stream& stream) {
     // The image is chosen now rather than at the first paint, so that the size the window takes
     // from the picture is the size it will show, and so that a directory that points outside
     // the file is refused while the previous picture can still stay.
-    const std::uint16_t count = Get16(&bytes[4]);
+    const std::uint16_t count = file.GetUint16();
     if (count == 0 || kDirectoryHeaderSize + kDirectoryEntrySize * count > bytes.size()) {
       RaiseInvalid();
     }
     for (std::size_t i = 0; i < count; ++i) {
-      const std::uint8_t* e = &bytes[kDirectoryHeaderSize + kDirectoryEntrySize * i];
+      // Each entry: width, height, colour count, a reserved byte, planes, bits per pixel, the
+      // image's size and its offset in the file.
       IconDirectoryEntry entry;
-      entry.width = e[0] == 0 ? 256 : e[0];
-      entry.height = e[1] == 0 ? 256 : e[1];
-      entry.colorCount = e[2];
-      entry.bytes = Get32(e + 8);
-      entry.offset = Get32(e + 12);
+      const std::uint8_t width = file.GetByte();
+      const std::uint8_t height = file.GetByte();
+      entry.width = width == 0 ? 256 : width;
+      entry.height = height == 0 ? 256 : height;
+      const std::uint8_t colorCount = file.GetByte();
+      entry.colorCount = colorCount;
+      const std::uint16_t directoryBits = file.Skip(3).GetUint16();
+      entry.bytes = file.GetUint32();
+      entry.offset = file.GetUint32();
       if (std::uint64_t{entry.offset} + entry.bytes > bytes.size()) RaiseInvalid();
-      entry.bitCount = ImageBitCount(bytes, entry.offset, entry.bytes, Get16(e + 6), e[2]);
+      entry.bitCount = ImageBitCount(bytes, entry.offset, entry.bytes, directoryBits, colorCount);
       directory.push_back(entry);
     }
     const DisplayFacts& display = Display();

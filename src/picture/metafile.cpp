@@ -6,6 +6,7 @@
 #include "picture/stream.h"
 #include "platform/dib.h"
 #include "platform/display.h"
+#include "platform/little_endian.h"
 
 namespace tavilune {
 
@@ -15,12 +16,6 @@ constexpr std::uint32_t kEnhancedHeaderType = 1;
 constexpr std::uint32_t kEnhancedSignature = 0x464D4520;  // " EMF"
 constexpr std::uint32_t kPlaceableKey = 0x9AC6CDD7;
 constexpr std::size_t kPlaceableHeaderSize = 22;
-
-std::uint32_t Get32(const std::uint8_t* p) {
-  return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
-         static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
-}
-std::uint16_t Get16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | p[1] << 8); }
 
 // a * b / c rounded half away from zero, as the system's MulDiv; 0 for c = 0. A header can
 // put any 32-bit value in every field, so the work is done on magnitudes in unsigned 64 bits:
@@ -58,19 +53,20 @@ std::unique_ptr<TGraphic> TMetafile::Create() { return std::make_unique<TMetafil
 
 void TMetafile::LoadFromStream(Stream& stream) {
   std::vector<std::uint8_t> bytes = stream.ReadToEnd();
-  const std::uint8_t* b = bytes.data();
-  if (bytes.size() > 100 && Get32(b) == kEnhancedHeaderType &&
-      Get32(b + 40) == kEnhancedSignature) {
+  LittleEndianReader header(bytes);
+  const std::uint32_t key = header.GetUint32();
+  if (bytes.size() > 100 && key == kEnhancedHeaderType &&
+      header.Seek(40).GetUint32() == kEnhancedSignature) {
     // The frame is in hundredths of a millimetre; the reference device's pixels and millimetres
     // turn it into pixels.
-    const auto frameLeft = static_cast<std::int32_t>(Get32(b + 24));
-    const auto frameTop = static_cast<std::int32_t>(Get32(b + 28));
-    const auto frameRight = static_cast<std::int32_t>(Get32(b + 32));
-    const auto frameBottom = static_cast<std::int32_t>(Get32(b + 36));
-    const auto devicePixelsX = static_cast<std::int32_t>(Get32(b + 72));
-    const auto devicePixelsY = static_cast<std::int32_t>(Get32(b + 76));
-    const auto deviceMillimetresX = static_cast<std::int32_t>(Get32(b + 80));
-    const auto deviceMillimetresY = static_cast<std::int32_t>(Get32(b + 84));
+    const std::int32_t frameLeft = header.Seek(24).GetInt32();
+    const std::int32_t frameTop = header.GetInt32();
+    const std::int32_t frameRight = header.GetInt32();
+    const std::int32_t frameBottom = header.GetInt32();
+    const std::int32_t devicePixelsX = header.Seek(72).GetInt32();
+    const std::int32_t devicePixelsY = header.GetInt32();
+    const std::int32_t deviceMillimetresX = header.GetInt32();
+    const std::int32_t deviceMillimetresY = header.GetInt32();
     const std::int64_t w = std::int64_t{frameRight} - frameLeft;
     const std::int64_t h = std::int64_t{frameBottom} - frameTop;
     widthHimetric_ = static_cast<std::int32_t>(std::clamp<std::int64_t>(w, INT32_MIN, INT32_MAX));
@@ -80,17 +76,19 @@ void TMetafile::LoadFromStream(Stream& stream) {
     enhanced_ = true;
     bits_ = std::move(bytes);
   } else {
-    if (bytes.size() < kPlaceableHeaderSize || Get32(b) != kPlaceableKey) {
+    if (bytes.size() < kPlaceableHeaderSize || key != kPlaceableKey) {
       throw EInvalidGraphic(u8"メタファイルが不正です");
     }
+    // The placeable header's checksum: its first ten 16-bit words combined by exclusive or.
+    header.Seek(0);
     std::uint16_t sum = 0;
-    for (int i = 0; i < 10; ++i) sum ^= Get16(b + 2 * i);
-    if (sum != Get16(b + 20)) throw EInvalidGraphic(u8"メタファイルが不正です");
-    const auto left = static_cast<std::int16_t>(Get16(b + 6));
-    const auto top = static_cast<std::int16_t>(Get16(b + 8));
-    const auto right = static_cast<std::int16_t>(Get16(b + 10));
-    const auto bottom = static_cast<std::int16_t>(Get16(b + 12));
-    std::int64_t inch = Get16(b + 14);
+    for (int i = 0; i < 10; ++i) sum ^= header.GetUint16();
+    if (sum != header.GetUint16()) throw EInvalidGraphic(u8"メタファイルが不正です");
+    const std::int16_t left = header.Seek(6).GetInt16();
+    const std::int16_t top = header.GetInt16();
+    const std::int16_t right = header.GetInt16();
+    const std::int16_t bottom = header.GetInt16();
+    std::int64_t inch = header.GetUint16();
     if (inch == 0) inch = 96;
     widthHimetric_ = static_cast<std::int32_t>(MulDiv(std::int64_t{right} - left, 2540, inch));
     heightHimetric_ = static_cast<std::int32_t>(MulDiv(std::int64_t{bottom} - top, 2540, inch));

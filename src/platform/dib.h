@@ -12,6 +12,8 @@
 #include <span>
 #include <vector>
 
+#include "platform/little_endian.h"
+
 namespace tavilune {
 
 // One colour-table entry in file order (RGBQUAD).
@@ -120,25 +122,6 @@ class Dib {
 
 // ---- Inline implementation (kept in the header so every layer can use Dib without a library).
 
-namespace dib_detail {
-
-inline std::uint32_t Get32(const std::vector<std::uint8_t>& b, std::size_t at) {
-  return static_cast<std::uint32_t>(b[at]) | static_cast<std::uint32_t>(b[at + 1]) << 8 |
-         static_cast<std::uint32_t>(b[at + 2]) << 16 | static_cast<std::uint32_t>(b[at + 3]) << 24;
-}
-inline std::uint16_t Get16(const std::vector<std::uint8_t>& b, std::size_t at) {
-  return static_cast<std::uint16_t>(b[at] | b[at + 1] << 8);
-}
-inline void Put32(std::vector<std::uint8_t>& b, std::size_t at, std::uint32_t v) {
-  for (int i = 0; i < 4; ++i) b[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
-}
-inline void Put16(std::vector<std::uint8_t>& b, std::size_t at, std::uint16_t v) {
-  b[at] = static_cast<std::uint8_t>(v);
-  b[at + 1] = static_cast<std::uint8_t>(v >> 8);
-}
-
-}  // namespace dib_detail
-
 inline std::uint64_t Dib::RowBytes(std::int64_t width, std::uint32_t bitCount) {
   if (width <= 0) return 0;
   return (static_cast<std::uint64_t>(width) * bitCount + 31) / 32 * 4;
@@ -153,12 +136,13 @@ inline bool Dib::LayoutAllowed(std::int64_t width, std::int64_t height, std::uin
 inline Dib::Dib(std::vector<std::uint8_t> header,
                 std::optional<std::array<std::uint32_t, 3>> maskBlock, std::vector<RgbQuad> colors)
     : header_(std::move(header)), maskBlock_(maskBlock), colors_(std::move(colors)) {
-  const auto rawHeight = static_cast<std::int32_t>(dib_detail::Get32(header_, 8));
-  width_ = static_cast<std::int32_t>(dib_detail::Get32(header_, 4));
+  LittleEndianReader fields(header_);
+  width_ = fields.Seek(4).GetInt32();
+  const std::int32_t rawHeight = fields.GetInt32();
   topDown_ = rawHeight < 0;
   height_ = topDown_ ? -rawHeight : rawHeight;
-  bitCount_ = dib_detail::Get16(header_, 14);
-  compression_ = dib_detail::Get32(header_, 16);
+  bitCount_ = fields.Skip(2).GetUint16();
+  compression_ = fields.GetUint32();
   stride_ = static_cast<std::size_t>(RowBytes(width_, bitCount_));
   pixelBytes_ = stride_ * static_cast<std::size_t>(height_);
   if (pixelBytes_ > 0) pixels_ = std::make_unique_for_overwrite<std::uint8_t[]>(pixelBytes_);
@@ -167,13 +151,15 @@ inline Dib::Dib(std::vector<std::uint8_t> header,
 inline Dib Dib::Blank(std::int32_t width, std::int32_t height, std::uint16_t bitCount, bool topDown,
                       std::vector<RgbQuad> colors) {
   std::vector<std::uint8_t> header(kInfoHeaderSize, 0);
-  dib_detail::Put32(header, 0, kInfoHeaderSize);
-  dib_detail::Put32(header, 4, static_cast<std::uint32_t>(width));
-  dib_detail::Put32(header, 8, static_cast<std::uint32_t>(topDown ? -height : height));
-  dib_detail::Put16(header, 12, 1);
-  dib_detail::Put16(header, 14, bitCount);
-  dib_detail::Put32(header, 20, static_cast<std::uint32_t>(RowBytes(width, bitCount) * height));
-  dib_detail::Put32(header, 32, static_cast<std::uint32_t>(colors.size()));
+  LittleEndianWriter fields(header);
+  fields.PutUint32(kInfoHeaderSize);
+  fields.PutInt32(width);
+  fields.PutInt32(topDown ? -height : height);
+  fields.PutUint16(1);  // planes
+  fields.PutUint16(bitCount);
+  fields.PutUint32(kCompressionRgb);
+  fields.PutUint32(static_cast<std::uint32_t>(RowBytes(width, bitCount) * height));
+  fields.Seek(32).PutUint32(static_cast<std::uint32_t>(colors.size()));
   Dib dib(std::move(header), std::nullopt, std::move(colors));
   if (dib.pixelBytes_ > 0) std::fill_n(dib.pixels_.get(), dib.pixelBytes_, std::uint8_t{0});
   return dib;
@@ -183,8 +169,11 @@ inline std::array<std::uint32_t, 3> Dib::Masks() const {
   if (compression_ == kCompressionBitFields) {
     if (maskBlock_) return *maskBlock_;
     if (header_.size() >= 52) {
-      return {dib_detail::Get32(header_, 40), dib_detail::Get32(header_, 44),
-              dib_detail::Get32(header_, 48)};
+      LittleEndianReader masks(header_);
+      masks.Seek(40);
+      const std::uint32_t red = masks.GetUint32();
+      const std::uint32_t green = masks.GetUint32();
+      return {red, green, masks.GetUint32()};
     }
   }
   if (bitCount_ == 16) return {0x7C00, 0x03E0, 0x001F};
@@ -194,7 +183,7 @@ inline std::array<std::uint32_t, 3> Dib::Masks() const {
 inline void Dib::SetColors(std::vector<RgbQuad> colors) {
   colors_ = std::move(colors);
   if (header_.size() >= kInfoHeaderSize) {
-    dib_detail::Put32(header_, 32, static_cast<std::uint32_t>(colors_.size()));
+    LittleEndianWriter(header_).Seek(32).PutUint32(static_cast<std::uint32_t>(colors_.size()));
   }
 }
 
