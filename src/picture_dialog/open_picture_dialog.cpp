@@ -35,13 +35,6 @@ constexpr std::int32_t kButtonRightGap = 2;
 
 constexpr std::uintptr_t kLeftButtonHeld = 0x0001;  // MK_LBUTTON
 
-std::string RectText(const Rect& r) {
-  char text[64];
-  std::snprintf(text, sizeof text, "%d,%d,%d,%d", static_cast<int>(r.left), static_cast<int>(r.top),
-                static_cast<int>(r.Width()), static_cast<int>(r.Height()));
-  return text;
-}
-
 std::string SizeText(std::int32_t width, std::int32_t height) {
   char text[64];
   std::snprintf(text, sizeof text, TOpenPictureDialog::kPictureSizeFormat, static_cast<int>(width),
@@ -205,7 +198,7 @@ void TOpenPictureDialog::SetUpPreview(const OpenFileDialogLayout& layout) {
   DestroyPreviewWindow();
   WindowSpec spec;
   spec.className = "TPreviewPanel";
-  spec.title = StateText();
+  spec.title = pictureLabel_.caption;
   spec.style = msg::kStyleChild | msg::kStyleVisible | msg::kStyleClipSiblings;
   spec.bounds = picturePanel_;
   spec.parent = layout.templateWindow;
@@ -286,21 +279,9 @@ void TOpenPictureDialog::DialogClosing(OpenFileDialogSite&) {
   site_ = nullptr;
 }
 
-std::string TOpenPictureDialog::StateText() const {
-  std::string text = "PictureLabel=" + pictureLabel_.caption;
-  text += "\nPreviewButton=";
-  text += previewButton_.enabled ? "enabled " : "disabled ";
-  text += RectText(previewButton_.bounds);
-  text += "\nPaintPanel=" + paintPanel_.caption;
-  text += "\nPaintBox=" + RectText(paintBox_.bounds) + " picture " +
-          std::to_string(picture_.Width()) + "x" + std::to_string(picture_.Height()) + " at " +
-          RectText(paintBox_.DestRect());
-  return text;
-}
-
 void TOpenPictureDialog::Changed() {
   if (area_ == 0) return;
-  Windows().SetText(area_, StateText());
+  Windows().SetText(area_, pictureLabel_.caption);
   Windows().Invalidate(area_);
 }
 

@@ -4,17 +4,8 @@
 // preview window. The dialog only looks at pictures; the caller loads the chosen one itself.
 //
 // The preview area is one real child window in the system dialog ("PicturePanel"); its label,
-// button, box and picture are painted parts of it. So that a test driver in another process
-// can read them, the child window's text carries their state, one "name=value" line each:
-//
-//   PictureLabel= (640x480)
-//   PreviewButton=enabled 139,1,23,22
-//   PaintPanel=
-//   PaintBox=8,31,154,317 picture 640x480 at 8,132,154,115
-//
-// (PreviewButton: enabled or disabled and its bounds; PaintBox: its bounds, the picture's size
-// and where the picture is drawn; all in the child window's client pixels, as left,top,width,
-// height.)
+// button, box and picture are painted parts of it. The window's text is the label's caption,
+// which is what a screen reader reads for the area.
 #pragma once
 
 #include <functional>
@@ -90,8 +81,6 @@ class TOpenPictureDialog : public TComponent, private OpenFilePreview, private W
   const std::string& LastFileName() const { return lastFileName_; }
   // The preview area's window while the dialog is open, else 0.
   WindowHandle PreviewWindow() const { return area_; }
-  // The text the preview area's window carries (see the top of this file).
-  std::string StateText() const;
 
   // SelectionChanged: follows the dialog's current selection. Only a change of path reloads.
   void SelectionChanged();

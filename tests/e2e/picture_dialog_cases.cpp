@@ -2,22 +2,17 @@
 // file and damaged JPEG data, the preview window, and that the next opening starts on the file
 // chosen last.
 //
-// The preview's label, button and box are painted, not windows of their own. The program keeps
-// their state in the text of the preview area's window (class "TPreviewPanel"), one
-// "name=value" line each, which WM_GETTEXT reads from here:
-//   PictureLabel= (640x480)
-//   PreviewButton=enabled 139,1,23,22            (state, then left,top,width,height)
-//   PaintPanel=
-//   PaintBox=8,31,154,317 picture 640x480 at 8,132,154,115
-// Rectangles are in the area's client pixels; what the screen shows is checked against them.
+// The preview's label, button and box are painted, not windows of their own, so they are checked
+// as a user meets them. The preview area's window (class "TPreviewPanel") reads as the label's
+// caption, as a screen reader would read it; the button and the box are found on the screen
+// where the area's layout puts them, by their frames, and what they show by their pixels.
 #include <windows.h>
 // After <windows.h>, which it builds on.
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <functional>
-#include <map>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -42,7 +37,6 @@ constexpr int kFileNameEdit = 0x480;
 
 constexpr char kNoPictureLabel[] = u8"画像:";
 constexpr char kNoPictureCaption[] = u8"(なし)";
-constexpr char kInvalidPictureCaption[] = u8"画像が不正です";
 
 // The case's pictures; their first letters pick them in the dialog's list by typing.
 const wchar_t kPhotoName[] = L"a_photo.bmp";
@@ -50,65 +44,114 @@ const wchar_t kTextName[] = L"b_notes.txt";
 const wchar_t kDamagedName[] = L"c_damaged.jpg";
 const wchar_t kIconName[] = L"d_icon.ico";
 
-struct PreviewState {
-  std::string label;
-  bool buttonEnabled = false;
+// The preview area's layout in its client pixels: the label row 6 pixels in from the edges and
+// 23 high; under it the box's panel down to 6 pixels above the bottom, the box inside the panel's
+// two bevels; the 23 x 22 button at the right end of the label row, 2 pixels in from the panel.
+constexpr long kAreaBorder = 6;
+constexpr long kLabelHeight = 23;
+constexpr long kBevels = 2;
+constexpr long kButtonTop = 1;
+constexpr long kButtonWidth = 23;
+constexpr long kButtonHeight = 22;
+
+// What the preview area shows, read as a user sees it. Rectangles are in the area's client
+// pixels.
+struct PreviewView {
+  std::string label;  // the area's window text
   RECT button{};
-  std::string boxCaption;
   RECT box{};
-  SIZE picture{};
-  RECT pictureAt{};
-  bool ok = false;
+  bool buttonDrawn = false;    // a raised push-button frame at `button`
+  bool buttonEnabled = false;  // its glyph in colour rather than embossed in grey
+  bool boxDrawn = false;       // the panel's lowered and raised bevels around `box`
+  RECT ink{};       // the bounds of what differs from the face colour inside the box, or empty
+  bool ok = false;  // read from a painted area
 };
 
-RECT ParseRect(const std::string& text) {
-  RECT r{};
-  long left = 0, top = 0, width = 0, height = 0;
-  if (std::sscanf(text.c_str(), "%ld,%ld,%ld,%ld", &left, &top, &width, &height) == 4) {
-    r = RECT{left, top, left + width, top + height};
-  }
+bool IsEmpty(const RECT& r) { return r.right <= r.left || r.bottom <= r.top; }
+
+bool SameRect(const RECT& a, const RECT& b) {
+  return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
+
+RECT ToScreen(HWND window, RECT r) {
+  MapWindowPoints(window, HWND_DESKTOP, reinterpret_cast<POINT*>(&r), 2);
   return r;
 }
 
-PreviewState ReadState(HWND area) {
-  PreviewState state;
-  std::map<std::string, std::string> values;
-  std::istringstream lines(Narrow(TextOf(area)));
-  std::string line;
-  while (std::getline(lines, line)) {
-    size_t equals = line.find('=');
-    if (equals != std::string::npos) values[line.substr(0, equals)] = line.substr(equals + 1);
+PreviewView ReadView(HWND area) {
+  PreviewView view;
+  view.label = Narrow(TextOf(area));
+  RECT client{};
+  if (!GetClientRect(area, &client)) return view;
+  const long right = client.right - kAreaBorder - kBevels;
+  view.button = RECT{right - kButtonWidth, kButtonTop, right, kButtonTop + kButtonHeight};
+  view.box = RECT{kAreaBorder + kBevels, kAreaBorder + kLabelHeight + kBevels, right,
+                  client.bottom - kAreaBorder - kBevels};
+  if (IsEmpty(view.box)) return view;
+  ScreenShot shot(ToScreen(area, client));
+  if (!shot.ok()) return view;
+
+  const COLORREF face = GetSysColor(COLOR_BTNFACE);
+  const COLORREF light = GetSysColor(COLOR_BTNHIGHLIGHT);
+  const COLORREF shadow = GetSysColor(COLOR_BTNSHADOW);
+  const COLORREF darkShadow = GetSysColor(COLOR_3DDKSHADOW);
+  const RECT& b = view.button;
+  const long buttonMiddle = (b.top + b.bottom) / 2;
+  view.buttonDrawn =
+      shot.At(b.left, buttonMiddle) == light && shot.At(b.right - 1, buttonMiddle) == darkShadow &&
+      shot.At(b.left + 1, buttonMiddle) == face && shot.At(b.right - 2, buttonMiddle) == shadow &&
+      shot.At(b.right, buttonMiddle) == face;
+  // The glyph's colours other than those of an embossed one.
+  for (long y = b.top + 2; y < b.bottom - 2 && !view.buttonEnabled; ++y) {
+    for (long x = b.left + 2; x < b.right - 2; ++x) {
+      const COLORREF c = shot.At(x, y);
+      if (c != face && c != light && c != shadow && c != darkShadow) {
+        view.buttonEnabled = true;
+        break;
+      }
+    }
   }
-  if (!values.count("PictureLabel") || !values.count("PreviewButton") ||
-      !values.count("PaintPanel") || !values.count("PaintBox")) {
-    return state;
+  const RECT& box = view.box;
+  const long boxMiddle = (box.top + box.bottom) / 2;
+  view.boxDrawn =
+      shot.At(box.left - 2, boxMiddle) == shadow && shot.At(box.left - 1, boxMiddle) == light &&
+      shot.At(box.right, boxMiddle) == shadow && shot.At(box.right + 1, boxMiddle) == light;
+  RECT ink{box.right, box.bottom, box.left, box.top};
+  for (long y = box.top; y < box.bottom; ++y) {
+    for (long x = box.left; x < box.right; ++x) {
+      if (shot.At(x, y) == face) continue;
+      ink = RECT{std::min(ink.left, x), std::min(ink.top, y), std::max(ink.right, x + 1),
+                 std::max(ink.bottom, y + 1)};
+    }
   }
-  state.label = values["PictureLabel"];
-  const std::string& button = values["PreviewButton"];
-  state.buttonEnabled = button.rfind("enabled ", 0) == 0;
-  state.button = ParseRect(button.substr(button.find(' ') + 1));
-  state.boxCaption = values["PaintPanel"];
-  char box[64] = {}, at[64] = {};
-  long width = 0, height = 0;
-  if (std::sscanf(values["PaintBox"].c_str(), "%63s picture %ldx%ld at %63s", box, &width, &height,
-                  at) == 4) {
-    state.box = ParseRect(box);
-    state.picture = SIZE{width, height};
-    state.pictureAt = ParseRect(at);
-    state.ok = true;
-  }
-  return state;
+  view.ink = IsEmpty(ink) ? RECT{} : ink;
+  view.ok = view.buttonDrawn && view.boxDrawn;
+  return view;
+}
+
+// Whether the box shows nothing but the caption, centred in the program's font
+// (DEFAULT_GUI_FONT): its ink is no wider or higher than the text's extent, and at most a
+// few pixels of side bearing narrower.
+bool ShowsCaption(const PreviewView& view, const std::string& caption) {
+  if (IsEmpty(view.ink)) return false;
+  const std::wstring text = Widen(caption);
+  SIZE extent{};
+  HDC dc = GetDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
+  GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);
+  SelectObject(dc, old);
+  ReleaseDC(nullptr, dc);
+  const long width = view.ink.right - view.ink.left;
+  const long height = view.ink.bottom - view.ink.top;
+  const long offCentre = (view.ink.left + view.ink.right) - (view.box.left + view.box.right);
+  return width <= extent.cx && width >= extent.cx - 6 && height <= extent.cy && offCentre >= -6 &&
+         offCentre <= 6;
 }
 
 std::string RectText(const RECT& r) {
   char text[80];
   std::snprintf(text, sizeof text, "(%ld,%ld)-(%ld,%ld)", r.left, r.top, r.right, r.bottom);
   return text;
-}
-
-RECT ToScreen(HWND window, RECT r) {
-  MapWindowPoints(window, HWND_DESKTOP, reinterpret_cast<POINT*>(&r), 2);
-  return r;
 }
 
 HWND FileNameBox(HWND dialog) {
@@ -123,17 +166,17 @@ HWND FindDescendant(HWND parent, const wchar_t* className) {
   return nullptr;
 }
 
-// Waits for the state of the preview to satisfy the condition; returns the last state read.
-PreviewState WaitForState(HWND area, const std::function<bool(const PreviewState&)>& condition,
-                          DWORD timeoutMs = kStepTimeout) {
-  PreviewState state;
+// Waits for the preview to show what the condition wants; returns the last view read.
+PreviewView WaitForView(HWND area, const std::function<bool(const PreviewView&)>& condition,
+                        DWORD timeoutMs = kStepTimeout) {
+  PreviewView view;
   WaitUntil(
       [&] {
-        state = ReadState(area);
-        return state.ok && condition(state);
+        view = ReadView(area);
+        return view.ok && condition(view);
       },
       timeoutMs);
-  return state;
+  return view;
 }
 
 // The dialog's first opening, at the first start: the message, then the dialog with its
@@ -150,7 +193,7 @@ OpenDialog WaitForPictureDialog(Report& report, const Program& program) {
   WaitUntil(
       [&] {
         open.area = FindDescendant(open.dialog, kPreviewAreaClass);
-        return open.area != nullptr && ReadState(open.area).ok;
+        return open.area != nullptr && ReadView(open.area).ok;
       },
       kStepTimeout);
   if (!report.Check(open.area != nullptr, "the dialog holds the preview area (TPreviewPanel)")) {
@@ -305,59 +348,71 @@ void PreviewSelection(Report& report, Session& session) {
                "preview area " + RectText(area) + " right of the file list " + RectText(listRect));
   report.Check(area.right <= rect.right && area.top >= rect.top && area.bottom <= rect.bottom,
                "preview area inside the dialog " + RectText(rect));
-  PreviewState state = ReadState(open.area);
-  report.CheckEqualText(state.boxCaption, kNoPictureCaption, "box shows (なし) at first");
-  report.Check(!state.buttonEnabled, "preview button disabled at first");
-  report.Check(state.button.right == state.box.right && state.button.top <= 1,
-               "preview button at the right end of the caption row " + RectText(state.button));
+  PreviewView view = WaitForView(open.area, [](const PreviewView& v) { return !IsEmpty(v.ink); });
+  report.Check(view.boxDrawn, "the box's bevels around " + RectText(view.box));
+  report.Check(ShowsCaption(view, kNoPictureCaption),
+               "box shows (なし) at first (its ink " + RectText(view.ink) + ")");
+  report.Check(view.buttonDrawn,
+               "preview button at the right end of the caption row " + RectText(view.button));
+  report.Check(!view.buttonEnabled, "preview button disabled at first: its glyph in grey");
 
   if (!ShowFolder(report, open, folder)) return SaveScreenLog(report, session, "no_folder");
 
   report.Note("picking the 640 x 480 bitmap");
   PickByLetter(open, L'A');
-  state = WaitForState(open.area, [](const PreviewState& s) { return s.picture.cx == 640; });
-  report.CheckEqualText(state.label, " (640x480)", "label gives the picture's size");
-  report.Check(state.buttonEnabled, "preview button enabled");
-  report.CheckEqualText(state.boxCaption, "", "box caption cleared");
-  const RECT fitted = FittedInto(state.box, 640, 480);
-  report.CheckEqualText(RectText(state.pictureAt), RectText(fitted),
+  const RECT fitted = FittedInto(view.box, 640, 480);
+  view = WaitForView(open.area, [&](const PreviewView& v) { return SameRect(v.ink, fitted); });
+  report.CheckEqualText(view.label, " (640x480)", "label gives the picture's size");
+  report.Check(view.buttonEnabled, "preview button enabled: its glyph in colour");
+  // Nothing but the picture in the box: no caption beside it.
+  report.CheckEqualText(RectText(view.ink), RectText(fitted),
                         "picture fitted into the box, ratio kept, centred");
-  const RECT onScreen = ToScreen(open.area, state.pictureAt);
-  WaitUntil([&] { return CentreColour(onScreen) == TestPicture::kBody; }, kStepTimeout);
+  const RECT onScreen = ToScreen(open.area, fitted);
   report.CheckEqualText(Hex(CentreColour(onScreen)), Hex(TestPicture::kBody),
                         "the picture shows in the box");
 
   report.Note("picking the text file");
   PickByLetter(open, L'B');
-  state = WaitForState(open.area, [](const PreviewState& s) { return s.label == kNoPictureLabel; });
-  report.CheckEqualText(state.label, kNoPictureLabel, "label reads 画像:");
-  report.CheckEqualText(state.boxCaption, kNoPictureCaption, "box reads (なし)");
-  report.Check(!state.buttonEnabled, "preview button disabled");
-  report.Check(state.picture.cx == 0, "no picture in the box");
+  view = WaitForView(open.area, [](const PreviewView& v) {
+    return v.label == kNoPictureLabel && ShowsCaption(v, kNoPictureCaption);
+  });
+  report.CheckEqualText(view.label, kNoPictureLabel, "label reads 画像:");
+  // The caption's ink alone: no picture in the box.
+  report.Check(ShowsCaption(view, kNoPictureCaption),
+               "box reads (なし) and shows no picture (its ink " + RectText(view.ink) + ")");
+  report.Check(!view.buttonEnabled, "preview button disabled");
   Settle(500);
   report.Check(NoMessageOrErrorBox(*program), "no message for a file that is no picture");
 
   report.Note("picking the JPEG with damaged data");
   PickByLetter(open, L'C');
-  state = WaitForState(
-      open.area, [](const PreviewState& s) { return s.boxCaption == kInvalidPictureCaption; });
-  report.CheckEqualText(state.boxCaption, kInvalidPictureCaption, "box reads 画像が不正です");
-  report.CheckEqualText(state.label, " (67x45)", "its header still gives the size");
+  // The rows decoded before the failure are drawn over the box's new caption (画像が不正です),
+  // which they hide: the user sees the picture as far as it goes.
+  const RECT damagedFitted = FittedInto(view.box, 67, 45);
+  view =
+      WaitForView(open.area, [&](const PreviewView& v) { return SameRect(v.ink, damagedFitted); });
+  report.CheckEqualText(view.label, " (67x45)", "its header still gives the size");
+  report.CheckEqualText(RectText(view.ink), RectText(damagedFitted),
+                        "the decoded rows fill the picture's place in the box");
   Settle(500);
   report.Check(NoMessageOrErrorBox(*program), "no error box for the damaged picture");
   report.Check(IsWindowVisible(open.dialog) && IsWindowEnabled(open.dialog), "dialog still open");
 
   report.Note("the dialog goes on working");
   PickByLetter(open, L'A');
-  state = WaitForState(open.area, [](const PreviewState& s) { return s.picture.cx == 640; });
-  report.CheckEqualText(state.label, " (640x480)", "the bitmap previews again");
-  report.CheckEqualText(state.boxCaption, "", "box caption cleared again");
+  view = WaitForView(open.area, [&](const PreviewView& v) { return v.label == " (640x480)"; });
+  report.CheckEqualText(view.label, " (640x480)", "the bitmap previews again");
+  view = WaitForView(open.area, [&](const PreviewView& v) { return SameRect(v.ink, fitted); });
+  report.CheckEqualText(RectText(view.ink), RectText(fitted),
+                        "only the picture in the box again, no caption");
 
   report.Note("picking the icon, listed through the typed pattern");
   PickByLetter(open, L'D');
-  state = WaitForState(open.area, [](const PreviewState& s) { return s.picture.cx == 32; });
-  report.CheckEqualText(state.label, " (32x32)", "an icon previews like the other formats");
-  report.Check(state.buttonEnabled, "preview button enabled by the icon");
+  view = WaitForView(open.area, [](const PreviewView& v) { return v.label == " (32x32)"; });
+  report.CheckEqualText(view.label, " (32x32)", "an icon previews like the other formats");
+  report.Check(view.buttonEnabled, "preview button enabled by the icon");
+  report.Check(!IsEmpty(view.ink) && !ShowsCaption(view, kNoPictureCaption),
+               "the icon shows in the box (its ink " + RectText(view.ink) + ")");
   SaveScreenLog(report, session, "preview");
 
   CancelFileDialog(report, *program);
@@ -373,11 +428,10 @@ void PreviewWindow(Report& report, Session& session) {
   if (open.dialog == nullptr) return;
   if (!ShowFolder(report, open, folder)) return SaveScreenLog(report, session, "no_folder");
   PickByLetter(open, L'A');
-  PreviewState state =
-      WaitForState(open.area, [](const PreviewState& s) { return s.buttonEnabled; });
-  if (!report.Check(state.buttonEnabled, "preview button enabled by the bitmap")) return;
+  PreviewView view = WaitForView(open.area, [](const PreviewView& v) { return v.buttonEnabled; });
+  if (!report.Check(view.buttonEnabled, "preview button enabled by the bitmap")) return;
 
-  const RECT button = ToScreen(open.area, state.button);
+  const RECT button = ToScreen(open.area, view.button);
   BringToFront(open.dialog);
   MoveMouseTo((button.left + button.right) / 2, (button.top + button.bottom) / 2);
   Settle(150);
@@ -431,7 +485,7 @@ void PreviewWindow(Report& report, Session& session) {
                "and usable again");
 
   report.Note("a double click on the preview picture");
-  const RECT box = ToScreen(open.area, state.pictureAt);
+  const RECT box = ToScreen(open.area, FittedInto(view.box, 640, 480));
   BringToFront(open.dialog);
   MoveMouseTo((box.left + box.right) / 2, (box.top + box.bottom) / 2);
   Settle(150);
@@ -445,9 +499,9 @@ void PreviewWindow(Report& report, Session& session) {
   if (report.Check(preview != nullptr, "a double click on the picture opens the preview window")) {
     BringToFront(preview);
     PressKey(VK_ESCAPE);
-    report.Check(WaitUntil([&] { return !IsWindow(preview) || !IsWindowVisible(preview); },
-                           kStepTimeout),
-                 "Escape closes it again");
+    report.Check(
+        WaitUntil([&] { return !IsWindow(preview) || !IsWindowVisible(preview); }, kStepTimeout),
+        "Escape closes it again");
     report.Check(WaitUntil([&] { return IsWindowEnabled(open.dialog) != FALSE; }, 5000),
                  "the file dialog is usable again");
   }
