@@ -1,5 +1,7 @@
 #include "window/picture_window.h"
 
+#include <algorithm>
+
 #include "app/settings_file.h"
 #include "forms/application.h"
 #include "forms/messages.h"
@@ -65,8 +67,9 @@ void TForm1::ApplyLayout(const FrameLayout& layout) {
 }
 
 void TForm1::SetFrameThickness(std::int32_t thickness) {
-  // A negative thickness can only come from an edited settings file: no frame, stored as 0.
-  if (thickness < 0) thickness = 0;
+  // Values outside the menu's can only come from an edited settings file: a negative one means
+  // no frame and one beyond the bound the thickest frame, and that is what is kept and saved.
+  thickness = std::clamp(thickness, 0, kMaxFrameThickness);
   settings_.FrameThickness = thickness;
   ApplyLayout(LayOutFrame(picture_.Width(), picture_.Height(), thickness));
 }

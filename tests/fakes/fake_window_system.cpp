@@ -144,14 +144,15 @@ MonitorInfo FakeWindowSystem::MonitorOfWindow(WindowHandle window) {
 
 MonitorInfo FakeWindowSystem::MonitorNearest(const Rect& rect) {
   const MonitorInfo* best = &monitors.front();
-  long long bestDistance = -1;
+  double bestDistance = -1;
   for (const MonitorInfo& monitor : monitors) {
-    long long dx = 0, dy = 0;
-    if (rect.left >= monitor.bounds.right) dx = rect.left - monitor.bounds.right + 1;
-    if (rect.right <= monitor.bounds.left) dx = monitor.bounds.left - rect.right + 1;
-    if (rect.top >= monitor.bounds.bottom) dy = rect.top - monitor.bounds.bottom + 1;
-    if (rect.bottom <= monitor.bounds.top) dy = monitor.bounds.top - rect.bottom + 1;
-    long long distance = dx * dx + dy * dy;
+    // In floating point: rectangles at the ends of the coordinate range square beyond 64 bits.
+    double dx = 0, dy = 0;
+    if (rect.left >= monitor.bounds.right) dx = double(rect.left) - monitor.bounds.right + 1;
+    if (rect.right <= monitor.bounds.left) dx = double(monitor.bounds.left) - rect.right + 1;
+    if (rect.top >= monitor.bounds.bottom) dy = double(rect.top) - monitor.bounds.bottom + 1;
+    if (rect.bottom <= monitor.bounds.top) dy = double(monitor.bounds.top) - rect.bottom + 1;
+    double distance = dx * dx + dy * dy;
     if (bestDistance < 0 || distance < bestDistance) {
       bestDistance = distance;
       best = &monitor;
