@@ -100,6 +100,9 @@ class TForm1 : public TForm {
   void Paint(Canvas& canvas);
   void CreateTrayIcon();
   void ShowFromTray();
+  // Never a hidden window without an icon: when the window counts as in the tray but the shell
+  // does not show the icon, the window comes back in its place and no longer counts as hidden.
+  void ComeBackUnlessIconShown();
   void ApplyLayout(const FrameLayout& layout);
   bool InImage1(std::int32_t x, std::int32_t y) const;
 
@@ -113,6 +116,7 @@ class TForm1 : public TForm {
   TPopupMenu* popupMenu1_ = nullptr;
   TPopupMenu* popupMenu2_ = nullptr;
   TTrayIcon* trayIcon1_ = nullptr;
+  int shellRestartHook_ = 0;
   Color colorDialogColor_ = kBlack;
   std::array<std::uint32_t, 16> customColors_;
 };

@@ -201,7 +201,7 @@ std::uint32_t FakeWindowSystem::TrackPopupMenu(const std::vector<MenuItemSpec>& 
 }
 
 IconHandle FakeWindowSystem::LoadIconResource(const std::string& name) {
-  return name.empty() ? 0 : 0x2000 + static_cast<IconHandle>(name.size());
+  return name.empty() || !iconResourcesFound ? 0 : 0x2000 + static_cast<IconHandle>(name.size());
 }
 
 std::vector<WindowHandle> FakeWindowSystem::WindowsTitled(const std::string& title) const {

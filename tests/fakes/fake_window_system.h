@@ -117,6 +117,7 @@ class FakeWindowSystem : public WindowSystem {
   std::uint32_t ticks = 0;
   std::vector<MonitorInfo> monitors{{{0, 0, 1280, 1024}, {0, 0, 1280, 1024}}};
   IconHandle applicationIcon = 0x1C0;
+  bool iconResourcesFound = true;  // false: every icon resource is missing
   WindowHandle active = 0;
   WindowHandle focus = 0;
   int releaseCaptureCalls = 0;
