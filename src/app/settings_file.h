@@ -21,11 +21,15 @@ void ReadSettingsFile(FileSystem& files, const std::string& path, SettingsRecord
 
 // Saves the record at `path` without ever leaving a cut or half-written settings file behind:
 // the bytes go to a temporary file beside it, are flushed, and then replace the old file in
-// one step. When anything fails the previous file stays exactly as it was, the temporary file
-// is removed, and EInOutError tells why. A read-only settings file fails with 5 untouched.
+// one step. A temporary file left over by an earlier save never blocks this one. When anything
+// fails the previous file stays exactly as it was, the temporary file is removed, and EInOutError
+// tells why. A read-only settings file fails with 5 untouched.
 void WriteSettingsFile(FileSystem& files, const std::string& path, const SettingsRecord& record);
 
-// The temporary file a save writes before it replaces the settings file (same folder).
-std::string SettingsTemporaryPath(const std::string& path);
+// The temporary files a save may write before it replaces the settings file (same folder):
+// the first is the settings path with ".tmp" added, the others add a number after it. A save
+// takes the first that is free or can be cleared.
+constexpr int kSettingsTemporaryNames = 8;
+std::string SettingsTemporaryPath(const std::string& path, int attempt = 0);
 
 }  // namespace tavilune
