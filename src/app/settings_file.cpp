@@ -27,7 +27,7 @@ int WriteDurably(File& file, const SettingsBytes& bytes) {
 
 }  // namespace
 
-std::string SettingsTemporaryPath(const std::string& path, int attempt) {
+FilePath SettingsTemporaryPath(const FilePath& path, int attempt) {
   return path + ".tmp" + (attempt == 0 ? std::string() : std::to_string(attempt));
 }
 
@@ -37,9 +37,9 @@ namespace {
 // replace the settings file (the program or the system stopped half-way) is removed; one that
 // cannot be (made read-only, a folder of that name, held open by another program) is left
 // alone and the next name is tried, so no leftover can block saving for good.
-std::string FreeTemporaryPath(FileSystem& files, const std::string& path) {
+FilePath FreeTemporaryPath(FileSystem& files, const FilePath& path) {
   for (int attempt = 0; attempt < kSettingsTemporaryNames; ++attempt) {
-    const std::string candidate = SettingsTemporaryPath(path, attempt);
+    const FilePath candidate = SettingsTemporaryPath(path, attempt);
     if (!files.FindEntry(candidate)) return candidate;
     if (files.Remove(candidate) == kNoError && !files.FindEntry(candidate)) return candidate;
   }
@@ -50,7 +50,7 @@ std::string FreeTemporaryPath(FileSystem& files, const std::string& path) {
 
 }  // namespace
 
-void ReadSettingsFile(FileSystem& files, const std::string& path, SettingsRecord& record) {
+void ReadSettingsFile(FileSystem& files, const FilePath& path, SettingsRecord& record) {
   SystemError error = kNoError;
   std::unique_ptr<File> file = files.Open(path, FileAccess::kReadWriteShareReadWrite, error);
   if (!file) ThrowInOut(error != kNoError ? error : kErrorFileNotFound);
@@ -65,12 +65,12 @@ void ReadSettingsFile(FileSystem& files, const std::string& path, SettingsRecord
   if (taken < SettingsRecord::kSize) throw EInOutError(kInOutReadPastEnd);
 }
 
-void WriteSettingsFile(FileSystem& files, const std::string& path, const SettingsRecord& record) {
+void WriteSettingsFile(FileSystem& files, const FilePath& path, const SettingsRecord& record) {
   // On Windows a replace onto a read-only file is refused anyway; a POSIX rename would go
   // through, so ask first and keep the user's write protection meaningful everywhere.
   if (files.IsReadOnly(path)) ThrowInOut(kErrorAccessDenied);
 
-  const std::string temporaryPath = FreeTemporaryPath(files, path);
+  const FilePath temporaryPath = FreeTemporaryPath(files, path);
   SystemError error = kNoError;
   std::unique_ptr<File> file = files.Open(temporaryPath, FileAccess::kCreateWrite, error);
   if (!file) ThrowInOut(error != kNoError ? error : kErrorAccessDenied);

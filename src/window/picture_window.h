@@ -30,8 +30,8 @@ class TForm1 : public TForm {
 
   Platform& Services() const { return platform_; }
   SettingsRecord& Settings() { return settings_; }
-  const std::string& SettingsFilePath() const { return settingsPath_; }
-  void SetSettingsFilePath(std::string path) { settingsPath_ = std::move(path); }
+  const FilePath& SettingsFilePath() const { return settingsPath_; }
+  void SetSettingsFilePath(FilePath path) { settingsPath_ = std::move(path); }
 
   // Image1: the picture control, drawn unscaled from its top-left corner.
   TPicture& Picture() { return picture_; }
@@ -108,7 +108,7 @@ class TForm1 : public TForm {
 
   Platform& platform_;
   SettingsRecord settings_;
-  std::string settingsPath_;
+  FilePath settingsPath_;
   TPicture picture_;
   Rect image1_ = RectFromSize(40, 10, 249, 247);
   FrameLayout bars_;

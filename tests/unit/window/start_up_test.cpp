@@ -216,6 +216,24 @@ TEST_F(StartUpTest, PositionNoMonitorShowsIsBroughtBackAndVisibleOnesAreKept) {
   EXPECT_EQ(windows.WindowRect(window.Handle()), RectFromSize(1280 - 210, 1024 - 110, 210, 110));
 }
 
+// A program folder named in characters outside the ANSI code page: the settings file beside
+// the program is found and saved there, under its UTF-8 path.
+TEST_F(StartUpTest, AFolderTheAnsiCodePageCannotSpellStillHoldsTheSettings) {
+  const FilePath dat = FilePath::Utf8(u8"C:\\한글\\tavilune.dat");
+  SettingsBytes bytes = EncodeSettingsRecord(Stored(kSmall));
+  files.AddFile(dat, std::string(bytes.begin(), bytes.end()));
+  TForm1& window = MakeWindow(
+      [](TForm1& form) { RunStartUp(form, FilePath::Utf8(u8"C:\\한글\\tavilune.exe")); });
+  EXPECT_TRUE(dialogs.messages.empty());
+  EXPECT_EQ(windows.WindowRect(window.Handle()), RectFromSize(30, 40, 210, 110));
+  window.SetLeft(77);
+  End();
+  SettingsRecord expected = Stored(kSmall);
+  expected.WindowLeft = 77;
+  bytes = EncodeSettingsRecord(expected);
+  EXPECT_EQ(files.Contents(dat), std::string(bytes.begin(), bytes.end()));
+}
+
 // An edited file can hold any thickness and place: small thicknesses stay as they are, larger
 // ones take the bound, and places at the ends of the coordinate range come back on screen
 // without any size or edge overflowing on the way.
