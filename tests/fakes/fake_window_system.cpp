@@ -62,6 +62,13 @@ void FakeWindowSystem::ShowWindow(WindowHandle window, int command) {
   log.push_back("ShowWindow " + std::to_string(window) + " " + std::to_string(command));
   if (!IsWindow(window)) return;
   windows[window].visible = command != msg::kSwHide;
+  if (command == msg::kSwHide && active == window) {
+    active = HandOverActivation(windows[window].spec.parent);
+  }
+}
+
+WindowHandle FakeWindowSystem::HandOverActivation(WindowHandle owner) {
+  return IsWindowVisible(owner) && IsWindowEnabled(owner) ? owner : kAnotherProgram;
 }
 
 bool FakeWindowSystem::IsWindowVisible(WindowHandle window) {
@@ -190,7 +197,13 @@ void FakeWindowSystem::ShowMessageBox(WindowHandle owner, const std::string& tex
                                       const std::string& caption, MessageBoxKind kind) {
   MessageBoxCall call{owner, text, caption, kind, quitPosted};
   messageBoxes.push_back(call);
+  // The system's box disables its owner while it is up and, when the owner was enabled, enables
+  // it again before it goes; the activation then goes back as from any closing window.
+  const bool ownerWasEnabled = IsWindowEnabled(owner);
+  EnableWindow(owner, false);
   if (onMessageBox) onMessageBox(call);
+  if (ownerWasEnabled) EnableWindow(owner, true);
+  active = HandOverActivation(owner);
 }
 
 std::uint32_t FakeWindowSystem::TrackPopupMenu(const std::vector<MenuItemSpec>& items, Point at,

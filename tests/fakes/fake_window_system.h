@@ -40,6 +40,11 @@ struct PopupCall {
 
 class FakeWindowSystem : public WindowSystem {
  public:
+  // Stands for another program's window: the system activates it when the program's active
+  // window goes (hidden, or a message box closed) and no window of the program's can take over.
+  // A program that lost the activation so cannot take it back with SetActiveWindow.
+  static constexpr WindowHandle kAnotherProgram = 0xA0;
+
   WindowHandle CreateNativeWindow(const WindowSpec& spec, WindowListener* listener) override;
   void DestroyWindow(WindowHandle window) override;
   bool IsWindow(WindowHandle window) override { return windows.count(window) != 0; }
@@ -69,7 +74,9 @@ class FakeWindowSystem : public WindowSystem {
   void UpdateWindow(WindowHandle) override {}
   bool SetForegroundWindow(WindowHandle window) override;
   WindowHandle ActiveWindow() override { return active; }
-  void SetActiveWindow(WindowHandle window) override { active = window; }
+  void SetActiveWindow(WindowHandle window) override {
+    if (active != kAnotherProgram) active = window;
+  }
   WindowHandle FocusWindow() override { return focus; }
   void SetFocus(WindowHandle window) override { focus = window; }
   void ReleaseCapture() override { ++releaseCaptureCalls; }
@@ -125,6 +132,10 @@ class FakeWindowSystem : public WindowSystem {
   int quitCode = 0;
 
  private:
+  // Where the activation goes when the active window goes: to its owner when that is shown and
+  // enabled, else to another program.
+  WindowHandle HandOverActivation(WindowHandle owner);
+
   WindowHandle next_ = 0x100;
 };
 
