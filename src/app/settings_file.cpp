@@ -27,9 +27,30 @@ int WriteDurably(File& file, const SettingsBytes& bytes) {
 
 }  // namespace
 
-std::string SettingsTemporaryPath(const std::string& path) { return path + ".tmp"; }
+FilePath SettingsTemporaryPath(const FilePath& path, int attempt) {
+  return path + ".tmp" + (attempt == 0 ? std::string() : std::to_string(attempt));
+}
 
-void ReadSettingsFile(FileSystem& files, const std::string& path, SettingsRecord& record) {
+namespace {
+
+// A temporary name for this save that nothing occupies. A leftover of a save that never got to
+// replace the settings file (the program or the system stopped half-way) is removed; one that
+// cannot be (made read-only, a folder of that name, held open by another program) is left
+// alone and the next name is tried, so no leftover can block saving for good.
+FilePath FreeTemporaryPath(FileSystem& files, const FilePath& path) {
+  for (int attempt = 0; attempt < kSettingsTemporaryNames; ++attempt) {
+    const FilePath candidate = SettingsTemporaryPath(path, attempt);
+    if (!files.FindEntry(candidate)) return candidate;
+    if (files.Remove(candidate) == kNoError && !files.FindEntry(candidate)) return candidate;
+  }
+  // Every name taken by something that cannot be removed: the system would refuse to write
+  // over any of them in just these words.
+  ThrowInOut(kErrorAccessDenied);
+}
+
+}  // namespace
+
+void ReadSettingsFile(FileSystem& files, const FilePath& path, SettingsRecord& record) {
   SystemError error = kNoError;
   std::unique_ptr<File> file = files.Open(path, FileAccess::kReadWriteShareReadWrite, error);
   if (!file) ThrowInOut(error != kNoError ? error : kErrorFileNotFound);
@@ -44,12 +65,12 @@ void ReadSettingsFile(FileSystem& files, const std::string& path, SettingsRecord
   if (taken < SettingsRecord::kSize) throw EInOutError(kInOutReadPastEnd);
 }
 
-void WriteSettingsFile(FileSystem& files, const std::string& path, const SettingsRecord& record) {
+void WriteSettingsFile(FileSystem& files, const FilePath& path, const SettingsRecord& record) {
   // On Windows a replace onto a read-only file is refused anyway; a POSIX rename would go
   // through, so ask first and keep the user's write protection meaningful everywhere.
   if (files.IsReadOnly(path)) ThrowInOut(kErrorAccessDenied);
 
-  const std::string temporaryPath = SettingsTemporaryPath(path);
+  const FilePath temporaryPath = FreeTemporaryPath(files, path);
   SystemError error = kNoError;
   std::unique_ptr<File> file = files.Open(temporaryPath, FileAccess::kCreateWrite, error);
   if (!file) ThrowInOut(error != kNoError ? error : kErrorAccessDenied);

@@ -17,15 +17,19 @@ constexpr int kInOutDiskFull = 101;
 // both ways, so a read-only file fails with 5. A longer file gives its first 276 bytes; a shorter
 // one replaces only the start of the record (the rest keeps its values) and fails with 100, an
 // empty one fails with 100 and replaces nothing. The file is closed whatever happens.
-void ReadSettingsFile(FileSystem& files, const std::string& path, SettingsRecord& record);
+void ReadSettingsFile(FileSystem& files, const FilePath& path, SettingsRecord& record);
 
 // Saves the record at `path` without ever leaving a cut or half-written settings file behind:
 // the bytes go to a temporary file beside it, are flushed, and then replace the old file in
-// one step. When anything fails the previous file stays exactly as it was, the temporary file
-// is removed, and EInOutError tells why. A read-only settings file fails with 5 untouched.
-void WriteSettingsFile(FileSystem& files, const std::string& path, const SettingsRecord& record);
+// one step. A temporary file left over by an earlier save never blocks this one. When anything
+// fails the previous file stays exactly as it was, the temporary file is removed, and EInOutError
+// tells why. A read-only settings file fails with 5 untouched.
+void WriteSettingsFile(FileSystem& files, const FilePath& path, const SettingsRecord& record);
 
-// The temporary file a save writes before it replaces the settings file (same folder).
-std::string SettingsTemporaryPath(const std::string& path);
+// The temporary files a save may write before it replaces the settings file (same folder):
+// the first is the settings path with ".tmp" added, the others add a number after it. A save
+// takes the first that is free or can be cleared.
+constexpr int kSettingsTemporaryNames = 8;
+FilePath SettingsTemporaryPath(const FilePath& path, int attempt = 0);
 
 }  // namespace tavilune

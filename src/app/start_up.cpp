@@ -107,10 +107,12 @@ void StartWithNewPicture(TForm1& form) {
 
 }  // namespace
 
-void RunStartUp(TForm1& form, const std::string& executablePathAnsi) {
+void RunStartUp(TForm1& form, const FilePath& executablePath) {
   FileSystem& files = form.Services().files;
   form.MoveImage1(0, 0);
-  form.SetSettingsFilePath(SettingsPath(executablePathAnsi));
+  FilePath settingsPath = executablePath;
+  settingsPath.text = SettingsPath(executablePath.text, executablePath.encoding);
+  form.SetSettingsFilePath(std::move(settingsPath));
   SetUpMainWindowPictureFormats(JpegPictureClass());
 
   if (FileExistsAt(files, form.SettingsFilePath())) {

@@ -18,9 +18,10 @@ extern const char* const kInformationCaption;
 extern const char* const kPictureFilter;
 extern const char* const kPathNotStorableMessage;
 
-// Runs steps 1 to 6 of start-up on the window under creation. An exception ends the sequence
-// where it was raised; the caller shows it.
-void RunStartUp(TForm1& form, const std::string& executablePathAnsi);
+// Runs steps 1 to 6 of start-up on the window under creation. The executable's path is ANSI
+// when it spells in the ANSI code page and UTF-8 otherwise; the settings file's path is of the
+// same kind. An exception ends the sequence where it was raised; the caller shows it.
+void RunStartUp(TForm1& form, const FilePath& executablePath);
 
 // The picture-choice dialog followed by loading the chosen file. Returns false when the user
 // cancelled. The picture path in the settings changes only once the picture has loaded; a

@@ -13,6 +13,7 @@
 #include "platform/win32/file_system_win32.h"
 #include "platform/win32/handles.h"
 #include "platform/win32/shell_win32.h"
+#include "platform/win32/text.h"
 #include "platform/win32/window_system_win32.h"
 #include "window/about_box.h"
 #include "window/picture_window.h"
@@ -31,11 +32,19 @@ DisplayFacts ReadDisplayFacts() {
   return facts;
 }
 
-std::string ExecutablePath() {
-  std::vector<char> path(MAX_PATH);
+// The executable's path in ANSI bytes as before when it spells in the ANSI code page, else in
+// UTF-8: a folder named in other characters must still find the settings file beside the
+// program (the ANSI module name would hold "?" in their place).
+FilePath ExecutablePath() {
+  std::vector<wchar_t> path(MAX_PATH);
   for (;;) {
-    DWORD length = GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
-    if (length < path.size()) return std::string(path.data(), length);
+    DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (length < path.size()) {
+      const std::wstring_view wide(path.data(), length);
+      std::string ansi;
+      if (win32::AnsiFromWide(wide, ansi)) return FilePath(std::move(ansi));
+      return FilePath::Utf8(win32::Utf8(wide));
+    }
     path.resize(path.size() * 2);
   }
 }
@@ -58,7 +67,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     TApplication application(windows);
     application.Initialize();
     application.SetTitle("Tavilune");
-    const std::string executable = ExecutablePath();
+    const FilePath executable = ExecutablePath();
     auto* form1 = new TForm1(application, platform,
                              [&executable](TForm1& form) { RunStartUp(form, executable); });
     auto* form2 = new TForm2(application);

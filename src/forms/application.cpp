@@ -136,10 +136,11 @@ void TApplication::HandleException() {
 }
 
 void TApplication::BeginModal(WindowHandle modal) {
-  std::vector<WindowHandle> disabled;
-  std::vector<WindowHandle> topmost;
+  ModalState state;
+  state.previousActive = windows_.ActiveWindow();
   std::vector<WindowHandle> candidates;
-  if (handle_ != 0) candidates.push_back(handle_);
+  // A box of the system's disables and enables its owner, the application window, itself.
+  if (handle_ != 0 && modal != 0) candidates.push_back(handle_);
   for (TForm* form : forms_) {
     if (form->HandleAllocated()) candidates.push_back(form->Handle());
   }
@@ -147,7 +148,7 @@ void TApplication::BeginModal(WindowHandle modal) {
     if (window == modal) continue;
     if (windows_.IsWindowVisible(window) && windows_.IsWindowEnabled(window)) {
       windows_.EnableWindow(window, false);
-      disabled.push_back(window);
+      state.disabled.push_back(window);
     }
   }
   // A stay-on-top form would hide the modal window behind it.
@@ -156,26 +157,33 @@ void TApplication::BeginModal(WindowHandle modal) {
         form->Handle() != modal && windows_.IsWindowVisible(form->Handle())) {
       windows_.SetWindowPos(form->Handle(), msg::kHwndNoTopmost, Rect{},
                             msg::kSwpNoMove | msg::kSwpNoSize | msg::kSwpNoActivate);
-      topmost.push_back(form->Handle());
+      state.topmost.push_back(form->Handle());
     }
   }
-  modalDisabled_.push_back(std::move(disabled));
-  modalTopmost_.push_back(std::move(topmost));
+  modals_.push_back(std::move(state));
 }
 
-void TApplication::EndModal(WindowHandle) {
-  if (modalDisabled_.empty()) return;
-  for (WindowHandle window : modalDisabled_.back()) {
+void TApplication::EndModal(WindowHandle modal) {
+  if (modals_.empty()) return;
+  const ModalState state = std::move(modals_.back());
+  modals_.pop_back();
+  for (WindowHandle window : state.disabled) {
     if (windows_.IsWindow(window)) windows_.EnableWindow(window, true);
   }
-  for (WindowHandle window : modalTopmost_.back()) {
+  for (WindowHandle window : state.topmost) {
     if (windows_.IsWindow(window)) {
       windows_.SetWindowPos(window, msg::kHwndTopmost, Rect{},
                             msg::kSwpNoMove | msg::kSwpNoSize | msg::kSwpNoActivate);
     }
   }
-  modalDisabled_.pop_back();
-  modalTopmost_.pop_back();
+  // The window that was active when the modal window opened is active again (and with it in the
+  // foreground, as long as the program still is). A modal window of the program's own is still
+  // shown here, so hiding it afterwards takes the activation from nobody.
+  const WindowHandle back = state.previousActive;
+  if (back != 0 && back != modal && windows_.IsWindow(back) && windows_.IsWindowVisible(back) &&
+      windows_.IsWindowEnabled(back)) {
+    windows_.SetActiveWindow(back);
+  }
 }
 
 int TApplication::AddMessageHook(MessageHook hook) {

@@ -67,7 +67,13 @@ class TApplication : public TComponent, private WindowListener {
   void RemoveMessageHook(int id);
 
   // Modal windows: every other window of the program is disabled and stay-on-top forms leave
-  // the topmost band while one is open.
+  // the topmost band while one is open. A modal of 0 stands for a box of the system's owned by
+  // the application window (message boxes, the message dialog, the common dialogs): such a box
+  // disables its owner itself and enables it again before it goes, so that the system hands
+  // the activation back to the program rather than to another one; BeginModal leaves that
+  // window to it. EndModal enables the windows again and gives the activation back to the
+  // window that had it when the modal window opened; a modal window of the program's own is
+  // hidden only after that.
   void BeginModal(WindowHandle modal);
   void EndModal(WindowHandle modal);
 
@@ -111,8 +117,12 @@ class TApplication : public TComponent, private WindowListener {
   std::vector<std::pair<int, MessageHook>> hooks_;
   int nextHook_ = 1;
 
-  std::vector<std::vector<WindowHandle>> modalDisabled_;
-  std::vector<std::vector<WindowHandle>> modalTopmost_;
+  struct ModalState {
+    std::vector<WindowHandle> disabled;
+    std::vector<WindowHandle> topmost;
+    WindowHandle previousActive = 0;
+  };
+  std::vector<ModalState> modals_;
 };
 
 }  // namespace tavilune

@@ -74,7 +74,6 @@ void TForm::Close() {
 
 void TForm::ShowModal() {
   WindowHandle handle = Handle();
-  WindowHandle previousActive = Windows().ActiveWindow();
   Application().BeginModal(handle);
   modal_ = true;
   modalDone_ = false;
@@ -87,12 +86,12 @@ void TForm::ShowModal() {
       break;
     }
   }
-  Hide();
   modal_ = false;
+  // The other windows are enabled and the one that was active is activated again before the
+  // box hides: hidden first, the active box would leave the system nothing of the program's
+  // to activate, and it would bring another program's window to the front.
   Application().EndModal(handle);
-  if (previousActive != 0 && Windows().IsWindow(previousActive)) {
-    Windows().SetActiveWindow(previousActive);
-  }
+  Hide();
 }
 
 bool TForm::WndProc(const WindowMessage& message, std::intptr_t& result) {

@@ -25,6 +25,8 @@ namespace {
 // Numbers the items of one showing of a menu and answers the system's questions about them.
 class MenuShowing : public MenuListener {
  public:
+  explicit MenuShowing(TApplication& application) : application_(application) {}
+
   std::vector<MenuItemSpec> Specs(TMenuItem& parent) {
     std::vector<MenuItemSpec> specs;
     for (auto& item : parent.Items()) {
@@ -47,7 +49,16 @@ class MenuShowing : public MenuListener {
   std::vector<MenuItemSpec> SubmenuOpening(std::uint32_t submenuId) override {
     TMenuItem* submenu = Item(submenuId);
     if (submenu == nullptr) return {};
-    if (submenu->onClick) submenu->onClick();
+    if (submenu->onClick) {
+      // This runs inside the system's menu loop, outside every window message's own fence:
+      // an exception must not unwind through the system's code. The error box shows it and
+      // the submenu opens with the states as they are.
+      try {
+        submenu->onClick();
+      } catch (...) {
+        application_.HandleException();
+      }
+    }
     std::vector<MenuItemSpec> specs;
     for (auto& item : submenu->Items()) {
       MenuItemSpec spec;
@@ -68,6 +79,7 @@ class MenuShowing : public MenuListener {
     return 0;
   }
 
+  TApplication& application_;
   std::vector<TMenuItem*> items_;
 };
 
@@ -77,7 +89,7 @@ TPopupMenu::TPopupMenu(TComponent* owner, TApplication& application)
     : TComponent(owner), application_(application) {}
 
 void TPopupMenu::Popup(std::int32_t x, std::int32_t y) {
-  MenuShowing showing;
+  MenuShowing showing(application_);
   std::vector<MenuItemSpec> specs = showing.Specs(root_);
   std::uint32_t chosen = application_.Windows().TrackPopupMenu(
       specs, Point{x, y}, msg::kTpmRightButton, application_.Handle(), &showing);

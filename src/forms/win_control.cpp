@@ -1,5 +1,8 @@
 #include "forms/win_control.h"
 
+#include <algorithm>
+#include <limits>
+
 #include "forms/application.h"
 #include "forms/messages.h"
 
@@ -61,6 +64,13 @@ void TWinControl::SetHeight(std::int32_t height) { SetBounds(Left(), Top(), Widt
 
 void TWinControl::SetBounds(std::int32_t left, std::int32_t top, std::int32_t width,
                             std::int32_t height) {
+  // A place can come from an edited settings file and be anything: one so near the end of the
+  // coordinate range that the far edge would not fit is moved back just enough, so that right
+  // and bottom (and every width computed from them) stay representable.
+  width = std::max(width, 0);
+  height = std::max(height, 0);
+  left = std::min(left, std::numeric_limits<std::int32_t>::max() - width);
+  top = std::min(top, std::numeric_limits<std::int32_t>::max() - height);
   Rect next = RectFromSize(left, top, width, height);
   if (next == bounds_) return;
   bounds_ = next;

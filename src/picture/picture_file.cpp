@@ -9,8 +9,8 @@ constexpr int kLastFileYear = 2107;
 
 }  // namespace
 
-bool FileExistsAt(FileSystem& files, const std::string& ansiPath) {
-  std::optional<FileEntry> entry = files.FindEntry(ansiPath);
+bool FileExistsAt(FileSystem& files, const FilePath& path) {
+  std::optional<FileEntry> entry = files.FindEntry(path);
   return entry && !entry->isDirectory && entry->lastWriteLocalYear &&
          *entry->lastWriteLocalYear >= kFirstFileYear &&
          *entry->lastWriteLocalYear <= kLastFileYear;

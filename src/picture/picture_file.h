@@ -11,6 +11,6 @@ namespace tavilune {
 
 // Whether the path names a file the program treats as present: not a folder, and with a
 // last-write time that falls between 1980 and 2107 (the range of the old 16-bit file date).
-bool FileExistsAt(FileSystem& files, const std::string& ansiPath);
+bool FileExistsAt(FileSystem& files, const FilePath& path);
 
 }  // namespace tavilune

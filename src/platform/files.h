@@ -9,6 +9,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 
 namespace tavilune {
 
@@ -21,6 +22,35 @@ constexpr SystemError kErrorNotEnoughMemory = 8;
 constexpr SystemError kErrorSharingViolation = 32;
 constexpr SystemError kErrorHandleDiskFull = 39;
 constexpr SystemError kErrorDiskFull = 112;
+
+// A path as the program holds it. Paths are ANSI bytes, as the settings record stores the
+// picture's; the settings file's own path is UTF-8 when the program's folder is named in
+// characters the ANSI code page cannot spell. An ANSI path converts implicitly, so the many
+// places that only ever handle ANSI paths pass their strings as they are.
+struct FilePath {
+  enum class Encoding { kAnsi, kUtf8 };
+
+  FilePath() = default;
+  FilePath(std::string ansi) : text(std::move(ansi)) {}
+  FilePath(const char* ansi) : text(ansi) {}
+  static FilePath Utf8(std::string utf8) {
+    FilePath path(std::move(utf8));
+    path.encoding = Encoding::kUtf8;
+    return path;
+  }
+
+  bool IsUtf8() const { return encoding == Encoding::kUtf8; }
+  // The same kind of path with ASCII text added (a suffix such as ".tmp").
+  FilePath operator+(std::string_view ascii) const {
+    FilePath path = *this;
+    path.text += ascii;
+    return path;
+  }
+  bool operator==(const FilePath&) const = default;
+
+  std::string text;
+  Encoding encoding = Encoding::kAnsi;
+};
 
 enum class FileAccess {
   kReadShareRead,            // picture files: others may read but not write while open
@@ -55,15 +85,15 @@ class FileSystem {
  public:
   virtual ~FileSystem() = default;
 
-  // Paths are ANSI bytes. On failure the result is empty and error holds the system's code.
-  virtual std::unique_ptr<File> Open(const std::string& path, FileAccess access,
+  // On failure the result is empty and error holds the system's code.
+  virtual std::unique_ptr<File> Open(const FilePath& path, FileAccess access,
                                      SystemError& error) = 0;
-  virtual std::optional<FileEntry> FindEntry(const std::string& path) = 0;
-  virtual bool AttributesReadable(const std::string& path) = 0;
+  virtual std::optional<FileEntry> FindEntry(const FilePath& path) = 0;
+  virtual bool AttributesReadable(const FilePath& path) = 0;
   // Moves a file over another in one step, replacing it.
-  virtual SystemError Replace(const std::string& from, const std::string& to) = 0;
-  virtual SystemError Remove(const std::string& path) = 0;
-  virtual bool IsReadOnly(const std::string& path) = 0;
+  virtual SystemError Replace(const FilePath& from, const FilePath& to) = 0;
+  virtual SystemError Remove(const FilePath& path) = 0;
+  virtual bool IsReadOnly(const FilePath& path) = 0;
 };
 
 }  // namespace tavilune

@@ -21,7 +21,7 @@ FrameLayout LayOutBars(std::int32_t windowWidth, std::int32_t windowHeight, std:
 
 FrameLayout LayOutFrame(std::int32_t pictureWidth, std::int32_t pictureHeight,
                         std::int32_t thickness) {
-  const std::int32_t t = std::max(thickness, 0);
+  const std::int32_t t = std::clamp(thickness, 0, kMaxFrameThickness);
   FrameLayout layout = LayOutBars(pictureWidth + 2 * t, pictureHeight + 2 * t, t, t != 0);
   layout.picture = RectFromSize(t, t, pictureWidth, pictureHeight);
   return layout;

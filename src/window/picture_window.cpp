@@ -1,5 +1,7 @@
 #include "window/picture_window.h"
 
+#include <algorithm>
+
 #include "app/settings_file.h"
 #include "forms/application.h"
 #include "forms/messages.h"
@@ -33,6 +35,7 @@ TForm1::TForm1(TApplication& application, Platform& platform,
 }
 
 TForm1::~TForm1() {
+  if (shellRestartHook_ != 0) Application().RemoveMessageHook(shellRestartHook_);
   // Saved first, while the tray icon and the controls still hold the state being saved.
   try {
     SaveSettings();
@@ -65,8 +68,9 @@ void TForm1::ApplyLayout(const FrameLayout& layout) {
 }
 
 void TForm1::SetFrameThickness(std::int32_t thickness) {
-  // A negative thickness can only come from an edited settings file: no frame, stored as 0.
-  if (thickness < 0) thickness = 0;
+  // Values outside the menu's can only come from an edited settings file: a negative one means
+  // no frame and one beyond the bound the thickest frame, and that is what is kept and saved.
+  thickness = std::clamp(thickness, 0, kMaxFrameThickness);
   settings_.FrameThickness = thickness;
   ApplyLayout(LayOutFrame(picture_.Width(), picture_.Height(), thickness));
 }
@@ -178,6 +182,23 @@ void TForm1::CreateTrayIcon() {
     TrayIcon1MouseDown();
   };
   trayIcon1_->ReadFromStoredForm(stored);
+
+  // Added after the icon's own hook, so it runs after the icon has tried to come back when the
+  // shell made its notification area anew: if the shell refused it, the window must not stay
+  // hidden with nothing to bring it back by.
+  if (const std::uint32_t restarted = platform_.shell.TaskbarCreatedMessage(); restarted != 0) {
+    shellRestartHook_ = Application().AddMessageHook(
+        [this, restarted](const WindowMessage& message, std::intptr_t&) {
+          if (message.message == restarted) ComeBackUnlessIconShown();
+          return false;
+        });
+  }
+}
+
+void TForm1::ComeBackUnlessIconShown() {
+  if (!InTray() || trayIcon1_->Added()) return;
+  trayIcon1_->SetVisible(false);
+  ShowFromTray();
 }
 
 void TForm1::Image1DblClick() {
@@ -189,6 +210,8 @@ void TForm1::Image1DblClick() {
     trayIcon1_->SetVisible(false);
     throw;
   }
+  // Without any icon image Visible quietly stays false: hiding would leave nothing on screen.
+  if (!trayIcon1_->Added()) return;
   Hide();
 }
 
@@ -218,6 +241,8 @@ void TForm1::StartHidden() {
     Application().showMainForm = true;
     throw;
   }
+  // No icon image to be had: the window shows in its place instead, and is saved as shown.
+  if (!trayIcon1_->Added()) Application().showMainForm = true;
 }
 
 bool TForm1::InImage1(std::int32_t x, std::int32_t y) const {

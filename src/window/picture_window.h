@@ -30,8 +30,8 @@ class TForm1 : public TForm {
 
   Platform& Services() const { return platform_; }
   SettingsRecord& Settings() { return settings_; }
-  const std::string& SettingsFilePath() const { return settingsPath_; }
-  void SetSettingsFilePath(std::string path) { settingsPath_ = std::move(path); }
+  const FilePath& SettingsFilePath() const { return settingsPath_; }
+  void SetSettingsFilePath(FilePath path) { settingsPath_ = std::move(path); }
 
   // Image1: the picture control, drawn unscaled from its top-left corner.
   TPicture& Picture() { return picture_; }
@@ -100,12 +100,15 @@ class TForm1 : public TForm {
   void Paint(Canvas& canvas);
   void CreateTrayIcon();
   void ShowFromTray();
+  // Never a hidden window without an icon: when the window counts as in the tray but the shell
+  // does not show the icon, the window comes back in its place and no longer counts as hidden.
+  void ComeBackUnlessIconShown();
   void ApplyLayout(const FrameLayout& layout);
   bool InImage1(std::int32_t x, std::int32_t y) const;
 
   Platform& platform_;
   SettingsRecord settings_;
-  std::string settingsPath_;
+  FilePath settingsPath_;
   TPicture picture_;
   Rect image1_ = RectFromSize(40, 10, 249, 247);
   FrameLayout bars_;
@@ -113,6 +116,7 @@ class TForm1 : public TForm {
   TPopupMenu* popupMenu1_ = nullptr;
   TPopupMenu* popupMenu2_ = nullptr;
   TTrayIcon* trayIcon1_ = nullptr;
+  int shellRestartHook_ = 0;
   Color colorDialogColor_ = kBlack;
   std::array<std::uint32_t, 16> customColors_;
 };

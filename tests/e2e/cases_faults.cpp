@@ -1,6 +1,7 @@
 // Faults the program guards against: a failed save keeps the old file, a first choice that does
 // not load leaves nothing behind, picture paths too long for the record or for the system's old
-// 260-character limit, and (in the window cases) a stored place off every screen.
+// 260-character limit, a program folder the ANSI code page cannot spell, and (in the window
+// cases) a stored place off every screen.
 #include <windows.h>
 
 #include <algorithm>
@@ -248,13 +249,53 @@ void VeryLongPicturePath(Report& report, Session& session) {
   ChooseLongPicturePath(report, session, 300);
 }
 
+// The program lives in a folder named in Korean, which the Japanese ANSI code page cannot
+// spell, and the picture beside it has a Korean name too. The settings file is written beside
+// the program under its real name, the record holds a path to the picture that ANSI can spell
+// (the short one), and the next start finds both without a question.
+void UnspellableFolder(Report& report, Session& session) {
+  if (!report.Check(session.Prepare(L"한글\\tavilune.exe"), "program copied into 한글")) return;
+  std::wstring picture = PlacePicture(report, session, L"한글\\사진.bmp");
+  {
+    auto program = session.Start();
+    if (!report.Check(program != nullptr, "program started")) return;
+    AnswerMessageDialog(report, *program, kNoSettingsMessage, VK_RETURN);
+    if (!ChooseFile(report, *program, picture)) return;
+    HWND form = WaitForPictureWindow(report, *program);
+    if (form == nullptr) return;
+    CheckFramedPicture(report, form, kDesignPosition, 3, kWhite, TestPicture{});
+    PressAltF4(report, form);
+    if (!ExpectExit(report, *program)) return;
+  }
+  auto bytes = ReadFileBytes(session.SettingsPath());
+  if (!report.Check(bytes.has_value(), "settings file written beside the program")) return;
+  report.CheckEqual(static_cast<long long>(bytes->size()), record::kSize, "settings file size");
+  std::string stored = ReadPicturePath(*bytes);
+  report.Note("stored path: " + Escaped(stored));
+  report.Check(SameFile(FromAnsi(stored), picture), "stored path names the chosen picture");
+
+  report.Note("second start");
+  auto program = session.Start();
+  if (!report.Check(program != nullptr, "program started again")) return;
+  HWND form = WaitForPictureWindow(report, *program);
+  if (form == nullptr) return;
+  report.Check(FindTopLevelByTitle(program->id(), kMessageDialogTitle) == nullptr,
+               "no message dialog: the settings file was found");
+  CheckFramedPicture(report, form, kDesignPosition, 3, kWhite, TestPicture{});
+  PressAltF4(report, form);
+  ExpectExit(report, *program);
+}
+
 }  // namespace
 
 std::vector<CaseEntry> MendedFaultCases() {
   return {
-      {"save_fails_keeps_file", SaveFailsKeepsFile},   {"bad_first_choice", BadFirstChoice},
-      {"missing_first_choice", MissingFirstChoice},    {"long_picture_path", LongPicturePath},
+      {"save_fails_keeps_file", SaveFailsKeepsFile},
+      {"bad_first_choice", BadFirstChoice},
+      {"missing_first_choice", MissingFirstChoice},
+      {"long_picture_path", LongPicturePath},
       {"very_long_picture_path", VeryLongPicturePath},
+      {"unspellable_folder", UnspellableFolder},
   };
 }
 

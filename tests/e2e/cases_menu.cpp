@@ -360,13 +360,58 @@ void MenuFrameColour(Report& report, Session& session) {
   CheckSettingsFile(report, session.SettingsPath(), expected);
 }
 
+// Whether the picture window is the system's foreground window and its thread's active one.
+bool ActiveAndForeground(HWND form) {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  return GetForegroundWindow() == form &&
+         GetGUIThreadInfo(GetWindowThreadProcessId(form, nullptr), &info) &&
+         info.hwndActive == form;
+}
+
+void CheckFocusCameBack(Report& report, HWND form, const std::string& box) {
+  // Judged as the program leaves it: the picture window is not brought forward here.
+  report.Check(WaitUntil([&] { return ActiveAndForeground(form); }, 5000),
+               "picture window active and in the foreground again after " + box);
+}
+
+// After each modal box closes (the about box, the colour chooser, an error box) the picture
+// window is the active, foreground window again, as it was when the box opened.
+void FocusAfterBoxes(Report& report, Session& session) {
+  StartFramed(report, session, 50, 100);
+  auto program = session.Start();
+  if (!report.Check(program != nullptr, "program started")) return;
+  HWND form = WaitForPictureWindow(report, *program);
+  if (form == nullptr) return;
+
+  if (!UseWindowMenu(report, *program, form, kAboutKeys, "the about box")) return;
+  HWND about = WaitForTopLevel(*program, kAboutBoxClass, nullptr, kStepTimeout);
+  if (!report.Check(about != nullptr, "about box is shown")) return;
+  PostMessageW(about, WM_CLOSE, 0, 0);
+  report.Check(WaitUntil([&] { return !IsWindowVisible(about); }, 5000), "about box closed");
+  CheckFocusCameBack(report, form, "the about box");
+
+  if (!UseWindowMenu(report, *program, form, kColourKeys, u8"色")) return;
+  if (!AnswerColourDialog(report, *program, nullptr)) return;
+  CheckFocusCameBack(report, form, "the colour chooser");
+
+  std::wstring damaged = PlaceFile(report, session, L"damaged.bmp", DamagedBitmap());
+  if (!UseWindowMenu(report, *program, form, kOpenPictureKeys, "a damaged picture")) return;
+  if (!ChooseFile(report, *program, damaged)) return;
+  if (!AnswerErrorBox(report, *program, kDamagedBitmapError)) return;
+  CheckFocusCameBack(report, form, "the error box");
+
+  PressAltF4(report, form);
+  ExpectExit(report, *program);
+}
+
 }  // namespace
 
 std::vector<CaseEntry> MenuCases() {
   return {
       {"menu_thickness", MenuThickness},         {"menu_frame_colour", MenuFrameColour},
       {"menu_stay_on_top", MenuStayOnTop},       {"menu_open_picture", MenuOpenPicture},
-      {"menu_about_and_exit", MenuAboutAndExit},
+      {"menu_about_and_exit", MenuAboutAndExit}, {"focus_after_boxes", FocusAfterBoxes},
   };
 }
 

@@ -33,8 +33,10 @@ Session::Session(const std::wstring& scratchRoot, const std::string& caseName,
 bool Session::Prepare(const std::wstring& exeName) {
   exeName_ = exeName;
   RemoveTree(folder_);
-  if (!MakeFolders(folder_)) {
-    std::printf("cannot create the scratch folder %s\n", Narrow(folder_).c_str());
+  // The program may go into a folder of its own below the case's folder.
+  const std::wstring exeFolder = ExePath().substr(0, ExePath().find_last_of(L'\\'));
+  if (!MakeFolders(folder_) || !MakeFolders(exeFolder)) {
+    std::printf("cannot create the scratch folder %s\n", Narrow(exeFolder).c_str());
     return false;
   }
   if (!CopyFileW(programPath_.c_str(), ExePath().c_str(), FALSE)) {

@@ -39,7 +39,8 @@ class Session {
   Session(const std::wstring& scratchRoot, const std::string& caseName,
           const std::wstring& programPath, const std::wstring& dataFolder);
 
-  // Empties the case's folder and copies the program into it as exeName.
+  // Empties the case's folder and copies the program into it as exeName (which may name a
+  // folder below it, made as needed).
   bool Prepare(const std::wstring& exeName = L"tavilune.exe");
 
   const std::wstring& folder() const { return folder_; }

@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <stdexcept>
 
+#include "platform/ansi.h"
+
 namespace tavilune::testing {
 
 struct FakeFileSystem::Node {
@@ -79,59 +81,66 @@ FakeFileSystem::~FakeFileSystem() {
   }
 }
 
-void FakeFileSystem::AddFile(const std::string& path, std::string bytes,
+std::string FakeFileSystem::Key(const FilePath& path) {
+  if (!path.IsUtf8()) return path.text;
+  if (std::optional<std::string> ansi = Utf8ToAnsi(path.text)) return *ansi;
+  // "<" is in no Windows file name, so no ANSI path can take this key.
+  return "<wide>" + path.text;
+}
+
+void FakeFileSystem::AddFile(const FilePath& path, std::string bytes,
                              std::optional<int> lastWriteYear) {
   auto node = std::make_shared<Node>();
   node->bytes = std::move(bytes);
   node->lastWriteYear = lastWriteYear;
-  nodes_[path] = std::move(node);
+  nodes_[Key(path)] = std::move(node);
 }
 
-void FakeFileSystem::AddFolder(const std::string& path, std::optional<int> lastWriteYear) {
+void FakeFileSystem::AddFolder(const FilePath& path, std::optional<int> lastWriteYear) {
   auto node = std::make_shared<Node>();
   node->folder = true;
   node->lastWriteYear = lastWriteYear;
-  nodes_[path] = std::move(node);
+  nodes_[Key(path)] = std::move(node);
 }
 
 namespace {
 
 template <typename Nodes>
-auto& Existing(Nodes& nodes, const std::string& path) {
-  const auto found = nodes.find(path);
-  if (found == nodes.end()) throw std::logic_error("no fake file or folder at " + path);
+auto& Existing(Nodes& nodes, const std::string& key) {
+  const auto found = nodes.find(key);
+  if (found == nodes.end()) throw std::logic_error("no fake file or folder at " + key);
   return *found->second;
 }
 
 }  // namespace
 
-void FakeFileSystem::SetReadOnly(const std::string& path, bool readOnly) {
-  Existing(nodes_, path).readOnly = readOnly;
+void FakeFileSystem::SetReadOnly(const FilePath& path, bool readOnly) {
+  Existing(nodes_, Key(path)).readOnly = readOnly;
 }
 
-void FakeFileSystem::SetLastWriteYear(const std::string& path, std::optional<int> year) {
-  Existing(nodes_, path).lastWriteYear = year;
+void FakeFileSystem::SetLastWriteYear(const FilePath& path, std::optional<int> year) {
+  Existing(nodes_, Key(path)).lastWriteYear = year;
 }
 
-void FakeFileSystem::SetAttributesReadable(const std::string& path, bool readable) {
-  Existing(nodes_, path).attributesReadable = readable;
+void FakeFileSystem::SetAttributesReadable(const FilePath& path, bool readable) {
+  Existing(nodes_, Key(path)).attributesReadable = readable;
 }
 
-void FakeFileSystem::Fail(const std::string& path, FileOperation operation, Failure failure) {
-  failures_[{path, operation}] = failure;
+void FakeFileSystem::Fail(const FilePath& path, FileOperation operation, Failure failure) {
+  failures_[{Key(path), operation}] = failure;
 }
 
 void FakeFileSystem::ClearFailures() { failures_.clear(); }
 
-bool FakeFileSystem::Exists(const std::string& path) const { return nodes_.contains(path); }
+bool FakeFileSystem::Exists(const FilePath& path) const { return nodes_.contains(Key(path)); }
 
-bool FakeFileSystem::IsFolder(const std::string& path) const {
-  const auto found = nodes_.find(path);
+bool FakeFileSystem::IsFolder(const FilePath& path) const {
+  const auto found = nodes_.find(Key(path));
   return found != nodes_.end() && found->second->folder;
 }
 
-std::optional<std::string> FakeFileSystem::Contents(const std::string& path) const {
-  const auto found = nodes_.find(path);
+std::optional<std::string> FakeFileSystem::Contents(const FilePath& path) const {
+  const auto found = nodes_.find(Key(path));
   if (found == nodes_.end() || found->second->folder) return std::nullopt;
   return found->second->bytes;
 }
@@ -142,10 +151,10 @@ std::vector<std::string> FakeFileSystem::Paths() const {
   return paths;
 }
 
-std::optional<FakeFileSystem::Failure> FakeFileSystem::TakeFailure(const std::string& path,
+std::optional<FakeFileSystem::Failure> FakeFileSystem::TakeFailure(const std::string& key,
                                                                    FileOperation operation) {
-  for (const std::string& key : {path, kAnyPath}) {
-    const auto found = failures_.find({key, operation});
+  for (const std::string& which : {key, kAnyPath}) {
+    const auto found = failures_.find({which, operation});
     if (found == failures_.end()) continue;
     Failure failure = found->second;
     if (found->second.times > 0 && --found->second.times == 0) failures_.erase(found);
@@ -159,8 +168,9 @@ void FakeFileSystem::Record(FileOperation operation, const std::string& path,
   calls_.push_back(FileCall{operation, path, target});
 }
 
-std::unique_ptr<File> FakeFileSystem::Open(const std::string& path, FileAccess access,
+std::unique_ptr<File> FakeFileSystem::Open(const FilePath& filePath, FileAccess access,
                                            SystemError& error) {
+  const std::string path = Key(filePath);
   Record(FileOperation::kOpen, path);
   error = kNoError;
   if (const std::optional<Failure> failure = TakeFailure(path, FileOperation::kOpen)) {
@@ -199,18 +209,20 @@ std::unique_ptr<File> FakeFileSystem::Open(const std::string& path, FileAccess a
   return nullptr;
 }
 
-std::optional<FileEntry> FakeFileSystem::FindEntry(const std::string& path) {
-  const auto found = nodes_.find(path);
+std::optional<FileEntry> FakeFileSystem::FindEntry(const FilePath& path) {
+  const auto found = nodes_.find(Key(path));
   if (found == nodes_.end()) return std::nullopt;
   return FileEntry{found->second->folder, found->second->lastWriteYear};
 }
 
-bool FakeFileSystem::AttributesReadable(const std::string& path) {
-  const auto found = nodes_.find(path);
+bool FakeFileSystem::AttributesReadable(const FilePath& path) {
+  const auto found = nodes_.find(Key(path));
   return found != nodes_.end() && found->second->attributesReadable;
 }
 
-SystemError FakeFileSystem::Replace(const std::string& from, const std::string& to) {
+SystemError FakeFileSystem::Replace(const FilePath& fromPath, const FilePath& toPath) {
+  const std::string from = Key(fromPath);
+  const std::string to = Key(toPath);
   Record(FileOperation::kReplace, from, to);
   for (const std::string& path : {to, from}) {
     if (const std::optional<Failure> failure = TakeFailure(path, FileOperation::kReplace)) {
@@ -235,7 +247,8 @@ SystemError FakeFileSystem::Replace(const std::string& from, const std::string& 
   return kNoError;
 }
 
-SystemError FakeFileSystem::Remove(const std::string& path) {
+SystemError FakeFileSystem::Remove(const FilePath& filePath) {
+  const std::string path = Key(filePath);
   Record(FileOperation::kRemove, path);
   if (const std::optional<Failure> failure = TakeFailure(path, FileOperation::kRemove)) {
     return failure->error;
@@ -249,8 +262,8 @@ SystemError FakeFileSystem::Remove(const std::string& path) {
   return kNoError;
 }
 
-bool FakeFileSystem::IsReadOnly(const std::string& path) {
-  const auto found = nodes_.find(path);
+bool FakeFileSystem::IsReadOnly(const FilePath& path) {
+  const auto found = nodes_.find(Key(path));
   return found != nodes_.end() && found->second->readOnly;
 }
 

@@ -43,28 +43,31 @@ class FakeFileSystem : public FileSystem {
   FakeFileSystem();
   ~FakeFileSystem() override;
 
-  // Building the scene. Adding replaces what was at the path.
-  void AddFile(const std::string& path, std::string bytes = {},
+  // Building the scene. Adding replaces what was at the path. As on Windows, an ANSI path and a
+  // UTF-8 path that spell the same characters name the same file; a UTF-8 name with no ANSI
+  // spelling can only be reached through a UTF-8 path.
+  void AddFile(const FilePath& path, std::string bytes = {},
                std::optional<int> lastWriteYear = kDefaultYear);
-  void AddFolder(const std::string& path, std::optional<int> lastWriteYear = kDefaultYear);
-  void SetReadOnly(const std::string& path, bool readOnly = true);
+  void AddFolder(const FilePath& path, std::optional<int> lastWriteYear = kDefaultYear);
+  void SetReadOnly(const FilePath& path, bool readOnly = true);
   // What a directory search reports as the year; nothing models a time that is no date.
-  void SetLastWriteYear(const std::string& path, std::optional<int> year);
+  void SetLastWriteYear(const FilePath& path, std::optional<int> year);
   // Whether asking for the entry's attributes works (it does for every existing entry by default).
-  void SetAttributesReadable(const std::string& path, bool readable);
+  void SetAttributesReadable(const FilePath& path, bool readable);
 
-  void Fail(const std::string& path, FileOperation operation, Failure failure);
-  void Fail(const std::string& path, FileOperation operation, SystemError error) {
+  void Fail(const FilePath& path, FileOperation operation, Failure failure);
+  void Fail(const FilePath& path, FileOperation operation, SystemError error) {
     Fail(path, operation, Failure{error});
   }
   void ClearFailures();
 
   // Looking at the result.
-  bool Exists(const std::string& path) const;
-  bool IsFolder(const std::string& path) const;
+  bool Exists(const FilePath& path) const;
+  bool IsFolder(const FilePath& path) const;
   // A file's bytes; nothing for a folder or a missing path.
-  std::optional<std::string> Contents(const std::string& path) const;
-  // Every file and folder, sorted.
+  std::optional<std::string> Contents(const FilePath& path) const;
+  // Every file and folder, sorted: ANSI names as they are, names without an ANSI spelling as
+  // "<wide>" and their UTF-8 text.
   std::vector<std::string> Paths() const;
   // Handles that have not been closed yet, over all files. Every handle must be closed before
   // the fake file system goes away.
@@ -73,21 +76,23 @@ class FakeFileSystem : public FileSystem {
   void ClearCalls() { calls_.clear(); }
 
   // FileSystem
-  std::unique_ptr<File> Open(const std::string& path, FileAccess access,
-                             SystemError& error) override;
-  std::optional<FileEntry> FindEntry(const std::string& path) override;
-  bool AttributesReadable(const std::string& path) override;
-  SystemError Replace(const std::string& from, const std::string& to) override;
-  SystemError Remove(const std::string& path) override;
-  bool IsReadOnly(const std::string& path) override;
+  std::unique_ptr<File> Open(const FilePath& path, FileAccess access, SystemError& error) override;
+  std::optional<FileEntry> FindEntry(const FilePath& path) override;
+  bool AttributesReadable(const FilePath& path) override;
+  SystemError Replace(const FilePath& from, const FilePath& to) override;
+  SystemError Remove(const FilePath& path) override;
+  bool IsReadOnly(const FilePath& path) override;
 
  private:
   struct Node;
   class FakeFile;
   friend class FakeFile;
 
-  // The scripted failure for the call, if one applies (and uses one of its times up).
-  std::optional<Failure> TakeFailure(const std::string& path, FileOperation operation);
+  // The name the fake keeps a file under (see AddFile).
+  static std::string Key(const FilePath& path);
+  // The scripted failure for the call on the file kept under `key`, if one applies (and uses
+  // one of its times up).
+  std::optional<Failure> TakeFailure(const std::string& key, FileOperation operation);
   void Record(FileOperation operation, const std::string& path, const std::string& target = {});
 
   std::map<std::string, std::shared_ptr<Node>> nodes_;

@@ -62,6 +62,13 @@ void FakeWindowSystem::ShowWindow(WindowHandle window, int command) {
   log.push_back("ShowWindow " + std::to_string(window) + " " + std::to_string(command));
   if (!IsWindow(window)) return;
   windows[window].visible = command != msg::kSwHide;
+  if (command == msg::kSwHide && active == window) {
+    active = HandOverActivation(windows[window].spec.parent);
+  }
+}
+
+WindowHandle FakeWindowSystem::HandOverActivation(WindowHandle owner) {
+  return IsWindowVisible(owner) && IsWindowEnabled(owner) ? owner : kAnotherProgram;
 }
 
 bool FakeWindowSystem::IsWindowVisible(WindowHandle window) {
@@ -144,14 +151,15 @@ MonitorInfo FakeWindowSystem::MonitorOfWindow(WindowHandle window) {
 
 MonitorInfo FakeWindowSystem::MonitorNearest(const Rect& rect) {
   const MonitorInfo* best = &monitors.front();
-  long long bestDistance = -1;
+  double bestDistance = -1;
   for (const MonitorInfo& monitor : monitors) {
-    long long dx = 0, dy = 0;
-    if (rect.left >= monitor.bounds.right) dx = rect.left - monitor.bounds.right + 1;
-    if (rect.right <= monitor.bounds.left) dx = monitor.bounds.left - rect.right + 1;
-    if (rect.top >= monitor.bounds.bottom) dy = rect.top - monitor.bounds.bottom + 1;
-    if (rect.bottom <= monitor.bounds.top) dy = monitor.bounds.top - rect.bottom + 1;
-    long long distance = dx * dx + dy * dy;
+    // In floating point: rectangles at the ends of the coordinate range square beyond 64 bits.
+    double dx = 0, dy = 0;
+    if (rect.left >= monitor.bounds.right) dx = double(rect.left) - monitor.bounds.right + 1;
+    if (rect.right <= monitor.bounds.left) dx = double(monitor.bounds.left) - rect.right + 1;
+    if (rect.top >= monitor.bounds.bottom) dy = double(rect.top) - monitor.bounds.bottom + 1;
+    if (rect.bottom <= monitor.bounds.top) dy = double(monitor.bounds.top) - rect.bottom + 1;
+    double distance = dx * dx + dy * dy;
     if (bestDistance < 0 || distance < bestDistance) {
       bestDistance = distance;
       best = &monitor;
@@ -189,7 +197,13 @@ void FakeWindowSystem::ShowMessageBox(WindowHandle owner, const std::string& tex
                                       const std::string& caption, MessageBoxKind kind) {
   MessageBoxCall call{owner, text, caption, kind, quitPosted};
   messageBoxes.push_back(call);
+  // The system's box disables its owner while it is up and, when the owner was enabled, enables
+  // it again before it goes; the activation then goes back as from any closing window.
+  const bool ownerWasEnabled = IsWindowEnabled(owner);
+  EnableWindow(owner, false);
   if (onMessageBox) onMessageBox(call);
+  if (ownerWasEnabled) EnableWindow(owner, true);
+  active = HandOverActivation(owner);
 }
 
 std::uint32_t FakeWindowSystem::TrackPopupMenu(const std::vector<MenuItemSpec>& items, Point at,
@@ -200,7 +214,7 @@ std::uint32_t FakeWindowSystem::TrackPopupMenu(const std::vector<MenuItemSpec>& 
 }
 
 IconHandle FakeWindowSystem::LoadIconResource(const std::string& name) {
-  return name.empty() ? 0 : 0x2000 + static_cast<IconHandle>(name.size());
+  return name.empty() || !iconResourcesFound ? 0 : 0x2000 + static_cast<IconHandle>(name.size());
 }
 
 std::vector<WindowHandle> FakeWindowSystem::WindowsTitled(const std::string& title) const {

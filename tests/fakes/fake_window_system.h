@@ -40,6 +40,11 @@ struct PopupCall {
 
 class FakeWindowSystem : public WindowSystem {
  public:
+  // Stands for another program's window: the system activates it when the program's active
+  // window goes (hidden, or a message box closed) and no window of the program's can take over.
+  // A program that lost the activation so cannot take it back with SetActiveWindow.
+  static constexpr WindowHandle kAnotherProgram = 0xA0;
+
   WindowHandle CreateNativeWindow(const WindowSpec& spec, WindowListener* listener) override;
   void DestroyWindow(WindowHandle window) override;
   bool IsWindow(WindowHandle window) override { return windows.count(window) != 0; }
@@ -69,7 +74,9 @@ class FakeWindowSystem : public WindowSystem {
   void UpdateWindow(WindowHandle) override {}
   bool SetForegroundWindow(WindowHandle window) override;
   WindowHandle ActiveWindow() override { return active; }
-  void SetActiveWindow(WindowHandle window) override { active = window; }
+  void SetActiveWindow(WindowHandle window) override {
+    if (active != kAnotherProgram) active = window;
+  }
   WindowHandle FocusWindow() override { return focus; }
   void SetFocus(WindowHandle window) override { focus = window; }
   void ReleaseCapture() override { ++releaseCaptureCalls; }
@@ -117,6 +124,7 @@ class FakeWindowSystem : public WindowSystem {
   std::uint32_t ticks = 0;
   std::vector<MonitorInfo> monitors{{{0, 0, 1280, 1024}, {0, 0, 1280, 1024}}};
   IconHandle applicationIcon = 0x1C0;
+  bool iconResourcesFound = true;  // false: every icon resource is missing
   WindowHandle active = 0;
   WindowHandle focus = 0;
   int releaseCaptureCalls = 0;
@@ -124,6 +132,10 @@ class FakeWindowSystem : public WindowSystem {
   int quitCode = 0;
 
  private:
+  // Where the activation goes when the active window goes: to its owner when that is shown and
+  // enabled, else to another program.
+  WindowHandle HandOverActivation(WindowHandle owner);
+
   // Beyond 32 bits on a 64-bit host, so that a handle cut to 32 bits anywhere names no window.
   WindowHandle next_ = (WindowHandle{1} << (sizeof(WindowHandle) * 4)) + 0x100;
 };

@@ -82,7 +82,8 @@ class PosixFile : public File {
 
 }  // namespace
 
-std::unique_ptr<File> PosixFileSystem::Open(const std::string& path, FileAccess access,
+// Native file names are bytes: a path's text is used as it is, whatever its encoding.
+std::unique_ptr<File> PosixFileSystem::Open(const FilePath& path, FileAccess access,
                                             SystemError& error) {
   int flags = O_RDONLY;
   if (access == FileAccess::kReadWriteShareReadWrite) {
@@ -100,7 +101,7 @@ std::unique_ptr<File> PosixFileSystem::Open(const std::string& path, FileAccess 
     }
     flags = O_WRONLY | O_CREAT | O_TRUNC;
   }
-  int fd = ::open(path.c_str(), flags | O_CLOEXEC, 0644);
+  int fd = ::open(path.text.c_str(), flags | O_CLOEXEC, 0644);
   if (fd < 0) {
     error = FromErrno(errno);
     return nullptr;
@@ -115,9 +116,9 @@ std::unique_ptr<File> PosixFileSystem::Open(const std::string& path, FileAccess 
   return std::make_unique<PosixFile>(fd);
 }
 
-std::optional<FileEntry> PosixFileSystem::FindEntry(const std::string& path) {
+std::optional<FileEntry> PosixFileSystem::FindEntry(const FilePath& path) {
   struct stat info {};
-  if (::stat(path.c_str(), &info) != 0) return std::nullopt;
+  if (::stat(path.text.c_str(), &info) != 0) return std::nullopt;
   FileEntry entry;
   entry.isDirectory = S_ISDIR(info.st_mode);
   std::tm local{};
@@ -126,22 +127,23 @@ std::optional<FileEntry> PosixFileSystem::FindEntry(const std::string& path) {
   return entry;
 }
 
-bool PosixFileSystem::AttributesReadable(const std::string& path) {
+bool PosixFileSystem::AttributesReadable(const FilePath& path) {
   struct stat info {};
-  return ::stat(path.c_str(), &info) == 0;
+  return ::stat(path.text.c_str(), &info) == 0;
 }
 
-SystemError PosixFileSystem::Replace(const std::string& from, const std::string& to) {
-  return ::rename(from.c_str(), to.c_str()) == 0 ? kNoError : FromErrno(errno);
+SystemError PosixFileSystem::Replace(const FilePath& from, const FilePath& to) {
+  return ::rename(from.text.c_str(), to.text.c_str()) == 0 ? kNoError : FromErrno(errno);
 }
 
-SystemError PosixFileSystem::Remove(const std::string& path) {
-  return ::unlink(path.c_str()) == 0 ? kNoError : FromErrno(errno);
+SystemError PosixFileSystem::Remove(const FilePath& path) {
+  return ::unlink(path.text.c_str()) == 0 ? kNoError : FromErrno(errno);
 }
 
-bool PosixFileSystem::IsReadOnly(const std::string& path) {
+bool PosixFileSystem::IsReadOnly(const FilePath& path) {
   struct stat info {};
-  return ::stat(path.c_str(), &info) == 0 && (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
+  return ::stat(path.text.c_str(), &info) == 0 &&
+         (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
 }
 
 }  // namespace tavilune

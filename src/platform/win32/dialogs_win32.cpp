@@ -179,6 +179,11 @@ void Win32Dialogs::MessageDialog(WindowHandle owner, const std::string& text,
   for (HWND child : {label, ok})
     SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), TRUE);
 
+  // As the system's dialog boxes do: the owner is disabled while the dialog is up and enabled
+  // again before the dialog goes, so that the system gives the activation back to the owner.
+  const HWND ownerWindow = reinterpret_cast<HWND>(owner);
+  const bool ownerWasEnabled = ownerWindow != nullptr && IsWindowEnabled(ownerWindow);
+  if (ownerWasEnabled) EnableWindow(ownerWindow, FALSE);
   ShowWindow(dialog, SW_SHOW);
   SetForegroundWindow(dialog);
   SetFocus(ok);
@@ -193,6 +198,7 @@ void Win32Dialogs::MessageDialog(WindowHandle owner, const std::string& text,
     TranslateMessage(&message);
     DispatchMessageW(&message);
   }
+  if (ownerWasEnabled) EnableWindow(ownerWindow, TRUE);
   DestroyWindow(dialog);
 }
 

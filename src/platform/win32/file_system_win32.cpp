@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "platform/win32/handles.h"
+#include "platform/win32/text.h"
 
 namespace tavilune::win32 {
 
@@ -58,9 +59,16 @@ class Win32File : public File {
   KernelHandle handle_;
 };
 
+// Every file call is a wide one: ANSI paths convert as the system's own ANSI calls would
+// convert them, and UTF-8 paths (a program folder named in characters outside the ANSI code
+// page) reach files that no ANSI call could name.
+std::wstring WidePath(const FilePath& path) {
+  return path.IsUtf8() ? Wide(path.text) : WideFromAnsi(path.text);
+}
+
 }  // namespace
 
-std::unique_ptr<File> Win32FileSystem::Open(const std::string& path, FileAccess access,
+std::unique_ptr<File> Win32FileSystem::Open(const FilePath& path, FileAccess access,
                                             SystemError& error) {
   DWORD desired = GENERIC_READ;
   DWORD share = FILE_SHARE_READ;
@@ -73,7 +81,7 @@ std::unique_ptr<File> Win32FileSystem::Open(const std::string& path, FileAccess 
     share = 0;
     disposition = CREATE_ALWAYS;
   }
-  KernelHandle handle(CreateFileA(path.c_str(), desired, share, nullptr, disposition,
+  KernelHandle handle(CreateFileW(WidePath(path).c_str(), desired, share, nullptr, disposition,
                                   FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!handle) {
     error = GetLastError();
@@ -83,9 +91,9 @@ std::unique_ptr<File> Win32FileSystem::Open(const std::string& path, FileAccess 
   return std::make_unique<Win32File>(std::move(handle));
 }
 
-std::optional<FileEntry> Win32FileSystem::FindEntry(const std::string& path) {
-  WIN32_FIND_DATAA found{};
-  HANDLE search = FindFirstFileA(path.c_str(), &found);
+std::optional<FileEntry> Win32FileSystem::FindEntry(const FilePath& path) {
+  WIN32_FIND_DATAW found{};
+  HANDLE search = FindFirstFileW(WidePath(path).c_str(), &found);
   if (search == INVALID_HANDLE_VALUE) return std::nullopt;
   FindClose(search);
   FileEntry entry;
@@ -99,22 +107,23 @@ std::optional<FileEntry> Win32FileSystem::FindEntry(const std::string& path) {
   return entry;
 }
 
-bool Win32FileSystem::AttributesReadable(const std::string& path) {
-  return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+bool Win32FileSystem::AttributesReadable(const FilePath& path) {
+  return GetFileAttributesW(WidePath(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-SystemError Win32FileSystem::Replace(const std::string& from, const std::string& to) {
-  return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)
+SystemError Win32FileSystem::Replace(const FilePath& from, const FilePath& to) {
+  return MoveFileExW(WidePath(from).c_str(), WidePath(to).c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)
              ? kNoError
              : GetLastError();
 }
 
-SystemError Win32FileSystem::Remove(const std::string& path) {
-  return DeleteFileA(path.c_str()) ? kNoError : GetLastError();
+SystemError Win32FileSystem::Remove(const FilePath& path) {
+  return DeleteFileW(WidePath(path).c_str()) ? kNoError : GetLastError();
 }
 
-bool Win32FileSystem::IsReadOnly(const std::string& path) {
-  DWORD attributes = GetFileAttributesA(path.c_str());
+bool Win32FileSystem::IsReadOnly(const FilePath& path) {
+  DWORD attributes = GetFileAttributesW(WidePath(path).c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0;
 }
 

@@ -6,13 +6,12 @@ namespace tavilune::win32 {
 
 class Win32FileSystem : public FileSystem {
  public:
-  std::unique_ptr<File> Open(const std::string& path, FileAccess access,
-                             SystemError& error) override;
-  std::optional<FileEntry> FindEntry(const std::string& path) override;
-  bool AttributesReadable(const std::string& path) override;
-  SystemError Replace(const std::string& from, const std::string& to) override;
-  SystemError Remove(const std::string& path) override;
-  bool IsReadOnly(const std::string& path) override;
+  std::unique_ptr<File> Open(const FilePath& path, FileAccess access, SystemError& error) override;
+  std::optional<FileEntry> FindEntry(const FilePath& path) override;
+  bool AttributesReadable(const FilePath& path) override;
+  SystemError Replace(const FilePath& from, const FilePath& to) override;
+  SystemError Remove(const FilePath& path) override;
+  bool IsReadOnly(const FilePath& path) override;
 };
 
 }  // namespace tavilune::win32

@@ -27,18 +27,26 @@ inline std::string Utf8(std::wstring_view wide) {
   return utf8;
 }
 
-// ANSI bytes for a wide string; false when some character has no spelling in the code page.
-inline bool AnsiFromWide(std::wstring_view wide, std::string& ansi) {
+// ANSI bytes for a wide string; false when some character has no spelling in the code page
+// (the system's ANSI code page unless another is named).
+inline bool AnsiFromWide(std::wstring_view wide, std::string& ansi, UINT codePage = GetACP()) {
   ansi.clear();
   if (wide.empty()) return true;
+  // With UTF-8 as the ANSI code page (a Windows option) every character has a spelling, and the
+  // system refuses both the no-best-fit flag and the question whether a default character was
+  // used: only an unpaired surrogate, which UTF-8 cannot hold, makes the conversion fail.
+  const bool utf8 = codePage == CP_UTF8;
+  const DWORD flags = utf8 ? WC_ERR_INVALID_CHARS : WC_NO_BEST_FIT_CHARS;
   BOOL usedDefault = FALSE;
-  int size = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(),
-                                 static_cast<int>(wide.size()), nullptr, 0, nullptr, &usedDefault);
+  BOOL* askUsedDefault = utf8 ? nullptr : &usedDefault;
+  const int length = static_cast<int>(wide.size());
+  int size = WideCharToMultiByte(codePage, flags, wide.data(), length, nullptr, 0, nullptr,
+                                 askUsedDefault);
   if (size <= 0 || usedDefault) return false;
   ansi.resize(static_cast<size_t>(size));
-  WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), static_cast<int>(wide.size()),
-                      ansi.data(), size, nullptr, &usedDefault);
-  return !usedDefault;
+  size = WideCharToMultiByte(codePage, flags, wide.data(), length, ansi.data(), size, nullptr,
+                             askUsedDefault);
+  return size > 0 && !usedDefault;
 }
 
 inline std::wstring WideFromAnsi(std::string_view ansi) {

@@ -141,6 +141,31 @@ TEST(WriteSettingsFileTest, ReplacesTheOldFileWithExactly276Bytes) {
   EXPECT_EQ(files.Paths(), std::vector<std::string>{kPath});
 }
 
+// Leftovers that cannot be written over or removed (made read-only, a folder of that name) move
+// the save on to another temporary name; only when every name is blocked does it fail, and
+// then the old settings file is kept as it was.
+TEST(WriteSettingsFileTest, LeftoverTemporaryFilesThatCannotBeClearedDoNotBlockTheSave) {
+  FakeFileSystem files;
+  files.AddFile(kPath, "old");
+  files.AddFile(SettingsTemporaryPath(kPath, 0), "stale");
+  files.SetReadOnly(SettingsTemporaryPath(kPath, 0));
+  files.AddFolder(SettingsTemporaryPath(kPath, 1));
+  files.AddFile(SettingsTemporaryPath(kPath, 2), "stale too");
+  WriteSettingsFile(files, kPath, Saved());
+  EXPECT_EQ(files.Contents(kPath), AsText(EncodeSettingsRecord(Saved())));
+  EXPECT_EQ(files.Contents(SettingsTemporaryPath(kPath, 0)), "stale");
+  EXPECT_TRUE(files.IsFolder(SettingsTemporaryPath(kPath, 1)));
+  EXPECT_FALSE(files.Exists(SettingsTemporaryPath(kPath, 2)));
+  EXPECT_EQ(files.OpenFileCount(), 0);
+
+  for (int attempt = 0; attempt < kSettingsTemporaryNames; ++attempt) {
+    files.AddFolder(SettingsTemporaryPath(kPath, attempt));
+  }
+  files.AddFile(kPath, "old");
+  EXPECT_EQ(InOutCodeOf([&] { WriteSettingsFile(files, kPath, Saved()); }), 5);
+  EXPECT_EQ(files.Contents(kPath), "old");
+}
+
 struct SaveFailure {
   const char* name;
   FileOperation operation;

@@ -51,5 +51,18 @@ TEST(SettingsPathCutTest, KeepsAtMost255BytesWithoutSplittingACharacter) {
   EXPECT_EQ(SettingsPath(folder + shifted), folder + std::string(9, 'n') + "\x83\x5C");
 }
 
+// A program folder named in characters the ANSI code page cannot spell gives a UTF-8 path. Its
+// bytes are never read as double-byte ANSI ("ā" ends in 0x81, an ANSI lead byte, which would
+// swallow the "\\" after it), and its cut counts characters.
+TEST(SettingsPathUtf8Test, KeepsItsFoldersAndCutsByCharacters) {
+  const auto utf8 = FilePath::Encoding::kUtf8;
+  EXPECT_EQ(SettingsPath(u8"C:\\한글\\tavilune.exe", utf8), u8"C:\\한글\\tavilune.dat");
+  EXPECT_EQ(SettingsPath(u8"C:\\v1.ā\\tool", utf8), u8"C:\\v1.ā\\tool.dat");
+  std::string folder = "C:\\";
+  for (int i = 0; i < 300; ++i) folder += u8"한";
+  const std::string cut = SettingsPath(folder + u8"\\한.exe", utf8);
+  EXPECT_EQ(cut, folder.substr(0, 3 + 252 * 3));
+}
+
 }  // namespace
 }  // namespace tavilune

@@ -4,6 +4,7 @@
 
 #include "fakes/fake_window_system.h"
 #include "forms/application.h"
+#include "forms/exceptions.h"
 #include "forms/messages.h"
 
 namespace tavilune {
@@ -97,6 +98,22 @@ TEST_F(FormTest, ModalFormRunsUntilClosedAndGivesTheOthersBack) {
   EXPECT_FALSE(box->Visible());
   EXPECT_TRUE(windows.IsWindowEnabled(main->Handle()));
   EXPECT_FALSE(app.Terminated());
+}
+
+// When a modal box closes, the window that was active before it is active again: the others are
+// enabled before the box goes, so the system never hands the activation to another program.
+TEST_F(FormTest, AfterABoxTheWindowThatWasActiveIsActiveAgain) {
+  auto* main = new TForm(&app, app);
+  main->Show();
+  windows.SetForegroundWindow(main->Handle());
+  app.ShowException(Exception("x"));
+  EXPECT_EQ(windows.active, main->Handle());
+
+  auto* box = new TForm(&app, app);
+  windows.Post(box->Handle(), WindowMessage{msg::kClose, 0, 0});
+  box->ShowModal();
+  EXPECT_FALSE(box->Visible());
+  EXPECT_EQ(windows.active, main->Handle());
 }
 
 TEST_F(FormTest, EndOfSessionQueryIsAnsweredYesByDefault) {

@@ -4,6 +4,7 @@
 
 #include "fakes/fake_window_system.h"
 #include "forms/application.h"
+#include "forms/exceptions.h"
 #include "forms/messages.h"
 
 namespace tavilune {
@@ -68,6 +69,29 @@ TEST(PopupMenuTest, DisabledOrNoChoiceRunsNothing) {
   colour.SetEnabled(true);
   menu.Popup(0, 0);
   EXPECT_EQ(ran, 0);
+}
+
+TEST(PopupMenuTest, AFailingSubmenuHandlerIsShownAndTheMenuGoesOn) {
+  FakeWindowSystem windows;
+  TApplication app(windows);
+  app.Initialize();
+  app.SetTitle("Tavilune");
+  TPopupMenu menu(nullptr, app);
+  TMenuItem& window = menu.Items().Add("Window1", u8"ウィンドウ");
+  TMenuItem& onTop = window.Add("MainMenuStayOnTop", u8"常に前面");
+  window.onClick = [] { throw Exception(u8"開けません"); };
+  bool ran = false;
+  onTop.onClick = [&] { ran = true; };
+  std::vector<MenuItemSpec> states;
+  windows.onPopup = [&](const testing::PopupCall& call, MenuListener* listener) {
+    states = listener->SubmenuOpening(call.items[0].id);
+    return call.items[0].children[0].id;
+  };
+  EXPECT_NO_THROW(menu.Popup(0, 0));
+  ASSERT_EQ(windows.messageBoxes.size(), 1u);
+  EXPECT_EQ(windows.messageBoxes[0].text, u8"開けません.");
+  EXPECT_EQ(states.size(), 1u);
+  EXPECT_TRUE(ran);
 }
 
 }  // namespace

@@ -16,8 +16,7 @@ namespace {
 // Remembers how each file was opened.
 class RecordingFileSystem : public FakeFileSystem {
  public:
-  std::unique_ptr<File> Open(const std::string& path, FileAccess access,
-                             SystemError& error) override {
+  std::unique_ptr<File> Open(const FilePath& path, FileAccess access, SystemError& error) override {
     accesses.push_back(access);
     return FakeFileSystem::Open(path, access, error);
   }

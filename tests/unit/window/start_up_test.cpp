@@ -1,5 +1,7 @@
 #include "app/start_up.h"
 
+#include <limits>
+
 #include "app/settings_file.h"
 #include "forms/messages.h"
 #include "window_fixture.h"
@@ -225,6 +227,54 @@ TEST_F(StartUpTest, PositionNoMonitorShowsIsBroughtBackAndVisibleOnesAreKept) {
   WriteSettings(record);
   TForm1& window = Start();
   EXPECT_EQ(windows.WindowRect(window.Handle()), RectFromSize(1280 - 210, 1024 - 110, 210, 110));
+}
+
+// A program folder named in characters outside the ANSI code page: the settings file beside
+// the program is found and saved there, under its UTF-8 path.
+TEST_F(StartUpTest, AFolderTheAnsiCodePageCannotSpellStillHoldsTheSettings) {
+  const FilePath dat = FilePath::Utf8(u8"C:\\한글\\tavilune.dat");
+  SettingsBytes bytes = EncodeSettingsRecord(Stored(kSmall));
+  files.AddFile(dat, std::string(bytes.begin(), bytes.end()));
+  TForm1& window = MakeWindow(
+      [](TForm1& form) { RunStartUp(form, FilePath::Utf8(u8"C:\\한글\\tavilune.exe")); });
+  EXPECT_TRUE(dialogs.messages.empty());
+  EXPECT_EQ(windows.WindowRect(window.Handle()), RectFromSize(30, 40, 210, 110));
+  window.SetLeft(77);
+  End();
+  SettingsRecord expected = Stored(kSmall);
+  expected.WindowLeft = 77;
+  bytes = EncodeSettingsRecord(expected);
+  EXPECT_EQ(files.Contents(dat), std::string(bytes.begin(), bytes.end()));
+}
+
+// An edited file can hold any thickness and place: small thicknesses stay as they are, larger
+// ones take the bound, and places at the ends of the coordinate range come back on screen
+// without any size or edge overflowing on the way.
+TEST_F(StartUpTest, EditedThicknessAndPlaceAreBoundedWithoutOverflow) {
+  constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
+  constexpr std::int32_t kMin = std::numeric_limits<std::int32_t>::min();
+  struct Row {
+    std::int32_t thickness, left, top, savedThickness;
+    Rect shown;
+  } rows[] = {
+      {7, 30, 40, 7, RectFromSize(30, 40, 214, 114)},
+      {1 << 30, kMax, kMin, 255, RectFromSize(1280 - 710, 0, 710, 610)},
+      {kMax, kMin, kMax, 255, RectFromSize(0, 1024 - 610, 710, 610)},
+      {100000, 30, 40, 255, RectFromSize(30, 40, 710, 610)},
+  };
+  for (const Row& row : rows) {
+    ResetFileFormats();
+    RegisterJpegPictureFormats();
+    SettingsRecord record = Stored(kSmall);
+    record.FrameThickness = row.thickness;
+    record.WindowLeft = row.left;
+    record.WindowTop = row.top;
+    WriteSettings(record);
+    TForm1& window = Start();
+    EXPECT_EQ(windows.WindowRect(window.Handle()), row.shown) << row.thickness;
+    End();
+    EXPECT_EQ(Saved().FrameThickness, row.savedThickness);
+  }
 }
 
 }  // namespace

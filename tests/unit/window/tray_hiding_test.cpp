@@ -142,5 +142,37 @@ TEST_F(TrayHidingTest, StayOnTopSurvivesHidingAndMinimiseItemHidesToo) {
   EXPECT_TRUE(window.PopupMenu1().Items().Find("MainMenuStayOnTop")->Checked());
 }
 
+// Never a hidden window without an icon: a shell that comes back but refuses the icon, or no
+// icon image at all, leaves the window shown in its place and saved as not in the tray.
+TEST_F(TrayHidingTest, WithoutAnIconShownTheWindowComesBackAndIsSavedAsShown) {
+  Ready();
+  DoubleClickPicture();
+  shell.Restart();
+  shell.refused.insert(kNimAdd);
+  windows.Deliver(app.Handle(), shell.taskbarCreatedMessage);
+  EXPECT_EQ(windows.messageBoxes.size(), 1u);
+  EXPECT_TRUE(Shown().visible);
+  EXPECT_EQ(windows.WindowRect(form->Handle()), RectFromSize(300, 200, 206, 106));
+  delete form;
+  EXPECT_EQ(Saved().InTray, 0);
+  shell.refused.clear();
+  shell.calls.clear();
+
+  windows.iconResourcesFound = false;
+  app.SetIcon(0);
+  TForm1& window = Ready();
+  DoubleClickPicture();
+  EXPECT_TRUE(Shown().visible);
+  app.showMainForm = true;
+  window.Hide();
+  window.StartHidden();
+  EXPECT_TRUE(app.showMainForm);
+  EXPECT_FALSE(window.InTray());
+  EXPECT_TRUE(shell.calls.empty());
+  delete form;
+  form = nullptr;
+  EXPECT_EQ(Saved().InTray, 0);
+}
+
 }  // namespace
 }  // namespace tavilune::testing
