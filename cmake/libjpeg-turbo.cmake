@@ -2,7 +2,8 @@
 #
 # Natively the system's libjpeg-turbo (Debian's libjpeg62-turbo) is used. The Windows program is
 # one self-contained executable, so there libjpeg-turbo is cross-built from its source, unpacked by
-# scripts/setup into .cache/, as a static i686 library with its SIMD code, and linked in.
+# scripts/setup into .cache/, as a static library for the program's processor with its SIMD code,
+# and linked in.
 # The fuzzers build the same source with the fuzzing instrumentation, so that libFuzzer sees its
 # way through the library's parsing too and the sanitizers watch it.
 
