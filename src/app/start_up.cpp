@@ -1,12 +1,12 @@
 #include "app/start_up.h"
 
-#include "app/settings_file.h"
-#include "app/settings_path.h"
 #include "forms/application.h"
 #include "forms/exceptions.h"
 #include "forms/messages.h"
 #include "picture/picture_formats.h"
 #include "picture_dialog/open_picture_dialog.h"
+#include "settings/settings_file.h"
+#include "settings/settings_path.h"
 #include "window/picture_window.h"
 
 namespace tavilune {

@@ -2,12 +2,12 @@
 
 #include <algorithm>
 
-#include "app/settings_file.h"
 #include "forms/application.h"
 #include "forms/messages.h"
 #include "picture/image_paint.h"
 #include "platform/canvas.h"
 #include "platform/offset_canvas.h"
+#include "settings/settings_file.h"
 #include "window/window_menu.h"
 
 namespace tavilune {

@@ -6,11 +6,11 @@
 #include <functional>
 #include <string>
 
-#include "app/settings_record.h"
 #include "forms/form.h"
 #include "forms/menu.h"
 #include "picture/picture.h"
 #include "platform/platform.h"
+#include "settings/settings_record.h"
 #include "tray/tray_icon.h"
 #include "window/frame_geometry.h"
 

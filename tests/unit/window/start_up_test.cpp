@@ -2,8 +2,8 @@
 
 #include <limits>
 
-#include "app/settings_file.h"
 #include "forms/messages.h"
+#include "settings/settings_file.h"
 #include "window_fixture.h"
 
 namespace tavilune::testing {
