@@ -4,7 +4,6 @@
 
 #include <string>
 
-#include "picture/picture_file.h"  // FileExistsAt
 #include "platform/files.h"
 
 namespace tavilune {
