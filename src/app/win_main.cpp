@@ -71,7 +71,6 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     auto* form1 = new TForm1(application, platform,
                              [&executable](TForm1& form) { RunStartUp(form, executable); });
     auto* form2 = new TForm2(application);
-    form1->onChoosePicture = [form1] { return ChooseAndLoadPicture(*form1); };
     form1->onShowAbout = [form2] { form2->ShowModal(); };
     application.Run();
     // The application takes its forms down last created first; the picture window saves as

@@ -79,8 +79,6 @@ class TForm1 : public TForm {
   Color ColorDialogColor() const { return colorDialogColor_; }
   const std::array<std::uint32_t, 16>& CustomColors() const { return customColors_; }
 
-  // Runs the picture-choice dialog and loads the choice; false when cancelled.
-  std::function<bool()> onChoosePicture;
   // Shows the about box.
   std::function<void()> onShowAbout;
 

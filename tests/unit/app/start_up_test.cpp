@@ -4,7 +4,8 @@
 
 #include "forms/messages.h"
 #include "settings/settings_file.h"
-#include "window_fixture.h"
+#include "unit/window/window_fixture.h"
+#include "window/picture_choice.h"
 
 namespace tavilune::testing {
 namespace {
