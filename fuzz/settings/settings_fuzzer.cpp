@@ -9,8 +9,8 @@
 #include <string>
 #include <string_view>
 
-#include "app/settings_path.h"
-#include "app/settings_record.h"
+#include "settings/settings_path.h"
+#include "settings/settings_record.h"
 
 namespace {
 

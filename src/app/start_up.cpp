@@ -1,12 +1,12 @@
 #include "app/start_up.h"
 
-#include "app/settings_file.h"
-#include "app/settings_path.h"
 #include "forms/application.h"
 #include "forms/exceptions.h"
 #include "forms/messages.h"
 #include "picture/picture_formats.h"
-#include "picture_dialog/open_picture_dialog.h"
+#include "settings/settings_file.h"
+#include "settings/settings_path.h"
+#include "window/picture_choice.h"
 #include "window/picture_window.h"
 
 namespace tavilune {
@@ -16,23 +16,8 @@ const char* const kNoSettingsMessage =
 const char* const kPictureMissingMessage =
     u8"設定ファイルからデータが読みこめませんでした\r\n画像ファイルを選択してください";
 const char* const kInformationCaption = u8"情報";
-const char* const kPictureFilter = u8"画像ファイル (*.bmp,*jpg)|*.bmp;*.jpg";
-const char* const kPathNotStorableMessage =
-    u8"この画像ファイルの場所は設定ファイルに記録できません。"
-    u8"短い名前の場所に置いた画像ファイルを選択してください";
 
 namespace {
-
-// The spelling of the chosen file that the settings record can hold: the ANSI path when it
-// spells and fits, else the short path when that does.
-std::string StorablePath(const ChosenFile& chosen) {
-  auto fits = [](const std::optional<std::string>& path) {
-    return path && !path->empty() && path->size() <= SettingsRecord::kMaxPicturePathLength;
-  };
-  if (fits(chosen.ansiPath)) return *chosen.ansiPath;
-  if (fits(chosen.shortAnsiPath)) return *chosen.shortAnsiPath;
-  throw Exception(kPathNotStorableMessage);
-}
 
 void RemoveTaskbarButton(TApplication& application) {
   WindowSystem& windows = application.Windows();
@@ -62,33 +47,6 @@ void KeepReachable(TForm1& form) {
 void ShowInformation(TForm1& form, const std::string& text) {
   TApplication::ModalScope modal(form.Application());
   form.Services().dialogs.MessageDialog(form.Application().Handle(), text, kInformationCaption);
-}
-
-namespace {
-
-// The window's picture dialog, OpenPictureDialog1: made with the window's components on first
-// use, so that it lives as long as the window and reopens on the last chosen file.
-TOpenPictureDialog& OpenPictureDialogOf(TForm1& form) {
-  for (TComponent* component : form.Components()) {
-    if (component->Name() != "OpenPictureDialog1") continue;
-    if (auto* dialog = dynamic_cast<TOpenPictureDialog*>(component)) return *dialog;
-  }
-  auto* dialog = new TOpenPictureDialog(&form, form.Application(), form.Services());
-  dialog->SetName("OpenPictureDialog1");
-  dialog->SetFilter(kPictureFilter);
-  return *dialog;
-}
-
-}  // namespace
-
-bool ChooseAndLoadPicture(TForm1& form) {
-  TOpenPictureDialog& dialog = OpenPictureDialogOf(form);
-  if (!dialog.Execute()) return false;
-
-  std::string path = StorablePath(dialog.Chosen());
-  form.LoadPictureFile(path);
-  form.Settings().SetPicturePath(path);
-  return true;
 }
 
 namespace {

@@ -1,32 +1,23 @@
-// The start-up sequence that runs while the picture window is being created, and the choice of
-// a picture that it and the window menu share.
+// The start-up sequence that runs while the picture window is being created.
 #pragma once
 
 #include <string>
 
-#include "picture/picture_file.h"  // FileExistsAt
 #include "platform/files.h"
 
 namespace tavilune {
 
 class TForm1;
 
-// The texts of the start-up messages and of the picture dialog's filter.
+// The texts of the start-up messages.
 extern const char* const kNoSettingsMessage;      // M1
 extern const char* const kPictureMissingMessage;  // M2
 extern const char* const kInformationCaption;
-extern const char* const kPictureFilter;
-extern const char* const kPathNotStorableMessage;
 
 // Runs steps 1 to 6 of start-up on the window under creation. The executable's path is ANSI
 // when it spells in the ANSI code page and UTF-8 otherwise; the settings file's path is of the
 // same kind. An exception ends the sequence where it was raised; the caller shows it.
 void RunStartUp(TForm1& form, const FilePath& executablePath);
-
-// The picture-choice dialog followed by loading the chosen file. Returns false when the user
-// cancelled. The picture path in the settings changes only once the picture has loaded; a
-// failure to load (or a path the settings file cannot hold) raises and changes nothing.
-bool ChooseAndLoadPicture(TForm1& form);
 
 // Shows the information dialog as a modal window of the program.
 void ShowInformation(TForm1& form, const std::string& text);

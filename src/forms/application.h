@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "forms/component.h"
-#include "platform/windows.h"
+#include "platform/window_system.h"
 
 namespace tavilune {
 

@@ -6,7 +6,7 @@
 
 #include "forms/component.h"
 #include "platform/types.h"
-#include "platform/windows.h"
+#include "platform/window_system.h"
 
 namespace tavilune {
 

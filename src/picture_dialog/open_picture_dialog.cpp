@@ -8,10 +8,10 @@
 #include "forms/exceptions.h"
 #include "forms/form.h"
 #include "forms/messages.h"
-#include "picture/picture_file.h"
 #include "picture_dialog/preview_glyph.h"
 #include "picture_dialog/preview_window.h"
 #include "platform/ansi.h"
+#include "platform/files.h"
 
 namespace tavilune {
 

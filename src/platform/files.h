@@ -96,4 +96,17 @@ class FileSystem {
   virtual bool IsReadOnly(const FilePath& path) = 0;
 };
 
+// Whether the path names a file the program treats as present: not a folder, and with a
+// last-write time that falls between 1980 and 2107 (the range of the old 16-bit file date).
+// Start-up asks it of the settings file and the remembered picture, the picture dialog's preview
+// before it loads a selection. One rule over what every file system's FindEntry reports.
+inline bool FileExistsAt(FileSystem& files, const FilePath& path) {
+  constexpr int kFirstFileYear = 1980;
+  constexpr int kLastFileYear = 2107;
+  std::optional<FileEntry> entry = files.FindEntry(path);
+  return entry && !entry->isDirectory && entry->lastWriteLocalYear &&
+         *entry->lastWriteLocalYear >= kFirstFileYear &&
+         *entry->lastWriteLocalYear <= kLastFileYear;
+}
+
 }  // namespace tavilune

@@ -4,7 +4,7 @@
 #include "platform/dialogs.h"
 #include "platform/files.h"
 #include "platform/shell.h"
-#include "platform/windows.h"
+#include "platform/window_system.h"
 
 namespace tavilune {
 

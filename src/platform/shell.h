@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/windows.h"
+#include "platform/window_system.h"
 
 namespace tavilune {
 

@@ -3,7 +3,7 @@
 
 #include <functional>
 
-#include "platform/windows.h"
+#include "platform/window_system.h"
 
 namespace tavilune {
 

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "forms/component.h"
-#include "platform/windows.h"
+#include "platform/window_system.h"
 
 namespace tavilune {
 

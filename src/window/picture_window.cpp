@@ -2,12 +2,13 @@
 
 #include <algorithm>
 
-#include "app/settings_file.h"
 #include "forms/application.h"
 #include "forms/messages.h"
 #include "picture/image_paint.h"
 #include "platform/canvas.h"
 #include "platform/offset_canvas.h"
+#include "settings/settings_file.h"
+#include "window/picture_choice.h"
 #include "window/window_menu.h"
 
 namespace tavilune {
@@ -152,7 +153,7 @@ void TForm1::SetFrameThicknessFromMenu(std::int32_t thickness) {
 void TForm1::MainMenuStayOnTopClick() { SetStayOnTop(!IsStayOnTop()); }
 
 void TForm1::MainMenuOpenClick() {
-  if (onChoosePicture && onChoosePicture()) FitToPicture();
+  if (ChooseAndLoadPicture(*this)) FitToPicture();
 }
 
 void TForm1::MainMenuVersionClick() {

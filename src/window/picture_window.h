@@ -6,11 +6,11 @@
 #include <functional>
 #include <string>
 
-#include "app/settings_record.h"
 #include "forms/form.h"
 #include "forms/menu.h"
 #include "picture/picture.h"
 #include "platform/platform.h"
+#include "settings/settings_record.h"
 #include "tray/tray_icon.h"
 #include "window/frame_geometry.h"
 
@@ -79,8 +79,6 @@ class TForm1 : public TForm {
   Color ColorDialogColor() const { return colorDialogColor_; }
   const std::array<std::uint32_t, 16>& CustomColors() const { return customColors_; }
 
-  // Runs the picture-choice dialog and loads the choice; false when cancelled.
-  std::function<bool()> onChoosePicture;
   // Shows the about box.
   std::function<void()> onShowAbout;
 

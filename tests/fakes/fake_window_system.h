@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/windows.h"
+#include "platform/window_system.h"
 
 namespace tavilune::testing {
 

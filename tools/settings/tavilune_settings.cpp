@@ -14,11 +14,11 @@
 #include <string>
 #include <string_view>
 
-#include "app/settings_file.h"
-#include "app/settings_record.h"
 #include "forms/exceptions.h"
 #include "platform/ansi.h"
 #include "platform/posix/posix_file_system.h"
+#include "settings/settings_file.h"
+#include "settings/settings_record.h"
 
 namespace {
 

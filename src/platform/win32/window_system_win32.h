@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/windows.h"
+#include "platform/window_system.h"
 
 namespace tavilune::win32 {
 

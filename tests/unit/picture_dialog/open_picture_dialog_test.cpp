@@ -15,10 +15,10 @@
 #include "forms/form.h"
 #include "forms/messages.h"
 #include "picture/jpeg_image.h"
-#include "picture/picture_file.h"
 #include "picture/picture_formats.h"
 #include "picture_dialog/preview_glyph.h"
 #include "picture_dialog/preview_window.h"
+#include "platform/files.h"
 #include "unit/picture/bitmap_builder.h"
 
 namespace tavilune::testing {

@@ -1,6 +1,5 @@
 #include "window/window_menu.h"
 
-#include "app/start_up.h"
 #include "forms/messages.h"
 #include "window/about_box.h"
 #include "window_fixture.h"
@@ -134,7 +133,6 @@ TEST_F(WindowMenuTest, StayOnTopTogglesAndIsCheckedWhenOn) {
 
 TEST_F(WindowMenuTest, NewPictureFitsTheWindowAndAFailedOneChangesNothing) {
   TForm1& window = Ready();
-  window.onChoosePicture = [&window] { return ChooseAndLoadPicture(window); };
   window.SetFrameColor(0x0000FF);
   dialogs.WillChoose(kOther);
   Choose({u8"画像選択"});

@@ -1,22 +1,19 @@
-// The program's entry: the platform, the application and its forms, the message loop.
+// The program's Windows entry: the screen's facts, the executable's path and the Win32 platform,
+// handed to the program. It is a source of the executable itself rather than of the platform
+// library, since the C runtime asks for wWinMain only after the libraries have been searched.
 #include <windows.h>
 
 #include <string>
 #include <vector>
 
-#include "app/start_up.h"
-#include "forms/application.h"
-#include "picture/jpeg_image.h"
-#include "picture/picture_formats.h"
 #include "platform/display.h"
+#include "platform/program.h"
 #include "platform/win32/dialogs_win32.h"
 #include "platform/win32/file_system_win32.h"
 #include "platform/win32/handles.h"
 #include "platform/win32/shell_win32.h"
 #include "platform/win32/text.h"
 #include "platform/win32/window_system_win32.h"
-#include "window/about_box.h"
-#include "window/picture_window.h"
 
 namespace {
 
@@ -53,33 +50,10 @@ FilePath ExecutablePath() {
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   SetDisplay(ReadDisplayFacts());
-  // The JPEG decoder's start: its defaults follow the screen as it is now, and it registers
-  // its extensions before any window exists.
-  InitJpegDefaults(Display());
-  RegisterJpegPictureFormats();
-
   win32::Win32WindowSystem windows(instance);
   win32::Win32FileSystem files;
   win32::Win32Dialogs dialogs(instance);
   win32::Win32Shell shell;
   Platform platform{windows, files, dialogs, shell};
-  {
-    TApplication application(windows);
-    application.Initialize();
-    application.SetTitle("Tavilune");
-    const FilePath executable = ExecutablePath();
-    auto* form1 = new TForm1(application, platform,
-                             [&executable](TForm1& form) { RunStartUp(form, executable); });
-    auto* form2 = new TForm2(application);
-    form1->onChoosePicture = [form1] { return ChooseAndLoadPicture(*form1); };
-    form1->onShowAbout = [form2] { form2->ShowModal(); };
-    application.Run();
-    // The application takes its forms down last created first; the picture window saves as
-    // its destruction begins.
-    for (TForm* form : application.Forms()) {
-      if (form->HandleAllocated()) windows.ShowWindow(form->Handle(), 0);
-    }
-  }
-  UnregisterJpegPictureFormats();
-  return 0;
+  return RunProgram(platform, ExecutablePath());
 }

@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "app/settings_record.h"
 #include "platform/files.h"
+#include "settings/settings_record.h"
 
 namespace tavilune {
 

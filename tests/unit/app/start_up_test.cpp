@@ -2,9 +2,10 @@
 
 #include <limits>
 
-#include "app/settings_file.h"
 #include "forms/messages.h"
-#include "window_fixture.h"
+#include "settings/settings_file.h"
+#include "unit/window/window_fixture.h"
+#include "window/picture_choice.h"
 
 namespace tavilune::testing {
 namespace {

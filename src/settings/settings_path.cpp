@@ -1,4 +1,4 @@
-#include "app/settings_path.h"
+#include "settings/settings_path.h"
 
 #include "platform/ansi.h"
 
