@@ -10,8 +10,8 @@ namespace tavilune {
 class TForm1;
 
 // The texts of the start-up messages.
-extern const char* const kNoSettingsMessage;      // M1
-extern const char* const kPictureMissingMessage;  // M2
+extern const char* const kNoSettingsMessage;
+extern const char* const kPictureMissingMessage;
 extern const char* const kInformationCaption;
 
 // Runs steps 1 to 6 of start-up on the window under creation. The executable's path is ANSI
