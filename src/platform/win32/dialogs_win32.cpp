@@ -162,19 +162,22 @@ void Win32Dialogs::MessageDialog(WindowHandle owner, const std::string& text,
   int top = (screenHeight - height) / 2;
 
   MessageDialogState state;
-  HWND dialog = CreateWindowExW(exStyle, kClass, Wide(caption).c_str(), style, left, top, width,
-                                height, reinterpret_cast<HWND>(owner), nullptr, instance_, &state);
-  if (dialog == nullptr) return;
-  HWND icon = CreateWindowExW(0, L"STATIC", nullptr, WS_CHILD | WS_VISIBLE | SS_ICON, kMargin,
-                              kMargin, kIconSize, kIconSize, dialog, nullptr, instance_, nullptr);
+  // Declared after the font and the state, so that it goes before them. Its controls go with it.
+  OwnedWindow dialog(CreateWindowExW(exStyle, kClass, Wide(caption).c_str(), style, left, top,
+                                     width, height, reinterpret_cast<HWND>(owner), nullptr,
+                                     instance_, &state));
+  if (!dialog) return;
+  HWND icon =
+      CreateWindowExW(0, L"STATIC", nullptr, WS_CHILD | WS_VISIBLE | SS_ICON, kMargin, kMargin,
+                      kIconSize, kIconSize, dialog.Get(), nullptr, instance_, nullptr);
   SendMessageW(icon, STM_SETICON, reinterpret_cast<WPARAM>(LoadIconW(nullptr, IDI_INFORMATION)), 0);
   HWND label = CreateWindowExW(0, L"STATIC", wide.c_str(), WS_CHILD | WS_VISIBLE | SS_NOPREFIX,
                                kMargin + kIconSize + kMargin, kMargin, textWidth, textRect.bottom,
-                               dialog, nullptr, instance_, nullptr);
+                               dialog.Get(), nullptr, instance_, nullptr);
   HWND ok =
       CreateWindowExW(0, L"BUTTON", L"OK", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON,
                       (clientWidth - kButtonWidth) / 2, clientHeight - kMargin - kButtonHeight,
-                      kButtonWidth, kButtonHeight, dialog,
+                      kButtonWidth, kButtonHeight, dialog.Get(),
                       reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDOK)), instance_, nullptr);
   for (HWND child : {label, ok})
     SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), TRUE);
@@ -184,8 +187,8 @@ void Win32Dialogs::MessageDialog(WindowHandle owner, const std::string& text,
   const HWND ownerWindow = reinterpret_cast<HWND>(owner);
   const bool ownerWasEnabled = ownerWindow != nullptr && IsWindowEnabled(ownerWindow);
   if (ownerWasEnabled) EnableWindow(ownerWindow, FALSE);
-  ShowWindow(dialog, SW_SHOW);
-  SetForegroundWindow(dialog);
+  ShowWindow(dialog.Get(), SW_SHOW);
+  SetForegroundWindow(dialog.Get());
   SetFocus(ok);
   MSG message{};
   while (!state.done) {
@@ -194,12 +197,12 @@ void Win32Dialogs::MessageDialog(WindowHandle owner, const std::string& text,
       break;
     }
     // The dialog manager turns Enter into the default button and Escape into cancel.
-    if (IsDialogMessageW(dialog, &message)) continue;
+    if (IsDialogMessageW(dialog.Get(), &message)) continue;
     TranslateMessage(&message);
     DispatchMessageW(&message);
   }
   if (ownerWasEnabled) EnableWindow(ownerWindow, TRUE);
-  DestroyWindow(dialog);
+  dialog.Reset();
 }
 
 }  // namespace tavilune::win32

@@ -50,11 +50,15 @@ class UniqueHandle {
 };
 
 using KernelHandle = UniqueHandle<HANDLE, CloseHandle>;  // files, threads
+using FindHandle = UniqueHandle<HANDLE, FindClose>;      // a directory search
 // A GDI object (brush, pen, font, bitmap, palette, region).
 template <typename T>
 using GdiObject = UniqueHandle<T, DeleteObject>;
 using MemoryDc = UniqueHandle<HDC, DeleteDC>;        // from CreateCompatibleDC
 using OwnedIcon = UniqueHandle<HICON, DestroyIcon>;  // made or loaded unshared
+using OwnedMenu = UniqueHandle<HMENU, DestroyMenu>;  // until appended to a parent
+using OwnedMetafile = UniqueHandle<HENHMETAFILE, DeleteEnhMetaFile>;
+using OwnedWindow = UniqueHandle<HWND, DestroyWindow>;  // a window this code made and ends
 
 // A device context from GetDC, released to the window it came from.
 class WindowDc {

@@ -2,10 +2,12 @@
 
 #include <windows.h>
 
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
 
+#include "platform/win32/handles.h"
 #include "platform/windows.h"
 
 namespace tavilune::win32 {
@@ -65,7 +67,8 @@ class Win32WindowSystem : public WindowSystem {
 
   HINSTANCE instance_;
   std::set<std::wstring> registered_;
-  std::vector<HFONT> fonts_;  // made for windows, deleted with the window system
+  std::vector<GdiObject<HFONT>> fonts_;     // made for windows, deleted with the window system
+  std::map<std::string, OwnedIcon> icons_;  // loaded by resource name
 };
 
 }  // namespace tavilune::win32
