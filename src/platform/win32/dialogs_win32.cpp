@@ -7,6 +7,7 @@
 
 #include "platform/win32/handles.h"
 #include "platform/win32/text.h"
+#include "platform/win32/window_system_win32.h"
 
 namespace tavilune::win32 {
 
@@ -26,32 +27,24 @@ constexpr int kIconSize = 32;
 constexpr int kButtonWidth = 75;
 constexpr int kButtonHeight = 25;
 
-struct MessageDialogState {
-  bool done = false;
-};
-
-LRESULT CALLBACK MessageDialogProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  auto* state = reinterpret_cast<MessageDialogState*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-  switch (message) {
-    case WM_NCCREATE:
-      SetWindowLongPtrW(
-          window, GWLP_USERDATA,
-          reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams));
-      break;
-    case WM_COMMAND:
-      if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {
-        if (state != nullptr) state->done = true;
-        return 0;
-      }
-      break;
-    case WM_CLOSE:
-      if (state != nullptr) state->done = true;
-      return 0;
-    default:
-      break;
+// The message box's own part of its messages: the button, Enter, Escape and the close box all
+// end it; the rest is the system's default handling.
+class MessageDialogListener : public WindowListener {
+ public:
+  bool HandleMessage(WindowHandle, const WindowMessage& message, std::intptr_t& result) override {
+    const bool answered = message.message == WM_CLOSE ||
+                          (message.message == WM_COMMAND &&
+                           (LOWORD(message.wParam) == IDOK || LOWORD(message.wParam) == IDCANCEL));
+    if (!answered) return false;
+    done_ = true;
+    result = 0;
+    return true;
   }
-  return DefWindowProcW(window, message, wParam, lParam);
-}
+  bool Done() const { return done_; }
+
+ private:
+  bool done_ = false;
+};
 
 // Places the colour chooser where the program wants it once the dialog knows its size.
 UINT_PTR CALLBACK ColorHook(HWND dialog, UINT message, WPARAM, LPARAM lParam) {
@@ -120,7 +113,7 @@ void Win32Dialogs::MessageDialog(WindowHandle owner, const std::string& text,
   if (!registered) {
     WNDCLASSEXW windowClass{};
     windowClass.cbSize = sizeof windowClass;
-    windowClass.lpfnWndProc = MessageDialogProcedure;
+    windowClass.lpfnWndProc = WindowProcedure;
     windowClass.hInstance = instance_;
     windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
@@ -161,11 +154,11 @@ void Win32Dialogs::MessageDialog(WindowHandle owner, const std::string& text,
   int left = (screenWidth - width) / 2;
   int top = (screenHeight - height) / 2;
 
-  MessageDialogState state;
-  // Declared after the font and the state, so that it goes before them. Its controls go with it.
+  MessageDialogListener listener;
+  // Declared after the font and the listener, so that it goes before them. Its controls go with it.
   OwnedWindow dialog(CreateWindowExW(exStyle, kClass, Wide(caption).c_str(), style, left, top,
                                      width, height, reinterpret_cast<HWND>(owner), nullptr,
-                                     instance_, &state));
+                                     instance_, &listener));
   if (!dialog) return;
   HWND icon =
       CreateWindowExW(0, L"STATIC", nullptr, WS_CHILD | WS_VISIBLE | SS_ICON, kMargin, kMargin,
@@ -191,7 +184,7 @@ void Win32Dialogs::MessageDialog(WindowHandle owner, const std::string& text,
   SetForegroundWindow(dialog.Get());
   SetFocus(ok);
   MSG message{};
-  while (!state.done) {
+  while (!listener.Done()) {
     if (GetMessageW(&message, nullptr, 0, 0) <= 0) {
       PostQuitMessage(static_cast<int>(message.wParam));
       break;

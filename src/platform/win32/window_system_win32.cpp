@@ -34,6 +34,8 @@ void InitMenuPopup(HMENU menu) {
   }
 }
 
+}  // namespace
+
 LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_NCCREATE) {
     auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
@@ -51,6 +53,8 @@ LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARA
   if (message == WM_NCDESTROY) SetWindowLongPtrW(window, GWLP_USERDATA, 0);
   return DefWindowProcW(window, message, wParam, lParam);
 }
+
+namespace {
 
 HWND H(WindowHandle window) { return reinterpret_cast<HWND>(window); }
 

@@ -12,6 +12,11 @@
 
 namespace tavilune::win32 {
 
+// The one window procedure of every window class the program registers: on WM_NCCREATE it
+// attaches the WindowListener given as the creation parameter, then hands it each message;
+// what the listener leaves goes to the system's default handling.
+LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
 class Win32WindowSystem : public WindowSystem {
  public:
   explicit Win32WindowSystem(HINSTANCE instance);
