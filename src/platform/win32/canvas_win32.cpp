@@ -1,5 +1,6 @@
 #include "platform/win32/canvas_win32.h"
 
+#include <utility>
 #include <vector>
 
 #include "platform/win32/handles.h"
@@ -13,25 +14,24 @@ COLORREF ColorRef(Color color) { return static_cast<COLORREF>(color) & 0x00FFFFF
 
 class Win32Icon : public NativeIcon {
  public:
-  Win32Icon(HICON icon, bool owned) : icon_(icon), owned_(owned) {}
-  ~Win32Icon() override {
-    if (owned_ && icon_ != nullptr) DestroyIcon(icon_);
-  }
+  // An icon the program made, destroyed with this object.
+  explicit Win32Icon(OwnedIcon made) : made_(std::move(made)), icon_(made_.Get()) {}
+  // One of the system's shared icons, which nobody may destroy.
+  explicit Win32Icon(HICON shared) : icon_(shared) {}
   HICON Get() const { return icon_; }
 
  private:
+  OwnedIcon made_;
   HICON icon_;
-  bool owned_;
 };
 
 class Win32Metafile : public NativeMetafile {
  public:
-  explicit Win32Metafile(HENHMETAFILE metafile) : metafile_(metafile) {}
-  ~Win32Metafile() override { DeleteEnhMetaFile(metafile_); }
-  HENHMETAFILE Get() const { return metafile_; }
+  explicit Win32Metafile(OwnedMetafile metafile) : metafile_(std::move(metafile)) {}
+  HENHMETAFILE Get() const { return metafile_.Get(); }
 
  private:
-  HENHMETAFILE metafile_;
+  OwnedMetafile metafile_;
 };
 
 GdiObject<HPALETTE> MakePalette(HDC dc, const Palette& palette) {
@@ -83,14 +83,14 @@ void Win32Canvas::DrawDib(const Dib& dib, const Rect& dest, const Palette* palet
 std::unique_ptr<NativeIcon> Win32Canvas::CreateIcon(std::span<const std::uint8_t> image,
                                                     std::int32_t width, std::int32_t height) {
   std::vector<BYTE> bytes(image.begin(), image.end());
-  HICON icon = CreateIconFromResourceEx(bytes.data(), static_cast<DWORD>(bytes.size()), TRUE,
-                                        0x30000, width, height, LR_DEFAULTCOLOR);
-  if (icon == nullptr) return nullptr;
-  return std::make_unique<Win32Icon>(icon, true);
+  OwnedIcon icon(CreateIconFromResourceEx(bytes.data(), static_cast<DWORD>(bytes.size()), TRUE,
+                                          0x30000, width, height, LR_DEFAULTCOLOR));
+  if (!icon) return nullptr;
+  return std::make_unique<Win32Icon>(std::move(icon));
 }
 
 std::unique_ptr<NativeIcon> Win32Canvas::StandardApplicationIcon() {
-  return std::make_unique<Win32Icon>(LoadIconW(nullptr, IDI_APPLICATION), false);
+  return std::make_unique<Win32Icon>(LoadIconW(nullptr, IDI_APPLICATION));
 }
 
 void Win32Canvas::DrawIcon(NativeIcon& icon, const Rect& dest) {
@@ -102,17 +102,17 @@ std::unique_ptr<NativeMetafile> Win32Canvas::CreateMetafile(MetafileBits kind,
                                                             std::span<const std::uint8_t> bytes,
                                                             std::int32_t widthHimetric,
                                                             std::int32_t heightHimetric) {
-  HENHMETAFILE metafile = nullptr;
+  OwnedMetafile metafile;
   if (kind == MetafileBits::kEnhanced) {
-    metafile = SetEnhMetaFileBits(static_cast<UINT>(bytes.size()), bytes.data());
+    metafile = OwnedMetafile(SetEnhMetaFileBits(static_cast<UINT>(bytes.size()), bytes.data()));
   } else {
     METAFILEPICT picture{MM_ANISOTROPIC, widthHimetric, heightHimetric, nullptr};
     WindowDc screen(nullptr);
-    metafile =
-        SetWinMetaFileBits(static_cast<UINT>(bytes.size()), bytes.data(), screen.Get(), &picture);
+    metafile = OwnedMetafile(
+        SetWinMetaFileBits(static_cast<UINT>(bytes.size()), bytes.data(), screen.Get(), &picture));
   }
-  if (metafile == nullptr) return nullptr;
-  return std::make_unique<Win32Metafile>(metafile);
+  if (!metafile) return nullptr;
+  return std::make_unique<Win32Metafile>(std::move(metafile));
 }
 
 void Win32Canvas::DrawMetafile(NativeMetafile& metafile, const Rect& dest) {

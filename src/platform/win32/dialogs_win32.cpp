@@ -7,6 +7,7 @@
 
 #include "platform/win32/handles.h"
 #include "platform/win32/text.h"
+#include "platform/win32/window_system_win32.h"
 
 namespace tavilune::win32 {
 
@@ -26,32 +27,24 @@ constexpr int kIconSize = 32;
 constexpr int kButtonWidth = 75;
 constexpr int kButtonHeight = 25;
 
-struct MessageDialogState {
-  bool done = false;
-};
-
-LRESULT CALLBACK MessageDialogProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  auto* state = reinterpret_cast<MessageDialogState*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-  switch (message) {
-    case WM_NCCREATE:
-      SetWindowLongPtrW(
-          window, GWLP_USERDATA,
-          reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams));
-      break;
-    case WM_COMMAND:
-      if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {
-        if (state != nullptr) state->done = true;
-        return 0;
-      }
-      break;
-    case WM_CLOSE:
-      if (state != nullptr) state->done = true;
-      return 0;
-    default:
-      break;
+// The message box's own part of its messages: the button, Enter, Escape and the close box all
+// end it; the rest is the system's default handling.
+class MessageDialogListener : public WindowListener {
+ public:
+  bool HandleMessage(WindowHandle, const WindowMessage& message, std::intptr_t& result) override {
+    const bool answered = message.message == WM_CLOSE ||
+                          (message.message == WM_COMMAND &&
+                           (LOWORD(message.wParam) == IDOK || LOWORD(message.wParam) == IDCANCEL));
+    if (!answered) return false;
+    done_ = true;
+    result = 0;
+    return true;
   }
-  return DefWindowProcW(window, message, wParam, lParam);
-}
+  bool Done() const { return done_; }
+
+ private:
+  bool done_ = false;
+};
 
 // Places the colour chooser where the program wants it once the dialog knows its size.
 UINT_PTR CALLBACK ColorHook(HWND dialog, UINT message, WPARAM, LPARAM lParam) {
@@ -120,7 +113,7 @@ void Win32Dialogs::MessageDialog(WindowHandle owner, const std::string& text,
   if (!registered) {
     WNDCLASSEXW windowClass{};
     windowClass.cbSize = sizeof windowClass;
-    windowClass.lpfnWndProc = MessageDialogProcedure;
+    windowClass.lpfnWndProc = WindowProcedure;
     windowClass.hInstance = instance_;
     windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
@@ -161,20 +154,23 @@ void Win32Dialogs::MessageDialog(WindowHandle owner, const std::string& text,
   int left = (screenWidth - width) / 2;
   int top = (screenHeight - height) / 2;
 
-  MessageDialogState state;
-  HWND dialog = CreateWindowExW(exStyle, kClass, Wide(caption).c_str(), style, left, top, width,
-                                height, reinterpret_cast<HWND>(owner), nullptr, instance_, &state);
-  if (dialog == nullptr) return;
-  HWND icon = CreateWindowExW(0, L"STATIC", nullptr, WS_CHILD | WS_VISIBLE | SS_ICON, kMargin,
-                              kMargin, kIconSize, kIconSize, dialog, nullptr, instance_, nullptr);
+  MessageDialogListener listener;
+  // Declared after the font and the listener, so that it goes before them. Its controls go with it.
+  OwnedWindow dialog(CreateWindowExW(exStyle, kClass, Wide(caption).c_str(), style, left, top,
+                                     width, height, reinterpret_cast<HWND>(owner), nullptr,
+                                     instance_, &listener));
+  if (!dialog) return;
+  HWND icon =
+      CreateWindowExW(0, L"STATIC", nullptr, WS_CHILD | WS_VISIBLE | SS_ICON, kMargin, kMargin,
+                      kIconSize, kIconSize, dialog.Get(), nullptr, instance_, nullptr);
   SendMessageW(icon, STM_SETICON, reinterpret_cast<WPARAM>(LoadIconW(nullptr, IDI_INFORMATION)), 0);
   HWND label = CreateWindowExW(0, L"STATIC", wide.c_str(), WS_CHILD | WS_VISIBLE | SS_NOPREFIX,
                                kMargin + kIconSize + kMargin, kMargin, textWidth, textRect.bottom,
-                               dialog, nullptr, instance_, nullptr);
+                               dialog.Get(), nullptr, instance_, nullptr);
   HWND ok =
       CreateWindowExW(0, L"BUTTON", L"OK", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON,
                       (clientWidth - kButtonWidth) / 2, clientHeight - kMargin - kButtonHeight,
-                      kButtonWidth, kButtonHeight, dialog,
+                      kButtonWidth, kButtonHeight, dialog.Get(),
                       reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDOK)), instance_, nullptr);
   for (HWND child : {label, ok})
     SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), TRUE);
@@ -184,22 +180,22 @@ void Win32Dialogs::MessageDialog(WindowHandle owner, const std::string& text,
   const HWND ownerWindow = reinterpret_cast<HWND>(owner);
   const bool ownerWasEnabled = ownerWindow != nullptr && IsWindowEnabled(ownerWindow);
   if (ownerWasEnabled) EnableWindow(ownerWindow, FALSE);
-  ShowWindow(dialog, SW_SHOW);
-  SetForegroundWindow(dialog);
+  ShowWindow(dialog.Get(), SW_SHOW);
+  SetForegroundWindow(dialog.Get());
   SetFocus(ok);
   MSG message{};
-  while (!state.done) {
+  while (!listener.Done()) {
     if (GetMessageW(&message, nullptr, 0, 0) <= 0) {
       PostQuitMessage(static_cast<int>(message.wParam));
       break;
     }
     // The dialog manager turns Enter into the default button and Escape into cancel.
-    if (IsDialogMessageW(dialog, &message)) continue;
+    if (IsDialogMessageW(dialog.Get(), &message)) continue;
     TranslateMessage(&message);
     DispatchMessageW(&message);
   }
   if (ownerWasEnabled) EnableWindow(ownerWindow, TRUE);
-  DestroyWindow(dialog);
+  dialog.Reset();
 }
 
 }  // namespace tavilune::win32

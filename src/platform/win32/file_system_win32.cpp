@@ -93,9 +93,8 @@ std::unique_ptr<File> Win32FileSystem::Open(const FilePath& path, FileAccess acc
 
 std::optional<FileEntry> Win32FileSystem::FindEntry(const FilePath& path) {
   WIN32_FIND_DATAW found{};
-  HANDLE search = FindFirstFileW(WidePath(path).c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return std::nullopt;
-  FindClose(search);
+  const FindHandle search(FindFirstFileW(WidePath(path).c_str(), &found));
+  if (!search) return std::nullopt;
   FileEntry entry;
   entry.isDirectory = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
   FILETIME local{};

@@ -3,61 +3,62 @@
 
 #include <windows.h>
 
+#include <type_traits>
 #include <utility>
 
 namespace tavilune::win32 {
 
-// A kernel handle (files, threads) closed with CloseHandle.
-class KernelHandle {
+// A handle of type T owned alone and given back to the system with Free. Kernel calls report
+// failure with INVALID_HANDLE_VALUE rather than null; both count as no handle, so that a failed
+// CreateFile or FindFirstFile is never closed.
+template <typename T, auto Free>
+class UniqueHandle {
  public:
-  KernelHandle() = default;
-  explicit KernelHandle(HANDLE handle)
-      : handle_(handle == INVALID_HANDLE_VALUE ? nullptr : handle) {}
-  ~KernelHandle() { Reset(); }
-  KernelHandle(KernelHandle&& other) noexcept : handle_(std::exchange(other.handle_, nullptr)) {}
-  KernelHandle& operator=(KernelHandle&& other) noexcept {
+  UniqueHandle() = default;
+  explicit UniqueHandle(T handle) : handle_(Valid(handle) ? handle : nullptr) {}
+  ~UniqueHandle() { Reset(); }
+  UniqueHandle(const UniqueHandle&) = delete;
+  UniqueHandle& operator=(const UniqueHandle&) = delete;
+  UniqueHandle(UniqueHandle&& other) noexcept : handle_(other.Detach()) {}
+  UniqueHandle& operator=(UniqueHandle&& other) noexcept {
     if (this != &other) {
       Reset();
-      handle_ = std::exchange(other.handle_, nullptr);
+      handle_ = other.Detach();
     }
     return *this;
   }
-  HANDLE Get() const { return handle_; }
+
+  T Get() const { return handle_; }
   explicit operator bool() const { return handle_ != nullptr; }
   void Reset() {
-    if (handle_ != nullptr) CloseHandle(handle_);
+    if (handle_ != nullptr) Free(handle_);
     handle_ = nullptr;
   }
+  // Gives the handle to another owner (a menu appended to its parent, which destroys it).
+  [[nodiscard]] T Detach() { return std::exchange(handle_, nullptr); }
 
  private:
-  HANDLE handle_ = nullptr;
-};
-
-// A GDI object (brush, pen, bitmap, palette, region) deleted with DeleteObject.
-template <typename T>
-class GdiObject {
- public:
-  GdiObject() = default;
-  explicit GdiObject(T object) : object_(object) {}
-  ~GdiObject() { Reset(); }
-  GdiObject(GdiObject&& other) noexcept : object_(std::exchange(other.object_, nullptr)) {}
-  GdiObject& operator=(GdiObject&& other) noexcept {
-    if (this != &other) {
-      Reset();
-      object_ = std::exchange(other.object_, nullptr);
+  static bool Valid(T handle) {
+    if constexpr (std::is_same_v<T, HANDLE>) {
+      return handle != nullptr && handle != INVALID_HANDLE_VALUE;
+    } else {
+      return handle != nullptr;
     }
-    return *this;
-  }
-  T Get() const { return object_; }
-  explicit operator bool() const { return object_ != nullptr; }
-  void Reset() {
-    if (object_ != nullptr) DeleteObject(object_);
-    object_ = nullptr;
   }
 
- private:
-  T object_ = nullptr;
+  T handle_ = nullptr;
 };
+
+using KernelHandle = UniqueHandle<HANDLE, CloseHandle>;  // files, threads
+using FindHandle = UniqueHandle<HANDLE, FindClose>;      // a directory search
+// A GDI object (brush, pen, font, bitmap, palette, region).
+template <typename T>
+using GdiObject = UniqueHandle<T, DeleteObject>;
+using MemoryDc = UniqueHandle<HDC, DeleteDC>;        // from CreateCompatibleDC
+using OwnedIcon = UniqueHandle<HICON, DestroyIcon>;  // made or loaded unshared
+using OwnedMenu = UniqueHandle<HMENU, DestroyMenu>;  // until appended to a parent
+using OwnedMetafile = UniqueHandle<HENHMETAFILE, DeleteEnhMetaFile>;
+using OwnedWindow = UniqueHandle<HWND, DestroyWindow>;  // a window this code made and ends
 
 // A device context from GetDC, released to the window it came from.
 class WindowDc {
@@ -91,21 +92,6 @@ class PaintDc {
   HDC dc_;
 };
 
-// A memory device context deleted with DeleteDC.
-class MemoryDc {
- public:
-  explicit MemoryDc(HDC compatibleWith) : dc_(CreateCompatibleDC(compatibleWith)) {}
-  ~MemoryDc() {
-    if (dc_ != nullptr) DeleteDC(dc_);
-  }
-  MemoryDc(const MemoryDc&) = delete;
-  MemoryDc& operator=(const MemoryDc&) = delete;
-  HDC Get() const { return dc_; }
-
- private:
-  HDC dc_;
-};
-
 // An object selected into a device context, the previous one selected back at the end.
 class SelectedObject {
  public:
@@ -121,7 +107,8 @@ class SelectedObject {
   HGDIOBJ previous_;
 };
 
-// A palette selected into a device context, the previous one selected back at the end.
+// A palette selected into a device context and realized, the previous one selected back at the
+// end (palettes have a selection call of their own; SelectObject refuses them).
 class SelectedPalette {
  public:
   SelectedPalette(HDC dc, HPALETTE palette, bool background)
@@ -137,28 +124,6 @@ class SelectedPalette {
  private:
   HDC dc_;
   HPALETTE previous_;
-};
-
-// An icon made by the program, destroyed with DestroyIcon.
-class OwnedIcon {
- public:
-  OwnedIcon() = default;
-  explicit OwnedIcon(HICON icon) : icon_(icon) {}
-  ~OwnedIcon() {
-    if (icon_ != nullptr) DestroyIcon(icon_);
-  }
-  OwnedIcon(OwnedIcon&& other) noexcept : icon_(std::exchange(other.icon_, nullptr)) {}
-  OwnedIcon& operator=(OwnedIcon&& other) noexcept {
-    if (this != &other) {
-      if (icon_ != nullptr) DestroyIcon(icon_);
-      icon_ = std::exchange(other.icon_, nullptr);
-    }
-    return *this;
-  }
-  HICON Get() const { return icon_; }
-
- private:
-  HICON icon_ = nullptr;
 };
 
 }  // namespace tavilune::win32

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "platform/win32/dialogs_win32.h"
+#include "platform/win32/handles.h"
 #include "platform/win32/text.h"
 
 namespace tavilune::win32 {
@@ -54,7 +55,6 @@ class PreviewSite : public OpenFileDialogSite {
  public:
   PreviewSite(HINSTANCE instance, OpenFilePreview& preview)
       : instance_(instance), preview_(preview) {}
-  ~PreviewSite() override { HideHints(); }
 
   std::optional<ChosenFile> SelectedPath() override {
     if (dialog_ == nullptr) return std::nullopt;
@@ -69,14 +69,14 @@ class PreviewSite : public OpenFileDialogSite {
 
   void SetHint(WindowHandle window, const Rect& area, const std::string& text) override {
     HWND owner = reinterpret_cast<HWND>(window);
-    if (tooltip_ == nullptr) {
+    if (!tooltip_) {
       INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES};
       InitCommonControlsEx(&controls);
-      tooltip_ =
-          CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
-                          WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
-                          CW_USEDEFAULT, CW_USEDEFAULT, dialog_, nullptr, instance_, nullptr);
-      if (tooltip_ == nullptr) return;
+      tooltip_ = OwnedWindow(CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                                             WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
+                                             CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, dialog_,
+                                             nullptr, instance_, nullptr));
+      if (!tooltip_) return;
     }
     std::wstring wide = Wide(text);
     TTTOOLINFOW tool{};
@@ -86,8 +86,8 @@ class PreviewSite : public OpenFileDialogSite {
     tool.uId = 1;
     tool.rect = RECT{area.left, area.top, area.right, area.bottom};
     tool.lpszText = wide.data();
-    SendMessageW(tooltip_, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
-    SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    SendMessageW(tooltip_.Get(), TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    SendMessageW(tooltip_.Get(), TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
   }
 
   std::vector<std::uint8_t> BitmapResource(const std::string& name) override {
@@ -101,10 +101,7 @@ class PreviewSite : public OpenFileDialogSite {
     return std::vector<std::uint8_t>(bytes, bytes + size);
   }
 
-  void HideHints() {
-    if (tooltip_ != nullptr) DestroyWindow(tooltip_);
-    tooltip_ = nullptr;
-  }
+  void HideHints() { tooltip_.Reset(); }
 
   // The hook's work, one member per notification; nothing leaves as an exception, since the
   // system dialog's own frames lie between here and the caller.
@@ -228,7 +225,7 @@ class PreviewSite : public OpenFileDialogSite {
   std::optional<std::wstring> longName_;
   HWND dialog_ = nullptr;
   HWND templateWindow_ = nullptr;
-  HWND tooltip_ = nullptr;
+  OwnedWindow tooltip_;
   std::exception_ptr failure_;
 };
 

@@ -34,6 +34,8 @@ void InitMenuPopup(HMENU menu) {
   }
 }
 
+}  // namespace
+
 LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_NCCREATE) {
     auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
@@ -52,24 +54,29 @@ LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARA
   return DefWindowProcW(window, message, wParam, lParam);
 }
 
+namespace {
+
 HWND H(WindowHandle window) { return reinterpret_cast<HWND>(window); }
 
-HMENU BuildMenu(const std::vector<MenuItemSpec>& items, MenuSession& session) {
-  HMENU menu = CreatePopupMenu();
+OwnedMenu BuildMenu(const std::vector<MenuItemSpec>& items, MenuSession& session) {
+  OwnedMenu menu(CreatePopupMenu());
   for (const MenuItemSpec& item : items) {
     if (item.caption == "-") {
-      AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+      AppendMenuW(menu.Get(), MF_SEPARATOR, 0, nullptr);
       continue;
     }
     UINT flags = MF_STRING | (item.enabled ? MF_ENABLED : MF_GRAYED) |
                  (item.checked ? MF_CHECKED : MF_UNCHECKED);
     std::wstring caption = Wide(item.caption);
     if (!item.children.empty()) {
-      HMENU submenu = BuildMenu(item.children, session);
-      session.submenus[submenu] = item.id;
-      AppendMenuW(menu, flags | MF_POPUP, reinterpret_cast<UINT_PTR>(submenu), caption.c_str());
+      OwnedMenu submenu = BuildMenu(item.children, session);
+      if (AppendMenuW(menu.Get(), flags | MF_POPUP, reinterpret_cast<UINT_PTR>(submenu.Get()),
+                      caption.c_str())) {
+        // From here the parent destroys it.
+        session.submenus[submenu.Detach()] = item.id;
+      }
     } else {
-      AppendMenuW(menu, flags, item.id, caption.c_str());
+      AppendMenuW(menu.Get(), flags, item.id, caption.c_str());
     }
   }
   return menu;
@@ -101,9 +108,7 @@ MonitorInfo InfoOf(HMONITOR monitor) {
 
 Win32WindowSystem::Win32WindowSystem(HINSTANCE instance) : instance_(instance) {}
 
-Win32WindowSystem::~Win32WindowSystem() {
-  for (HFONT font : fonts_) DeleteObject(font);
-}
+Win32WindowSystem::~Win32WindowSystem() = default;
 
 void Win32WindowSystem::SetFont(WindowHandle window, const std::string& face, int pixelHeight,
                                 int charset) {
@@ -113,10 +118,10 @@ void Win32WindowSystem::SetFont(WindowHandle window, const std::string& face, in
   logical.lfQuality = DEFAULT_QUALITY;
   std::wstring name = Wide(face);
   wcsncpy(logical.lfFaceName, name.c_str(), LF_FACESIZE - 1);
-  HFONT font = CreateFontIndirectW(&logical);
-  if (font == nullptr) return;
-  fonts_.push_back(font);
-  SendMessageW(H(window), WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+  GdiObject<HFONT> font(CreateFontIndirectW(&logical));
+  if (!font) return;
+  SendMessageW(H(window), WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), TRUE);
+  fonts_.push_back(std::move(font));
 }
 
 void Win32WindowSystem::RegisterClassFor(const WindowSpec& spec) {
@@ -302,22 +307,29 @@ std::uint32_t Win32WindowSystem::TrackPopupMenu(const std::vector<MenuItemSpec>&
                                                 MenuListener* listener) {
   MenuSession session;
   session.listener = listener;
-  HMENU menu = BuildMenu(items, session);
+  const OwnedMenu menu = BuildMenu(items, session);
   MenuSession* previous = std::exchange(currentMenu, &session);
   // The choice comes back from the call, so that it runs after the menu has closed and
   // nothing is left posted behind it.
   UINT chosen = static_cast<UINT>(
-      ::TrackPopupMenu(menu, flags | TPM_RETURNCMD, at.x, at.y, 0, H(owner), nullptr));
+      ::TrackPopupMenu(menu.Get(), flags | TPM_RETURNCMD, at.x, at.y, 0, H(owner), nullptr));
   currentMenu = previous;
-  DestroyMenu(menu);
   return chosen;
 }
 
 IconHandle Win32WindowSystem::ApplicationIcon() { return LoadIconResource("MAINICON"); }
 
+// Windows, their classes and the notification area go on using an icon after the call, and
+// nothing above hands it back: each icon is loaded once and lives as long as the window system.
 IconHandle Win32WindowSystem::LoadIconResource(const std::string& name) {
-  HICON icon = static_cast<HICON>(LoadImageW(instance_, Wide(name).c_str(), IMAGE_ICON, 32, 32, 0));
-  return reinterpret_cast<IconHandle>(icon);
+  auto found = icons_.find(name);
+  if (found == icons_.end()) {
+    OwnedIcon icon(
+        static_cast<HICON>(LoadImageW(instance_, Wide(name).c_str(), IMAGE_ICON, 32, 32, 0)));
+    if (!icon) return 0;
+    found = icons_.emplace(name, std::move(icon)).first;
+  }
+  return reinterpret_cast<IconHandle>(found->second.Get());
 }
 
 }  // namespace tavilune::win32

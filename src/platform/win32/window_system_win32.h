@@ -2,13 +2,20 @@
 
 #include <windows.h>
 
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
 
+#include "platform/win32/handles.h"
 #include "platform/window_system.h"
 
 namespace tavilune::win32 {
+
+// The one window procedure of every window class the program registers: on WM_NCCREATE it
+// attaches the WindowListener given as the creation parameter, then hands it each message;
+// what the listener leaves goes to the system's default handling.
+LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 class Win32WindowSystem : public WindowSystem {
  public:
@@ -65,7 +72,8 @@ class Win32WindowSystem : public WindowSystem {
 
   HINSTANCE instance_;
   std::set<std::wstring> registered_;
-  std::vector<HFONT> fonts_;  // made for windows, deleted with the window system
+  std::vector<GdiObject<HFONT>> fonts_;     // made for windows, deleted with the window system
+  std::map<std::string, OwnedIcon> icons_;  // loaded by resource name
 };
 
 }  // namespace tavilune::win32
