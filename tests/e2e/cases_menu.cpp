@@ -43,14 +43,8 @@ bool UseWindowMenu(Report& report, const Program& program, HWND form, const Keys
   BringToFront(form);
   RECT rect = WindowRect(form);
   ClickRightButton(POINT{rect.left + 30, rect.top + 20});
-  HWND menu = WaitForMenu(program);
-  if (!report.Check(menu != nullptr, "right click opens the window menu (for " + what + ")")) {
-    report.Note("windows:" + DescribeWindows(program.id()));
-    return false;
-  }
-  PressKeys(keys);
-  bool closed = WaitUntil([&] { return FindTopLevel(program.id(), kMenuClass) == nullptr; }, 5000);
-  return report.Check(closed, "menu closes after choosing " + what);
+  return WalkMenu(report, program, keys, "right click opens the window menu (for " + what + ")",
+                  "menu closes after choosing " + what);
 }
 
 // Thickness from the menu, opened by a right click and by the menu key: the window grows and

@@ -46,15 +46,9 @@ bool WaitForShown(Report& report, HWND form, bool shown, const std::string& when
   return report.Check(ok, std::string(shown ? "window shown " : "window hidden ") + when);
 }
 
-// Presses a key sequence in the program's open popup menu.
 bool WalkOpenMenu(Report& report, const Program& program, const std::vector<WORD>& keys,
                   const std::string& what) {
-  HWND menu = WaitForMenu(program);
-  if (!report.Check(menu != nullptr, "a menu opens for " + what)) return false;
-  PressKeys(keys);
-  return report.Check(
-      WaitUntil([&] { return FindTopLevel(program.id(), kMenuClass) == nullptr; }, 5000),
-      "menu closes after " + what);
+  return WalkMenu(report, program, keys, "a menu opens for " + what, "menu closes after " + what);
 }
 
 void HideAndRestore(Report& report, Session& session) {

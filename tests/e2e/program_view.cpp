@@ -243,6 +243,17 @@ void PressKeys(const std::vector<WORD>& keys) {
   }
 }
 
+bool WalkMenu(Report& report, const Program& program, const std::vector<WORD>& keys,
+              const std::string& opened, const std::string& closed) {
+  if (!report.Check(WaitForMenu(program) != nullptr, opened)) {
+    report.Note("windows:" + DescribeWindows(program.id()));
+    return false;
+  }
+  PressKeys(keys);
+  return report.Check(
+      WaitUntil([&] { return FindTopLevel(program.id(), kMenuClass) == nullptr; }, 5000), closed);
+}
+
 bool IsTopmost(HWND window) { return (ExStyleOf(window) & WS_EX_TOPMOST) != 0; }
 
 LRESULT AskToEndSession(HWND form, DWORD_PTR& answer, DWORD timeoutMs) {

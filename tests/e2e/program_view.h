@@ -108,6 +108,10 @@ HWND WaitForErrorBox(const Program& program, DWORD timeoutMs);
 HWND WaitForMenu(const Program& program);
 // Presses the keys one by one, giving an open menu time to follow each.
 void PressKeys(const std::vector<WORD>& keys);
+// Waits for the popup menu that was just asked for, walks it with the keys and checks that it
+// closed; `opened` and `closed` name the two checks.
+bool WalkMenu(Report& report, const Program& program, const std::vector<WORD>& keys,
+              const std::string& opened, const std::string& closed);
 bool IsTopmost(HWND window);
 // Sends the log-off question (WM_QUERYENDSESSION) and waits for the answer; 0 when none came.
 LRESULT AskToEndSession(HWND form, DWORD_PTR& answer, DWORD timeoutMs = 20000);
