@@ -6,6 +6,7 @@
 
 #include "report.h"
 #include "session.h"
+#include "test_files.h"
 
 namespace tavilune::e2e {
 
@@ -29,5 +30,9 @@ std::vector<CaseEntry> PreviewDialogCases();  // picture_dialog_cases.cpp
 std::wstring PlaceFile(Report& report, Session& session, const std::wstring& relative,
                        const Bytes& bytes);
 std::wstring PlacePicture(Report& report, Session& session, const std::wstring& relative);
+// Settings that restore the test picture (placed as picture.bmp) at the place with the defaults
+// otherwise; a fileSize beyond the record pads it with 0x33 bytes. Returns what was stored.
+SettingsValues PlaceRestorableSettings(Report& report, Session& session, int top, int left,
+                                       size_t fileSize = record::kSize);
 
 }  // namespace tavilune::e2e

@@ -18,7 +18,6 @@ namespace tavilune::e2e {
 
 namespace {
 
-constexpr wchar_t kMenuClass[] = L"#32768";
 constexpr wchar_t kAboutBoxClass[] = L"TForm2";
 
 // Menu walks from a freshly opened window menu (nothing selected yet):
@@ -44,45 +43,16 @@ bool UseWindowMenu(Report& report, const Program& program, HWND form, const Keys
   BringToFront(form);
   RECT rect = WindowRect(form);
   ClickRightButton(POINT{rect.left + 30, rect.top + 20});
-  HWND menu = nullptr;
-  WaitUntil(
-      [&] {
-        menu = FindTopLevel(program.id(), kMenuClass);
-        return menu != nullptr;
-      },
-      5000);
-  if (!report.Check(menu != nullptr, "right click opens the window menu (for " + what + ")")) {
-    report.Note("windows:" + DescribeWindows(program.id()));
-    return false;
-  }
-  for (WORD key : keys) {
-    PressKey(key);
-    Settle(120);
-  }
-  bool closed = WaitUntil([&] { return FindTopLevel(program.id(), kMenuClass) == nullptr; }, 5000);
-  return report.Check(closed, "menu closes after choosing " + what);
+  return WalkMenu(report, program, keys, "right click opens the window menu (for " + what + ")",
+                  "menu closes after choosing " + what);
 }
-
-SettingsValues StartFramed(Report& report, Session& session, int top, int left) {
-  std::wstring picture = PlacePicture(report, session, L"picture.bmp");
-  SettingsValues stored;
-  stored.picturePath = ToAnsi(picture);
-  stored.windowTop = top;
-  stored.windowLeft = left;
-  PlaceFile(report, session, L"tavilune.dat", stored.Encode());
-  return stored;
-}
-
-bool IsTopmost(HWND window) { return (ExStyleOf(window) & WS_EX_TOPMOST) != 0; }
 
 // Thickness from the menu, opened by a right click and by the menu key: the window grows and
 // shrinks from its top-left corner, the picture moves with the frame, and the last choice is
 // saved.
 void MenuThickness(Report& report, Session& session) {
-  SettingsValues stored = StartFramed(report, session, 50, 100);
-  auto program = session.Start();
-  if (!report.Check(program != nullptr, "program started")) return;
-  HWND form = WaitForPictureWindow(report, *program);
+  SettingsValues stored = PlaceRestorableSettings(report, session, 50, 100);
+  auto [program, form] = StartShown(report, session);
   if (form == nullptr) return;
   CheckFramedPicture(report, form, POINT{100, 50}, 3, kWhite, TestPicture{});
   for (int thickness : {5, 0, 1}) {
@@ -102,29 +72,19 @@ void MenuThickness(Report& report, Session& session) {
   // The keyboard's menu key opens the same menu at the window's top-left corner.
   BringToFront(form);
   PressKey(VK_APPS);
-  HWND menu = nullptr;
-  WaitUntil(
-      [&] {
-        menu = FindTopLevel(program->id(), kMenuClass);
-        return menu != nullptr;
-      },
-      5000);
+  HWND menu = WaitForMenu(*program);
   if (report.Check(menu != nullptr, "the menu key opens the window menu")) {
     RECT menuRect = WindowRect(menu);
     RECT formRect = WindowRect(form);
     report.Check(menuRect.left == formRect.left && menuRect.top == formRect.top,
                  "at the window's top-left corner (" + std::to_string(menuRect.left) + ", " +
                      std::to_string(menuRect.top) + ")");
-    for (WORD key : ThicknessKeys(2)) {
-      PressKey(key);
-      Settle(120);
-    }
+    PressKeys(ThicknessKeys(2));
     WaitUntil([&] { return WindowRect(form).right - WindowRect(form).left == 204; }, 5000);
     CheckFramedPicture(report, form, POINT{100, 50}, 2, kWhite, TestPicture{});
   }
 
-  PressAltF4(report, form);
-  if (!ExpectExit(report, *program)) return;
+  if (!CloseWithAltF4(report, *program, form)) return;
   SettingsValues expected = stored;
   expected.frameThickness = 2;
   CheckSettingsFile(report, session.SettingsPath(), expected);
@@ -132,10 +92,8 @@ void MenuThickness(Report& report, Session& session) {
 
 // Stay-on-top from the menu toggles the topmost style and leaves place and size alone.
 void MenuStayOnTop(Report& report, Session& session) {
-  SettingsValues stored = StartFramed(report, session, 60, 110);
-  auto program = session.Start();
-  if (!report.Check(program != nullptr, "program started")) return;
-  HWND form = WaitForPictureWindow(report, *program);
+  SettingsValues stored = PlaceRestorableSettings(report, session, 60, 110);
+  auto [program, form] = StartShown(report, session);
   if (form == nullptr) return;
   report.Check(!IsTopmost(form), "starts not on top");
   for (bool wanted : {true, false, true}) {
@@ -152,8 +110,7 @@ void MenuStayOnTop(Report& report, Session& session) {
                  std::string("window is ") + (wanted ? "" : "no longer ") + "stay-on-top");
     CheckFramedPicture(report, form, POINT{110, 60}, 3, kWhite, TestPicture{});
   }
-  PressAltF4(report, form);
-  if (!ExpectExit(report, *program)) return;
+  if (!CloseWithAltF4(report, *program, form)) return;
   SettingsValues expected = stored;
   expected.stayOnTop = 1;
   CheckSettingsFile(report, session.SettingsPath(), expected);
@@ -162,18 +119,14 @@ void MenuStayOnTop(Report& report, Session& session) {
 // Another picture from the menu: the window takes the new picture's size at once and keeps its
 // place and frame; a cancelled choice changes nothing, nor does a picture that fails to load.
 void MenuOpenPicture(Report& report, Session& session) {
-  SettingsValues stored = StartFramed(report, session, 70, 120);
+  SettingsValues stored = PlaceRestorableSettings(report, session, 70, 120);
   stored.frameThickness = 4;
   stored.frameColor = static_cast<std::int32_t>(RGB(0, 0, 0xFF));
   WriteFileBytes(session.SettingsPath(), stored.Encode());
-  TestPicture small;
-  small.width = 120;
-  small.height = 80;
+  TestPicture small{120, 80};
   std::wstring other = PlaceFile(report, session, L"別の写真\\small.bmp", small.Encode());
 
-  auto program = session.Start();
-  if (!report.Check(program != nullptr, "program started")) return;
-  HWND form = WaitForPictureWindow(report, *program);
+  auto [program, form] = StartShown(report, session);
   if (form == nullptr) return;
   CheckFramedPicture(report, form, POINT{120, 70}, 4, RGB(0, 0, 0xFF), TestPicture{});
 
@@ -191,16 +144,14 @@ void MenuOpenPicture(Report& report, Session& session) {
   WaitUntil([&] { return IsWindowEnabled(form) != FALSE; }, kStepTimeout);
   CheckFramedPicture(report, form, POINT{120, 70}, 4, RGB(0, 0, 0xFF), TestPicture{});
   DWORD_PTR answer = 0;
-  SendMessageTimeoutW(form, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG, 20000,
-                      &answer);
+  AskToEndSession(form, answer);
   CheckSettingsFile(report, session.SettingsPath(), stored);
 
   if (!UseWindowMenu(report, *program, form, kOpenPictureKeys, "another picture")) return;
   if (!ChooseFile(report, *program, other)) return;
   WaitUntil([&] { return WindowRect(form).right - WindowRect(form).left == 128; }, 5000);
   CheckFramedPicture(report, form, POINT{120, 70}, 4, RGB(0, 0, 0xFF), small);
-  PressAltF4(report, form);
-  if (!ExpectExit(report, *program)) return;
+  if (!CloseWithAltF4(report, *program, form)) return;
   SettingsValues expected = stored;
   expected.picturePath = ToAnsi(other);
   CheckSettingsFile(report, session.SettingsPath(), expected);
@@ -210,12 +161,10 @@ void MenuOpenPicture(Report& report, Session& session) {
 // of the topmost band meanwhile), deaf to Escape and Enter, closed with Alt+F4, and at the same
 // place the second time. Then the exit command ends the program.
 void MenuAboutAndExit(Report& report, Session& session) {
-  SettingsValues stored = StartFramed(report, session, 80, 130);
+  SettingsValues stored = PlaceRestorableSettings(report, session, 80, 130);
   stored.stayOnTop = 1;
   WriteFileBytes(session.SettingsPath(), stored.Encode());
-  auto program = session.Start();
-  if (!report.Check(program != nullptr, "program started")) return;
-  HWND form = WaitForPictureWindow(report, *program);
+  auto [program, form] = StartShown(report, session);
   if (form == nullptr) return;
   RECT firstPlace{};
   for (int round = 1; round <= 2; ++round) {
@@ -312,10 +261,8 @@ bool AnswerColourDialog(Report& report, const Program& program, const COLORREF* 
 // The frame colour from the menu: chosen in the colour chooser, kept through a thickness of 0
 // (when "色" is greyed and does nothing), unchanged by a cancelled chooser, and saved.
 void MenuFrameColour(Report& report, Session& session) {
-  SettingsValues stored = StartFramed(report, session, 50, 100);
-  auto program = session.Start();
-  if (!report.Check(program != nullptr, "program started")) return;
-  HWND form = WaitForPictureWindow(report, *program);
+  SettingsValues stored = PlaceRestorableSettings(report, session, 50, 100);
+  auto [program, form] = StartShown(report, session);
   if (form == nullptr) return;
   const COLORREF chosen = RGB(0x20, 0xC0, 0x40);
 
@@ -330,10 +277,7 @@ void MenuFrameColour(Report& report, Session& session) {
   BringToFront(form);
   RECT rect = WindowRect(form);
   ClickRightButton(POINT{rect.left + 30, rect.top + 20});
-  for (WORD key : {VK_DOWN, VK_RIGHT, VK_RETURN}) {
-    PressKey(key);
-    Settle(120);
-  }
+  PressKeys(kColourKeys);
   Settle(1000);
   report.Check(FindColourDialog(program->id()) == nullptr,
                u8"with thickness 0 \"色\" opens no colour chooser");
@@ -352,8 +296,7 @@ void MenuFrameColour(Report& report, Session& session) {
   Settle(300);
   CheckFramedPicture(report, form, POINT{100, 50}, 2, chosen, TestPicture{});
 
-  PressAltF4(report, form);
-  if (!ExpectExit(report, *program)) return;
+  if (!CloseWithAltF4(report, *program, form)) return;
   SettingsValues expected = stored;
   expected.frameColor = static_cast<std::int32_t>(chosen);
   expected.frameThickness = 2;
@@ -378,10 +321,8 @@ void CheckFocusCameBack(Report& report, HWND form, const std::string& box) {
 // After each modal box closes (the about box, the colour chooser, an error box) the picture
 // window is the active, foreground window again, as it was when the box opened.
 void FocusAfterBoxes(Report& report, Session& session) {
-  StartFramed(report, session, 50, 100);
-  auto program = session.Start();
-  if (!report.Check(program != nullptr, "program started")) return;
-  HWND form = WaitForPictureWindow(report, *program);
+  PlaceRestorableSettings(report, session, 50, 100);
+  auto [program, form] = StartShown(report, session);
   if (form == nullptr) return;
 
   if (!UseWindowMenu(report, *program, form, kAboutKeys, "the about box")) return;
@@ -401,8 +342,7 @@ void FocusAfterBoxes(Report& report, Session& session) {
   if (!AnswerErrorBox(report, *program, kDamagedBitmapError)) return;
   CheckFocusCameBack(report, form, "the error box");
 
-  PressAltF4(report, form);
-  ExpectExit(report, *program);
+  CloseWithAltF4(report, *program, form);
 }
 
 }  // namespace

@@ -102,15 +102,10 @@ void JpegPicture(Report& report, Session& session) {
   std::wstring colourPath = PlaceFile(report, session, L"写真\\colour.jpg", *colourFile);
   std::wstring greyPath = PlaceFile(report, session, L"grey.jpg", *greyFile);
   {
-    auto program = session.Start();
-    if (!report.Check(program != nullptr, "program started")) return;
-    AnswerMessageDialog(report, *program, kNoSettingsMessage, VK_RETURN);
-    if (!ChooseFile(report, *program, colourPath)) return;
-    HWND form = WaitForPictureWindow(report, *program);
+    auto [program, form] = StartWithFirstChoice(report, session, colourPath);
     if (form == nullptr) return;
     CheckShownJpeg(report, form, kDesignPosition, 3, kWhite, colour, "colour JPEG");
-    PressAltF4(report, form);
-    if (!ExpectExit(report, *program)) return;
+    if (!CloseWithAltF4(report, *program, form)) return;
   }
   SettingsValues expected;
   expected.picturePath = ToAnsi(colourPath);
@@ -122,33 +117,10 @@ void JpegPicture(Report& report, Session& session) {
   stored.windowTop = 120;
   stored.windowLeft = 140;
   PlaceFile(report, session, L"tavilune.dat", stored.Encode());
-  auto program = session.Start();
-  if (!report.Check(program != nullptr, "program started again")) return;
-  HWND form = WaitForPictureWindow(report, *program);
+  auto [program, form] = StartShown(report, session, "program started again");
   if (form == nullptr) return;
   CheckShownJpeg(report, form, POINT{140, 120}, 0, kWhite, grey, "greyscale JPEG");
-  PressAltF4(report, form);
-  ExpectExit(report, *program);
-}
-
-// The JPEG test file with a stray second scan header after its only scan: the header is sound,
-// every row decodes, and the library gives up only at the end, while the window paints.
-Bytes JpegWithStrayScan(const Bytes& jpeg) {
-  Bytes bytes = jpeg;
-  size_t sos = 0;
-  for (size_t i = 2; i + 3 < bytes.size(); ++i) {
-    if (bytes[i] == 0xFF && bytes[i + 1] == 0xDA) {
-      sos = i;
-      break;
-    }
-  }
-  if (sos == 0) return bytes;
-  const size_t length = static_cast<size_t>(bytes[sos + 2] << 8 | bytes[sos + 3]);
-  Bytes header(bytes.begin() + sos, bytes.begin() + sos + 2 + length);
-  bytes.resize(bytes.size() - 2);  // drop the end-of-image marker
-  bytes.insert(bytes.end(), header.begin(), header.end());
-  bytes.insert(bytes.end(), {0x00, 0x00, 0xFF, 0xD9});
-  return bytes;
+  CloseWithAltF4(report, *program, form);
 }
 
 bool IsJpegErrorText(const std::string& text) {
@@ -180,13 +152,7 @@ void JpegDamagedData(Report& report, Session& session) {
 
   auto program = session.Start();
   if (!report.Check(program != nullptr, "program started")) return;
-  HWND box = nullptr;
-  WaitUntil(
-      [&] {
-        ErrorBoxText(*program, &box);
-        return box != nullptr || !program->Running();
-      },
-      kFirstWindowTimeout);
+  HWND box = WaitForErrorBox(*program, kFirstWindowTimeout);
   std::string error = ErrorBoxText(*program);
   report.Check(IsJpegErrorText(error), "the paint shows the library's error (\"" + error + "\")");
   HWND form = FindTopLevel(program->id(), kPictureWindowClass);
@@ -202,27 +168,19 @@ void JpegDamagedData(Report& report, Session& session) {
   Settle(1500);
   report.Check(!anotherError.seen(), "a later paint shows no new error box");
   CheckShownJpeg(report, form, POINT{200, 100}, 3, kWhite, colour, "the same rows again");
-  PressAltF4(report, form);
-  if (!ExpectExit(report, *program)) return;
+  if (!CloseWithAltF4(report, *program, form)) return;
   CheckSettingsFile(report, session.SettingsPath(), stored);
 }
 
 // The dialog offers bitmaps and JPEGs, but a typed name of any registered kind loads: an icon
 // shows at its image's size, every pixel where it belongs.
 void IconPicture(Report& report, Session& session) {
-  TestPicture icon;
-  icon.width = 32;
-  icon.height = 32;
+  TestPicture icon{32, 32};
   std::wstring path = PlaceFile(report, session, L"emblem.ico", icon.EncodeIcon());
-  auto program = session.Start();
-  if (!report.Check(program != nullptr, "program started")) return;
-  AnswerMessageDialog(report, *program, kNoSettingsMessage, VK_RETURN);
-  if (!ChooseFile(report, *program, path)) return;
-  HWND form = WaitForPictureWindow(report, *program);
+  auto [program, form] = StartWithFirstChoice(report, session, path);
   if (form == nullptr) return;
   CheckFramedPicture(report, form, kDesignPosition, 3, kWhite, icon);
-  PressAltF4(report, form);
-  if (!ExpectExit(report, *program)) return;
+  if (!CloseWithAltF4(report, *program, form)) return;
   SettingsValues expected;
   expected.picturePath = ToAnsi(path);
   CheckSettingsFile(report, session.SettingsPath(), expected);

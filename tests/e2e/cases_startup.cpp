@@ -23,11 +23,22 @@ std::wstring PlacePicture(Report& report, Session& session, const std::wstring& 
   return PlaceFile(report, session, relative, TestPicture{}.Encode());
 }
 
+SettingsValues PlaceRestorableSettings(Report& report, Session& session, int top, int left,
+                                       size_t fileSize) {
+  std::wstring picture = PlacePicture(report, session, L"picture.bmp");
+  SettingsValues stored;
+  stored.picturePath = ToAnsi(picture);
+  stored.windowTop = top;
+  stored.windowLeft = left;
+  Bytes bytes = stored.Encode();
+  bytes.resize(fileSize, 0x33);
+  PlaceFile(report, session, L"tavilune.dat", bytes);
+  return stored;
+}
+
 namespace {
 
 constexpr COLORREF kRed = RGB(0xFF, 0, 0);
-
-bool IsTopmost(HWND window) { return (ExStyleOf(window) & WS_EX_TOPMOST) != 0; }
 
 // No message and no file dialog came up: the settings were taken as they are.
 void CheckNoQuestions(Report& report, const Program& program) {
@@ -64,22 +75,18 @@ void FirstStart(Report& report, Session& session) {
                    "picture window is owned by the application window");
     }
     report.Check(!FileExists(session.SettingsPath()), "nothing saved while running");
-    PressAltF4(report, form);
-    if (!ExpectExit(report, *program)) return;
+    if (!CloseWithAltF4(report, *program, form)) return;
   }
   SettingsValues expected;
   expected.picturePath = ToAnsi(picture);
   CheckSettingsFile(report, session.SettingsPath(), expected);
 
   report.Note("second start with the saved file");
-  auto program = session.Start();
-  if (!report.Check(program != nullptr, "program started again")) return;
-  HWND form = WaitForPictureWindow(report, *program);
+  auto [program, form] = StartShown(report, session, "program started again");
   if (form == nullptr) return;
   CheckNoQuestions(report, *program);
   CheckFramedPicture(report, form, kDesignPosition, 3, kWhite, TestPicture{});
-  PressAltF4(report, form);
-  ExpectExit(report, *program);
+  CloseWithAltF4(report, *program, form);
 }
 
 void CancelFirstStart(Report& report, Session& session) {
@@ -109,16 +116,13 @@ void Restore(Report& report, Session& session) {
   stored.alignment[1] = 0xCD;
   PlaceFile(report, session, L"tavilune.dat", stored.Encode());
 
-  auto program = session.Start();
-  if (!report.Check(program != nullptr, "program started")) return;
-  HWND form = WaitForPictureWindow(report, *program);
+  auto [program, form] = StartShown(report, session);
   if (form == nullptr) return;
   CheckNoQuestions(report, *program);
   CheckFramedPicture(report, form, POINT{100, 50}, 5, kRed, TestPicture{});
   report.Check(IsTopmost(form), "window is stay-on-top (WS_EX_TOPMOST)");
   CheckTaskbarButton(report, *program, false);
-  PressAltF4(report, form);
-  if (!ExpectExit(report, *program)) return;
+  if (!CloseWithAltF4(report, *program, form)) return;
 
   SettingsValues expected = stored;
   expected.inTray = 0;
@@ -140,15 +144,12 @@ void LongSettings(Report& report, Session& session) {
   bytes.resize(300, 0x5A);
   PlaceFile(report, session, L"tavilune.dat", bytes);
 
-  auto program = session.Start();
-  if (!report.Check(program != nullptr, "program started")) return;
-  HWND form = WaitForPictureWindow(report, *program);
+  auto [program, form] = StartShown(report, session);
   if (form == nullptr) return;
   CheckNoQuestions(report, *program);
   CheckFramedPicture(report, form, POINT{300, 200}, 0, kDesignFrameColour, TestPicture{});
   report.Check(!IsTopmost(form), "window is not stay-on-top");
-  PressAltF4(report, form);
-  if (!ExpectExit(report, *program)) return;
+  if (!CloseWithAltF4(report, *program, form)) return;
   CheckSettingsFile(report, session.SettingsPath(), stored);
 }
 
@@ -177,8 +178,7 @@ void ShortSettings(Report& report, Session& session) {
   if (form == nullptr) return;
   CheckDesignWindow(report, form);
   CheckTaskbarButton(report, *program, true);
-  PressAltF4(report, form);
-  if (!ExpectExit(report, *program)) return;
+  if (!CloseWithAltF4(report, *program, form)) return;
   SettingsValues expected = stored;
   expected.windowTop = kDesignPosition.y;
   expected.windowLeft = kDesignPosition.x;
@@ -208,10 +208,7 @@ void LockedStart(Report& report, Session& session) {
     CheckTaskbarButton(report, *program, true);
     PressAltF4(report, form);
   }
-  bool ended = program->WaitForExit(kStepTimeout);
-  std::string error = ErrorBoxText(*program);
-  report.Check(ended && error.empty(), "the program ends without an error box" +
-                                           (error.empty() ? "" : " (shows \"" + error + "\")"));
+  ExpectExitWithoutErrorBox(report, *program);
   program->Terminate();
   lock.Release();
   auto after = ReadFileBytes(session.SettingsPath());
@@ -241,8 +238,7 @@ void PictureMissing(Report& report, Session& session) {
   if (form == nullptr) return;
   CheckFramedPicture(report, form, kDesignPosition, 3, kWhite, TestPicture{});
   report.Check(!IsTopmost(form), "stored stay-on-top not applied");
-  PressAltF4(report, form);
-  if (!ExpectExit(report, *program)) return;
+  if (!CloseWithAltF4(report, *program, form)) return;
   SettingsValues expected;
   expected.picturePath = ToAnsi(picture);
   CheckSettingsFile(report, session.SettingsPath(), expected);
@@ -267,14 +263,11 @@ void RenamedExe(Report& report, Session& session) {
   Bytes decoyBytes = decoy.Encode();
   PlaceFile(report, session, L"tavilune.dat", decoyBytes);
 
-  auto program = session.Start();
-  if (!report.Check(program != nullptr, "program started")) return;
-  HWND form = WaitForPictureWindow(report, *program);
+  auto [program, form] = StartShown(report, session);
   if (form == nullptr) return;
   CheckNoQuestions(report, *program);
   CheckFramedPicture(report, form, POINT{250, 150}, 7, kWhite, TestPicture{});
-  PressAltF4(report, form);
-  if (!ExpectExit(report, *program)) return;
+  if (!CloseWithAltF4(report, *program, form)) return;
   CheckSettingsFile(report, session.Path(L"desk.dat"), stored);
   auto other = ReadFileBytes(session.Path(L"tavilune.dat"));
   report.Check(other.has_value() && *other == decoyBytes, "tavilune.dat left alone");

@@ -19,7 +19,6 @@ namespace {
 
 constexpr wchar_t kWineTrayClass[] = L"__winex11_standalone_tray";
 constexpr wchar_t kWineTraySlotClass[] = L"__winex11_tray_icon";
-constexpr wchar_t kMenuClass[] = L"#32768";
 
 std::vector<RECT> TraySlots() {
   std::vector<RECT> slots;
@@ -47,26 +46,9 @@ bool WaitForShown(Report& report, HWND form, bool shown, const std::string& when
   return report.Check(ok, std::string(shown ? "window shown " : "window hidden ") + when);
 }
 
-bool IsTopmost(HWND window) { return (ExStyleOf(window) & WS_EX_TOPMOST) != 0; }
-
-// Presses a key sequence in the program's open popup menu.
 bool WalkOpenMenu(Report& report, const Program& program, const std::vector<WORD>& keys,
                   const std::string& what) {
-  HWND menu = nullptr;
-  WaitUntil(
-      [&] {
-        menu = FindTopLevel(program.id(), kMenuClass);
-        return menu != nullptr;
-      },
-      5000);
-  if (!report.Check(menu != nullptr, "a menu opens for " + what)) return false;
-  for (WORD key : keys) {
-    PressKey(key);
-    Settle(120);
-  }
-  return report.Check(
-      WaitUntil([&] { return FindTopLevel(program.id(), kMenuClass) == nullptr; }, 5000),
-      "menu closes after " + what);
+  return WalkMenu(report, program, keys, "a menu opens for " + what, "menu closes after " + what);
 }
 
 void HideAndRestore(Report& report, Session& session) {
@@ -78,9 +60,7 @@ void HideAndRestore(Report& report, Session& session) {
   stored.stayOnTop = 1;
   PlaceFile(report, session, L"tavilune.dat", stored.Encode());
   {
-    auto program = session.Start();
-    if (!report.Check(program != nullptr, "program started")) return;
-    HWND form = WaitForPictureWindow(report, *program);
+    auto [program, form] = StartShown(report, session);
     if (form == nullptr) return;
     report.Check(TraySlots().empty(), "no tray icon while the window is shown");
     const POINT onPicture = {150 + 40, 90 + 30};
@@ -128,9 +108,7 @@ void HideAndRestore(Report& report, Session& session) {
     if (!WaitForIcon(report, true, "after the double click")) return;
     DeleteFileW(session.SettingsPath().c_str());
     DWORD_PTR answer = 0;
-    report.Check(SendMessageTimeoutW(form, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF,
-                                     SMTO_ABORTIFHUNG, 20000, &answer) != 0 &&
-                     answer == 1,
+    report.Check(AskToEndSession(form, answer) != 0 && answer == 1,
                  "hidden window answers the log-off question with 1");
     SettingsValues hidden = stored;
     hidden.inTray = 1;
@@ -162,8 +140,7 @@ void HideAndRestore(Report& report, Session& session) {
   WaitForIcon(report, false, "after the left press");
   CheckFramedPicture(report, form, POINT{150, 90}, 3, kWhite, TestPicture{});
   report.Check(IsTopmost(form), "window is stay-on-top");
-  PressAltF4(report, form);
-  if (!ExpectExit(report, *program)) return;
+  if (!CloseWithAltF4(report, *program, form)) return;
   expected.inTray = 0;
   CheckSettingsFile(report, session.SettingsPath(), expected);
 }

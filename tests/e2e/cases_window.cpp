@@ -21,19 +21,6 @@ std::string RectText(const RECT& rect) {
   return text;
 }
 
-SettingsValues PlaceRestorableSettings(Report& report, Session& session, int top, int left,
-                                       size_t fileSize = record::kSize) {
-  std::wstring picture = PlacePicture(report, session, L"picture.bmp");
-  SettingsValues stored;
-  stored.picturePath = ToAnsi(picture);
-  stored.windowTop = top;
-  stored.windowLeft = left;
-  Bytes bytes = stored.Encode();
-  bytes.resize(fileSize, 0x33);
-  PlaceFile(report, session, L"tavilune.dat", bytes);
-  return stored;
-}
-
 // The log-off question saves at once, keeps the window open and lets the log-off go on; when the
 // save fails it asks the log-off to stop.
 void QueryEndSession(Report& report, Session& session) {
@@ -43,16 +30,12 @@ void QueryEndSession(Report& report, Session& session) {
   bytes.resize(300, 0x33);
   WriteFileBytes(session.SettingsPath(), bytes);
 
-  auto program = session.Start();
-  if (!report.Check(program != nullptr, "program started")) return;
-  HWND form = WaitForPictureWindow(report, *program);
+  auto [program, form] = StartShown(report, session);
   if (form == nullptr) return;
   CheckFramedPicture(report, form, POINT{100, 80}, 3, kWhite, TestPicture{});
 
   DWORD_PTR answer = 0;
-  LRESULT sent = SendMessageTimeoutW(form, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF,
-                                     SMTO_ABORTIFHUNG, 20000, &answer);
-  report.Check(sent != 0, "WM_QUERYENDSESSION answered in time");
+  report.Check(AskToEndSession(form, answer) != 0, "WM_QUERYENDSESSION answered in time");
   report.CheckEqual(static_cast<long long>(answer), 1, "WM_QUERYENDSESSION answer");
   SettingsValues expected = stored;
   expected.stayOnTop = 1;
@@ -67,17 +50,8 @@ void QueryEndSession(Report& report, Session& session) {
     report.Check(lock.held(), "settings file held open without sharing");
     DWORD_PTR refused = 1;
     LRESULT answered = 0;
-    std::thread asker([&] {
-      answered = SendMessageTimeoutW(form, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF,
-                                     SMTO_ABORTIFHUNG, 60000, &refused);
-    });
-    HWND box = nullptr;
-    WaitUntil(
-        [&] {
-          ErrorBoxText(*program, &box);
-          return box != nullptr;
-        },
-        kStepTimeout);
+    std::thread asker([&] { answered = AskToEndSession(form, refused, 60000); });
+    HWND box = WaitForErrorBox(*program, kStepTimeout);
     std::string error = ErrorBoxText(*program);
     report.Check(error == kAccessDeniedError || error == kSharingViolationError,
                  "the failed save is shown (\"" + error + "\")");
@@ -91,17 +65,14 @@ void QueryEndSession(Report& report, Session& session) {
   report.Check(after.has_value() && *after == saved, "settings file kept as it was");
   report.Check(program->Running() && IsWindowVisible(form), "window still open");
 
-  PressAltF4(report, form);
-  ExpectExit(report, *program);
+  CloseWithAltF4(report, *program, form);
 }
 
 // A left drag on the picture moves the window and the new place is saved; a right click and a
 // drag on the frame do not move it.
 void Drag(Report& report, Session& session) {
   SettingsValues stored = PlaceRestorableSettings(report, session, 50, 100);
-  auto program = session.Start();
-  if (!report.Check(program != nullptr, "program started")) return;
-  HWND form = WaitForPictureWindow(report, *program);
+  auto [program, form] = StartShown(report, session);
   if (form == nullptr) return;
   CheckFramedPicture(report, form, POINT{100, 50}, 3, kWhite, TestPicture{});
   BringToFront(form);
@@ -139,8 +110,7 @@ void Drag(Report& report, Session& session) {
                         "a left drag by (+40, +30) moves the window with it");
   CheckFramedPicture(report, form, POINT{wanted.left, wanted.top}, 3, kWhite, TestPicture{});
 
-  PressAltF4(report, form);
-  if (!ExpectExit(report, *program)) return;
+  if (!CloseWithAltF4(report, *program, form)) return;
   SettingsValues expected = stored;
   expected.windowTop = moved.top;
   expected.windowLeft = moved.left;
@@ -153,9 +123,7 @@ void OffscreenPosition(Report& report, Session& session) {
   for (const POINT& place : places) {
     report.Note("stored left " + std::to_string(place.x) + ", top " + std::to_string(place.y));
     SettingsValues stored = PlaceRestorableSettings(report, session, place.y, place.x);
-    auto program = session.Start();
-    if (!report.Check(program != nullptr, "program started")) return;
-    HWND form = WaitForPictureWindow(report, *program);
+    auto [program, form] = StartShown(report, session);
     if (form == nullptr) return;
     RECT rect = WindowRect(form);
     MONITORINFO monitor{};
@@ -166,8 +134,7 @@ void OffscreenPosition(Report& report, Session& session) {
                      rect.bottom <= work.bottom,
                  "window " + RectText(rect) + " lies inside the work area " + RectText(work));
     CheckFramedPicture(report, form, POINT{rect.left, rect.top}, 3, kWhite, TestPicture{});
-    PressAltF4(report, form);
-    if (!ExpectExit(report, *program)) return;
+    if (!CloseWithAltF4(report, *program, form)) return;
     SettingsValues expected = stored;
     expected.windowTop = rect.top;
     expected.windowLeft = rect.left;
@@ -187,9 +154,7 @@ void SharedSettings(Report& report, Session& session) {
         !report.Check(session.SwapProgram(), "the other program takes the copy's place")) {
       return;
     }
-    auto program = session.Start();
-    if (!report.Check(program != nullptr, "program started")) return;
-    HWND form = WaitForPictureWindow(report, *program);
+    auto [program, form] = StartShown(report, session);
     if (form == nullptr) return;
     CheckFramedPicture(report, form, place, 3, kWhite, TestPicture{});
     if (run == 0) {
@@ -199,8 +164,7 @@ void SharedSettings(Report& report, Session& session) {
       report.Check(WaitUntil([&] { return WindowRect(form).left == place.x; }, 5000),
                    "dragged to a new place");
     }
-    PressAltF4(report, form);
-    if (!ExpectExit(report, *program)) return;
+    if (!CloseWithAltF4(report, *program, form)) return;
     auto bytes = ReadFileBytes(session.SettingsPath());
     if (!report.Check(bytes.has_value(), "settings file saved")) return;
     if (run == 0) {

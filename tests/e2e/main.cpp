@@ -1,12 +1,15 @@
 // tavilune_e2e --case NAME --exe PATH --scratch FOLDER [--data FOLDER] [--other-exe PATH]
 // Runs one end-to-end case against the program at PATH and prints one line per check and a
-// summary; the exit code is 0 only when every check passed.
+// summary; the exit code is 0 only when every check passed, and 3 when the case table and
+// cases.list disagree.
 #include <windows.h>
 
 #include <cstdio>
+#include <set>
 #include <string>
 
 #include "cases.h"
+#include "listed_cases.h"
 #include "text.h"
 
 using namespace tavilune::e2e;
@@ -22,6 +25,39 @@ std::vector<CaseEntry> AllCases() {
   return all;
 }
 
+// The table and cases.list must name the same cases, each once: a case missing from the list
+// would never be registered as a test, and a listed name without a case would fail only as
+// "unknown case".
+bool TableMatchesList() {
+  std::set<std::string> table;
+  std::set<std::string> listed;
+  bool same = true;
+  for (const CaseEntry& entry : AllCases()) {
+    if (!table.insert(entry.name).second) {
+      std::printf("case %s is twice in the driver's table\n", entry.name);
+      same = false;
+    }
+  }
+  for (const char* name : kListedCases) {
+    if (!listed.insert(name).second) {
+      std::printf("case %s is twice in tests/e2e/cases.list\n", name);
+      same = false;
+    }
+    if (!table.count(name)) {
+      std::printf("case %s is in tests/e2e/cases.list but not in the driver's table\n", name);
+      same = false;
+    }
+  }
+  for (const std::string& name : table) {
+    if (!listed.count(name)) {
+      std::printf("case %s is in the driver's table but not in tests/e2e/cases.list\n",
+                  name.c_str());
+      same = false;
+    }
+  }
+  return same;
+}
+
 int Usage() {
   std::printf(
       "usage: tavilune_e2e --case NAME --exe PATH --scratch FOLDER [--data FOLDER] "
@@ -34,6 +70,7 @@ int Usage() {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
+  if (!TableMatchesList()) return 3;
   std::string caseName;
   std::wstring exe;
   std::wstring scratch;

@@ -31,9 +31,6 @@ constexpr wchar_t kPreviewAreaClass[] = L"TPreviewPanel";
 constexpr wchar_t kPreviewWindowClass[] = L"TPreviewForm";
 constexpr wchar_t kPreviewTitle[] = L"プレビュー";
 constexpr wchar_t kListViewClass[] = L"SysListView32";
-constexpr wchar_t kMenuClass[] = L"#32768";
-constexpr int kFileNameCombo = 0x47C;
-constexpr int kFileNameEdit = 0x480;
 
 constexpr char kNoPictureLabel[] = u8"画像:";
 constexpr char kNoPictureCaption[] = u8"(なし)";
@@ -287,35 +284,17 @@ bool NoMessageOrErrorBox(const Program& program) {
 }
 
 std::wstring PlacePictures(Report& report, Session& session) {
-  TestPicture photo;
-  photo.width = 640;
-  photo.height = 480;
+  TestPicture photo{640, 480};
   PlaceFile(report, session, std::wstring(L"pictures\\") + kPhotoName, photo.Encode());
   const std::string words = "a text file, not a picture\r\n";
   PlaceFile(report, session, std::wstring(L"pictures\\") + kTextName,
             Bytes(words.begin(), words.end()));
-  // A sound JPEG header with a stray scan after the only one: the library gives up after the
-  // last row, while the picture is drawn.
   auto jpeg = ReadFileBytes(session.DataPath(L"jpeg\\baseline_420.jpg"));
   if (report.Check(jpeg.has_value(), "JPEG test file readable")) {
-    Bytes bytes = *jpeg;
-    size_t sos = 0;
-    for (size_t i = 2; i + 1 < bytes.size(); ++i) {
-      if (bytes[i] == 0xFF && bytes[i + 1] == 0xDA) {
-        sos = i;
-        break;
-      }
-    }
-    const size_t length = static_cast<size_t>(bytes[sos + 2] << 8 | bytes[sos + 3]);
-    Bytes header(bytes.begin() + sos, bytes.begin() + sos + 2 + length);
-    bytes.resize(bytes.size() - 2);
-    bytes.insert(bytes.end(), header.begin(), header.end());
-    bytes.insert(bytes.end(), {0x00, 0x00, 0xFF, 0xD9});
-    PlaceFile(report, session, std::wstring(L"pictures\\") + kDamagedName, bytes);
+    PlaceFile(report, session, std::wstring(L"pictures\\") + kDamagedName,
+              JpegWithStrayScan(*jpeg));
   }
-  TestPicture icon;
-  icon.width = 32;
-  icon.height = 32;
+  TestPicture icon{32, 32};
   PlaceFile(report, session, std::wstring(L"pictures\\") + kIconName, icon.EncodeIcon());
   return session.Path(L"pictures");
 }
@@ -509,12 +488,9 @@ void PreviewWindow(Report& report, Session& session) {
   if (!ChooseFile(report, *program, folder + L"\\" + kPhotoName)) return;
   HWND form = WaitForPictureWindow(report, *program);
   if (form == nullptr) return;
-  TestPicture photo;
-  photo.width = 640;
-  photo.height = 480;
+  TestPicture photo{640, 480};
   CheckFramedPicture(report, form, kDesignPosition, 3, kWhite, photo);
-  PressAltF4(report, form);
-  ExpectExit(report, *program);
+  CloseWithAltF4(report, *program, form);
 }
 
 // After a choice, the window menu's 画像選択 opens the dialog on the chosen file.
@@ -532,18 +508,9 @@ void PreviewReopensLastFile(Report& report, Session& session) {
   BringToFront(form);
   RECT rect = WindowRect(form);
   ClickRightButton(POINT{rect.left + 30, rect.top + 20});
-  HWND menu = nullptr;
-  WaitUntil(
-      [&] {
-        menu = FindTopLevel(program->id(), kMenuClass);
-        return menu != nullptr;
-      },
-      5000);
+  HWND menu = WaitForMenu(*program);
   if (!report.Check(menu != nullptr, "right click opens the window menu")) return;
-  for (WORD key : {VK_UP, VK_UP, VK_UP, VK_RETURN}) {
-    PressKey(key);
-    Settle(120);
-  }
+  PressKeys({VK_UP, VK_UP, VK_UP, VK_RETURN});
   open = WaitForPictureDialog(report, *program);
   if (open.dialog == nullptr) return;
   std::wstring name;
@@ -565,8 +532,7 @@ void PreviewReopensLastFile(Report& report, Session& session) {
   // Wine's file dialog takes a moment (about two seconds here) to return after it has gone.
   report.Check(WaitUntil([&] { return IsWindowEnabled(form) != FALSE; }, kStepTimeout),
                "the picture window is usable again");
-  PressAltF4(report, form);
-  ExpectExit(report, *program);
+  CloseWithAltF4(report, *program, form);
 }
 
 }  // namespace

@@ -194,6 +194,73 @@ HWND WaitForPictureWindow(Report& report, const Program& program) {
   return window;
 }
 
+ShownProgram StartShown(Report& report, Session& session, const std::string& started) {
+  ShownProgram shown;
+  shown.program = session.Start();
+  if (report.Check(shown.program != nullptr, started)) {
+    shown.form = WaitForPictureWindow(report, *shown.program);
+  }
+  return shown;
+}
+
+ShownProgram StartWithFirstChoice(Report& report, Session& session, const std::wstring& picture) {
+  ShownProgram shown;
+  shown.program = session.Start();
+  if (!report.Check(shown.program != nullptr, "program started")) return shown;
+  AnswerMessageDialog(report, *shown.program, kNoSettingsMessage, VK_RETURN);
+  if (ChooseFile(report, *shown.program, picture)) {
+    shown.form = WaitForPictureWindow(report, *shown.program);
+  }
+  return shown;
+}
+
+HWND WaitForErrorBox(const Program& program, DWORD timeoutMs) {
+  HWND box = nullptr;
+  WaitUntil(
+      [&] {
+        ErrorBoxText(program, &box);
+        return box != nullptr || !program.Running();
+      },
+      timeoutMs);
+  return box;
+}
+
+HWND WaitForMenu(const Program& program) {
+  HWND menu = nullptr;
+  WaitUntil(
+      [&] {
+        menu = FindTopLevel(program.id(), kMenuClass);
+        return menu != nullptr;
+      },
+      5000);
+  return menu;
+}
+
+void PressKeys(const std::vector<WORD>& keys) {
+  for (WORD key : keys) {
+    PressKey(key);
+    Settle(120);
+  }
+}
+
+bool WalkMenu(Report& report, const Program& program, const std::vector<WORD>& keys,
+              const std::string& opened, const std::string& closed) {
+  if (!report.Check(WaitForMenu(program) != nullptr, opened)) {
+    report.Note("windows:" + DescribeWindows(program.id()));
+    return false;
+  }
+  PressKeys(keys);
+  return report.Check(
+      WaitUntil([&] { return FindTopLevel(program.id(), kMenuClass) == nullptr; }, 5000), closed);
+}
+
+bool IsTopmost(HWND window) { return (ExStyleOf(window) & WS_EX_TOPMOST) != 0; }
+
+LRESULT AskToEndSession(HWND form, DWORD_PTR& answer, DWORD timeoutMs) {
+  return SendMessageTimeoutW(form, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG,
+                             timeoutMs, &answer);
+}
+
 RECT CheckWindowPlace(Report& report, HWND window, POINT topLeft, int width, int height) {
   RECT rect = WindowRect(window);
   report.CheckEqualText(PointText(rect.left, rect.top), PointText(topLeft.x, topLeft.y),
@@ -310,6 +377,18 @@ bool ExpectExit(Report& report, const Program& program, DWORD timeoutMs) {
     report.Note("windows:" + DescribeWindows(program.id()));
   }
   return ended;
+}
+
+bool CloseWithAltF4(Report& report, const Program& program, HWND form) {
+  PressAltF4(report, form);
+  return ExpectExit(report, program);
+}
+
+void ExpectExitWithoutErrorBox(Report& report, const Program& program) {
+  bool ended = program.WaitForExit(kStepTimeout);
+  std::string error = ErrorBoxText(program);
+  report.Check(ended && error.empty(), "the program ends without an error box" +
+                                           (error.empty() ? "" : " (shows \"" + error + "\")"));
 }
 
 void CheckSettingsFile(Report& report, const std::wstring& path, const SettingsValues& expected) {

@@ -6,8 +6,10 @@
 
 #include <atomic>
 #include <functional>
+#include <memory>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "report.h"
 #include "session.h"
@@ -18,6 +20,7 @@ namespace tavilune::e2e {
 inline constexpr wchar_t kApplicationClass[] = L"TApplication";
 inline constexpr wchar_t kPictureWindowClass[] = L"TForm1";
 inline constexpr wchar_t kSystemDialogClass[] = L"#32770";
+inline constexpr wchar_t kMenuClass[] = L"#32768";
 inline constexpr wchar_t kApplicationTitle[] = L"Tavilune";
 inline constexpr wchar_t kMessageDialogTitle[] = L"情報";
 
@@ -85,6 +88,34 @@ std::string ErrorBoxText(const Program& program, HWND* box = nullptr);
 // Waits for the picture window to be visible.
 HWND WaitForPictureWindow(Report& report, const Program& program);
 
+// A started program and its picture window; form is nullptr when either step failed (both were
+// reported then), so a case stops on `form == nullptr`.
+struct ShownProgram {
+  std::unique_ptr<Program> program;
+  HWND form = nullptr;
+};
+// Starts the program, checks that it started and waits for its picture window.
+ShownProgram StartShown(Report& report, Session& session,
+                        const std::string& started = "program started");
+// A first start that gets as far as the window: answers the missing-settings message with Enter
+// and chooses the picture in the dialog.
+ShownProgram StartWithFirstChoice(Report& report, Session& session, const std::wstring& picture);
+
+// Waits for an error box of the program; stops early when the program has ended. The box or
+// nullptr.
+HWND WaitForErrorBox(const Program& program, DWORD timeoutMs);
+// Waits for the program's popup menu; nullptr when none opened.
+HWND WaitForMenu(const Program& program);
+// Presses the keys one by one, giving an open menu time to follow each.
+void PressKeys(const std::vector<WORD>& keys);
+// Waits for the popup menu that was just asked for, walks it with the keys and checks that it
+// closed; `opened` and `closed` name the two checks.
+bool WalkMenu(Report& report, const Program& program, const std::vector<WORD>& keys,
+              const std::string& opened, const std::string& closed);
+bool IsTopmost(HWND window);
+// Sends the log-off question (WM_QUERYENDSESSION) and waits for the answer; 0 when none came.
+LRESULT AskToEndSession(HWND form, DWORD_PTR& answer, DWORD timeoutMs = 20000);
+
 class ScreenShot;
 
 // Checks the window's place, size and borderless style; returns its rectangle.
@@ -104,6 +135,10 @@ void CheckTaskbarButton(Report& report, const Program& program, bool expectButto
 // Alt+F4 on the window with real keys.
 void PressAltF4(Report& report, HWND window);
 bool ExpectExit(Report& report, const Program& program, DWORD timeoutMs = kStepTimeout);
+// Alt+F4 on the picture window and the program's end, both checked.
+bool CloseWithAltF4(Report& report, const Program& program, HWND form);
+// Checks that the program ends within the step's time and shows no error box while doing so.
+void ExpectExitWithoutErrorBox(Report& report, const Program& program);
 
 // Checks every field of the settings file against the expected values.
 void CheckSettingsFile(Report& report, const std::wstring& path, const SettingsValues& expected);

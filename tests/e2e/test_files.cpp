@@ -138,4 +138,22 @@ std::string ReadPicturePath(const Bytes& bytes) {
   return path;
 }
 
+Bytes JpegWithStrayScan(const Bytes& jpeg) {
+  Bytes bytes = jpeg;
+  size_t sos = 0;
+  for (size_t i = 2; i + 3 < bytes.size(); ++i) {
+    if (bytes[i] == 0xFF && bytes[i + 1] == 0xDA) {
+      sos = i;
+      break;
+    }
+  }
+  if (sos == 0) return bytes;
+  const size_t length = static_cast<size_t>(bytes[sos + 2] << 8 | bytes[sos + 3]);
+  Bytes header(bytes.begin() + sos, bytes.begin() + sos + 2 + length);
+  bytes.resize(bytes.size() - 2);  // drop the end-of-image marker
+  bytes.insert(bytes.end(), header.begin(), header.end());
+  bytes.insert(bytes.end(), {0x00, 0x00, 0xFF, 0xD9});
+  return bytes;
+}
+
 }  // namespace tavilune::e2e

@@ -32,6 +32,9 @@ struct TestPicture {
 
 // A picture file that is damaged beyond loading: the bitmap's "BM" mark is missing.
 Bytes DamagedBitmap();
+// The JPEG with a stray second scan header after its only scan: the header is sound, every row
+// decodes, and the library gives up only at the end, while the picture is drawn.
+Bytes JpegWithStrayScan(const Bytes& jpeg);
 
 // The settings record, 276 bytes, little-endian.
 namespace record {
