@@ -11,9 +11,6 @@
 
 namespace tavilune::win32 {
 
-namespace {
-
-// "a|b|c|d" becomes "a\0b\0c\0d\0\0", the form the dialog takes its filter in.
 std::wstring SystemFilter(const std::string& filter) {
   std::wstring wide = Wide(filter);
   std::replace(wide.begin(), wide.end(), L'|', L'\0');
@@ -21,6 +18,8 @@ std::wstring SystemFilter(const std::string& filter) {
   wide.push_back(L'\0');
   return wide;
 }
+
+namespace {
 
 constexpr int kMargin = 12;
 constexpr int kIconSize = 32;

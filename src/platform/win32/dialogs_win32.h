@@ -15,6 +15,10 @@ constexpr DWORD kFileNameCharacters = 32767 + 1;
 // The chosen path in the spellings the program may need (in open_picture_dialog_win32.cpp).
 ChosenFile SpellingsOf(const std::wstring& path);
 
+// "a|b|c|d" becomes "a\0b\0c\0d\0\0", the form the file dialogs take their filter in. The text
+// is wide here, so no character has a second byte that could be taken for "|".
+std::wstring SystemFilter(const std::string& filter);
+
 // Raises FileDialogFailure when the dialog reported an error of its own; a cancel reports none.
 void RaiseDialogFailure(DWORD extendedError);
 

@@ -38,16 +38,6 @@ std::wstring FileFunctionPath(const std::wstring& path) {
   return std::wstring(kLongPathPrefix) + path;
 }
 
-// "a|b|c|d" becomes "a\0b\0c\0d\0\0". The text is wide here, so no character has a second
-// byte that could be taken for "|".
-std::wstring SystemFilterOf(const std::string& filter) {
-  std::wstring wide = Wide(filter);
-  std::replace(wide.begin(), wide.end(), L'|', L'\0');
-  wide.push_back(L'\0');
-  wide.push_back(L'\0');
-  return wide;
-}
-
 Rect ToRect(const RECT& r) { return Rect{r.left, r.top, r.right, r.bottom}; }
 
 // The open dialog as the preview sees it, alive while GetOpenFileNameW runs.
@@ -289,7 +279,7 @@ void RaiseDialogFailure(DWORD extendedError) {
 
 std::optional<ChosenFile> Win32Dialogs::OpenPictureFile(const OpenFileRequest& request,
                                                         OpenFilePreview& preview) {
-  const std::wstring filter = SystemFilterOf(request.filter);
+  const std::wstring filter = SystemFilter(request.filter);
   const std::wstring initial = !request.initialUtf8Path.empty() ? Wide(request.initialUtf8Path)
                                                                 : WideFromAnsi(request.initialPath);
   std::vector<wchar_t> name(kFileNameCharacters, L'\0');
