@@ -252,6 +252,7 @@ void TTrayIcon::ShellRestarted() {
   } catch (...) {
     // Each icon reports its own failure; the others are still added.
     application_.HandleException();
+    if (OnReAddRefused) OnReAddRefused(*this);
   }
 }
 

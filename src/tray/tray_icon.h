@@ -105,6 +105,9 @@ class TTrayIcon : public TComponent {
   MouseEvent OnMouseDown;
   MouseMoveEvent OnMouseMove;
   MouseEvent OnMouseUp;
+  // After the shell made its notification area anew and refused to take the icon back (the
+  // error has been shown): whoever hid a window behind the icon must bring it back.
+  NotifyEvent OnReAddRefused;
 
   // Reading from a stored form: ReadState (once or more, as for an inherited description),
   // ReadProperties after each, then Loaded once. ReadFromStoredForm does all three.

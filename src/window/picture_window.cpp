@@ -36,7 +36,6 @@ TForm1::TForm1(TApplication& application, Platform& platform,
 }
 
 TForm1::~TForm1() {
-  if (shellRestartHook_ != 0) Application().RemoveMessageHook(shellRestartHook_);
   // Saved first, while the tray icon and the controls still hold the state being saved.
   try {
     SaveSettings();
@@ -183,17 +182,9 @@ void TForm1::CreateTrayIcon() {
     TrayIcon1MouseDown();
   };
   trayIcon1_->ReadFromStoredForm(stored);
-
-  // Added after the icon's own hook, so it runs after the icon has tried to come back when the
-  // shell made its notification area anew: if the shell refused it, the window must not stay
-  // hidden with nothing to bring it back by.
-  if (const std::uint32_t restarted = platform_.shell.TaskbarCreatedMessage(); restarted != 0) {
-    shellRestartHook_ = Application().AddMessageHook(
-        [this, restarted](const WindowMessage& message, std::intptr_t&) {
-          if (message.message == restarted) ComeBackUnlessIconShown();
-          return false;
-        });
-  }
+  // A shell that restarted and refused the icon must not leave the window hidden with nothing
+  // to bring it back by.
+  trayIcon1_->OnReAddRefused = [this](TTrayIcon&) { ComeBackUnlessIconShown(); };
 }
 
 void TForm1::ComeBackUnlessIconShown() {

@@ -114,7 +114,6 @@ class TForm1 : public TForm {
   TPopupMenu* popupMenu1_ = nullptr;
   TPopupMenu* popupMenu2_ = nullptr;
   TTrayIcon* trayIcon1_ = nullptr;
-  int shellRestartHook_ = 0;
   Color colorDialogColor_ = kBlack;
   std::array<std::uint32_t, 16> customColors_;
 };
