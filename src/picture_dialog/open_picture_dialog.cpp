@@ -137,9 +137,7 @@ bool TOpenPictureDialog::Execute() {
     previewButton_.down = false;
     DestroyPreviewWindow();
   }
-  if (previousActive != 0 && windows.IsWindow(previousActive)) {
-    windows.SetActiveWindow(previousActive);
-  }
+  // The modal scope has given the activation back; the focus goes back to where it was in it.
   if (previousFocus != 0 && windows.IsWindow(previousFocus)) windows.SetFocus(previousFocus);
   if (failure) std::rethrow_exception(failure);
 
