@@ -144,6 +144,12 @@ void TApplication::BeginModal(WindowHandle modal) {
   for (TForm* form : forms_) {
     if (form->HandleAllocated()) candidates.push_back(form->Handle());
   }
+  // A modal window owned by a window that is no form of the program (the preview window over
+  // the system's file dialog) is modal over that owner too, and gives it the activation back.
+  if (modal != 0) {
+    const auto owner = static_cast<WindowHandle>(windows_.GetLong(modal, msg::kGwlHwndParent));
+    if (owner != 0 && owner != handle_) candidates.push_back(owner);
+  }
   for (WindowHandle window : candidates) {
     if (window == modal) continue;
     if (windows_.IsWindowVisible(window) && windows_.IsWindowEnabled(window)) {

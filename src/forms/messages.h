@@ -54,6 +54,7 @@ constexpr std::uint32_t kExStyleToolWindow = 0x00000080;
 constexpr std::uint32_t kExStyleWindowEdge = 0x00000100;
 constexpr std::uint32_t kExStyleControlParent = 0x00010000;
 
+constexpr int kGwlHwndParent = -8;  // the owner of a top-level window
 constexpr int kGwlStyle = -16;
 constexpr int kGwlExStyle = -20;
 

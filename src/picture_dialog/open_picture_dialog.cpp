@@ -338,22 +338,10 @@ void TOpenPictureDialog::MouseUp(Point at) {
 }
 
 void TOpenPictureDialog::ShowPreviewWindow() {
-  WindowSystem& windows = Windows();
-  const WindowHandle owner = dialogWindow_;
-  // The preview window is modal over the file dialog, which is no form of the program and so
-  // is not disabled with them.
-  const bool disableOwner = owner != 0 && windows.IsWindowEnabled(owner);
-  auto form = std::make_unique<TPreviewForm>(this, application_, picture_, owner);
-  if (disableOwner) windows.EnableWindow(owner, false);
-  try {
-    form->Present();
-  } catch (...) {
-    form.reset();
-    if (disableOwner && windows.IsWindow(owner)) windows.EnableWindow(owner, true);
-    throw;
-  }
-  form.reset();
-  if (disableOwner && windows.IsWindow(owner)) windows.EnableWindow(owner, true);
+  // Owned by the file dialog, whose modal scope disables the dialog while the preview is up and
+  // enables it again before the preview hides, so that the dialog gets the activation back.
+  TPreviewForm form(this, application_, picture_, dialogWindow_);
+  form.Present();
 }
 
 bool TOpenPictureDialog::HandleMessage(WindowHandle window, const WindowMessage& message,

@@ -11,7 +11,6 @@ const char* const TPreviewForm::kCaption = u8"プレビュー";
 
 namespace {
 
-constexpr int kGwlHwndParent = -8;  // the owner of a top-level window
 constexpr std::uintptr_t kEscapeCharacter = 27;
 
 }  // namespace
@@ -76,7 +75,7 @@ void TPreviewForm::Present() {
   SetBounds(screen.left + (screen.Width() - width) / 2, screen.top + (screen.Height() - height) / 2,
             width, height);
   // Owned by the file dialog, so that it stays above it and goes with it.
-  Windows().SetLong(Handle(), kGwlHwndParent, static_cast<std::intptr_t>(ownerWindow_));
+  Windows().SetLong(Handle(), msg::kGwlHwndParent, static_cast<std::intptr_t>(ownerWindow_));
   ShowModal();
 }
 

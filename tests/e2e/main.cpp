@@ -70,6 +70,7 @@ int Usage() {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
+  if (argc == 2 && std::wstring(argv[1]) == kOtherProgramOption) return RunOtherProgram();
   if (!TableMatchesList()) return 3;
   std::string caseName;
   std::wstring exe;
@@ -99,7 +100,8 @@ int wmain(int argc, wchar_t** argv) {
     Session session(scratch, caseName, exe, data);
     if (!otherExe.empty()) session.SetOtherProgram(otherExe);
     std::printf("case %s in %s\n", entry.name, Narrow(session.folder()).c_str());
-    if (!report.Check(session.Prepare(), "scratch folder prepared with a copy of the program")) {
+    if (!report.Check(session.Prepare(), "scratch folder prepared with a copy of the program") ||
+        !report.Check(session.StartOtherProgram(), "another program's window is active")) {
       return 1;
     }
     entry.run(report, session);

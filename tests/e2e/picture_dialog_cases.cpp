@@ -405,6 +405,8 @@ void PreviewWindow(Report& report, Session& session) {
   std::unique_ptr<Program> program;
   OpenDialog open = StartToDialog(report, session, program);
   if (open.dialog == nullptr) return;
+  report.Check(WaitUntil([&] { return GetForegroundWindow() == open.dialog; }, 5000),
+               "after the information box the file dialog is the foreground window");
   if (!ShowFolder(report, open, folder)) return SaveScreenLog(report, session, "no_folder");
   PickByLetter(open, L'A');
   PreviewView view = WaitForView(open.area, [](const PreviewView& v) { return v.buttonEnabled; });
@@ -462,6 +464,10 @@ void PreviewWindow(Report& report, Session& session) {
   report.Check(IsWindowVisible(open.dialog), "the file dialog is still there");
   report.Check(WaitUntil([&] { return IsWindowEnabled(open.dialog) != FALSE; }, 5000),
                "and usable again");
+  // Judged as the program leaves it, with the other program's window there to take the
+  // activation should the preview give it away.
+  report.Check(WaitUntil([&] { return GetForegroundWindow() == open.dialog; }, 5000),
+               "the file dialog is the foreground window again, not the other program's");
 
   report.Note("a double click on the preview picture");
   const RECT box = ToScreen(open.area, FittedInto(view.box, 640, 480));

@@ -2,7 +2,9 @@
 
 #include <cstdio>
 
+#include "input.h"
 #include "text.h"
+#include "window_search.h"
 
 namespace tavilune::e2e {
 
@@ -79,6 +81,57 @@ std::unique_ptr<Program> Session::Start() {
   }
   CloseHandle(info.hThread);
   return std::make_unique<Program>(info.hProcess, info.dwProcessId);
+}
+
+namespace {
+
+constexpr wchar_t kOtherProgramClass[] = L"TaviluneE2EOtherProgram";
+
+LRESULT CALLBACK OtherProgramProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_DESTROY) PostQuitMessage(0);
+  return DefWindowProcW(window, message, wParam, lParam);
+}
+
+}  // namespace
+
+int RunOtherProgram() {
+  WNDCLASSW windowClass{};
+  windowClass.lpfnWndProc = OtherProgramProcedure;
+  windowClass.hInstance = GetModuleHandleW(nullptr);
+  windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+  windowClass.lpszClassName = kOtherProgramClass;
+  if (!RegisterClassW(&windowClass)) return 1;
+  const int width = 240;
+  const int height = 120;
+  CreateWindowExW(0, kOtherProgramClass, L"another program", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                  GetSystemMetrics(SM_CXSCREEN) - width - 10,
+                  GetSystemMetrics(SM_CYSCREEN) - height - 10, width, height, nullptr, nullptr,
+                  windowClass.hInstance, nullptr);
+  MSG message;
+  while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+  }
+  return 0;
+}
+
+bool Session::StartOtherProgram() {
+  wchar_t self[MAX_PATH];
+  if (GetModuleFileNameW(nullptr, self, MAX_PATH) == 0) return false;
+  std::wstring commandLine = L"\"" + std::wstring(self) + L"\" " + kOtherProgramOption;
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION info{};
+  if (!CreateProcessW(self, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                      &startup, &info)) {
+    std::printf("cannot start the other program (error %lu)\n", GetLastError());
+    return false;
+  }
+  CloseHandle(info.hThread);
+  otherProgram_ = std::make_unique<Program>(info.hProcess, info.dwProcessId);
+  otherWindow_ = WaitForTopLevel(*otherProgram_, kOtherProgramClass, nullptr, 20000);
+  return otherWindow_ != nullptr && BringToFront(otherWindow_);
 }
 
 FileLock::FileLock(const std::wstring& path)

@@ -61,13 +61,26 @@ class Session {
   // Starts the copied program with its folder as the current directory.
   std::unique_ptr<Program> Start();
 
+  // Another program's ordinary window, active when the case begins, as a user's desktop always
+  // has one: whatever the program gives the activation away to lands there, not on a fallback
+  // that happens to be the program's own. Started by the driver itself (RunOtherProgram), out of
+  // the way in the screen's bottom-right corner; ended with the session.
+  bool StartOtherProgram();
+  HWND OtherWindow() const { return otherWindow_; }
+
  private:
+  std::unique_ptr<Program> otherProgram_;
+  HWND otherWindow_ = nullptr;
   std::wstring folder_;
   std::wstring programPath_;
   std::wstring otherProgramPath_;
   std::wstring data_;
   std::wstring exeName_ = L"tavilune.exe";
 };
+
+// The driver's second role, as that other program: one window and its message loop.
+int RunOtherProgram();
+inline constexpr wchar_t kOtherProgramOption[] = L"--other-program";
 
 // Holds a file open with no sharing at all, as another program might, so that the program can
 // neither open, replace nor delete it while the lock lasts.

@@ -89,6 +89,7 @@ std::intptr_t FakeWindowSystem::GetLong(WindowHandle window, int index) {
   if (index == msg::kGwlExStyle) {
     return fake.exStyle | (fake.topmost ? static_cast<std::int32_t>(msg::kExStyleTopmost) : 0);
   }
+  if (index == msg::kGwlHwndParent) return static_cast<std::intptr_t>(fake.spec.parent);
   return index == msg::kGwlStyle ? fake.style : 0;
 }
 
@@ -98,6 +99,7 @@ void FakeWindowSystem::SetLong(WindowHandle window, int index, std::intptr_t val
   if (!IsWindow(window)) return;
   if (index == msg::kGwlExStyle) windows[window].exStyle = static_cast<std::int32_t>(value);
   if (index == msg::kGwlStyle) windows[window].style = static_cast<std::int32_t>(value);
+  if (index == msg::kGwlHwndParent) windows[window].spec.parent = static_cast<WindowHandle>(value);
 }
 
 void FakeWindowSystem::SetWindowPos(WindowHandle window, std::intptr_t insertAfter,

@@ -118,7 +118,7 @@ class OpenPictureDialogTest : public ::testing::Test {
 
     WindowSpec system;
     system.className = "#32770";
-    system.style = msg::kStylePopup | msg::kStyleCaption;
+    system.style = msg::kStylePopup | msg::kStyleCaption | msg::kStyleVisible;
     system.bounds = RectFromSize(10, 20, 600, 400);
     dialogWindow = windows.CreateNativeWindow(system, nullptr);
     WindowSpec inner;
@@ -512,15 +512,15 @@ TEST_F(OpenPictureDialogTest, TheButtonOpensThePreviewWindowOnlyWhenEnabledAndRe
 }
 
 TEST_F(OpenPictureDialogTest, PreviewWindowTakesThePictureSizeUpToThreeQuartersOfTheMonitor) {
-  bool dialogEnabledMeanwhile = true;
   std::intptr_t ownerSet = 0;
-  windows.onCreated = [&](WindowHandle, const WindowSpec& spec) {
-    if (spec.title != u8"プレビュー") return;
-    dialogEnabledMeanwhile = windows.IsWindowEnabled(dialogWindow);
-  };
+  WindowHandle activeAfterwards = 0;
   Run([&](FakeFileDialogSite& site) {
     Select(site, kPhoto);
+    windows.active = dialogWindow;
     dialog->ShowPreviewWindow();
+    // The file dialog was enabled again before the preview hid, so the activation came back to
+    // it rather than going to another program's window.
+    activeAfterwards = windows.active;
   });
   std::vector<WindowSpec> shown = windows.Titled(u8"プレビュー");
   ASSERT_EQ(shown.size(), 1u);
@@ -530,7 +530,7 @@ TEST_F(OpenPictureDialogTest, PreviewWindowTakesThePictureSizeUpToThreeQuartersO
   EXPECT_TRUE(shown[0].style & msg::kStyleThickFrame);
   EXPECT_TRUE(shown[0].exStyle & msg::kExStyleToolWindow);
   EXPECT_EQ(shown[0].className, "TPreviewForm");
-  EXPECT_FALSE(dialogEnabledMeanwhile);
+  EXPECT_EQ(activeAfterwards, dialogWindow);
   for (const std::string& line : windows.log) {
     if (line.rfind("SetWindowLong ", 0) == 0 && line.find(" -8 ") != std::string::npos) {
       ownerSet = std::stoll(line.substr(line.rfind(' ') + 1));
