@@ -53,6 +53,10 @@ class Shell {
   // notification area anew (after a crash or restart of the shell): its icons are gone then.
   // 0 when the system has no such message.
   virtual std::uint32_t TaskbarCreatedMessage() = 0;
+
+  // Lets the shell's message reach the window also when the program runs elevated: the system
+  // filters messages that a program of lower integrity, such as the shell, sends to it.
+  virtual void LetThrough(WindowHandle window, std::uint32_t message) = 0;
 };
 
 }  // namespace tavilune

@@ -71,6 +71,10 @@ class MenuListener {
 
 enum class MessageBoxKind { kError, kInformation };
 
+// Which image of an icon resource: the system's large icon size (32 x 32 at 96 DPI) or its small
+// one (16 x 16), the size of the notification area's icons.
+enum class IconSize { kLarge, kSmall };
+
 class WindowSystem {
  public:
   virtual ~WindowSystem() = default;
@@ -134,7 +138,7 @@ class WindowSystem {
                                        MenuListener* listener) = 0;
 
   virtual IconHandle ApplicationIcon() = 0;  // the program's own 32 x 32 icon
-  virtual IconHandle LoadIconResource(const std::string& name) = 0;
+  virtual IconHandle LoadIconResource(const std::string& name, IconSize size) = 0;
 };
 
 }  // namespace tavilune

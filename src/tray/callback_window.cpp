@@ -168,7 +168,12 @@ void TCallbackWindow::PopupMenuOf(TTrayIcon& icon, MenuSide side, Point at) {
     if (still != &icon) return;
   }
   TPopupMenu* menu = side == MenuSide::kLeft ? icon.LBPopupMenu() : icon.RBPopupMenu();
-  if (menu != nullptr) menu->Popup(at.x, at.y);
+  if (menu == nullptr) return;
+  menu->Popup(at.x, at.y);
+  // A message for the menu's owner, the application window, makes the system switch to the
+  // program once the menu is over; without it a notification icon's menu shown a second time
+  // can close at once.
+  Windows().Post(Application().Handle(), WindowMessage{msg::kNull, 0, 0});
 }
 
 void TCallbackWindow::SingleClickStep(TTrayIcon& icon) {

@@ -42,6 +42,10 @@ TTrayIcon::TTrayIcon(TComponent* owner, TApplication& application, Shell& shell,
     // top-level windows, among them the application's.
     taskbarCreatedMessage_ = shell_.TaskbarCreatedMessage();
     if (taskbarCreatedMessage_ != 0) {
+      // Run elevated, the program would otherwise never hear the shell, which runs below it.
+      if (application_.Handle() != 0) {
+        shell_.LetThrough(application_.Handle(), taskbarCreatedMessage_);
+      }
       messageHook_ =
           application_.AddMessageHook([this](const WindowMessage& message, std::intptr_t&) {
             if (message.message == taskbarCreatedMessage_) ShellRestarted();
@@ -245,10 +249,18 @@ void TTrayIcon::IconChanged() {
 
 void TTrayIcon::ShellRestarted() {
   if (!visible_ || Designing() || Loading()) return;
-  // The shell has forgotten the icon: what it showed is gone, so add it anew.
+  // The shell has made its notification area anew and forgotten the icon: add it again. The
+  // same broadcast also comes while the shell still has the icon (the taskbar made anew for a
+  // change of DPI, or any program sending it), and then the add is refused: the icon is brought
+  // up to date instead. Only when the shell takes neither is the icon lost.
   added_ = false;
   try {
-    NotifyShell(NotifyAction::kAdd);
+    try {
+      NotifyShell(NotifyAction::kAdd);
+    } catch (const ENotifyIconError&) {
+      NotifyShell(NotifyAction::kModify);  // to the window the add has just named
+      added_ = true;
+    }
   } catch (...) {
     // Each icon reports its own failure; the others are still added.
     application_.HandleException();

@@ -175,7 +175,9 @@ void TForm1::CreateTrayIcon() {
   // As stored with the window: its icon, its tip, the right-button menu and the press handler;
   // everything else keeps its default.
   TrayIconStoredState stored;
-  stored.icon = Windows().LoadIconResource("TRAYICON");
+  // The notification area shows small icons: its own image of that size, not the large one
+  // shrunk by the shell.
+  stored.icon = Windows().LoadIconResource("TRAYICON", IconSize::kSmall);
   stored.tipHelp = "Tavilune";
   stored.rbPopupMenu = popupMenu2_;
   stored.onMouseDown = [this](TTrayIcon&, TMouseButton, TShiftState, std::int32_t, std::int32_t) {

@@ -145,8 +145,37 @@ void HideAndRestore(Report& report, Session& session) {
   CheckSettingsFile(report, session.SettingsPath(), expected);
 }
 
+// The shell's "TaskbarCreated" also comes while it still shows the icon (the taskbar made anew
+// for a change of DPI, or any program broadcasting it): the program keeps its window hidden
+// behind the icon it has and reports nothing.
+void TaskbarCreatedWithIconShown(Report& report, Session& session) {
+  SettingsValues stored = PlaceRestorableSettings(report, session, 90, 150);
+  stored.inTray = 1;
+  PlaceFile(report, session, L"tavilune.dat", stored.Encode());
+  auto program = session.Start();
+  if (!report.Check(program != nullptr, "program started")) return;
+  if (!WaitForIcon(report, true, "at a hidden start")) return;
+  Settle(500);
+
+  PostMessageW(HWND_BROADCAST, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
+  // Nothing is to happen, so give the program the time to do it wrong.
+  Settle(2000);
+  report.CheckEqualText(ErrorBoxText(*program), "", "no error box after the broadcast");
+  report.Check(FindTopLevel(program->id(), kPictureWindowClass) == nullptr,
+               "the window stays hidden");
+  if (!WaitForIcon(report, true, "after the broadcast")) return;
+  ClickAt(Centre(TraySlots().front()), MouseKey::kLeft);
+  HWND form = WaitForPictureWindow(report, *program);
+  if (form == nullptr) return;
+  WaitForIcon(report, false, "after a left press on the icon");
+  CloseWithAltF4(report, *program, form);
+}
+
 }  // namespace
 
-std::vector<CaseEntry> TrayCases() { return {{"hide_to_tray", HideAndRestore}}; }
+std::vector<CaseEntry> TrayCases() {
+  return {{"hide_to_tray", HideAndRestore},
+          {"taskbar_created_with_icon", TaskbarCreatedWithIconShown}};
+}
 
 }  // namespace tavilune::e2e

@@ -22,6 +22,9 @@ class FakeShell : public Shell {
  public:
   bool NotifyIcon(std::uint32_t action, const NotifyIconRecord& record) override;
   std::uint32_t TaskbarCreatedMessage() override { return taskbarCreatedMessage; }
+  void LetThrough(WindowHandle window, std::uint32_t message) override {
+    letThrough.emplace(window, message);
+  }
 
   // The shell was made anew: every icon is gone.
   void Restart() { shown.clear(); }
@@ -33,6 +36,7 @@ class FakeShell : public Shell {
   std::set<std::uint32_t> refused;
   std::map<std::pair<WindowHandle, std::uint32_t>, NotifyIconRecord> shown;
   std::uint32_t taskbarCreatedMessage = 0xC123;
+  std::set<std::pair<WindowHandle, std::uint32_t>> letThrough;  // (window, message)
 };
 
 }  // namespace tavilune::testing

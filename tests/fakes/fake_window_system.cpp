@@ -215,8 +215,9 @@ std::uint32_t FakeWindowSystem::TrackPopupMenu(const std::vector<MenuItemSpec>& 
   return onPopup ? onPopup(popups.back(), listener) : 0;
 }
 
-IconHandle FakeWindowSystem::LoadIconResource(const std::string& name) {
-  return name.empty() || !iconResourcesFound ? 0 : 0x2000 + static_cast<IconHandle>(name.size());
+IconHandle FakeWindowSystem::LoadIconResource(const std::string& name, IconSize size) {
+  if (name.empty() || !iconResourcesFound) return 0;
+  return (size == IconSize::kSmall ? 0x3000 : 0x2000) + static_cast<IconHandle>(name.size());
 }
 
 std::vector<WindowHandle> FakeWindowSystem::WindowsTitled(const std::string& title) const {

@@ -31,4 +31,9 @@ std::uint32_t Win32Shell::TaskbarCreatedMessage() {
   return RegisterWindowMessageA("TaskbarCreated");
 }
 
+void Win32Shell::LetThrough(WindowHandle window, std::uint32_t message) {
+  // Refused only for a bad window or message; the program runs on without the filter then.
+  ChangeWindowMessageFilterEx(reinterpret_cast<HWND>(window), message, MSGFLT_ALLOW, nullptr);
+}
+
 }  // namespace tavilune::win32

@@ -1,5 +1,9 @@
 #include "platform/win32/window_system_win32.h"
 
+#include <windows.h>
+// After windows.h, which it needs.
+#include <commctrl.h>
+
 #include <map>
 #include <memory>
 
@@ -317,17 +321,42 @@ std::uint32_t Win32WindowSystem::TrackPopupMenu(const std::vector<MenuItemSpec>&
   return chosen;
 }
 
-IconHandle Win32WindowSystem::ApplicationIcon() { return LoadIconResource("MAINICON"); }
+IconHandle Win32WindowSystem::ApplicationIcon() {
+  return LoadIconResource("MAINICON", IconSize::kLarge);
+}
+
+namespace {
+
+// The image the resource holds for the system's icon size at the screen's DPI, as the system
+// picks it: a larger image is scaled down only when the resource has none of that size. Through
+// the common controls' LoadIconMetric where the program runs with them (version 6, which its
+// manifest asks for), else at the size the system metrics give.
+HICON LoadIconAtSystemSize(HINSTANCE instance, const std::wstring& name, IconSize size) {
+  using LoadIconMetricFunction = HRESULT(WINAPI*)(HINSTANCE, PCWSTR, int, HICON*);
+  static const auto loadIconMetric = reinterpret_cast<LoadIconMetricFunction>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"comctl32.dll"), "LoadIconMetric")));
+  const bool small = size == IconSize::kSmall;
+  HICON icon = nullptr;
+  if (loadIconMetric != nullptr &&
+      SUCCEEDED(loadIconMetric(instance, name.c_str(), small ? LIM_SMALL : LIM_LARGE, &icon))) {
+    return icon;
+  }
+  return static_cast<HICON>(LoadImageW(instance, name.c_str(), IMAGE_ICON,
+                                       GetSystemMetrics(small ? SM_CXSMICON : SM_CXICON),
+                                       GetSystemMetrics(small ? SM_CYSMICON : SM_CYICON), 0));
+}
+
+}  // namespace
 
 // Windows, their classes and the notification area go on using an icon after the call, and
 // nothing above hands it back: each icon is loaded once and lives as long as the window system.
-IconHandle Win32WindowSystem::LoadIconResource(const std::string& name) {
-  auto found = icons_.find(name);
+IconHandle Win32WindowSystem::LoadIconResource(const std::string& name, IconSize size) {
+  const std::string key = name + (size == IconSize::kSmall ? "/small" : "/large");
+  auto found = icons_.find(key);
   if (found == icons_.end()) {
-    OwnedIcon icon(
-        static_cast<HICON>(LoadImageW(instance_, Wide(name).c_str(), IMAGE_ICON, 32, 32, 0)));
+    OwnedIcon icon(LoadIconAtSystemSize(instance_, Wide(name), size));
     if (!icon) return 0;
-    found = icons_.emplace(name, std::move(icon)).first;
+    found = icons_.emplace(key, std::move(icon)).first;
   }
   return reinterpret_cast<IconHandle>(found->second.Get());
 }

@@ -63,7 +63,7 @@ class Win32WindowSystem : public WindowSystem {
                                std::uint32_t flags, WindowHandle owner,
                                MenuListener* listener) override;
   IconHandle ApplicationIcon() override;
-  IconHandle LoadIconResource(const std::string& name) override;
+  IconHandle LoadIconResource(const std::string& name, IconSize size) override;
 
   HINSTANCE Instance() const { return instance_; }
 

@@ -101,6 +101,9 @@ class PrintingShell : public Shell {
     return ok;
   }
   std::uint32_t TaskbarCreatedMessage() override { return shell_.TaskbarCreatedMessage(); }
+  void LetThrough(WindowHandle window, std::uint32_t message) override {
+    shell_.LetThrough(window, message);
+  }
 
  private:
   win32::Win32Shell shell_;

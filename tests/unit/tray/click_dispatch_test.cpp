@@ -141,7 +141,7 @@ TEST_F(ClickDispatchTest, UnknownIdentifierIsIgnored) {
   EXPECT_EQ(TCallbackWindow::Instance()->LastIcon(), nullptr);
 }
 
-TEST_F(ClickDispatchTest, PopupBringsTheFormForwardAndEmptiesTheQueueFirstAndPostsNothing) {
+TEST_F(ClickDispatchTest, PopupBringsTheFormForwardEmptiesTheQueueFirstAndPostsANullAfter) {
   TTrayIcon* icon = NewIcon();
   icon->SetRBPopupMenu(new RecordingMenu(form, app, "RB", log));
   // A message waiting in the queue is handled before the menu shows.
@@ -153,7 +153,9 @@ TEST_F(ClickDispatchTest, PopupBringsTheFormForwardAndEmptiesTheQueueFirstAndPos
   ASSERT_EQ(windows.foregroundCalls.size(), 1u);
   EXPECT_EQ(windows.foregroundCalls[0], form->Handle());
   EXPECT_EQ(log, (std::vector<std::string>{"queued message", "popup RB 1500,700"}));
-  EXPECT_TRUE(windows.posted.empty());
+  ASSERT_EQ(windows.posted.size(), 1u);
+  EXPECT_EQ(windows.posted[0].first, app.Handle());
+  EXPECT_EQ(windows.posted[0].second.message, msg::kNull);
 }
 
 TEST_F(ClickDispatchTest, PopupOfAnIconOwnedByNoFormSkipsTheForeground) {

@@ -339,6 +339,15 @@ TEST_F(TrayIconShellTest, ShownIconsAreAddedAgainWhenTheShellRestarts) {
   EXPECT_NO_THROW(shown->SetTipHelp("again"));
   EXPECT_EQ(shell.shown.at({TCallbackWindow::Instance()->Handle(), 1}).Tip(), "again");
 
+  // The broadcast while the shell still has the icons: the refused add becomes a modify, and
+  // nothing is reported.
+  shell.calls.clear();
+  windows.Deliver(app.Handle(), shell.taskbarCreatedMessage);
+  EXPECT_EQ(shell.CallsOf(kNimModify).size(), 2u);
+  EXPECT_TRUE(shown->Added());
+  EXPECT_TRUE(windows.messageBoxes.empty());
+  EXPECT_EQ(shell.letThrough.count({app.Handle(), shell.taskbarCreatedMessage}), 1u);
+
   // A refusal during the re-add goes to the error box; the message goes on to the others.
   shell.Restart();
   shell.refused = {kNimAdd};

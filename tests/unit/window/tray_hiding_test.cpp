@@ -43,7 +43,8 @@ TEST_F(TrayHidingTest, DoubleClickHidesBehindAnIconTippedTavilune) {
   const NotifyIconRecord record = shell.CallsOf(kNimAdd)[0].record;
   EXPECT_EQ(record.Tip(), "Tavilune");
   EXPECT_EQ(record.uFlags, 7u);
-  EXPECT_NE(record.hIcon, 0u);
+  // The tray icon's own small image, not its large one shrunk by the shell.
+  EXPECT_EQ(record.hIcon, windows.LoadIconResource("TRAYICON", IconSize::kSmall));
   EXPECT_TRUE(window.InTray());
   // Hidden, not minimised: the place is kept.
   EXPECT_EQ(windows.WindowRect(window.Handle()), RectFromSize(300, 200, 206, 106));
