@@ -45,9 +45,11 @@ void TBitmap::SetSize(std::int32_t width, std::int32_t height, PixelFormat forma
   const std::uint16_t bits = format == PixelFormat::k8Bit    ? 8
                              : format == PixelFormat::k24Bit ? 24
                                                              : 32;
-  if (!Dib::LayoutAllowed(width, height, bits)) {
+  if (!Dib::SidesAllowed(width, height, bits)) {
     throw EInvalidGraphic(u8"ビットマップイメージが不正です");
   }
+  // Sides a bitmap may have, but more pixels than the program can hold.
+  if (!Dib::LayoutAllowed(width, height, bits)) throw EOutOfMemory(u8"メモリが足りません");
   std::vector<RgbQuad> colors;
   if (bits == 8) {
     // Until the decoder sets its own colours, indices show as grey levels; a table of all 256

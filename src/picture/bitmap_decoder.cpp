@@ -245,7 +245,10 @@ void ReadBitmapFile(TBitmap& bitmap, Stream& stream) {
       headerSize < kInfoHeaderSize + 12) {
     RaiseInvalid();
   }
-  if (!Dib::LayoutAllowed(width, height, runLength ? 32 : bitCount)) RaiseInvalid();
+  const std::uint32_t heldBitCount = runLength ? 32 : bitCount;
+  if (!Dib::SidesAllowed(width, height, heldBitCount)) RaiseInvalid();
+  // A picture whose pixels are more than the program can hold is not damaged, only too large.
+  if (!Dib::LayoutAllowed(width, height, heldBitCount)) RaiseOutOfMemory();
 
   std::optional<std::array<std::uint32_t, 3>> maskBlock;
   if (masksFollow) {

@@ -60,6 +60,9 @@ class Dib {
   static std::uint64_t RowBytes(std::int64_t width, std::uint32_t bitCount);
   // Whether a bitmap of these sides and depth stays within the caps above.
   static bool LayoutAllowed(std::int64_t width, std::int64_t height, std::uint32_t bitCount);
+  // The part of LayoutAllowed that tells a damaged file: sides out of range or an unknown bit
+  // count. A layout that passes this but not LayoutAllowed is a picture too large to hold.
+  static bool SidesAllowed(std::int64_t width, std::int64_t height, std::uint32_t bitCount);
 
   Dib() = default;
   Dib(Dib&&) noexcept = default;
@@ -127,10 +130,14 @@ inline std::uint64_t Dib::RowBytes(std::int64_t width, std::uint32_t bitCount) {
   return (static_cast<std::uint64_t>(width) * bitCount + 31) / 32 * 4;
 }
 
+inline bool Dib::SidesAllowed(std::int64_t width, std::int64_t height, std::uint32_t bitCount) {
+  return width >= 0 && height >= 0 && width <= kMaxDimension && height <= kMaxDimension &&
+         bitCount != 0 && bitCount <= 32;
+}
+
 inline bool Dib::LayoutAllowed(std::int64_t width, std::int64_t height, std::uint32_t bitCount) {
-  if (width < 0 || height < 0 || width > kMaxDimension || height > kMaxDimension) return false;
-  if (bitCount == 0 || bitCount > 32) return false;
-  return RowBytes(width, bitCount) * static_cast<std::uint64_t>(height) <= kMaxPixelBytes;
+  return SidesAllowed(width, height, bitCount) &&
+         RowBytes(width, bitCount) * static_cast<std::uint64_t>(height) <= kMaxPixelBytes;
 }
 
 inline Dib::Dib(std::vector<std::uint8_t> header,

@@ -4,6 +4,7 @@
 #include <climits>
 #include <cstring>
 #include <fstream>
+#include <functional>
 #include <iterator>
 
 #include "bitmap_builder.h"
@@ -449,13 +450,6 @@ std::vector<Refusal> Refusals() {
       },
       false);
   with(
-      "pixel memory over the cap",
-      [](BitmapSpec& s) {
-        s.width = 60000;
-        s.height = 60000;
-      },
-      false);
-  with(
       "side over the cap",
       [](BitmapSpec& s) {
         s.width = 70000;
@@ -530,6 +524,28 @@ TEST(BitmapDecoder, RefusesBrokenAndHostileFilesWithTheirMessage) {
     }
     EXPECT_TRUE(bitmap.Empty());
   }
+}
+
+// A picture with sides a bitmap may have but more pixels than the program can hold is reported as
+// too large for memory, not as a damaged file.
+TEST(BitmapDecoder, PicturesTooLargeToHoldAreOutOfMemoryNotDamaged) {
+  BitmapSpec spec;
+  spec.width = 60000;
+  spec.height = 60000;
+  TBitmap decoded;
+  TBitmap sized;
+  for (const auto& load : std::vector<std::function<void()>>{
+           [&] { Decode(decoded, MakeBitmapFile(spec)); },
+           [&] { sized.SetSize(60000, 60000, PixelFormat::k24Bit); }}) {
+    try {
+      load();
+      ADD_FAILURE() << "held";
+    } catch (const EOutOfMemory& e) {
+      EXPECT_EQ(e.Message(), u8"メモリが足りません");
+    }
+  }
+  EXPECT_TRUE(decoded.Empty());
+  EXPECT_TRUE(sized.Empty());
 }
 
 TEST(BitmapDecoder, ClaimsBeyondThePixelArrayAreCut) {
