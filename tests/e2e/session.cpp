@@ -81,8 +81,8 @@ std::unique_ptr<Program> Session::Start() {
   return std::make_unique<Program>(info.hProcess, info.dwProcessId);
 }
 
-FileLock::FileLock(const std::wstring& path)
-    : file_(CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+FileLock::FileLock(const std::wstring& path, DWORD share)
+    : file_(CreateFileW(path.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING,
                         FILE_ATTRIBUTE_NORMAL, nullptr)) {}
 
 void FileLock::Release() {
