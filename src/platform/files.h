@@ -20,6 +20,7 @@ constexpr SystemError kErrorPathNotFound = 3;
 constexpr SystemError kErrorAccessDenied = 5;
 constexpr SystemError kErrorNotEnoughMemory = 8;
 constexpr SystemError kErrorSharingViolation = 32;
+constexpr SystemError kErrorLockViolation = 33;
 constexpr SystemError kErrorHandleDiskFull = 39;
 constexpr SystemError kErrorDiskFull = 112;
 
@@ -94,6 +95,9 @@ class FileSystem {
   virtual SystemError Replace(const FilePath& from, const FilePath& to) = 0;
   virtual SystemError Remove(const FilePath& path) = 0;
   virtual bool IsReadOnly(const FilePath& path) = 0;
+  // Waits before a file that another program holds for a moment is tried again. The calling
+  // thread does nothing else meanwhile.
+  virtual void Pause(std::uint32_t milliseconds) = 0;
 };
 
 // Whether the path names a file the program treats as present: not a folder, and with a

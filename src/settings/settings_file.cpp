@@ -15,14 +15,58 @@ int InOutCodeOf(SystemError error) {
 
 [[noreturn]] void ThrowInOut(SystemError error) { throw EInOutError(InOutCodeOf(error)); }
 
-// Writes the record's bytes and makes them durable; 0 when that worked, else the I/O code.
-int WriteDurably(File& file, const SettingsBytes& bytes) {
-  const IoResult written = file.Write(bytes);
-  if (written.error != kNoError) return InOutCodeOf(written.error);
+// Virus scanners, the search indexer and sync clients open a file they see change for a moment,
+// sharing reads only. Meanwhile the system refuses to open, write or replace it with a sharing
+// violation, a lock violation or a plain access denied; all three are tried again.
+bool MayBeHeldForAMoment(FileSystem& files, const FilePath& path, SystemError error) {
+  if (error == kErrorSharingViolation || error == kErrorLockViolation) return true;
+  if (error != kErrorAccessDenied) return false;
+  // A read-only file or a folder refuses for good: no point waiting for them.
+  if (files.IsReadOnly(path)) return false;
+  const std::optional<FileEntry> entry = files.FindEntry(path);
+  return !entry || !entry->isDirectory;
+}
+
+// Tries a step of one read or save again while the file may only be held for a moment, with
+// growing pauses that come to 1.375 s over the whole read or save: more than such programs
+// usually hold a small file, and the log-off question still gets its answer within moments.
+class HeldFileRetry {
+ public:
+  explicit HeldFileRetry(FileSystem& files) : files_(files) {}
+
+  // Runs the step until it gives no error, an error that lasts, or the pauses are used up;
+  // returns its last error. `path` is the file whose refusal the step reports.
+  template <typename Step>
+  SystemError Run(const FilePath& path, Step&& step) {
+    SystemError error = step();
+    while (error != kNoError && pausesTaken_ < kPauseCount &&
+           MayBeHeldForAMoment(files_, path, error)) {
+      files_.Pause(kFirstPauseMs * ++pausesTaken_);
+      error = step();
+    }
+    return error;
+  }
+
+ private:
+  static constexpr std::uint32_t kPauseCount = 10;
+  static constexpr std::uint32_t kFirstPauseMs = 25;  // then 50, 75, ... 250
+
+  FileSystem& files_;
+  std::uint32_t pausesTaken_ = 0;
+};
+
+// Writes the whole file anew (creating it empties it, so a try after a failed one starts clean)
+// and makes the bytes durable. The file is closed when this returns, as a replace or a removal
+// needs.
+SystemError WriteDurably(FileSystem& files, const FilePath& path, const SettingsBytes& bytes) {
+  SystemError error = kNoError;
+  std::unique_ptr<File> file = files.Open(path, FileAccess::kCreateWrite, error);
+  if (!file) return error != kNoError ? error : kErrorAccessDenied;
+  const IoResult written = file->Write(bytes);
+  if (written.error != kNoError) return written.error;
   // A write that stops short without a reason is the disk running out of room.
-  if (written.bytes != bytes.size()) return kInOutDiskFull;
-  if (const SystemError flushed = file.Flush(); flushed != kNoError) return InOutCodeOf(flushed);
-  return 0;
+  if (written.bytes != bytes.size()) return kErrorDiskFull;
+  return file->Flush();
 }
 
 }  // namespace
@@ -51,14 +95,18 @@ FilePath FreeTemporaryPath(FileSystem& files, const FilePath& path) {
 }  // namespace
 
 void ReadSettingsFile(FileSystem& files, const FilePath& path, SettingsRecord& record) {
-  SystemError error = kNoError;
-  std::unique_ptr<File> file = files.Open(path, FileAccess::kReadWriteShareReadWrite, error);
-  if (!file) ThrowInOut(error != kNoError ? error : kErrorFileNotFound);
-
   SettingsBytes bytes{};
-  const IoResult read = file->Read(bytes);
-  file.reset();  // closed before anything can throw
-  if (read.error != kNoError) ThrowInOut(read.error);
+  IoResult read;
+  HeldFileRetry retry(files);
+  const SystemError error = retry.Run(path, [&] {
+    SystemError opened = kNoError;
+    // Closed at the end of each try, before anything can throw.
+    std::unique_ptr<File> file = files.Open(path, FileAccess::kReadWriteShareReadWrite, opened);
+    if (!file) return opened != kNoError ? opened : kErrorFileNotFound;
+    read = file->Read(bytes);
+    return read.error;
+  });
+  if (error != kNoError) ThrowInOut(error);
 
   const std::size_t taken =
       OverlaySettingsBytes(std::span<const std::uint8_t>(bytes.data(), read.bytes), record);
@@ -71,19 +119,16 @@ void WriteSettingsFile(FileSystem& files, const FilePath& path, const SettingsRe
   if (files.IsReadOnly(path)) ThrowInOut(kErrorAccessDenied);
 
   const FilePath temporaryPath = FreeTemporaryPath(files, path);
-  SystemError error = kNoError;
-  std::unique_ptr<File> file = files.Open(temporaryPath, FileAccess::kCreateWrite, error);
-  if (!file) ThrowInOut(error != kNoError ? error : kErrorAccessDenied);
-  const int failure = WriteDurably(*file, EncodeSettingsRecord(record));
-  // Closed before the temporary file is moved or removed: the system does neither to an open file.
-  file.reset();
-
-  SystemError replaced = kNoError;
-  if (failure == 0) replaced = files.Replace(temporaryPath, path);
-  if (failure != 0 || replaced != kNoError) {
+  const SettingsBytes bytes = EncodeSettingsRecord(record);
+  HeldFileRetry retry(files);
+  SystemError error =
+      retry.Run(temporaryPath, [&] { return WriteDurably(files, temporaryPath, bytes); });
+  if (error == kNoError)
+    error = retry.Run(path, [&] { return files.Replace(temporaryPath, path); });
+  if (error != kNoError) {
     // Nothing more can be done when this fails too; the save's own error is the one to show.
     static_cast<void>(files.Remove(temporaryPath));
-    throw EInOutError(failure != 0 ? failure : InOutCodeOf(replaced));
+    ThrowInOut(error);
   }
 }
 

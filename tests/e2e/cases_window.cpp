@@ -68,6 +68,79 @@ void QueryEndSession(Report& report, Session& session) {
   CloseWithAltF4(report, *program, form);
 }
 
+// Names of the save's temporary files left in the case's folder, each after a space.
+std::string LeftoverTemporaryFiles(const Session& session) {
+  std::string names;
+  for (const std::wstring& name : FilesIn(session.folder())) {
+    if (name.rfind(L"tavilune.dat.tmp", 0) == 0) names += ' ' + Narrow(name);
+  }
+  return names;
+}
+
+// Another program holds the settings file sharing reads only, as virus scanners, indexers and
+// sync clients hold a file they have just seen change, while the log-off question saves. A hold
+// of a moment is waited out: the answer is 1 and only comes once the file is free, the new
+// record is in place, no error box. A hold that lasts is a failed save as before: the error box,
+// the answer 0, the old file byte for byte and no temporary file left beside it.
+void SaveWhileHeld(Report& report, Session& session, DWORD holdMs, bool waitedOut) {
+  SettingsValues stored = PlaceRestorableSettings(report, session, 80, 100);
+  stored.stayOnTop = 7;
+  Bytes old = stored.Encode();
+  old.resize(300, 0x33);
+  WriteFileBytes(session.SettingsPath(), old);
+  auto [program, form] = StartShown(report, session);
+  if (form == nullptr) return;
+
+  Watch errorBoxSeen([&] { return !ErrorBoxText(*program).empty(); });
+  FileLock lock(session.SettingsPath(), FILE_SHARE_READ);
+  if (!report.Check(lock.held(), "settings file held, sharing reads only")) return;
+  const ULONGLONG heldSince = GetTickCount64();
+  DWORD_PTR answer = 2;
+  LRESULT answered = 0;
+  ULONGLONG answeredAfter = 0;
+  std::thread asker([&] {
+    answered = AskToEndSession(form, answer);
+    answeredAfter = GetTickCount64() - heldSince;
+  });
+  if (!waitedOut) {
+    HWND box = WaitForErrorBox(*program, kStepTimeout);
+    report.Check(GetTickCount64() - heldSince < holdMs, "error box shown while the file is held");
+    std::string error = ErrorBoxText(*program);
+    report.Check(error == kAccessDeniedError || error == kSharingViolationError,
+                 "the failed save is shown (\"" + error + "\")");
+    if (box != nullptr) AnswerErrorBox(report, *program, error);
+  }
+  const ULONGLONG held = GetTickCount64() - heldSince;
+  if (held < holdMs) Sleep(static_cast<DWORD>(holdMs - held));
+  lock.Release();
+  asker.join();
+  report.Note("answered " + std::to_string(answeredAfter) + " ms after the hold began");
+  report.Check(answered != 0, "WM_QUERYENDSESSION answered");
+  report.CheckEqual(static_cast<long long>(answer), waitedOut ? 1 : 0, "WM_QUERYENDSESSION answer");
+  if (waitedOut) {
+    report.Check(answeredAfter >= holdMs, "the answer waited for the file to be free");
+    report.Check(!errorBoxSeen.seen(), "no error box");
+    SettingsValues expected = stored;
+    expected.stayOnTop = 1;
+    CheckSettingsFile(report, session.SettingsPath(), expected);
+  } else {
+    auto after = ReadFileBytes(session.SettingsPath());
+    report.Check(after.has_value() && *after == old, "previous settings file kept byte for byte");
+  }
+  const std::string leftovers = LeftoverTemporaryFiles(session);
+  report.Check(leftovers.empty(), "no temporary file left" + leftovers);
+  report.Check(program->Running() && IsWindowVisible(form), "window stays open");
+  CloseWithAltF4(report, *program, form);
+}
+
+void SaveWaitsForHeldFile(Report& report, Session& session) {
+  SaveWhileHeld(report, session, 700, true);
+}
+
+void SaveFailsOnHeldFile(Report& report, Session& session) {
+  SaveWhileHeld(report, session, 5000, false);
+}
+
 // A left drag on the picture moves the window and the new place is saved; a right click and a
 // drag on the frame do not move it.
 void Drag(Report& report, Session& session) {
@@ -184,6 +257,8 @@ void SharedSettings(Report& report, Session& session) {
 std::vector<CaseEntry> WindowCases() {
   return {
       {"query_end_session", QueryEndSession},
+      {"save_waits_for_held_file", SaveWaitsForHeldFile},
+      {"save_fails_on_held_file", SaveFailsOnHeldFile},
       {"drag", Drag},
       {"offscreen_position", OffscreenPosition},
       {"shared_settings", SharedSettings},

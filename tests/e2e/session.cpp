@@ -134,8 +134,8 @@ bool Session::StartOtherProgram() {
   return otherWindow_ != nullptr && BringToFront(otherWindow_);
 }
 
-FileLock::FileLock(const std::wstring& path)
-    : file_(CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+FileLock::FileLock(const std::wstring& path, DWORD share)
+    : file_(CreateFileW(path.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING,
                         FILE_ATTRIBUTE_NORMAL, nullptr)) {}
 
 void FileLock::Release() {

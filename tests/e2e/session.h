@@ -83,10 +83,12 @@ int RunOtherProgram();
 inline constexpr wchar_t kOtherProgramOption[] = L"--other-program";
 
 // Holds a file open with no sharing at all, as another program might, so that the program can
-// neither open, replace nor delete it while the lock lasts.
+// neither open, replace nor delete it while the lock lasts. With FILE_SHARE_READ it holds the
+// file as a virus scanner or an indexer does: others may read it, but not write, replace or
+// delete it.
 class FileLock {
  public:
-  explicit FileLock(const std::wstring& path);
+  explicit FileLock(const std::wstring& path, DWORD share = 0);
   ~FileLock() { Release(); }
   FileLock(const FileLock&) = delete;
   FileLock& operator=(const FileLock&) = delete;

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <optional>
@@ -73,6 +74,8 @@ class FakeFileSystem : public FileSystem {
   // the fake file system goes away.
   int OpenFileCount() const { return openHandles_; }
   const std::vector<FileCall>& Calls() const { return calls_; }
+  // The pauses asked for, in milliseconds, in order; the fake never really waits.
+  const std::vector<std::uint32_t>& Pauses() const { return pauses_; }
   void ClearCalls() { calls_.clear(); }
 
   // FileSystem
@@ -82,6 +85,7 @@ class FakeFileSystem : public FileSystem {
   SystemError Replace(const FilePath& from, const FilePath& to) override;
   SystemError Remove(const FilePath& path) override;
   bool IsReadOnly(const FilePath& path) override;
+  void Pause(std::uint32_t milliseconds) override { pauses_.push_back(milliseconds); }
 
  private:
   struct Node;
@@ -98,6 +102,7 @@ class FakeFileSystem : public FileSystem {
   std::map<std::string, std::shared_ptr<Node>> nodes_;
   std::map<std::pair<std::string, FileOperation>, Failure> failures_;
   std::vector<FileCall> calls_;
+  std::vector<std::uint32_t> pauses_;
   int openHandles_ = 0;
 };
 

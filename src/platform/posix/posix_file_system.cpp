@@ -5,7 +5,9 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <ctime>
+#include <thread>
 
 namespace tavilune {
 
@@ -144,6 +146,10 @@ bool PosixFileSystem::IsReadOnly(const FilePath& path) {
   struct stat info {};
   return ::stat(path.text.c_str(), &info) == 0 &&
          (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
+}
+
+void PosixFileSystem::Pause(std::uint32_t milliseconds) {
+  std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
 }
 
 }  // namespace tavilune

@@ -110,6 +110,10 @@ bool Win32FileSystem::AttributesReadable(const FilePath& path) {
   return GetFileAttributesW(WidePath(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
+// A rename over the old file, not ReplaceFile: ReplaceFile without a backup name can fail half-way
+// (ERROR_UNABLE_TO_MOVE_REPLACEMENT) with the old file already gone, while a refused rename leaves
+// both files as they were. A target that another program holds open without sharing deletion (a
+// scanner reading the file just written) refuses the rename with ERROR_ACCESS_DENIED.
 SystemError Win32FileSystem::Replace(const FilePath& from, const FilePath& to) {
   return MoveFileExW(WidePath(from).c_str(), WidePath(to).c_str(),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)
@@ -125,5 +129,7 @@ bool Win32FileSystem::IsReadOnly(const FilePath& path) {
   DWORD attributes = GetFileAttributesW(WidePath(path).c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0;
 }
+
+void Win32FileSystem::Pause(std::uint32_t milliseconds) { Sleep(milliseconds); }
 
 }  // namespace tavilune::win32

@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
+#include <functional>
+#include <numeric>
 #include <ostream>
 #include <string>
 
@@ -91,6 +94,7 @@ TEST(ReadSettingsFileTest, OpenFailuresCarryTheSystemsCode) {
   files.SetReadOnly(kPath);
   EXPECT_EQ(InOutCodeOf([&] { ReadSettingsFile(files, kPath, record); }, &message), 5);
   EXPECT_EQ(message, u8"ファイルへのアクセスが拒否されました");
+  EXPECT_TRUE(files.Pauses().empty()) << "a read-only file is not waited for";
 
   files.SetReadOnly(kPath, false);
   files.Fail(kPath, FileOperation::kOpen, kErrorSharingViolation);
@@ -219,6 +223,61 @@ TEST(WriteSettingsFileTest, WhenTheTemporaryFileCannotBeRemovedTheSavesOwnErrorI
   files.Fail(SettingsTemporaryPath(kPath), FileOperation::kRemove, 5);
   EXPECT_EQ(InOutCodeOf([&] { WriteSettingsFile(files, kPath, Saved()); }), 1117);
   EXPECT_EQ(files.Contents(kPath), "old");
+}
+
+// Another program holding the settings file for a moment (a virus scanner, the indexer, a sync
+// client) makes the system refuse with 5, 32 or 33: the read or save waits with growing pauses,
+// about 1.4 s in all, then reports the last refusal with the old file whole. Lasting errors and
+// a read-only file are reported at once.
+struct HeldFile {
+  const char* name;
+  bool save;       // else the read at start-up
+  bool temporary;  // the failure is the temporary file's, else the settings file's
+  FileOperation operation;
+  FakeFileSystem::Failure failure;
+  int code;  // -1: goes through
+  std::size_t pauses;
+};
+
+TEST(SettingsFileTest, WaitsForAFileHeldForAMoment) {
+  const std::string old = std::string(276, 'o') + "more";
+  const HeldFile rows[] = {
+      {"save: replace denied 6 times", true, false, FileOperation::kReplace, {5, 0, 6}, -1, 6},
+      {"save: write locked twice", true, true, FileOperation::kWrite, {33, 100, 2}, -1, 2},
+      {"save: held too long", true, false, FileOperation::kReplace, {32}, 32, 10},
+      {"save: disk full", true, true, FileOperation::kWrite, {112}, 101, 0},
+      {"read: sharing violation 3 times", false, false, FileOperation::kOpen, {32, 0, 3}, -1, 3},
+      {"read: region locked once", false, false, FileOperation::kRead, {33, 10, 1}, -1, 1},
+      {"read: held too long", false, false, FileOperation::kOpen, {5}, 5, 10},
+  };
+  for (const HeldFile& row : rows) {
+    SCOPED_TRACE(row.name);
+    FakeFileSystem files;
+    files.AddFile(kPath, row.save ? old : AsText(EncodeSettingsRecord(Saved())));
+    files.Fail(row.temporary ? SettingsTemporaryPath(kPath) : kPath, row.operation, row.failure);
+    SettingsRecord record;
+    EXPECT_EQ(InOutCodeOf([&] {
+                row.save ? WriteSettingsFile(files, kPath, Saved())
+                         : ReadSettingsFile(files, kPath, record);
+              }),
+              row.code);
+    const std::vector<std::uint32_t>& pauses = files.Pauses();
+    EXPECT_EQ(pauses.size(), row.pauses);
+    EXPECT_EQ(std::adjacent_find(pauses.begin(), pauses.end(), std::greater_equal<>()),
+              pauses.end());
+    const std::uint32_t total = std::accumulate(pauses.begin(), pauses.end(), 0u);
+    EXPECT_LE(total, 1500u);
+    // Giving up comes only after more than a second, past a scanner's usual hold.
+    EXPECT_TRUE(row.code == -1 || row.pauses == 0 || total > 1000u) << total;
+    const bool done = row.code == -1;
+    if (row.save) {
+      EXPECT_EQ(files.Contents(kPath), done ? AsText(EncodeSettingsRecord(Saved())) : old);
+    } else {
+      EXPECT_EQ(record, done ? Saved() : SettingsRecord{});
+    }
+    EXPECT_EQ(files.Paths(), std::vector<std::string>{kPath});
+    EXPECT_EQ(files.OpenFileCount(), 0);
+  }
 }
 
 TEST(WriteSettingsFileTest, SavesARealFileThatReadsBackTheSame) {
