@@ -40,6 +40,26 @@ if(NOT status EQUAL 0)
   fail("tavilune.exe differs from ${PROGRAM}")
 endif()
 
+# The version in the bundle's name is the one the program's version resource states.
+if(NOT ZIP MATCHES "tavilune-([0-9.]+)-win(32|64)\\.zip$")
+  fail("the name does not carry a version")
+endif()
+set(version "${CMAKE_MATCH_1}")
+string(HEX "FileVersion" key_hex)
+string(HEX "${version}." version_hex)
+foreach(hex key_hex version_hex)
+  string(REGEX REPLACE "(..)" "\\100" ${hex} "${${hex}}")
+endforeach()
+file(READ "${PROGRAM}" program_hex HEX)
+string(FIND "${program_hex}" "${key_hex}" at)
+set(value_hex "")
+if(NOT at EQUAL -1)
+  string(SUBSTRING "${program_hex}" ${at} 200 value_hex)
+endif()
+if(NOT value_hex MATCHES "^${key_hex}(00)+${version_hex}")
+  fail("the program's FileVersion does not begin with ${version}.")
+endif()
+
 # The texts, exactly as made from their sources.
 function(check_text entry text)
   # Compared as files: file(READ) does not keep carriage returns.
