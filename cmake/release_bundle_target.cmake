@@ -32,7 +32,6 @@ add_custom_command(
           -DSOURCE_DIR=${PROJECT_SOURCE_DIR}
           -DLIBJPEG_SOURCE_DIR=${TAVILUNE_LIBJPEG_SOURCE_DIR}
           -DLINK_MAP=${link_map}
-          -DBUILD_DIR=${CMAKE_BINARY_DIR}
           -DZIP_PROGRAM=${TAVILUNE_ZIP}
           -P ${PROJECT_SOURCE_DIR}/cmake/release_bundle.cmake
   DEPENDS tavilune
