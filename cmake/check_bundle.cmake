@@ -60,6 +60,16 @@ if(NOT value_hex MATCHES "^${key_hex}(00)+${version_hex}")
   fail("the program's FileVersion does not begin with ${version}.")
 endif()
 
+# No build time in the program's header, which would make every build's bytes differ. The PE
+# header's place is the 32-bit value at 0x3C; its time stamp follows 8 bytes after it.
+string(SUBSTRING "${program_hex}" 120 8 header_at)
+string(REGEX REPLACE "(..)(..)(..)(..)" "\\4\\3\\2\\1" header_at "${header_at}")
+math(EXPR stamp_at "(0x${header_at} + 8) * 2")
+string(SUBSTRING "${program_hex}" ${stamp_at} 8 stamp)
+if(NOT stamp STREQUAL "00000000")
+  fail("the program's header carries a build time (0x${stamp})")
+endif()
+
 # The texts, exactly as made from their sources.
 function(check_text entry text)
   # Compared as files: file(READ) does not keep carriage returns.
