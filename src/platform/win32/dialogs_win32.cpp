@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "platform/win32/fence.h"
 #include "platform/win32/handles.h"
 #include "platform/win32/text.h"
 #include "platform/win32/window_system_win32.h"
@@ -45,18 +46,23 @@ class MessageDialogListener : public WindowListener {
   bool done_ = false;
 };
 
+struct ColorHookData {
+  const ColorRequest& request;
+  Fence fence;
+};
+
 // Places the colour chooser where the program wants it once the dialog knows its size.
 UINT_PTR CALLBACK ColorHook(HWND dialog, UINT message, WPARAM, LPARAM lParam) {
-  if (message == WM_INITDIALOG) {
-    const auto* choose = reinterpret_cast<const CHOOSECOLORW*>(lParam);
-    const auto* request = reinterpret_cast<const ColorRequest*>(choose->lCustData);
-    if (request != nullptr && request->place) {
-      RECT rect{};
-      GetWindowRect(dialog, &rect);
-      Point at = request->place(rect.right - rect.left, rect.bottom - rect.top);
-      SetWindowPos(dialog, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    }
-  }
+  if (message != WM_INITDIALOG) return 0;
+  const auto* choose = reinterpret_cast<const CHOOSECOLORA*>(lParam);
+  auto* data = reinterpret_cast<ColorHookData*>(choose->lCustData);
+  if (data == nullptr || !data->request.place) return 0;
+  data->fence.Run([&] {
+    RECT rect{};
+    GetWindowRect(dialog, &rect);
+    const Point at = data->request.place(rect.right - rect.left, rect.bottom - rect.top);
+    SetWindowPos(dialog, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  });
   return 0;
 }
 
@@ -67,15 +73,17 @@ std::optional<Color> Win32Dialogs::PickColor(const ColorRequest& request) {
   if (request.customColors != nullptr) {
     std::copy(request.customColors->begin(), request.customColors->end(), customs.begin());
   }
+  ColorHookData hookData{request, {}};
   CHOOSECOLORA choose{};
   choose.lStructSize = sizeof choose;
   choose.hwndOwner = reinterpret_cast<HWND>(request.owner);
   choose.rgbResult = static_cast<COLORREF>(request.initial);
   choose.lpCustColors = customs.data();
   choose.Flags = request.flags;
-  choose.lCustData = reinterpret_cast<LPARAM>(&request);
+  choose.lCustData = reinterpret_cast<LPARAM>(&hookData);
   choose.lpfnHook = ColorHook;
   BOOL confirmed = ChooseColorA(&choose);
+  hookData.fence.Rethrow();
   if (request.customColors != nullptr) {
     std::copy(customs.begin(), customs.end(), request.customColors->begin());
   }

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "platform/win32/dialogs_win32.h"
+#include "platform/win32/fence.h"
 #include "platform/win32/handles.h"
 #include "platform/win32/text.h"
 
@@ -106,7 +107,7 @@ class PreviewSite : public OpenFileDialogSite {
   // The full name typed when it was too long to hand to the system dialog.
   const std::optional<std::wstring>& LongName() const { return longName_; }
   void Initialized() {
-    Guard([&] {
+    fence_.Run([&] {
       RECT client{};
       GetClientRect(templateWindow_, &client);
       Rect placeholder;
@@ -128,26 +129,15 @@ class PreviewSite : public OpenFileDialogSite {
     });
   }
   void SelectionChanged() {
-    Guard([&] { preview_.SelectionChanged(*this); });
+    fence_.Run([&] { preview_.SelectionChanged(*this); });
   }
   void Closing() {
-    Guard([&] { preview_.DialogClosing(*this); });
+    fence_.Run([&] { preview_.DialogClosing(*this); });
     HideHints();
   }
-  void RethrowFailure() {
-    if (failure_) std::rethrow_exception(std::exchange(failure_, nullptr));
-  }
+  void RethrowFailure() { fence_.Rethrow(); }
 
  private:
-  template <typename F>
-  void Guard(F&& work) {
-    try {
-      work();
-    } catch (...) {
-      if (!failure_) failure_ = std::current_exception();
-    }
-  }
-
   // The system dialog builds the full name of what was typed in a buffer of MAX_PATH
   // characters on some systems, and fails on a longer name or even overruns the buffer. So a
   // name that long never reaches it: an OK press with one takes the name here and closes the
@@ -155,9 +145,14 @@ class PreviewSite : public OpenFileDialogSite {
   // wildcards cannot be taken for a file, and is refused with a beep.
   static LRESULT CALLBACK DialogProcedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     auto* site = static_cast<PreviewSite*>(GetPropW(dialog, kSiteProperty));
+    // Without its site the procedure cannot tell what it replaced; the dialog's class procedure
+    // is the system's dialog procedure.
+    if (site == nullptr) return DefDlgProcW(dialog, message, wParam, lParam);
     const WNDPROC previous = site->dialogProcedure_;
     if (message == WM_COMMAND && LOWORD(wParam) == IDOK) {
-      switch (site->TakeLongName()) {
+      LongNameAnswer answer = LongNameAnswer::kNotLong;
+      site->fence_.Run([&] { answer = site->TakeLongName(); });
+      switch (answer) {
         case LongNameAnswer::kTaken:
           return CallWindowProcW(previous, dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
                                  reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDCANCEL)));
@@ -216,7 +211,7 @@ class PreviewSite : public OpenFileDialogSite {
   HWND dialog_ = nullptr;
   HWND templateWindow_ = nullptr;
   OwnedWindow tooltip_;
-  std::exception_ptr failure_;
+  Fence fence_;
 };
 
 UINT_PTR CALLBACK PreviewHook(HWND templateWindow, UINT message, WPARAM, LPARAM lParam) {

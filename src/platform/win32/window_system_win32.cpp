@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "platform/win32/canvas_win32.h"
+#include "platform/win32/fence.h"
 #include "platform/win32/handles.h"
 #include "platform/win32/text.h"
 
@@ -22,6 +23,7 @@ Rect ToRect(const RECT& rect) { return Rect{rect.left, rect.top, rect.right, rec
 struct MenuSession {
   MenuListener* listener = nullptr;
   std::map<HMENU, std::uint32_t> submenus;
+  Fence fence;  // around the submenu initialisation, which runs inside the menu's loop
 };
 thread_local MenuSession* currentMenu = nullptr;
 
@@ -29,13 +31,16 @@ void InitMenuPopup(HMENU menu) {
   if (currentMenu == nullptr || currentMenu->listener == nullptr) return;
   auto found = currentMenu->submenus.find(menu);
   if (found == currentMenu->submenus.end()) return;
-  std::vector<MenuItemSpec> states = currentMenu->listener->SubmenuOpening(found->second);
-  for (UINT position = 0; position < states.size(); ++position) {
-    EnableMenuItem(menu, position,
-                   MF_BYPOSITION | (states[position].enabled ? MF_ENABLED : MF_GRAYED));
-    CheckMenuItem(menu, position,
-                  MF_BYPOSITION | (states[position].checked ? MF_CHECKED : MF_UNCHECKED));
-  }
+  MenuListener& listener = *currentMenu->listener;
+  currentMenu->fence.Run([&] {
+    std::vector<MenuItemSpec> states = listener.SubmenuOpening(found->second);
+    for (UINT position = 0; position < states.size(); ++position) {
+      EnableMenuItem(menu, position,
+                     MF_BYPOSITION | (states[position].enabled ? MF_ENABLED : MF_GRAYED));
+      CheckMenuItem(menu, position,
+                    MF_BYPOSITION | (states[position].checked ? MF_CHECKED : MF_UNCHECKED));
+    }
+  });
 }
 
 }  // namespace
@@ -86,19 +91,26 @@ OwnedMenu BuildMenu(const std::vector<MenuItemSpec>& items, MenuSession& session
   return menu;
 }
 
+struct MonitorCollection {
+  std::vector<MonitorInfo> monitors;
+  Fence fence;
+};
+
 BOOL CALLBACK CollectMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM data) {
-  auto* monitors = reinterpret_cast<std::vector<MonitorInfo>*>(data);
+  auto& collection = *reinterpret_cast<MonitorCollection*>(data);
   MONITORINFO info{};
   info.cbSize = sizeof info;
-  if (GetMonitorInfoW(monitor, &info)) {
-    MonitorInfo entry{ToRect(info.rcMonitor), ToRect(info.rcWork)};
+  if (!GetMonitorInfoW(monitor, &info)) return TRUE;
+  const MonitorInfo entry{ToRect(info.rcMonitor), ToRect(info.rcWork)};
+  std::vector<MonitorInfo>& monitors = collection.monitors;
+  // A failed allocation ends the enumeration.
+  return collection.fence.Run([&] {
     if (info.dwFlags & MONITORINFOF_PRIMARY) {
-      monitors->insert(monitors->begin(), entry);
+      monitors.insert(monitors.begin(), entry);
     } else {
-      monitors->push_back(entry);
+      monitors.push_back(entry);
     }
-  }
-  return TRUE;
+  });
 }
 
 MonitorInfo InfoOf(HMONITOR monitor) {
@@ -257,8 +269,10 @@ std::uint32_t Win32WindowSystem::DoubleClickTime() { return GetDoubleClickTime()
 std::uint32_t Win32WindowSystem::TickCount() { return GetTickCount(); }
 
 std::vector<MonitorInfo> Win32WindowSystem::Monitors() {
-  std::vector<MonitorInfo> monitors;
-  EnumDisplayMonitors(nullptr, nullptr, CollectMonitor, reinterpret_cast<LPARAM>(&monitors));
+  MonitorCollection collection;
+  EnumDisplayMonitors(nullptr, nullptr, CollectMonitor, reinterpret_cast<LPARAM>(&collection));
+  collection.fence.Rethrow();
+  std::vector<MonitorInfo>& monitors = collection.monitors;
   if (monitors.empty()) {
     Rect screen{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
     monitors.push_back(MonitorInfo{screen, screen});
@@ -318,6 +332,7 @@ std::uint32_t Win32WindowSystem::TrackPopupMenu(const std::vector<MenuItemSpec>&
   UINT chosen = static_cast<UINT>(
       ::TrackPopupMenu(menu.Get(), flags | TPM_RETURNCMD, at.x, at.y, 0, H(owner), nullptr));
   currentMenu = previous;
+  session.fence.Rethrow();
   return chosen;
 }
 
