@@ -16,9 +16,9 @@ namespace tavilune {
 
 enum class BevelCut { kNone, kLowered, kRaised };
 
-// Draws a one-pixel bevel along the inside of the rectangle: raised is light on the top and
-// left edges and dark on the bottom and right ones, lowered the other way round.
-void DrawBevel(Canvas& canvas, const Rect& rect, BevelCut cut);
+// Draws a bevel of lines width pixels wide along the inside of the rectangle: raised is light on
+// the top and left edges and dark on the bottom and right ones, lowered the other way round.
+void DrawBevel(Canvas& canvas, const Rect& rect, BevelCut cut, std::int32_t width = 1);
 
 inline bool Contains(const Rect& rect, Point point) {
   return point.x >= rect.left && point.x < rect.right && point.y >= rect.top &&
@@ -41,6 +41,7 @@ struct TSpeedButton {
   Rect bounds;
   bool enabled = true;
   bool down = false;
+  std::int32_t lineWidth = 1;  // of each of the two frame lines
   std::string hint;
   const ButtonGlyph* glyph = nullptr;
 
@@ -58,6 +59,7 @@ struct TSilentPaintPanel {
   std::string caption;
   BevelCut bevelOuter = BevelCut::kLowered;
   BevelCut bevelInner = BevelCut::kRaised;
+  std::int32_t bevelWidth = 1;  // of each bevel
 
   // The area inside the bevels, in the panel's parent's coordinates.
   Rect ClientRect() const;
