@@ -1,5 +1,7 @@
 #include "forms/painted_controls.h"
 
+#include "platform/dpi.h"
+
 namespace tavilune {
 
 const char* const TSilentPaintPanel::kInvalidPictureCaption = u8"画像が不正です";
@@ -37,6 +39,7 @@ void DrawBevel(Canvas& canvas, const Rect& rect, BevelCut cut, std::int32_t widt
 void TLabel::Paint(Canvas& canvas) const {
   TextStyle style;
   style.color = canvas.SystemColorOf(SystemColor::kButtonText);
+  style.dpi = dpi;
   canvas.DrawTextLine(caption, bounds, style);
 }
 
@@ -47,7 +50,7 @@ void TSpeedButton::Paint(Canvas& canvas) const {
   const Color darkShadow = canvas.SystemColorOf(SystemColor::kDarkShadow);
   canvas.FillRect(bounds, face);
   // The two-pixel frame of a push button, sunk while pressed.
-  const std::int32_t w = lineWidth;
+  const std::int32_t w = ScaleForDpi(1, dpi);
   if (down) {
     DrawEdgeLines(canvas, bounds, darkShadow, light, w);
     DrawEdgeLines(canvas, Inset(bounds, w), shadow, face, w);
@@ -65,25 +68,28 @@ void TSpeedButton::Paint(Canvas& canvas) const {
 }
 
 Rect TSilentPaintPanel::ClientRect() const {
+  const std::int32_t width = ScaleForDpi(1, dpi);
   std::int32_t inset = 0;
-  if (bevelOuter != BevelCut::kNone) inset += bevelWidth;
-  if (bevelInner != BevelCut::kNone) inset += bevelWidth;
+  if (bevelOuter != BevelCut::kNone) inset += width;
+  if (bevelInner != BevelCut::kNone) inset += width;
   return Inset(bounds, inset);
 }
 
 bool TSilentPaintPanel::Paint(Canvas& canvas, const std::function<void(Canvas&)>& paintChildren) {
   try {
     canvas.FillRect(bounds, canvas.SystemColorOf(SystemColor::kButtonFace));
+    const std::int32_t width = ScaleForDpi(1, dpi);
     Rect edge = bounds;
     if (bevelOuter != BevelCut::kNone) {
-      DrawBevel(canvas, edge, bevelOuter, bevelWidth);
-      edge = Inset(edge, bevelWidth);
+      DrawBevel(canvas, edge, bevelOuter, width);
+      edge = Inset(edge, width);
     }
-    if (bevelInner != BevelCut::kNone) DrawBevel(canvas, edge, bevelInner, bevelWidth);
+    if (bevelInner != BevelCut::kNone) DrawBevel(canvas, edge, bevelInner, width);
     TextStyle style;
     style.align = TextAlign::kCenter;
     style.verticalCenter = true;
     style.color = canvas.SystemColorOf(SystemColor::kButtonText);
+    style.dpi = dpi;
     canvas.DrawTextLine(caption, ClientRect(), style);
     if (paintChildren) paintChildren(canvas);
   } catch (...) {

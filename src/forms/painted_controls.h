@@ -1,6 +1,8 @@
 // Painted controls: a caption label, a speed button with a glyph and a bevelled panel that
 // swallows its own painting failures. They are no windows of their own: they live inside one
-// real window and draw through its canvas in its coordinates.
+// real window and draw through its canvas in its coordinates. Their lines and texts are
+// designed at 96 DPI and drawn at the DPI of that window (their bounds are the owner's to
+// scale).
 #pragma once
 
 #include <cstdint>
@@ -30,6 +32,7 @@ struct TLabel {
   std::string name;
   Rect bounds;
   std::string caption;
+  int dpi = 96;
 
   void Paint(Canvas& canvas) const;
 };
@@ -41,7 +44,7 @@ struct TSpeedButton {
   Rect bounds;
   bool enabled = true;
   bool down = false;
-  std::int32_t lineWidth = 1;  // of each of the two frame lines
+  int dpi = 96;
   std::string hint;
   const ButtonGlyph* glyph = nullptr;
 
@@ -59,7 +62,7 @@ struct TSilentPaintPanel {
   std::string caption;
   BevelCut bevelOuter = BevelCut::kLowered;
   BevelCut bevelInner = BevelCut::kRaised;
-  std::int32_t bevelWidth = 1;  // of each bevel
+  int dpi = 96;
 
   // The area inside the bevels, in the panel's parent's coordinates.
   Rect ClientRect() const;

@@ -183,14 +183,15 @@ void TOpenPictureDialog::LayOutPreviewArea(std::int32_t width, std::int32_t heig
   // The box takes everything under the caption row; it does not follow later resizing.
   paintPanel_.bounds = Rect{border, pictureLabel_.bounds.bottom, width - border, height - border};
   paintPanel_.bounds.bottom = std::max(paintPanel_.bounds.bottom, paintPanel_.bounds.top);
-  paintPanel_.bevelWidth = scaled(1);
+  paintPanel_.dpi = dpi;
   paintBox_.bounds = paintPanel_.ClientRect();
   // At the right end of the caption row. The glyph keeps its 16 x 16 pixels, centred.
   const std::int32_t buttonWidth = scaled(kButtonWidth);
   previewButton_.bounds =
       RectFromSize(paintPanel_.bounds.right - buttonWidth - scaled(kButtonRightGap),
                    scaled(kButtonTop), buttonWidth, scaled(kButtonHeight));
-  previewButton_.lineWidth = scaled(1);
+  previewButton_.dpi = dpi;
+  pictureLabel_.dpi = dpi;
 }
 
 void TOpenPictureDialog::SetUpPreview(const OpenFileDialogLayout& layout) {
