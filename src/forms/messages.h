@@ -2,6 +2,9 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
+
+#include "platform/types.h"
 
 namespace tavilune::msg {
 
@@ -33,6 +36,8 @@ constexpr std::uint32_t kRButtonDblClk = 0x0206;
 constexpr std::uint32_t kMButtonDown = 0x0207;
 constexpr std::uint32_t kMButtonUp = 0x0208;
 constexpr std::uint32_t kMButtonDblClk = 0x0209;
+constexpr std::uint32_t kDpiChanged = 0x02E0;             // lParam: the suggested window rectangle
+constexpr std::uint32_t kDpiChangedAfterParent = 0x02E3;  // to child windows, after their parent
 constexpr std::uint32_t kUser = 0x0400;
 
 // Window styles.
@@ -89,6 +94,14 @@ constexpr std::uintptr_t kVkApps = 0x5D;
 
 // TrackPopupMenu.
 constexpr std::uint32_t kTpmRightButton = 0x0002;
+
+// The rectangle a message points to (a RECT: four 32-bit signed edges, as the program's Rect).
+inline Rect RectAt(std::intptr_t lParam) {
+  static_assert(sizeof(Rect) == 4 * sizeof(std::int32_t));
+  Rect rect;
+  std::memcpy(&rect, reinterpret_cast<const void*>(lParam), sizeof rect);
+  return rect;
+}
 
 inline std::int32_t SignedLow(std::intptr_t value) {
   return static_cast<std::int16_t>(static_cast<std::uint32_t>(value) & 0xFFFF);

@@ -1,5 +1,7 @@
 #include "forms/painted_controls.h"
 
+#include "platform/dpi.h"
+
 namespace tavilune {
 
 const char* const TSilentPaintPanel::kInvalidPictureCaption = u8"画像が不正です";
@@ -8,12 +10,13 @@ namespace {
 
 // Light lines along the top and left edges, dark ones along the bottom and right edges; the
 // dark ones take the two far corners.
-void DrawEdgeLines(Canvas& canvas, const Rect& r, Color topLeft, Color bottomRight) {
+void DrawEdgeLines(Canvas& canvas, const Rect& r, Color topLeft, Color bottomRight,
+                   std::int32_t w = 1) {
   if (r.Empty()) return;
-  canvas.FillRect(Rect{r.left, r.top, r.right - 1, r.top + 1}, topLeft);
-  canvas.FillRect(Rect{r.left, r.top, r.left + 1, r.bottom - 1}, topLeft);
-  canvas.FillRect(Rect{r.left, r.bottom - 1, r.right, r.bottom}, bottomRight);
-  canvas.FillRect(Rect{r.right - 1, r.top, r.right, r.bottom}, bottomRight);
+  canvas.FillRect(Rect{r.left, r.top, r.right - w, r.top + w}, topLeft);
+  canvas.FillRect(Rect{r.left, r.top, r.left + w, r.bottom - w}, topLeft);
+  canvas.FillRect(Rect{r.left, r.bottom - w, r.right, r.bottom}, bottomRight);
+  canvas.FillRect(Rect{r.right - w, r.top, r.right, r.bottom}, bottomRight);
 }
 
 Rect Inset(const Rect& r, std::int32_t by) {
@@ -22,20 +25,21 @@ Rect Inset(const Rect& r, std::int32_t by) {
 
 }  // namespace
 
-void DrawBevel(Canvas& canvas, const Rect& rect, BevelCut cut) {
+void DrawBevel(Canvas& canvas, const Rect& rect, BevelCut cut, std::int32_t width) {
   if (cut == BevelCut::kNone) return;
   const Color light = canvas.SystemColorOf(SystemColor::kButtonHighlight);
   const Color dark = canvas.SystemColorOf(SystemColor::kButtonShadow);
   if (cut == BevelCut::kRaised) {
-    DrawEdgeLines(canvas, rect, light, dark);
+    DrawEdgeLines(canvas, rect, light, dark, width);
   } else {
-    DrawEdgeLines(canvas, rect, dark, light);
+    DrawEdgeLines(canvas, rect, dark, light, width);
   }
 }
 
 void TLabel::Paint(Canvas& canvas) const {
   TextStyle style;
   style.color = canvas.SystemColorOf(SystemColor::kButtonText);
+  style.dpi = dpi;
   canvas.DrawTextLine(caption, bounds, style);
 }
 
@@ -46,15 +50,16 @@ void TSpeedButton::Paint(Canvas& canvas) const {
   const Color darkShadow = canvas.SystemColorOf(SystemColor::kDarkShadow);
   canvas.FillRect(bounds, face);
   // The two-pixel frame of a push button, sunk while pressed.
+  const std::int32_t w = ScaleForDpi(1, dpi);
   if (down) {
-    DrawEdgeLines(canvas, bounds, darkShadow, light);
-    DrawEdgeLines(canvas, Inset(bounds, 1), shadow, face);
+    DrawEdgeLines(canvas, bounds, darkShadow, light, w);
+    DrawEdgeLines(canvas, Inset(bounds, w), shadow, face, w);
   } else {
-    DrawEdgeLines(canvas, bounds, light, darkShadow);
-    DrawEdgeLines(canvas, Inset(bounds, 1), face, shadow);
+    DrawEdgeLines(canvas, bounds, light, darkShadow, w);
+    DrawEdgeLines(canvas, Inset(bounds, w), face, shadow, w);
   }
   if (glyph == nullptr || glyph->Empty()) return;
-  const std::int32_t shift = down ? 1 : 0;
+  const std::int32_t shift = down ? w : 0;
   const std::int32_t left = bounds.left + (bounds.Width() - glyph->Width()) / 2 + shift;
   const std::int32_t top = bounds.top + (bounds.Height() - glyph->Height()) / 2 + shift;
   const Dib picture = glyph->OnFace(enabled, face, light, shadow);
@@ -63,25 +68,28 @@ void TSpeedButton::Paint(Canvas& canvas) const {
 }
 
 Rect TSilentPaintPanel::ClientRect() const {
+  const std::int32_t width = ScaleForDpi(1, dpi);
   std::int32_t inset = 0;
-  if (bevelOuter != BevelCut::kNone) ++inset;
-  if (bevelInner != BevelCut::kNone) ++inset;
+  if (bevelOuter != BevelCut::kNone) inset += width;
+  if (bevelInner != BevelCut::kNone) inset += width;
   return Inset(bounds, inset);
 }
 
 bool TSilentPaintPanel::Paint(Canvas& canvas, const std::function<void(Canvas&)>& paintChildren) {
   try {
     canvas.FillRect(bounds, canvas.SystemColorOf(SystemColor::kButtonFace));
+    const std::int32_t width = ScaleForDpi(1, dpi);
     Rect edge = bounds;
     if (bevelOuter != BevelCut::kNone) {
-      DrawBevel(canvas, edge, bevelOuter);
-      edge = Inset(edge, 1);
+      DrawBevel(canvas, edge, bevelOuter, width);
+      edge = Inset(edge, width);
     }
-    if (bevelInner != BevelCut::kNone) DrawBevel(canvas, edge, bevelInner);
+    if (bevelInner != BevelCut::kNone) DrawBevel(canvas, edge, bevelInner, width);
     TextStyle style;
     style.align = TextAlign::kCenter;
     style.verticalCenter = true;
     style.color = canvas.SystemColorOf(SystemColor::kButtonText);
+    style.dpi = dpi;
     canvas.DrawTextLine(caption, ClientRect(), style);
     if (paintChildren) paintChildren(canvas);
   } catch (...) {

@@ -1,6 +1,8 @@
 // Painted controls: a caption label, a speed button with a glyph and a bevelled panel that
 // swallows its own painting failures. They are no windows of their own: they live inside one
-// real window and draw through its canvas in its coordinates.
+// real window and draw through its canvas in its coordinates. Their lines and texts are
+// designed at 96 DPI and drawn at the DPI of that window (their bounds are the owner's to
+// scale).
 #pragma once
 
 #include <cstdint>
@@ -16,9 +18,9 @@ namespace tavilune {
 
 enum class BevelCut { kNone, kLowered, kRaised };
 
-// Draws a one-pixel bevel along the inside of the rectangle: raised is light on the top and
-// left edges and dark on the bottom and right ones, lowered the other way round.
-void DrawBevel(Canvas& canvas, const Rect& rect, BevelCut cut);
+// Draws a bevel of lines width pixels wide along the inside of the rectangle: raised is light on
+// the top and left edges and dark on the bottom and right ones, lowered the other way round.
+void DrawBevel(Canvas& canvas, const Rect& rect, BevelCut cut, std::int32_t width = 1);
 
 inline bool Contains(const Rect& rect, Point point) {
   return point.x >= rect.left && point.x < rect.right && point.y >= rect.top &&
@@ -30,6 +32,7 @@ struct TLabel {
   std::string name;
   Rect bounds;
   std::string caption;
+  int dpi = 96;
 
   void Paint(Canvas& canvas) const;
 };
@@ -41,6 +44,7 @@ struct TSpeedButton {
   Rect bounds;
   bool enabled = true;
   bool down = false;
+  int dpi = 96;
   std::string hint;
   const ButtonGlyph* glyph = nullptr;
 
@@ -58,6 +62,7 @@ struct TSilentPaintPanel {
   std::string caption;
   BevelCut bevelOuter = BevelCut::kLowered;
   BevelCut bevelInner = BevelCut::kRaised;
+  int dpi = 96;
 
   // The area inside the bevels, in the panel's parent's coordinates.
   Rect ClientRect() const;

@@ -11,6 +11,7 @@
 #include "picture_dialog/preview_glyph.h"
 #include "picture_dialog/preview_window.h"
 #include "platform/ansi.h"
+#include "platform/dpi.h"
 #include "platform/files.h"
 
 namespace tavilune {
@@ -24,7 +25,8 @@ const char* const TOpenPictureDialog::kDialogFailedFormat =
 
 namespace {
 
-// The preview area's layout, in its own client pixels.
+// The preview area's layout, in its own client pixels at 96 DPI; the area scales it to the file
+// dialog's DPI.
 constexpr std::int32_t kAreaBorderWidth = 6;
 constexpr std::int32_t kAreaTopOffset = 4;
 constexpr std::int32_t kLabelHeight = 23;
@@ -56,9 +58,9 @@ std::optional<std::string> LoadablePath(const ChosenFile& file) {
 
 }  // namespace
 
-Rect PreviewAreaBounds(const Rect& templateClient, const Rect& placeholder) {
-  Rect area{placeholder.right, templateClient.top + kAreaTopOffset, templateClient.right,
-            templateClient.bottom};
+Rect PreviewAreaBounds(const Rect& templateClient, const Rect& placeholder, int dpi) {
+  Rect area{placeholder.right, templateClient.top + ScaleForDpi(kAreaTopOffset, dpi),
+            templateClient.right, templateClient.bottom};
   area.right = std::max(area.right, area.left);
   area.bottom = std::max(area.bottom, area.top);
   return area;
@@ -174,20 +176,28 @@ void TOpenPictureDialog::DialogInitialized(const OpenFileDialogLayout& layout,
   }
 }
 
-void TOpenPictureDialog::SetUpPreview(const OpenFileDialogLayout& layout) {
-  picturePanel_ = PreviewAreaBounds(layout.templateClient, layout.placeholder);
-  const std::int32_t width = picturePanel_.Width();
-  const std::int32_t height = picturePanel_.Height();
-  pictureLabel_.bounds = Rect{kAreaBorderWidth, kAreaBorderWidth, width - kAreaBorderWidth,
-                              kAreaBorderWidth + kLabelHeight};
+void TOpenPictureDialog::LayOutPreviewArea(std::int32_t width, std::int32_t height, int dpi) {
+  const auto scaled = [dpi](std::int32_t design) { return ScaleForDpi(design, dpi); };
+  const std::int32_t border = scaled(kAreaBorderWidth);
+  pictureLabel_.bounds = Rect{border, border, width - border, border + scaled(kLabelHeight)};
   // The box takes everything under the caption row; it does not follow later resizing.
-  paintPanel_.bounds = Rect{kAreaBorderWidth, pictureLabel_.bounds.bottom, width - kAreaBorderWidth,
-                            height - kAreaBorderWidth};
+  paintPanel_.bounds = Rect{border, pictureLabel_.bounds.bottom, width - border, height - border};
   paintPanel_.bounds.bottom = std::max(paintPanel_.bounds.bottom, paintPanel_.bounds.top);
+  paintPanel_.dpi = dpi;
   paintBox_.bounds = paintPanel_.ClientRect();
-  // At the right end of the caption row.
-  previewButton_.bounds = RectFromSize(paintPanel_.bounds.right - kButtonWidth - kButtonRightGap,
-                                       kButtonTop, kButtonWidth, kButtonHeight);
+  // At the right end of the caption row. The glyph keeps its 16 x 16 pixels, centred.
+  const std::int32_t buttonWidth = scaled(kButtonWidth);
+  previewButton_.bounds =
+      RectFromSize(paintPanel_.bounds.right - buttonWidth - scaled(kButtonRightGap),
+                   scaled(kButtonTop), buttonWidth, scaled(kButtonHeight));
+  previewButton_.dpi = dpi;
+  pictureLabel_.dpi = dpi;
+}
+
+void TOpenPictureDialog::SetUpPreview(const OpenFileDialogLayout& layout) {
+  const int dpi = Windows().WindowDpi(layout.dialog);
+  picturePanel_ = PreviewAreaBounds(layout.templateClient, layout.placeholder, dpi);
+  LayOutPreviewArea(picturePanel_.Width(), picturePanel_.Height(), dpi);
 
   picture_.SetGraphic(nullptr);
   lastFileName_.clear();
@@ -373,6 +383,16 @@ bool TOpenPictureDialog::HandleMessage(WindowHandle window, const WindowMessage&
         MouseUp(PointOf(message.lParam));
         result = 0;
         return true;
+      case msg::kDpiChangedAfterParent: {
+        // The file dialog moved to a monitor of another DPI: the painted parts follow, in the
+        // room the area has now.
+        const Rect bounds = Windows().WindowRect(window);
+        LayOutPreviewArea(bounds.Width(), bounds.Height(), Windows().WindowDpi(window));
+        if (site_ != nullptr) site_->SetHint(window, previewButton_.bounds, kPreviewHint);
+        Windows().Invalidate(window);
+        result = 0;
+        return true;
+      }
       case msg::kDestroy:
         // The system dialog takes its children with it when it closes.
         if (window == area_) area_ = 0;

@@ -19,6 +19,7 @@
 #include "picture/image_paint.h"
 #include "picture/picture.h"
 #include "platform/dialogs.h"
+#include "platform/dpi.h"
 #include "platform/platform.h"
 
 namespace tavilune {
@@ -26,8 +27,9 @@ namespace tavilune {
 class TApplication;
 
 // The bounds of the preview area in the template window: its client rectangle with the left
-// edge moved to the placeholder's right edge and the top moved down by 4 pixels.
-Rect PreviewAreaBounds(const Rect& templateClient, const Rect& placeholder);
+// edge moved to the placeholder's right edge and the top moved down by 4 pixels (at 96 DPI,
+// scaled to the dialog's DPI).
+Rect PreviewAreaBounds(const Rect& templateClient, const Rect& placeholder, int dpi = kDesignDpi);
 
 // Where a window of this outer rectangle goes on the monitor: centred horizontally, and at one
 // third of the height the monitor has left over.
@@ -100,6 +102,8 @@ class TOpenPictureDialog : public TComponent, private OpenFilePreview, private W
 
   WindowSystem& Windows() const;
   void SetUpPreview(const OpenFileDialogLayout& layout);
+  // Places the painted parts in an area of that size, at the DPI.
+  void LayOutPreviewArea(std::int32_t width, std::int32_t height, int dpi);
   void PlaceDialog(WindowHandle dialog);
   MonitorInfo DialogMonitor();
   void ShowNoPicture();

@@ -16,9 +16,10 @@ constexpr std::uintptr_t kEscapeCharacter = 27;
 }  // namespace
 
 ClientSize PreviewClientSize(std::int32_t pictureWidth, std::int32_t pictureHeight,
-                             const Rect& monitor, ClientSize client, ClientSize panelClient) {
+                             const Rect& monitor, ClientSize client, ClientSize panelClient,
+                             int dpi) {
   if (pictureWidth <= 0) return client;
-  const std::int32_t margins = 2 * TPreviewForm::kPanelBorderWidth;
+  const std::int32_t margins = 2 * ScaleForDpi(TPreviewForm::kPanelBorderWidth, dpi);
   ClientSize size;
   size.width =
       std::min(monitor.Width() * 3 / 4, pictureWidth + client.width - panelClient.width + margins);
@@ -36,8 +37,11 @@ TPreviewForm::TPreviewForm(TComponent* owner, TApplication& application, TPictur
   image_.name = "Image";
   image_.options = ImageOptions{true, true, true, false};
   image_.picture = &picture;
+  // The window opens in the middle of the screen: its default size is for that monitor's DPI.
+  dpi_ = Windows().DpiNearest(Windows().Monitors().front().bounds);
   const ClientSize frame = FrameSize();
-  client_ = ClientSize{kDefaultWidth - frame.width, kDefaultHeight - frame.height};
+  client_ = ClientSize{ScaleForDpi(kDefaultWidth, dpi_) - frame.width,
+                       ScaleForDpi(kDefaultHeight, dpi_) - frame.height};
   LayOut();
 }
 
@@ -49,25 +53,31 @@ WindowSpec TPreviewForm::CreateParams() {
 
 ClientSize TPreviewForm::FrameSize() {
   const WindowSpec spec = CreateParams();
-  const Rect outer = Windows().OuterForClient(Rect{0, 0, 0, 0}, spec.style, spec.exStyle);
+  const Rect outer = Windows().OuterForClient(Rect{0, 0, 0, 0}, spec.style, spec.exStyle, dpi_);
   return ClientSize{outer.Width(), outer.Height()};
 }
 
+std::int32_t TPreviewForm::PanelLine() const { return ScaleForDpi(kPanelLine, dpi_); }
+
+std::int32_t TPreviewForm::PanelMargin() const { return ScaleForDpi(kPanelBorderWidth, dpi_); }
+
 Rect TPreviewForm::PanelClientRect() const {
-  return Rect{kPanelLine, kPanelLine, client_.width - kPanelLine, client_.height - kPanelLine};
+  const std::int32_t line = PanelLine();
+  return Rect{line, line, client_.width - line, client_.height - line};
 }
 
 void TPreviewForm::LayOut() {
   const Rect inside = PanelClientRect();
-  image_.bounds = Rect{inside.left + kPanelBorderWidth, inside.top + kPanelBorderWidth,
-                       inside.right - kPanelBorderWidth, inside.bottom - kPanelBorderWidth};
+  const std::int32_t margin = PanelMargin();
+  image_.bounds = Rect{inside.left + margin, inside.top + margin, inside.right - margin,
+                       inside.bottom - margin};
 }
 
 void TPreviewForm::Present() {
   const ClientSize panelClient{PanelClientRect().Width(), PanelClientRect().Height()};
   const Rect screen = Windows().Monitors().front().bounds;
   client_ = PreviewClientSize(image_.picture->Width(), image_.picture->Height(), screen, client_,
-                              panelClient);
+                              panelClient, dpi_);
   LayOut();
   const ClientSize frame = FrameSize();
   const std::int32_t width = client_.width + frame.width;
@@ -85,10 +95,11 @@ void TPreviewForm::Paint(Canvas& canvas) {
   canvas.FillRect(PanelRect(), canvas.SystemColorOf(SystemColor::kWindow));
   const Color line = canvas.SystemColorOf(SystemColor::kWindowFrame);
   const Rect panel = PanelRect();
-  canvas.FillRect(Rect{panel.left, panel.top, panel.right, panel.top + kPanelLine}, line);
-  canvas.FillRect(Rect{panel.left, panel.bottom - kPanelLine, panel.right, panel.bottom}, line);
-  canvas.FillRect(Rect{panel.left, panel.top, panel.left + kPanelLine, panel.bottom}, line);
-  canvas.FillRect(Rect{panel.right - kPanelLine, panel.top, panel.right, panel.bottom}, line);
+  const std::int32_t width = PanelLine();
+  canvas.FillRect(Rect{panel.left, panel.top, panel.right, panel.top + width}, line);
+  canvas.FillRect(Rect{panel.left, panel.bottom - width, panel.right, panel.bottom}, line);
+  canvas.FillRect(Rect{panel.left, panel.top, panel.left + width, panel.bottom}, line);
+  canvas.FillRect(Rect{panel.right - width, panel.top, panel.right, panel.bottom}, line);
   image_.Paint(canvas);
 }
 
@@ -107,6 +118,17 @@ bool TPreviewForm::WndProc(const WindowMessage& message, std::intptr_t& result) 
       LayOut();
       Invalidate();
       break;
+    case msg::kDpiChanged: {
+      // Moved to a monitor of another DPI: the suggested rectangle, and the panel's line and
+      // margins at the new DPI (the size message that follows lays the picture out again).
+      dpi_ = msg::SignedHigh(static_cast<std::intptr_t>(message.wParam));
+      const Rect suggested = msg::RectAt(message.lParam);
+      SetBounds(suggested.left, suggested.top, suggested.Width(), suggested.Height());
+      LayOut();
+      Invalidate();
+      result = 0;
+      return true;
+    }
     case msg::kChar:
       if (message.wParam == kEscapeCharacter) {
         Close();

@@ -8,6 +8,7 @@
 #include "forms/form.h"
 #include "picture/image_paint.h"
 #include "picture/picture.h"
+#include "platform/dpi.h"
 
 namespace tavilune {
 
@@ -20,10 +21,14 @@ struct ClientSize {
 // The client size the preview window takes for a picture of pictureWidth x pictureHeight:
 // per side the smaller of three quarters of the monitor (integer division) and the picture
 // plus what the window's client area has beyond the panel's client area plus the panel's
-// margins of 5 pixels on each side. With an empty picture (width 0) the current size stays.
+// margins of 5 pixels on each side (at 96 DPI, scaled to the window's DPI). With an empty
+// picture (width 0) the current size stays.
 ClientSize PreviewClientSize(std::int32_t pictureWidth, std::int32_t pictureHeight,
-                             const Rect& monitor, ClientSize client, ClientSize panelClient);
+                             const Rect& monitor, ClientSize client, ClientSize panelClient,
+                             int dpi = kDesignDpi);
 
+// The window's lengths are designed at 96 DPI and scaled to the DPI of its monitor; the picture
+// itself is fitted into whatever room the panel has.
 class TPreviewForm : public TForm {
  public:
   static const char* const kCaption;  // "プレビュー"
@@ -58,7 +63,12 @@ class TPreviewForm : public TForm {
   void Paint(Canvas& canvas);
   void LayOut();
 
+  // The panel's line and margin at the window's DPI.
+  std::int32_t PanelLine() const;
+  std::int32_t PanelMargin() const;
+
   WindowHandle ownerWindow_;
+  int dpi_ = kDesignDpi;
   ClientSize client_;
   TImage image_;
 };

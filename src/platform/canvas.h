@@ -56,6 +56,7 @@ struct TextStyle {
   TextAlign align = TextAlign::kLeft;
   bool verticalCenter = false;  // else at the rectangle's top
   Color color = kBlack;
+  int dpi = 96;  // the font is sized for this DPI
 };
 
 class Canvas {
@@ -115,8 +116,9 @@ class Canvas {
     }
     return 0;
   }
-  // Draws UTF-8 text in the system's dialog font (Windows: DrawTextW with the default GUI font,
-  // DT_SINGLELINE | DT_NOPREFIX, transparent background). Canvases without text draw nothing.
+  // Draws UTF-8 text in the system's dialog font (Windows: DrawTextW with the default GUI font's
+  // face at its 96-DPI height of 11 pixels scaled to the style's DPI, DT_SINGLELINE |
+  // DT_NOPREFIX, transparent background). Canvases without text draw nothing.
   virtual void DrawTextLine(const std::string& text, const Rect& rect, const TextStyle& style) {
     (void)text, (void)rect, (void)style;
   }

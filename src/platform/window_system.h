@@ -101,8 +101,10 @@ class WindowSystem {
   virtual void SetWindowPos(WindowHandle window, std::intptr_t insertAfter, const Rect& bounds,
                             std::uint32_t flags) = 0;
   virtual Rect WindowRect(WindowHandle window) = 0;
-  // The outer rectangle of a window of these styles whose client area is the given rectangle.
-  virtual Rect OuterForClient(const Rect& client, std::uint32_t style, std::uint32_t exStyle) = 0;
+  // The outer rectangle of a window of these styles whose client area is the given rectangle,
+  // on a monitor of that DPI (the system sizes the frame and caption of a window for its DPI).
+  virtual Rect OuterForClient(const Rect& client, std::uint32_t style, std::uint32_t exStyle,
+                              int dpi) = 0;
   virtual void Invalidate(WindowHandle window) = 0;
   // Answers WM_PAINT: the painter draws through a canvas between BeginPaint and EndPaint.
   virtual void Paint(WindowHandle window, const std::function<void(Canvas&)>& painter) = 0;
@@ -121,6 +123,15 @@ class WindowSystem {
   virtual std::vector<MonitorInfo> Monitors() = 0;  // the primary first
   virtual MonitorInfo MonitorOfWindow(WindowHandle window) = 0;
   virtual MonitorInfo MonitorNearest(const Rect& rect) = 0;
+
+  // The DPI a window is laid out for: that of its monitor, the program being aware of each
+  // monitor's DPI (platform/dpi.h scales the design's lengths to it). A window that moves to a
+  // monitor of another DPI gets msg::kDpiChanged.
+  virtual int WindowDpi(WindowHandle window) = 0;
+  // The DPI of the monitor nearest to the rectangle (screen pixels), for a window not made yet.
+  virtual int DpiNearest(const Rect& rect) = 0;
+  // The system's icon size (SM_CXICON) at the DPI.
+  virtual int IconSizeForDpi(int dpi) = 0;
 
   // Runs one message through the loop. Waits for one when wait is true. Returns false when the
   // loop should end (WM_QUIT) or, without waiting, when no message was waiting.

@@ -24,6 +24,13 @@ std::vector<CaseEntry> MenuCases();
 std::vector<CaseEntry> TrayCases();
 std::vector<CaseEntry> MendedFaultCases();
 std::vector<CaseEntry> PreviewDialogCases();  // picture_dialog_cases.cpp
+std::vector<CaseEntry> HighDpiCases();
+
+// Opens the window menu with a right click on the picture and walks it with the keys
+// (cases_menu.cpp, which also holds the walks).
+bool UseWindowMenu(Report& report, const Program& program, HWND form, const std::vector<WORD>& keys,
+                   const std::string& what);
+extern const std::vector<WORD> kAboutMenuKeys;
 
 // Writes the test picture (or other bytes) into the case's folder, making its folders; returns
 // the full Windows path.

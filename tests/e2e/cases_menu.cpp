@@ -16,6 +16,17 @@
 
 namespace tavilune::e2e {
 
+const std::vector<WORD> kAboutMenuKeys = {VK_UP, VK_UP, VK_RETURN};
+
+bool UseWindowMenu(Report& report, const Program& program, HWND form, const std::vector<WORD>& keys,
+                   const std::string& what) {
+  BringToFront(form);
+  RECT rect = WindowRect(form);
+  ClickRightButton(POINT{rect.left + 30, rect.top + 20});
+  return WalkMenu(report, program, keys, "right click opens the window menu (for " + what + ")",
+                  "menu closes after choosing " + what);
+}
+
 namespace {
 
 constexpr wchar_t kAboutBoxClass[] = L"TForm2";
@@ -34,18 +45,8 @@ Keys ThicknessKeys(int n) {
 }
 const Keys kStayOnTopKeys = {VK_DOWN, VK_DOWN, VK_RIGHT, VK_DOWN, VK_RETURN};
 const Keys kOpenPictureKeys = {VK_UP, VK_UP, VK_UP, VK_RETURN};
-const Keys kAboutKeys = {VK_UP, VK_UP, VK_RETURN};
+const Keys& kAboutKeys = kAboutMenuKeys;
 const Keys kExitKeys = {VK_UP, VK_RETURN};
-
-// Opens the window menu with a right click on the picture and walks it with the keys.
-bool UseWindowMenu(Report& report, const Program& program, HWND form, const Keys& keys,
-                   const std::string& what) {
-  BringToFront(form);
-  RECT rect = WindowRect(form);
-  ClickRightButton(POINT{rect.left + 30, rect.top + 20});
-  return WalkMenu(report, program, keys, "right click opens the window menu (for " + what + ")",
-                  "menu closes after choosing " + what);
-}
 
 // Thickness from the menu, opened by a right click and by the menu key: the window grows and
 // shrinks from its top-left corner, the picture moves with the frame, and the last choice is

@@ -19,7 +19,7 @@ namespace {
 std::vector<CaseEntry> AllCases() {
   std::vector<CaseEntry> all;
   for (auto group : {StartupCases, WindowCases, PictureCases, PreviewDialogCases, MenuCases,
-                     TrayCases, MendedFaultCases}) {
+                     TrayCases, MendedFaultCases, HighDpiCases}) {
     for (const CaseEntry& entry : group()) all.push_back(entry);
   }
   return all;
@@ -67,11 +67,24 @@ int Usage() {
   return 2;
 }
 
+// The driver measures windows and reads pixels as the screen has them: per-monitor aware, so that
+// the system does not scale its answers to 96 DPI on a screen set higher. The call that says so
+// is looked up, since older systems lack it; the process-wide one is the fallback.
+void MeasureInDevicePixels() {
+  using SetContext = BOOL(WINAPI*)(HANDLE);
+  const HANDLE kPerMonitorAwareV2 = reinterpret_cast<HANDLE>(static_cast<INT_PTR>(-4));
+  auto set = reinterpret_cast<SetContext>(reinterpret_cast<void (*)()>(
+      GetProcAddress(GetModuleHandleW(L"user32.dll"), "SetProcessDpiAwarenessContext")));
+  if (set != nullptr && set(kPerMonitorAwareV2)) return;
+  SetProcessDPIAware();
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
   if (argc == 2 && std::wstring(argv[1]) == kOtherProgramOption) return RunOtherProgram();
   if (!TableMatchesList()) return 3;
+  MeasureInDevicePixels();
   std::string caseName;
   std::wstring exe;
   std::wstring scratch;

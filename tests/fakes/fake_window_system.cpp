@@ -3,6 +3,7 @@
 #include <thread>
 
 #include "forms/messages.h"
+#include "platform/dpi.h"
 
 namespace tavilune::testing {
 
@@ -132,10 +133,16 @@ Rect FakeWindowSystem::WindowRect(WindowHandle window) {
   return IsWindow(window) ? windows[window].bounds : Rect{};
 }
 
-Rect FakeWindowSystem::OuterForClient(const Rect& client, std::uint32_t style, std::uint32_t) {
+Rect FakeWindowSystem::OuterForClient(const Rect& client, std::uint32_t style, std::uint32_t,
+                                      int forDpi) {
   if ((style & msg::kStyleCaption) == 0) return client;
-  return Rect{client.left - 4, client.top - 24, client.right + 4, client.bottom + 4};
+  const std::int32_t frame = ScaleForDpi(4, forDpi);
+  const std::int32_t caption = ScaleForDpi(20, forDpi);
+  return Rect{client.left - frame, client.top - frame - caption, client.right + frame,
+              client.bottom + frame};
 }
+
+int FakeWindowSystem::IconSizeForDpi(int forDpi) { return ScaleForDpi(32, forDpi); }
 
 void FakeWindowSystem::Paint(WindowHandle window, const std::function<void(Canvas&)>& painter) {
   if (onPaint) onPaint(window, painter);

@@ -67,8 +67,10 @@ class FakeWindowSystem : public WindowSystem {
   void SetWindowPos(WindowHandle window, std::intptr_t insertAfter, const Rect& bounds,
                     std::uint32_t flags) override;
   Rect WindowRect(WindowHandle window) override;
-  // Bordered windows in the fake have a 4-pixel frame and a 20-pixel caption.
-  Rect OuterForClient(const Rect& client, std::uint32_t style, std::uint32_t exStyle) override;
+  // Bordered windows in the fake have a 4-pixel frame and a 20-pixel caption at 96 DPI, scaled
+  // to the DPI.
+  Rect OuterForClient(const Rect& client, std::uint32_t style, std::uint32_t exStyle,
+                      int dpi) override;
   void Invalidate(WindowHandle window) override { invalidated.push_back(window); }
   void Paint(WindowHandle window, const std::function<void(Canvas&)>& painter) override;
   void UpdateWindow(WindowHandle) override {}
@@ -86,6 +88,9 @@ class FakeWindowSystem : public WindowSystem {
   std::vector<MonitorInfo> Monitors() override { return monitors; }
   MonitorInfo MonitorOfWindow(WindowHandle window) override;
   MonitorInfo MonitorNearest(const Rect& rect) override;
+  int WindowDpi(WindowHandle) override { return dpi; }
+  int DpiNearest(const Rect&) override { return dpi; }
+  int IconSizeForDpi(int forDpi) override;
   bool PumpMessage(bool wait, bool& quit) override;
   void PostQuit(int code) override;
   ThreadId CurrentThread() override;
@@ -124,6 +129,7 @@ class FakeWindowSystem : public WindowSystem {
   std::uint32_t doubleClickTime = 500;
   std::uint32_t ticks = 0;
   std::vector<MonitorInfo> monitors{{{0, 0, 1280, 1024}, {0, 0, 1280, 1024}}};
+  int dpi = 96;  // of every monitor, and so of every window
   IconHandle applicationIcon = 0x1C0;
   bool iconResourcesFound = true;  // false: every icon resource is missing
   WindowHandle active = 0;

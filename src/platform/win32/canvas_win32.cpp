@@ -12,6 +12,9 @@ namespace {
 
 COLORREF ColorRef(Color color) { return static_cast<COLORREF>(color) & 0x00FFFFFF; }
 
+// The default GUI font's height at 96 DPI, in pixels (8 points).
+constexpr int kDialogFontHeight = 11;
+
 class Win32Icon : public NativeIcon {
  public:
   // An icon the program made, destroyed with this object.
@@ -151,7 +154,17 @@ Color Win32Canvas::SystemColorOf(SystemColor which) {
 void Win32Canvas::DrawTextLine(const std::string& text, const Rect& rect, const TextStyle& style) {
   if (text.empty() || rect.Empty()) return;
   std::wstring wide = Wide(text);
-  SelectedObject font(dc_, GetStockObject(DEFAULT_GUI_FONT));
+  // The stock font has the height of one DPI, fixed for the session, not the monitor's:
+  // its face is taken, at the height for the DPI the text is laid out for.
+  HGDIOBJ stock = GetStockObject(DEFAULT_GUI_FONT);
+  LOGFONTW logical{};
+  GdiObject<HFONT> scaled;
+  if (GetObjectW(stock, sizeof logical, &logical) == sizeof logical) {
+    logical.lfHeight = -MulDiv(kDialogFontHeight, style.dpi, USER_DEFAULT_SCREEN_DPI);
+    logical.lfWidth = 0;
+    scaled = GdiObject<HFONT>(CreateFontIndirectW(&logical));
+  }
+  SelectedObject font(dc_, scaled ? scaled.Get() : stock);
   const int previousMode = SetBkMode(dc_, TRANSPARENT);
   const COLORREF previousColor = SetTextColor(dc_, ColorRef(style.color));
   RECT r{rect.left, rect.top, rect.right, rect.bottom};

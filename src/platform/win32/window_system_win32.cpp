@@ -9,6 +9,7 @@
 
 #include "platform/win32/canvas_win32.h"
 #include "platform/win32/fence.h"
+#include "platform/win32/dpi_win32.h"
 #include "platform/win32/handles.h"
 #include "platform/win32/text.h"
 
@@ -224,10 +225,9 @@ Rect Win32WindowSystem::WindowRect(WindowHandle window) {
 }
 
 Rect Win32WindowSystem::OuterForClient(const Rect& client, std::uint32_t style,
-                                       std::uint32_t exStyle) {
-  RECT rect{client.left, client.top, client.right, client.bottom};
-  AdjustWindowRectEx(&rect, style, FALSE, exStyle);
-  return ToRect(rect);
+                                       std::uint32_t exStyle, int dpi) {
+  return ToRect(OuterForClientAtDpi(RECT{client.left, client.top, client.right, client.bottom},
+                                    style, exStyle, dpi));
 }
 
 void Win32WindowSystem::Invalidate(WindowHandle window) {
@@ -288,6 +288,14 @@ MonitorInfo Win32WindowSystem::MonitorNearest(const Rect& rect) {
   RECT r{rect.left, rect.top, rect.right, rect.bottom};
   return InfoOf(MonitorFromRect(&r, MONITOR_DEFAULTTONEAREST));
 }
+
+int Win32WindowSystem::WindowDpi(WindowHandle window) { return DpiOfWindow(H(window)); }
+
+int Win32WindowSystem::DpiNearest(const Rect& rect) {
+  return DpiOfMonitorNear(RECT{rect.left, rect.top, rect.right, rect.bottom});
+}
+
+int Win32WindowSystem::IconSizeForDpi(int dpi) { return SystemMetricForDpi(SM_CXICON, dpi); }
 
 bool Win32WindowSystem::PumpMessage(bool wait, bool& quit) {
   quit = false;

@@ -38,7 +38,8 @@ class Win32WindowSystem : public WindowSystem {
   void SetWindowPos(WindowHandle window, std::intptr_t insertAfter, const Rect& bounds,
                     std::uint32_t flags) override;
   Rect WindowRect(WindowHandle window) override;
-  Rect OuterForClient(const Rect& client, std::uint32_t style, std::uint32_t exStyle) override;
+  Rect OuterForClient(const Rect& client, std::uint32_t style, std::uint32_t exStyle,
+                      int dpi) override;
   void Invalidate(WindowHandle window) override;
   void Paint(WindowHandle window, const std::function<void(Canvas&)>& painter) override;
   void UpdateWindow(WindowHandle window) override;
@@ -54,6 +55,9 @@ class Win32WindowSystem : public WindowSystem {
   std::vector<MonitorInfo> Monitors() override;
   MonitorInfo MonitorOfWindow(WindowHandle window) override;
   MonitorInfo MonitorNearest(const Rect& rect) override;
+  int WindowDpi(WindowHandle window) override;
+  int DpiNearest(const Rect& rect) override;
+  int IconSizeForDpi(int dpi) override;
   bool PumpMessage(bool wait, bool& quit) override;
   void PostQuit(int code) override;
   ThreadId CurrentThread() override;

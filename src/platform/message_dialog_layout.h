@@ -1,0 +1,39 @@
+// Where the information dialog puts its parts. The system measures the text (word-wrapped, in
+// its message font at the window's DPI) and tells its icon size at that DPI; the rest is the
+// design's 96-DPI lengths scaled: 12-pixel margins, a 75 x 25 button. The text starts one margin
+// right of the icon whatever size the icon has, so the icon never covers it.
+#pragma once
+
+#include <algorithm>
+#include <cstdint>
+
+#include "platform/dpi.h"
+#include "platform/types.h"
+
+namespace tavilune {
+
+struct MessageDialogLayout {
+  std::int32_t clientWidth = 0;
+  std::int32_t clientHeight = 0;
+  Rect icon;  // client coordinates
+  Rect text;
+  Rect button;
+};
+
+inline MessageDialogLayout LayOutMessageDialog(std::int32_t textWidth, std::int32_t textHeight,
+                                               std::int32_t iconSize, int dpi) {
+  const std::int32_t margin = ScaleForDpi(12, dpi);
+  const std::int32_t buttonWidth = ScaleForDpi(75, dpi);
+  const std::int32_t buttonHeight = ScaleForDpi(25, dpi);
+  MessageDialogLayout layout;
+  layout.icon = RectFromSize(margin, margin, iconSize, iconSize);
+  layout.text = RectFromSize(layout.icon.right + margin, margin, textWidth, textHeight);
+  layout.clientWidth = std::max(layout.text.right + margin, buttonWidth + 2 * margin);
+  layout.clientHeight = margin + std::max(textHeight, iconSize) + margin + buttonHeight + margin;
+  layout.button =
+      RectFromSize((layout.clientWidth - buttonWidth) / 2,
+                   layout.clientHeight - margin - buttonHeight, buttonWidth, buttonHeight);
+  return layout;
+}
+
+}  // namespace tavilune
