@@ -3,7 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "forms/exceptions.h"
+#include "platform/exceptions.h"
 #include "picture/bitmap.h"
 #include "picture/dib_convert.h"
 #include "picture/stream.h"

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "forms/exceptions.h"
+#include "platform/exceptions.h"
 #include "picture/icon.h"
 #include "picture/stream.h"
 #include "platform/canvas.h"

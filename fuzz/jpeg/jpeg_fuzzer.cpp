@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <span>
 
-#include "forms/exceptions.h"
+#include "platform/exceptions.h"
 #include "picture/jpeg_image.h"
 #include "picture/stream.h"
 

@@ -1,4 +1,4 @@
-#include "platform/program.h"
+#include "app/program.h"
 
 #include "app/start_up.h"
 #include "forms/application.h"

@@ -1,7 +1,7 @@
 #include "app/start_up.h"
 
 #include "forms/application.h"
-#include "forms/exceptions.h"
+#include "platform/exceptions.h"
 #include "forms/messages.h"
 #include "picture/picture_formats.h"
 #include "settings/settings_file.h"

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <new>
 
-#include "forms/exceptions.h"
+#include "platform/exceptions.h"
 #include "forms/form.h"
 #include "forms/messages.h"
 

@@ -2,7 +2,7 @@
 
 #include <new>
 
-#include "forms/exceptions.h"
+#include "platform/exceptions.h"
 #include "platform/display.h"
 
 namespace tavilune {

@@ -24,7 +24,7 @@
 #include <optional>
 #include <vector>
 
-#include "forms/exceptions.h"
+#include "platform/exceptions.h"
 #include "picture/bitmap.h"
 #include "picture/stream.h"
 #include "platform/little_endian.h"

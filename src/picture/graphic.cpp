@@ -1,6 +1,6 @@
 #include "picture/graphic.h"
 
-#include "forms/exceptions.h"
+#include "platform/exceptions.h"
 #include "picture/stream.h"
 #include "platform/ansi.h"
 

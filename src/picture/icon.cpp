@@ -4,7 +4,7 @@
 #include <limits>
 #include <span>
 
-#include "forms/exceptions.h"
+#include "platform/exceptions.h"
 #include "picture/stream.h"
 #include "platform/display.h"
 #include "platform/little_endian.h"

@@ -3,7 +3,7 @@
 #include <exception>
 #include <vector>
 
-#include "forms/exceptions.h"
+#include "platform/exceptions.h"
 #include "picture/jpeg_decompressor.h"
 #include "picture/jpeg_image.h"
 #include "picture/jpeg_progress.h"

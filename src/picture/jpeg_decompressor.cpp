@@ -4,7 +4,7 @@
 #include <type_traits>
 #include <utility>
 
-#include "forms/exceptions.h"
+#include "platform/exceptions.h"
 
 namespace tavilune {
 

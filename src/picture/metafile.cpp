@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "forms/exceptions.h"
+#include "platform/exceptions.h"
 #include "picture/stream.h"
 #include "platform/dib.h"
 #include "platform/display.h"

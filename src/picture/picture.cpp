@@ -1,6 +1,6 @@
 #include "picture/picture.h"
 
-#include "forms/exceptions.h"
+#include "platform/exceptions.h"
 #include "picture/picture_formats.h"
 #include "platform/ansi.h"
 

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <new>
 
-#include "forms/exceptions.h"
+#include "platform/exceptions.h"
 
 namespace tavilune {
 

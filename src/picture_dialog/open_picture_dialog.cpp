@@ -5,7 +5,7 @@
 #include <exception>
 
 #include "forms/application.h"
-#include "forms/exceptions.h"
+#include "platform/exceptions.h"
 #include "forms/form.h"
 #include "forms/messages.h"
 #include "picture_dialog/preview_glyph.h"

@@ -1,6 +1,6 @@
 #include "settings/settings_file.h"
 
-#include "forms/exceptions.h"
+#include "platform/exceptions.h"
 
 namespace tavilune {
 

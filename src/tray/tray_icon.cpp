@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "forms/application.h"
-#include "forms/exceptions.h"
+#include "platform/exceptions.h"
 #include "forms/form.h"
 #include "forms/menu.h"
 #include "tray/callback_window.h"

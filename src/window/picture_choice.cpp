@@ -3,7 +3,7 @@
 #include <optional>
 #include <string>
 
-#include "forms/exceptions.h"
+#include "platform/exceptions.h"
 #include "picture_dialog/open_picture_dialog.h"
 #include "settings/settings_record.h"
 #include "window/picture_window.h"

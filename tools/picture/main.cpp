@@ -7,7 +7,7 @@
 #include <fstream>
 #include <string>
 
-#include "forms/exceptions.h"
+#include "platform/exceptions.h"
 #include "picture/bitmap.h"
 #include "picture/dib_convert.h"
 #include "picture/picture.h"

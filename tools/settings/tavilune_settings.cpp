@@ -14,7 +14,7 @@
 #include <string>
 #include <string_view>
 
-#include "forms/exceptions.h"
+#include "platform/exceptions.h"
 #include "platform/ansi.h"
 #include "platform/posix/posix_file_system.h"
 #include "settings/settings_file.h"

@@ -5,7 +5,7 @@
 #include <thread>
 
 #include "fakes/fake_window_system.h"
-#include "forms/exceptions.h"
+#include "platform/exceptions.h"
 #include "forms/form.h"
 #include "forms/messages.h"
 

@@ -4,7 +4,7 @@
 
 #include "fakes/fake_window_system.h"
 #include "forms/application.h"
-#include "forms/exceptions.h"
+#include "platform/exceptions.h"
 #include "forms/messages.h"
 
 namespace tavilune {

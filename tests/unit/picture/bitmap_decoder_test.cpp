@@ -9,7 +9,7 @@
 
 #include "bitmap_builder.h"
 #include "fakes/scratch_folder.h"
-#include "forms/exceptions.h"
+#include "platform/exceptions.h"
 #include "picture/bitmap.h"
 #include "picture/dib_convert.h"
 #include "picture/stream.h"

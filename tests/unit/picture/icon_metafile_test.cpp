@@ -2,7 +2,7 @@
 
 #include "bitmap_builder.h"
 #include "fakes/fake_canvas.h"
-#include "forms/exceptions.h"
+#include "platform/exceptions.h"
 #include "picture/icon.h"
 #include "picture/metafile.h"
 #include "picture/stream.h"

@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "fakes/scratch_folder.h"
-#include "forms/exceptions.h"
+#include "platform/exceptions.h"
 #include "picture/jpeg_library.h"
 #include "picture/jpeg_progress.h"
 #include "picture/picture.h"

@@ -2,7 +2,7 @@
 
 #include "bitmap_builder.h"
 #include "fakes/fake_file_system.h"
-#include "forms/exceptions.h"
+#include "platform/exceptions.h"
 #include "picture/bitmap.h"
 #include "picture/icon.h"
 #include "picture/metafile.h"

@@ -11,7 +11,7 @@
 
 #include "fakes/fake_file_system.h"
 #include "fakes/scratch_folder.h"
-#include "forms/exceptions.h"
+#include "platform/exceptions.h"
 #include "platform/posix/posix_file_system.h"
 
 namespace tavilune {

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "forms/exceptions.h"
+#include "platform/exceptions.h"
 #include "tray_fixture.h"
 
 namespace tavilune::testing {

@@ -3,7 +3,7 @@
 #include <memory>
 #include <string>
 
-#include "forms/exceptions.h"
+#include "platform/exceptions.h"
 #include "tray/image_list.h"
 #include "tray_fixture.h"
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "platform/display.h"
-#include "platform/program.h"
+#include "app/program.h"
 #include "platform/win32/dialogs_win32.h"
 #include "platform/win32/file_system_win32.h"
 #include "platform/win32/handles.h"

@@ -1,4 +1,4 @@
-#include "forms/exceptions.h"
+#include "platform/exceptions.h"
 
 #include <array>
 #include <cstdio>
