@@ -62,6 +62,10 @@ ExternalProject_Add(libjpeg_turbo_build
     -DWITH_SIMD=ON
     -DREQUIRE_SIMD=ON
     -DWITH_JAVA=OFF
+    # Its packaging target depends on the shared library's target, which is not made here, so
+    # that CMake would take it for a file and warn at every configuration; the policy's new
+    # behaviour leaves such a name alone, and nothing builds that target.
+    -DCMAKE_POLICY_DEFAULT_CMP0058=NEW
   BUILD_COMMAND ${CMAKE_COMMAND} --build <BINARY_DIR> --target jpeg-static
   # The four public headers go to a folder of their own, so that the source folder's many other
   # headers never come into our include path.
