@@ -37,7 +37,24 @@ set(libjpeg_include_dir ${CMAKE_BINARY_DIR}/libjpeg-turbo-include)
 set(libjpeg_library ${libjpeg_binary_dir}/libjpeg.a)
 
 if(WIN32)
-  set(libjpeg_compiler_args -DCMAKE_TOOLCHAIN_FILE=${CMAKE_TOOLCHAIN_FILE})
+  # As the program's own code (CMakeLists.txt): a section for each function and piece of data, and
+  # no path of this machine's folders in the object files.
+  set(libjpeg_c_flags -ffunction-sections -fdata-sections
+    -ffile-prefix-map=${TAVILUNE_LIBJPEG_SOURCE_DIR}/= -ffile-prefix-map=${libjpeg_binary_dir}/=)
+  # The linker keeps every function that the unwind tables name, and a 32-bit object has one table
+  # for all its functions: without tables the link leaves out what the program never calls (the
+  # encoder's SIMD code and tables, which jsimd.c names). No unwinding ever crosses the library's
+  # frames: no exception is thrown through them, and a 32-bit longjmp reads no tables. A 64-bit
+  # longjmp does, so there the tables stay.
+  if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+    list(APPEND libjpeg_c_flags -fno-asynchronous-unwind-tables)
+  endif()
+  # Its few formatted reads and writes (the JPEGMEM variable, its own messages) use the system's C
+  # library rather than mingw-w64's scanf family, which would add 30 KB to the program.
+  list(APPEND libjpeg_c_flags -D__USE_MINGW_ANSI_STDIO=0)
+  list(JOIN libjpeg_c_flags " " libjpeg_c_flags)
+  set(libjpeg_compiler_args -DCMAKE_TOOLCHAIN_FILE=${CMAKE_TOOLCHAIN_FILE}
+    "-DCMAKE_C_FLAGS=${libjpeg_c_flags}")
 else()
   set(libjpeg_compiler_args
     -DCMAKE_C_COMPILER=${CMAKE_C_COMPILER}
@@ -62,6 +79,10 @@ ExternalProject_Add(libjpeg_turbo_build
     -DWITH_SIMD=ON
     -DREQUIRE_SIMD=ON
     -DWITH_JAVA=OFF
+    # Its packaging target depends on the shared library's target, which is not made here, so
+    # that CMake would take it for a file and warn at every configuration; the policy's new
+    # behaviour leaves such a name alone, and nothing builds that target.
+    -DCMAKE_POLICY_DEFAULT_CMP0058=NEW
   BUILD_COMMAND ${CMAKE_COMMAND} --build <BINARY_DIR> --target jpeg-static
   # The four public headers go to a folder of their own, so that the source folder's many other
   # headers never come into our include path.
