@@ -548,6 +548,61 @@ TEST(BitmapDecoder, PicturesTooLargeToHoldAreOutOfMemoryNotDamaged) {
   EXPECT_TRUE(sized.Empty());
 }
 
+// How much a picture may take follows the machine (pointer size, physical memory); a file must
+// hold what it claims before its pixel memory is allocated.
+TEST(BitmapDecoder, TheMachineBoundsThePixelsAndTheFileMustHoldThem) {
+  enum Outcome { kLoads, kTooLarge, kDamaged };
+  struct Case {
+    const char* name;
+    MemoryFacts facts;
+    std::int32_t width, height;
+    std::uint32_t compression;
+    std::size_t dataBytes;
+    Outcome outcome;
+  };
+  const MemoryFacts big{64, 24 * kGibibyte};
+  const Case cases[] = {
+      {"within half of 8 MiB", {64, 8 << 20}, 1000, 1000, 0, 3000000, kLoads},
+      {"over half of 8 MiB", {64, 8 << 20}, 1400, 1000, 0, 4200000, kTooLarge},
+      {"the same with more memory", {64, 64 << 20}, 1400, 1000, 0, 4200000, kLoads},
+      {"1.2 GB claimed, 32-bit", {32, 24 * kGibibyte}, 20000, 20000, 0, 100, kTooLarge},
+      {"1.2 GB claimed, 64-bit, tiny file", big, 20000, 20000, 0, 100, kDamaged},
+      {"27 MB claimed, 1 MB held", big, 3000, 3000, 0, 1000000, kDamaged},
+      {"27 MB claimed, 14 MB held", big, 3000, 3000, 0, 14000000, kLoads},
+      {"run-length 36 MB, 2 bytes", big, 3000, 3000, kCompressionRle8, 2, kDamaged},
+      {"run-length 36 MB, 142 kB", big, 3000, 3000, kCompressionRle8, 142000, kLoads},
+      {"run-length 16 MB, 2 bytes", big, 2000, 2000, kCompressionRle8, 2, kLoads},
+  };
+  const MemoryFacts saved = Memory();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    SetMemory(c.facts);
+    BitmapSpec spec;
+    spec.width = c.width;
+    spec.height = c.height;
+    spec.compression = c.compression;
+    spec.pixels.assign(c.dataBytes, 0);
+    if (c.compression == kCompressionRle8) {
+      spec.bitCount = 8;
+      spec.colorsUsed = 1;
+      spec.colors = {0};
+      spec.pixels[c.dataBytes - 1] = 1;  // end of bitmap
+    }
+    TBitmap bitmap;
+    Outcome got = kLoads;
+    try {
+      Decode(bitmap, MakeBitmapFile(spec));
+    } catch (const EOutOfMemory&) {
+      got = kTooLarge;
+    } catch (const EInvalidGraphic&) {
+      got = kDamaged;
+    }
+    EXPECT_EQ(got, c.outcome);
+    EXPECT_EQ(bitmap.Width(), got == kLoads ? c.width : 0);
+  }
+  SetMemory(saved);
+}
+
 TEST(BitmapDecoder, ClaimsBeyondThePixelArrayAreCut) {
   BitmapSpec spec;
   spec.width = 2;
