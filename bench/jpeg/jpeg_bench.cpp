@@ -27,6 +27,7 @@
 #include "picture/jpeg_progress.h"
 #include "picture/picture.h"
 #include "picture/picture_formats.h"
+#include "platform/memory.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -194,6 +195,7 @@ double Median(std::vector<double> values) {
 int main(int argc, char** argv) {
   const std::filesystem::path folder =
       argc > 1 ? std::filesystem::path(argv[1]) : std::filesystem::temp_directory_path();
+  tavilune::SetMemory(tavilune::SystemMemoryFacts());
   tavilune::RegisterJpegPictureFormats();
   BenchFileSystem files;
   for (const Size size : kSizes) {

@@ -111,10 +111,10 @@ class Dib {
   const std::vector<std::uint8_t>& BitmapInfo() const { return info_; }
 
  private:
-  std::vector<std::uint8_t> header_;
-  std::optional<std::array<std::uint32_t, 3>> maskBlock_;
   void MakeBitmapInfo();
 
+  std::vector<std::uint8_t> header_;
+  std::optional<std::array<std::uint32_t, 3>> maskBlock_;
   std::vector<RgbQuad> colors_;
   std::vector<std::uint8_t> info_;
   std::unique_ptr<std::uint8_t[]> pixels_;
