@@ -15,8 +15,8 @@ class NullIcon : public tavilune::NativeIcon {};
 class TouchingCanvas : public tavilune::Canvas {
  public:
   void FillRect(const tavilune::Rect&, tavilune::Color) override {}
-  void DrawDib(const tavilune::Dib&, const tavilune::Rect&, const tavilune::Palette*,
-               tavilune::StretchMode) override {}
+  void DrawDibPart(const tavilune::Dib&, const tavilune::Rect&, const tavilune::Rect&,
+                   const tavilune::Palette*, tavilune::StretchMode) override {}
   std::unique_ptr<tavilune::NativeIcon> CreateIcon(std::span<const std::uint8_t> image,
                                                    std::int32_t, std::int32_t) override {
     Touch(image);
@@ -42,6 +42,5 @@ class TouchingCanvas : public tavilune::Canvas {
     (void)sink;
   }
 };
-
 
 }  // namespace tavilune::fuzzing

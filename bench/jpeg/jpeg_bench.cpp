@@ -1,7 +1,8 @@
 // How much the program's way of showing a JPEG costs over the library's bare decode.
 //
-// A 6000 x 4000 quality-90 4:2:0 JPEG is made once (row by row, so that making it needs little
-// memory). Then, alternately and several times: the program's path (LoadPicture through the
+// For each size, 6000 x 4000 (24 megapixels) and 12000 x 9000 (108, a phone camera's
+// high-resolution mode), a quality-90 4:2:0 JPEG is made once (row by row, so that making it needs
+// little memory). Then, alternately and several times: the program's path (LoadPicture through the
 // format table, which reads the file and its header, then the first decode into the picture's
 // bitmap), and a bare libjpeg decode with the same parameters (blue, green, red rows,
 // floating-point transform, smoothing) of the file's bytes into newly allocated memory. Prints
@@ -9,7 +10,7 @@
 // (measured in a separate, untimed run) against its floor, the file's size plus the bitmap's.
 // Prints only; speed goals are read off, never asserted.
 //
-//   bench_jpeg [picture.jpg]   (made if missing; default: in the temporary folder)
+//   bench_jpeg [folder]   (the pictures are made there if missing; default: the temporary folder)
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
@@ -26,6 +27,7 @@
 #include "picture/jpeg_progress.h"
 #include "picture/picture.h"
 #include "picture/picture_formats.h"
+#include "platform/memory.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -39,8 +41,11 @@ using BenchFileSystem = tavilune::PosixFileSystem;
 
 namespace {
 
-constexpr int kWidth = 6000;
-constexpr int kHeight = 4000;
+struct Size {
+  int width;
+  int height;
+};
+constexpr Size kSizes[] = {{6000, 4000}, {12000, 9000}};
 constexpr int kQuality = 90;
 constexpr int kRuns = 7;
 
@@ -69,7 +74,7 @@ std::uint64_t MemoryNow() {
 
 // A photo-like picture: smooth gradients, edges and some fine texture, so that the file has the
 // size and coefficient density of a real photograph rather than of a flat test card.
-void MakeJpeg(const std::string& path) {
+void MakeJpeg(const std::string& path, int width, int height) {
   FILE* out = std::fopen(path.c_str(), "wb");
   if (out == nullptr) {
     std::perror(path.c_str());
@@ -80,22 +85,22 @@ void MakeJpeg(const std::string& path) {
   info.err = jpeg_std_error(&errors);
   jpeg_create_compress(&info);
   jpeg_stdio_dest(&info, out);
-  info.image_width = kWidth;
-  info.image_height = kHeight;
+  info.image_width = width;
+  info.image_height = height;
   info.input_components = 3;
   info.in_color_space = JCS_RGB;
   jpeg_set_defaults(&info);  // YCbCr with 2 x 2 subsampled chroma: 4:2:0
   jpeg_set_quality(&info, kQuality, TRUE);
   jpeg_start_compress(&info, TRUE);
-  std::vector<JSAMPLE> row(kWidth * 3);
+  std::vector<JSAMPLE> row(width * 3);
   std::uint32_t noise = 12345;
   while (info.next_scanline < info.image_height) {
     const int y = static_cast<int>(info.next_scanline);
-    for (int x = 0; x < kWidth; ++x) {
+    for (int x = 0; x < width; ++x) {
       noise = noise * 1103515245u + 12345u;
       const int grain = static_cast<int>((noise >> 16) % 24) - 12;
-      const int r = (x * 255 / kWidth + ((x / 300 + y / 200) % 2) * 60) % 256;
-      const int g = (y * 255 / kHeight + (x * y / 7000) % 40) % 256;
+      const int r = (x * 255 / width + ((x / 300 + y / 200) % 2) * 60) % 256;
+      const int g = (y * 255 / height + (x * y / 7000) % 40) % 256;
       const int b = (128 + (x - y) / 40) % 256;
       row[3 * x] = static_cast<JSAMPLE>(std::clamp(r + grain, 0, 255));
       row[3 * x + 1] = static_cast<JSAMPLE>(std::clamp(g + grain, 0, 255));
@@ -114,12 +119,12 @@ double Seconds(std::chrono::steady_clock::duration d) {
 }
 
 // The program's path: LoadPicture, then the first decode.
-double ProgramPath(const std::string& path, tavilune::FileSystem& files) {
+double ProgramPath(const std::string& path, tavilune::FileSystem& files, int width) {
   const auto start = std::chrono::steady_clock::now();
   tavilune::TPicture picture;
   tavilune::LoadPicture(picture, path, files);
   auto* image = dynamic_cast<tavilune::TJPEGImage*>(picture.Graphic());
-  if (image == nullptr || image->DecodeJpeg().Width() != kWidth) {
+  if (image == nullptr || image->DecodeJpeg().Width() != width) {
     std::fprintf(stderr, "the program did not decode the picture\n");
     std::exit(1);
   }
@@ -188,45 +193,51 @@ double Median(std::vector<double> values) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  const std::string path =
-      argc > 1 ? argv[1]
-               : (std::filesystem::temp_directory_path() / "tavilune-bench-6000x4000.jpg").string();
-  if (!std::filesystem::exists(path)) {
-    std::printf("making %s\n", path.c_str());
-    MakeJpeg(path);
-  }
-  const std::uint64_t fileSize = std::filesystem::file_size(path);
-  const std::uint64_t bitmapSize = std::uint64_t{kWidth} * 3 * kHeight;
-
+  const std::filesystem::path folder =
+      argc > 1 ? std::filesystem::path(argv[1]) : std::filesystem::temp_directory_path();
+  tavilune::SetMemory(tavilune::SystemMemoryFacts());
   tavilune::RegisterJpegPictureFormats();
   BenchFileSystem files;
+  for (const Size size : kSizes) {
+    const std::string path = (folder / ("tavilune-bench-" + std::to_string(size.width) + "x" +
+                                        std::to_string(size.height) + ".jpg"))
+                                 .string();
+    if (!std::filesystem::exists(path)) {
+      std::printf("making %s\n", path.c_str());
+      MakeJpeg(path, size.width, size.height);
+    }
+    const std::uint64_t fileSize = std::filesystem::file_size(path);
+    const std::uint64_t bitmapSize =
+        std::uint64_t((size.width * 3 + 3) / 4 * 4) * std::uint64_t(size.height);
 
-  const std::uint64_t peak = ProgramPathPeakMemory(path, files);
-  std::vector<double> program;
-  std::vector<double> bare;
-  for (int i = 0; i < kRuns; ++i) {
-    program.push_back(ProgramPath(path, files));
-    bare.push_back(BareDecode(path));
+    const std::uint64_t peak = ProgramPathPeakMemory(path, files);
+    std::vector<double> program;
+    std::vector<double> bare;
+    for (int i = 0; i < kRuns; ++i) {
+      program.push_back(ProgramPath(path, files, size.width));
+      bare.push_back(BareDecode(path));
+    }
+
+    const double programMedian = Median(program);
+    const double bareMedian = Median(bare);
+    std::printf("picture: %d x %d, quality %d, 4:2:0, %llu bytes\n", size.width, size.height,
+                kQuality, static_cast<unsigned long long>(fileSize));
+    std::printf("program path (load + first decode): median %.1f ms over %d runs\n",
+                programMedian * 1000, kRuns);
+    std::printf("bare libjpeg decode (read + decode): median %.1f ms over %d runs\n",
+                bareMedian * 1000, kRuns);
+    std::printf(
+        "ratio program / bare: %.3f by medians, %.3f by fastest runs (target at most 1.05)\n",
+        programMedian / bareMedian,
+        *std::min_element(program.begin(), program.end()) /
+            *std::min_element(bare.begin(), bare.end()));
+    const double mib = 1024.0 * 1024.0;
+    const double floor = static_cast<double>(fileSize + bitmapSize);
+    std::printf(
+        "peak memory of the program path: %.2f MiB; floor (file + bitmap) %.2f MiB; "
+        "over the floor %.2f MiB (target within 2 MiB)\n",
+        static_cast<double>(peak) / mib, floor / mib, (static_cast<double>(peak) - floor) / mib);
   }
-
-  const double programMedian = Median(program);
-  const double bareMedian = Median(bare);
-  std::printf("picture: %d x %d, quality %d, 4:2:0, %llu bytes\n", kWidth, kHeight, kQuality,
-              static_cast<unsigned long long>(fileSize));
-  std::printf("program path (load + first decode): median %.1f ms over %d runs\n",
-              programMedian * 1000, kRuns);
-  std::printf("bare libjpeg decode (read + decode): median %.1f ms over %d runs\n",
-              bareMedian * 1000, kRuns);
-  std::printf("ratio program / bare: %.3f by medians, %.3f by fastest runs (target at most 1.05)\n",
-              programMedian / bareMedian,
-              *std::min_element(program.begin(), program.end()) /
-                  *std::min_element(bare.begin(), bare.end()));
-  const double mib = 1024.0 * 1024.0;
-  const double floor = static_cast<double>(fileSize + bitmapSize);
-  std::printf(
-      "peak memory of the program path: %.2f MiB; floor (file + bitmap) %.2f MiB; "
-      "over the floor %.2f MiB (target within 2 MiB)\n",
-      static_cast<double>(peak) / mib, floor / mib, (static_cast<double>(peak) - floor) / mib);
   tavilune::UnregisterJpegPictureFormats();
   return 0;
 }

@@ -7,9 +7,13 @@
 #include "picture/bitmap.h"
 #include "picture/dib_convert.h"
 #include "picture/stream.h"
+#include "platform/memory.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace tavilune;
+  // The fuzzer's own machine: a small one, so that no input makes it allocate more than a
+  // quarter of a gigabyte.
+  SetMemory(MemoryFacts{64, 512ull << 20});
   MemoryStream stream({data, size});
   TBitmap bitmap;
   try {

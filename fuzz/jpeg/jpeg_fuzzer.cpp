@@ -8,6 +8,7 @@
 #include "platform/exceptions.h"
 #include "picture/jpeg_image.h"
 #include "picture/stream.h"
+#include "platform/memory.h"
 
 namespace {
 
@@ -20,6 +21,8 @@ constexpr std::int64_t kMaxPassPixels = 128 * 128;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace tavilune;
+  // The fuzzer's own machine: a small one, whose bound refuses large pictures at load.
+  SetMemory(MemoryFacts{64, 512ull << 20});
   TJPEGImage image;
   // The length picks the pixel format and progressive display, so that every kind of file
   // meets every way of decoding it.

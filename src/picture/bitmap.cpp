@@ -38,7 +38,17 @@ void TBitmap::Draw(Canvas& canvas, const Rect& rect) {
   } else if (dib_.BitCount() == 1) {
     mode = StretchMode::kDefault;
   }
-  canvas.DrawDib(dib_, rect, GetPalette(), mode);
+  if (rect.Width() != dib_.Width() || rect.Height() != dib_.Height()) {
+    canvas.DrawDib(dib_, rect, GetPalette(), mode);
+    return;
+  }
+  // At natural size only the part the paint can change goes through the system, so a picture
+  // of any size repaints as fast as the part of it on screen: the same pixels, one for one.
+  const Rect shown = Intersection(rect, canvas.ClipBox());
+  if (shown.Empty()) return;
+  const Rect source{shown.left - rect.left, shown.top - rect.top, shown.right - rect.left,
+                    shown.bottom - rect.top};
+  canvas.DrawDibPart(dib_, shown, source, GetPalette(), mode);
 }
 
 void TBitmap::SetSize(std::int32_t width, std::int32_t height, PixelFormat format) {

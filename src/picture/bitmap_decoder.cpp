@@ -4,11 +4,16 @@
 // Everything a file claims is checked before it is used. Limits of our own, beyond what the
 // format states:
 //  - the header block is 12 bytes (core) or 40 to kMaxHeaderSize bytes; others are refused;
-//  - sides and pixel memory stay within Dib::kMaxDimension and Dib::kMaxPixelBytes (computed in
-//    64 bits), so a hostile header cannot make us allocate or index beyond reason;
+//  - sides stay within Dib::kMaxDimension, so a hostile header cannot make us index beyond
+//    reason;
+//  - the file must hold what its header claims before the pixel memory is allocated (see
+//    FileHoldsItsPixels): a few bytes cannot make us allocate gigabytes;
+//  - pixel memory stays within the process's bound (Dib::LayoutAllowed, computed in 64 bits);
+//    a picture over it is too large for memory (EOutOfMemory), not damaged;
 //  - at most 256 colour-table entries are kept; further entries are skipped, as the pixels
 //    follow the table;
-//  - pixel bytes beyond the pixel array are ignored; run-length data is read up to the cap;
+//  - pixel bytes beyond the pixel array are ignored; run-length data is read up to the most any
+//    writer needs for the picture's sides (MaxRunLengthBytes);
 //  - the pixels follow the colour table, unless the file header's pixel offset points past the
 //    table's end and inside the file: some writers leave a gap there, and the offset is then
 //    where the pixels are. In a core-header file the offset may also end a colour table shorter
@@ -62,6 +67,40 @@ void Skip(Stream& stream, std::uint64_t count) {
     stream.ReadBuffer(std::span(scratch.data(), chunk));
     count -= chunk;
   }
+}
+
+// How much more pixel memory a file may make us allocate than its bytes can fill. A file cut short
+// loses its last rows, which stay black; small pictures load whatever is missing.
+constexpr std::uint64_t kShortfallAllowance = 16ull * 1024 * 1024;
+
+// Whether a file whose pixel data (from the pixels' start to the file's end) has dataBytes can
+// honestly be a picture of these sides; one that cannot is damaged, and is refused before its
+// pixel memory is allocated.
+//  - Uncompressed rows: a download cut off after most of the picture still shows; but when the
+//    missing bytes exceed both those present and the allowance, the file holds less than half
+//    of what it claims and the claim is not believed. So the memory allocated is at most twice
+//    the file's pixel data, plus the allowance.
+//  - Run-length rows: the best any run-length data can do is 255 pixels for 2 bytes (a run of
+//    one index), so a file too small for its sides even at that rate, beyond the allowance of
+//    expanded (32-bit) memory, cannot be the picture it claims.
+bool FileHoldsItsPixels(bool runLength, std::uint64_t arrayBytes, std::int64_t width,
+                        std::int64_t height, std::uint64_t dataBytes) {
+  if (runLength) {
+    const std::uint64_t expanded = static_cast<std::uint64_t>(width) * height * 4;
+    const std::uint64_t fillable = dataBytes / 2 * 255 * 4;
+    return expanded <= fillable + kShortfallAllowance;
+  }
+  const std::uint64_t present = std::min(dataBytes, arrayBytes);
+  const std::uint64_t missing = arrayBytes - present;
+  return missing <= std::max(present, kShortfallAllowance);
+}
+
+// The most run-length data any writer needs for these sides: every pixel a run of its own (two
+// bytes), an end of line for every row and an end of bitmap. Data beyond it cannot change the
+// picture and is not read.
+std::uint64_t MaxRunLengthBytes(std::int64_t width, std::int64_t height) {
+  return 2 * static_cast<std::uint64_t>(width) * height + 2 * static_cast<std::uint64_t>(height) +
+         2;
 }
 
 bool BitCountAllowed(std::uint16_t bits) {
@@ -282,6 +321,9 @@ void ReadBitmapFile(TBitmap& bitmap, Stream& stream) {
   if (pixelOffset > position() && pixelOffset < fileSize) Skip(stream, pixelOffset - position());
 
   const std::uint64_t arrayBytes = Dib::RowBytes(width, bitCount) * std::uint64_t(height);
+  if (!FileHoldsItsPixels(runLength, arrayBytes, width, height, stream.Remaining())) {
+    RaiseInvalid();
+  }
   if (imageSize == 0) {
     imageSize = static_cast<std::uint32_t>(arrayBytes);
     headerFields.Seek(20).PutUint32(imageSize);
@@ -310,8 +352,8 @@ void ReadBitmapFile(TBitmap& bitmap, Stream& stream) {
   Dib dib;
   try {
     if (runLength) {
-      const auto count =
-          static_cast<std::size_t>(std::min<std::uint64_t>(available, Dib::kMaxPixelBytes));
+      const auto count = static_cast<std::size_t>(
+          std::min<std::uint64_t>(available, MaxRunLengthBytes(width, height)));
       std::vector<std::uint8_t> data(count);
       stream.ReadBuffer(data);
       dib = Dib::Blank(width, height, 32, false);

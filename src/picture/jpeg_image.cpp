@@ -2,6 +2,7 @@
 
 #include <chrono>
 
+#include "platform/exceptions.h"
 #include "picture/jpeg_decompressor.h"
 #include "picture/stream.h"
 
@@ -12,6 +13,17 @@ std::uint32_t SystemTickCount() {
   return static_cast<std::uint32_t>(
       std::chrono::duration_cast<std::chrono::milliseconds>(now).count());
 }
+
+namespace {
+
+// The decoder's output size for one side at a scale of 1 / 2^index: the side divided and
+// rounded up, as the library computes it.
+std::int32_t ScaledSide(std::int32_t side, JpegScale scale) {
+  const std::int64_t denominator = std::int64_t{1} << static_cast<int>(scale);
+  return static_cast<std::int32_t>((side + denominator - 1) / denominator);
+}
+
+}  // namespace
 
 const GraphicClass& TJPEGImage::StaticClass() {
   static const GraphicClass kClass{"TJPEGImage", &TGraphic::StaticClass(), &TJPEGImage::Create};
@@ -36,23 +48,20 @@ void TJPEGImage::LoadFromStream(Stream& stream) {
     data->height = facts.height;
     data->grayscale = facts.grayscale;
     data->multipleScans = facts.multipleScans;
+    // The pixels are decoded on first need, but whether they can be held at all is known now:
+    // a picture too large for memory is refused while the previous one is still shown.
+    const bool eightBit =
+        settings_.pixelFormat == JpegPixelFormat::k8Bit || settings_.grayscale || data->grayscale;
+    if (!Dib::LayoutAllowed(ScaledSide(data->width, settings_.scale),
+                            ScaledSide(data->height, settings_.scale), eightBit ? 8 : 24)) {
+      throw EOutOfMemory(u8"メモリが足りません");
+    }
   }
   data_ = std::move(data);
 
   SetPaletteModified(true);
   Changed();
 }
-
-namespace {
-
-// The decoder's output size for one side at a scale of 1 / 2^index: the side divided and
-// rounded up, as the library computes it.
-std::int32_t ScaledSide(std::int32_t side, JpegScale scale) {
-  const std::int64_t denominator = std::int64_t{1} << static_cast<int>(scale);
-  return static_cast<std::int32_t>((side + denominator - 1) / denominator);
-}
-
-}  // namespace
 
 std::int32_t TJPEGImage::Width() {
   if (bitmap_) return bitmap_->Width();

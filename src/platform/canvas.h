@@ -4,6 +4,7 @@
 // that made them (the Windows icon and metafile handles do not).
 #pragma once
 
+#include <climits>
 #include <cstdint>
 #include <memory>
 #include <span>
@@ -66,13 +67,23 @@ class Canvas {
   // Fills the rectangle with a solid colour (a brush of that colour, FillRect).
   virtual void FillRect(const Rect& rect, Color color) = 0;
 
-  // Draws the whole bitmap scaled into dest. Windows: select the palette (when given) as a
-  // background palette and realise it; set the stretch mode; StretchDIBits from the source
-  // rectangle (0, 0, width, height) with dib.BitmapInfo() and dib.Pixels(), DIB_RGB_COLORS,
-  // SRCCOPY; then reselect the previous palette. The bitmap's rows may be stored either way
-  // round: the header's height is negative for top-down rows.
-  virtual void DrawDib(const Dib& dib, const Rect& dest, const Palette* palette,
-                       StretchMode mode) = 0;
+  // Draws the part source of the bitmap (in picture pixels, (0, 0) its top-left corner) scaled
+  // into dest. Windows: select the palette (when given) as a background palette and realise it;
+  // set the stretch mode; StretchDIBits from source with dib.BitmapInfo() and dib.Pixels(),
+  // DIB_RGB_COLORS, SRCCOPY; then reselect the previous palette. The bitmap's rows may be stored
+  // either way round: the header's height is negative for top-down rows.
+  virtual void DrawDibPart(const Dib& dib, const Rect& dest, const Rect& source,
+                           const Palette* palette, StretchMode mode) = 0;
+  // Draws the whole bitmap scaled into dest.
+  void DrawDib(const Dib& dib, const Rect& dest, const Palette* palette, StretchMode mode) {
+    DrawDibPart(dib, dest, Rect{0, 0, dib.Width(), dib.Height()}, palette, mode);
+  }
+  // The part of the canvas that drawing can change now: during a paint, the update rectangle
+  // (GetClipBox). Drawing outside it costs time and shows nothing. Canvases that do not know
+  // answer with everything.
+  virtual Rect ClipBox() const {
+    return Rect{INT32_MIN / 2, INT32_MIN / 2, INT32_MAX / 2, INT32_MAX / 2};
+  }
 
   // Makes an icon from one image of an icon file (its bytes from the image's offset, as
   // CreateIconFromResourceEx takes them, version 0x30000) at the given size. Nothing when the

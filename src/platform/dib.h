@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/little_endian.h"
+#include "platform/memory.h"
 
 namespace tavilune {
 
@@ -50,15 +51,14 @@ constexpr std::size_t kInfoHeaderSize = 40;
 
 class Dib {
  public:
-  // What the program accepts as a bitmap at all. A 32-bit process cannot place much more than a
-  // few hundred megabytes in one piece, and a file that claims more is far likelier hostile than
-  // real, so both the sides and the whole pixel array are capped.
+  // The longest side the program accepts: what a JPEG can have and more, and small enough that
+  // coordinates of any picture and its window stay far from overflowing.
   static constexpr std::int32_t kMaxDimension = 65535;
-  static constexpr std::uint64_t kMaxPixelBytes = 256ull * 1024 * 1024;
 
   // Bytes per row: width times bit count rounded up to a multiple of 32 bits.
   static std::uint64_t RowBytes(std::int64_t width, std::uint32_t bitCount);
-  // Whether a bitmap of these sides and depth stays within the caps above.
+  // Whether a bitmap of these sides and depth has allowed sides and pixels that fit the pixel
+  // memory bound of this process (PixelMemoryBound of the process-wide memory facts).
   static bool LayoutAllowed(std::int64_t width, std::int64_t height, std::uint32_t bitCount);
   // The part of LayoutAllowed that tells a damaged file: sides out of range or an unknown bit
   // count. A layout that passes this but not LayoutAllowed is a picture too large to hold.
@@ -106,13 +106,17 @@ class Dib {
   // Bytes from the top row to the row below it: positive for top-down memory, else negative.
   std::ptrdiff_t RowStep() const;
 
-  // The BITMAPINFO block as the system takes it: header, mask block, colour table.
-  std::vector<std::uint8_t> BitmapInfo() const;
+  // The BITMAPINFO block as the system takes it: header, mask block, colour table. Made when
+  // the bitmap is made and when its colours change, not each time it is drawn.
+  const std::vector<std::uint8_t>& BitmapInfo() const { return info_; }
 
  private:
+  void MakeBitmapInfo();
+
   std::vector<std::uint8_t> header_;
   std::optional<std::array<std::uint32_t, 3>> maskBlock_;
   std::vector<RgbQuad> colors_;
+  std::vector<std::uint8_t> info_;
   std::unique_ptr<std::uint8_t[]> pixels_;
   std::size_t pixelBytes_ = 0;
   std::int32_t width_ = 0;
@@ -137,7 +141,8 @@ inline bool Dib::SidesAllowed(std::int64_t width, std::int64_t height, std::uint
 
 inline bool Dib::LayoutAllowed(std::int64_t width, std::int64_t height, std::uint32_t bitCount) {
   return SidesAllowed(width, height, bitCount) &&
-         RowBytes(width, bitCount) * static_cast<std::uint64_t>(height) <= kMaxPixelBytes;
+         RowBytes(width, bitCount) * static_cast<std::uint64_t>(height) <=
+             PixelMemoryBound(Memory());
 }
 
 inline Dib::Dib(std::vector<std::uint8_t> header,
@@ -152,6 +157,7 @@ inline Dib::Dib(std::vector<std::uint8_t> header,
   compression_ = fields.GetUint32();
   stride_ = static_cast<std::size_t>(RowBytes(width_, bitCount_));
   pixelBytes_ = stride_ * static_cast<std::size_t>(height_);
+  MakeBitmapInfo();
   if (pixelBytes_ > 0) pixels_ = std::make_unique_for_overwrite<std::uint8_t[]>(pixelBytes_);
 }
 
@@ -192,6 +198,7 @@ inline void Dib::SetColors(std::vector<RgbQuad> colors) {
   if (header_.size() >= kInfoHeaderSize) {
     LittleEndianWriter(header_).Seek(32).PutUint32(static_cast<std::uint32_t>(colors_.size()));
   }
+  MakeBitmapInfo();
 }
 
 inline std::uint8_t* Dib::Row(std::int32_t y) {
@@ -209,7 +216,7 @@ inline std::ptrdiff_t Dib::RowStep() const {
   return topDown_ ? stride : -stride;
 }
 
-inline std::vector<std::uint8_t> Dib::BitmapInfo() const {
+inline void Dib::MakeBitmapInfo() {
   std::vector<std::uint8_t> info(header_);
   if (maskBlock_) {
     for (std::uint32_t mask : *maskBlock_) {
@@ -217,7 +224,7 @@ inline std::vector<std::uint8_t> Dib::BitmapInfo() const {
     }
   }
   for (const RgbQuad& c : colors_) info.insert(info.end(), {c.blue, c.green, c.red, c.reserved});
-  return info;
+  info_ = std::move(info);
 }
 
 }  // namespace tavilune

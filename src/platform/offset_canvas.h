@@ -14,9 +14,14 @@ class OffsetCanvas : public Canvas {
   OffsetCanvas(Canvas& target, Point offset) : target_(target), offset_(offset) {}
 
   void FillRect(const Rect& rect, Color color) override { target_.FillRect(Move(rect), color); }
-  void DrawDib(const Dib& dib, const Rect& dest, const Palette* palette,
-               StretchMode mode) override {
-    target_.DrawDib(dib, Move(dest), palette, mode);
+  void DrawDibPart(const Dib& dib, const Rect& dest, const Rect& source, const Palette* palette,
+                   StretchMode mode) override {
+    target_.DrawDibPart(dib, Move(dest), source, palette, mode);
+  }
+  Rect ClipBox() const override {
+    const Rect clip = target_.ClipBox();
+    return Rect{clip.left - offset_.x, clip.top - offset_.y, clip.right - offset_.x,
+                clip.bottom - offset_.y};
   }
   std::unique_ptr<NativeIcon> CreateIcon(std::span<const std::uint8_t> image, std::int32_t width,
                                          std::int32_t height) override {

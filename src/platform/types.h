@@ -31,6 +31,12 @@ struct Rect {
   friend bool operator==(const Rect&, const Rect&) = default;
 };
 
+// The part two rectangles share; empty (and then any rectangle with Empty()) when none.
+constexpr Rect Intersection(const Rect& a, const Rect& b) {
+  return Rect{a.left > b.left ? a.left : b.left, a.top > b.top ? a.top : b.top,
+              a.right < b.right ? a.right : b.right, a.bottom < b.bottom ? a.bottom : b.bottom};
+}
+
 constexpr Rect RectFromSize(std::int32_t left, std::int32_t top, std::int32_t width,
                             std::int32_t height) {
   return Rect{left, top, left + width, top + height};

@@ -4,6 +4,7 @@
 // Wine, so the walk relies on the menu's documented order.)
 #include <windows.h>
 
+#include <cstdlib>
 #include <string>
 #include <utility>
 #include <vector>
@@ -11,6 +12,7 @@
 #include "cases.h"
 #include "input.h"
 #include "program_view.h"
+#include "screen.h"
 #include "text.h"
 #include "window_search.h"
 
@@ -156,6 +158,72 @@ void MenuOpenPicture(Report& report, Session& session) {
   SettingsValues expected = stored;
   expected.picturePath = ToAnsi(other);
   CheckSettingsFile(report, session.SettingsPath(), expected);
+}
+
+// Pictures of today's cameras: a 12000 x 9000 bitmap (written here) and JPEG (made by the build
+// beside the scratch folders) show at natural size with no box; then, from the menu, a bitmap
+// claiming 70000 x 70000 is damaged and a JPEG claiming 65000 x 65000 too large for memory, and
+// the window keeps its picture.
+void LargePictures(Report& report, Session& session) {
+  const TestPicture bitmap{12000, 9000};
+  auto jpeg = ReadFileBytes(session.Path(L"..\\large.jpg"));
+  if (!report.Check(jpeg.has_value(), "the build made large.jpg")) return;
+  const std::wstring jpegPath = PlaceFile(report, session, L"large.jpg", *jpeg);
+  Bytes huge = TestPicture{}.Encode();
+  for (size_t at : {18, 22}) huge[at] = 0x70, huge[at + 1] = 0x11, huge[at + 2] = 0x01;  // 70000
+  Bytes tooLarge = *jpeg;
+  for (size_t at = 0; at + 8 < tooLarge.size(); ++at) {
+    if (tooLarge[at] != 0xFF || tooLarge[at + 1] != 0xC0) continue;
+    for (size_t side : {at + 5, at + 7}) tooLarge[side] = 0xFD, tooLarge[side + 1] = 0xE8;  // 65000
+    break;
+  }
+  struct Shown {
+    std::wstring path;
+    COLORREF corner, body;
+  };
+  const Shown shown[] = {{PlaceFile(report, session, L"large.bmp", bitmap.Encode()),
+                          TestPicture::kTopLeft, TestPicture::kBody},
+                         {jpegPath, RGB(0xC0, 0x20, 0x40), RGB(0x60, 0x60, 0x60)}};
+  auto alike = [](COLORREF a, COLORREF b) {
+    return std::abs(GetRValue(a) - GetRValue(b)) + std::abs(GetGValue(a) - GetGValue(b)) +
+               std::abs(GetBValue(a) - GetBValue(b)) <=
+           12;
+  };
+  for (const Shown& picture : shown) {
+    SettingsValues stored;
+    stored.picturePath = ToAnsi(picture.path);
+    stored.windowTop = 40;
+    stored.windowLeft = 60;
+    WriteFileBytes(session.SettingsPath(), stored.Encode());
+    auto [program, form] = StartShown(report, session);
+    if (form == nullptr) return;
+    CheckWindowPlace(report, form, POINT{60, 40}, 12006, 9006);
+    const RECT visible{60, 40, 460, 340};
+    WaitUntil([&] { return alike(ScreenShot(visible).At(3, 3), picture.corner); }, 60000);
+    // A repaint of a part (a bottom-up bitmap counts its rows from the bottom) shows the same.
+    const RECT part{2, 2, 40, 30};
+    InvalidateRect(form, &part, FALSE);
+    Settle(1000);
+    ScreenShot shot(visible);
+    report.Check(shot.At(0, 0) == kWhite && alike(shot.At(3, 3), picture.corner) &&
+                     alike(shot.At(300, 200), picture.body),
+                 "frame, top-left corner and body shown");
+    report.CheckEqualText(ErrorBoxText(*program), "", "no error box");
+    if (&picture == &shown[1]) {
+      const std::pair<std::wstring, const char*> refused[] = {
+          {PlaceFile(report, session, L"huge.bmp", huge), kDamagedBitmapError},
+          {PlaceFile(report, session, L"huge.jpg", tooLarge), u8"メモリが足りません."}};
+      for (const auto& [path, text] : refused) {
+        if (!UseWindowMenu(report, *program, form, kOpenPictureKeys, "a huge picture")) return;
+        if (!ChooseFile(report, *program, path)) return;
+        AnswerErrorBox(report, *program, text);
+        WaitUntil([&] { return IsWindowEnabled(form) != FALSE; }, kStepTimeout);
+        CheckWindowPlace(report, form, POINT{60, 40}, 12006, 9006);
+        report.Check(alike(ScreenShot(visible).At(3, 3), picture.corner), "the picture stays");
+      }
+    }
+    if (!CloseWithAltF4(report, *program, form)) return;
+  }
 }
 
 // The about box: centred, modal over the picture window (a stay-on-top picture window steps out
@@ -353,6 +421,7 @@ std::vector<CaseEntry> MenuCases() {
       {"menu_thickness", MenuThickness},         {"menu_frame_colour", MenuFrameColour},
       {"menu_stay_on_top", MenuStayOnTop},       {"menu_open_picture", MenuOpenPicture},
       {"menu_about_and_exit", MenuAboutAndExit}, {"focus_after_boxes", FocusAfterBoxes},
+      {"large_pictures", LargePictures},
   };
 }
 

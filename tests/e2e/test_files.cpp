@@ -25,6 +25,9 @@ Bytes TestPicture::Encode() const {
   const int rowSize = (width * 3 + 3) / 4 * 4;
   const int pixelBytes = rowSize * height;
   Bytes bytes;
+  // Made whole at once: a picture of hundreds of megabytes must not grow by copies in the 32-bit
+  // driver's address space.
+  bytes.reserve(54 + static_cast<size_t>(pixelBytes));
   bytes.push_back('B');
   bytes.push_back('M');
   AppendInt32(bytes, 54 + pixelBytes);

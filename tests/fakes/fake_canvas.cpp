@@ -41,11 +41,12 @@ void FakeCanvas::FillRect(const Rect& rect, Color color) {
   calls.push_back(std::move(r));
 }
 
-void FakeCanvas::DrawDib(const Dib& dib, const Rect& dest, const Palette* palette,
-                         StretchMode mode) {
+void FakeCanvas::DrawDibPart(const Dib& dib, const Rect& dest, const Rect& source,
+                             const Palette* palette, StretchMode mode) {
   Record r;
   r.call = Call::kDrawDib;
   r.rect = dest;
+  r.source = source;
   r.dib = &dib;
   r.hasPalette = palette != nullptr;
   r.halftonePalette = palette != nullptr && palette->halftone;

@@ -29,6 +29,7 @@ class FakeCanvas : public Canvas {
     Rect rect;                 // destination (or the filled rectangle)
     Color color = 0;           // FillRect
     const Dib* dib = nullptr;  // DrawDib
+    Rect source;               // DrawDib: the part of the bitmap drawn
     bool hasPalette = false;   // DrawDib
     bool halftonePalette = false;
     std::size_t paletteEntries = 0;
@@ -46,6 +47,9 @@ class FakeCanvas : public Canvas {
   bool refuseIcons = false;
   bool refuseMetafiles = false;
 
+  // What ClipBox answers: everything unless a test sets an update rectangle.
+  Rect clipBox = Canvas::ClipBox();
+
   std::vector<Record> calls;
   // Live native objects made by this canvas (and not yet destroyed).
   int liveHandles = 0;
@@ -53,7 +57,9 @@ class FakeCanvas : public Canvas {
   std::size_t Count(Call call) const;
 
   void FillRect(const Rect& rect, Color color) override;
-  void DrawDib(const Dib& dib, const Rect& dest, const Palette* palette, StretchMode mode) override;
+  void DrawDibPart(const Dib& dib, const Rect& dest, const Rect& source, const Palette* palette,
+                   StretchMode mode) override;
+  Rect ClipBox() const override { return clipBox; }
   std::unique_ptr<NativeIcon> CreateIcon(std::span<const std::uint8_t> image, std::int32_t width,
                                          std::int32_t height) override;
   std::unique_ptr<NativeIcon> StandardApplicationIcon() override;

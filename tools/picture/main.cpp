@@ -12,6 +12,7 @@
 #include "picture/dib_convert.h"
 #include "picture/picture.h"
 #include "picture/picture_formats.h"
+#include "platform/memory.h"
 #include "platform/posix/posix_file_system.h"
 
 #ifdef TAVILUNE_HAVE_JPEG
@@ -29,6 +30,8 @@ int Usage() {
 
 int main(int argc, char** argv) {
   using namespace tavilune;
+  // The same bound on a picture's pixels as the program has on this machine.
+  SetMemory(SystemMemoryFacts());
   std::string path;
   std::string bmpOut;
   for (int i = 1; i < argc; ++i) {

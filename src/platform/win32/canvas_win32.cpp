@@ -61,9 +61,9 @@ void Win32Canvas::FillRect(const Rect& rect, Color color) {
   ::FillRect(dc_, &r, brush.Get());
 }
 
-void Win32Canvas::DrawDib(const Dib& dib, const Rect& dest, const Palette* palette,
-                          StretchMode mode) {
-  if (dib.Empty() || dest.Empty()) return;
+void Win32Canvas::DrawDibPart(const Dib& dib, const Rect& dest, const Rect& source,
+                              const Palette* palette, StretchMode mode) {
+  if (dib.Empty() || dest.Empty() || source.Empty()) return;
   GdiObject<HPALETTE> logical;
   std::unique_ptr<SelectedPalette> selected;
   if (palette != nullptr) {
@@ -76,11 +76,20 @@ void Win32Canvas::DrawDib(const Dib& dib, const Rect& dest, const Palette* palet
     previousMode = SetStretchBltMode(dc_, HALFTONE);
     SetBrushOrgEx(dc_, 0, 0, nullptr);
   }
-  std::vector<std::uint8_t> info = dib.BitmapInfo();
-  StretchDIBits(dc_, dest.left, dest.top, dest.Width(), dest.Height(), 0, 0, dib.Width(),
-                dib.Height(), dib.Pixels().data(), reinterpret_cast<const BITMAPINFO*>(info.data()),
-                DIB_RGB_COLORS, SRCCOPY);
+  // The source's origin is the bitmap's first stored row: the bottom row of a bottom-up bitmap,
+  // whose rectangles are then counted from the bottom.
+  const int sourceY = dib.TopDown() ? source.top : dib.Height() - source.bottom;
+  StretchDIBits(dc_, dest.left, dest.top, dest.Width(), dest.Height(), source.left, sourceY,
+                source.Width(), source.Height(), dib.Pixels().data(),
+                reinterpret_cast<const BITMAPINFO*>(dib.BitmapInfo().data()), DIB_RGB_COLORS,
+                SRCCOPY);
   if (previousMode != 0) SetStretchBltMode(dc_, previousMode);
+}
+
+Rect Win32Canvas::ClipBox() const {
+  RECT box{};
+  if (GetClipBox(dc_, &box) == ERROR) return Canvas::ClipBox();
+  return Rect{box.left, box.top, box.right, box.bottom};
 }
 
 std::unique_ptr<NativeIcon> Win32Canvas::CreateIcon(std::span<const std::uint8_t> image,

@@ -12,7 +12,9 @@ class Win32Canvas : public Canvas {
   explicit Win32Canvas(HDC dc) : dc_(dc) {}
 
   void FillRect(const Rect& rect, Color color) override;
-  void DrawDib(const Dib& dib, const Rect& dest, const Palette* palette, StretchMode mode) override;
+  void DrawDibPart(const Dib& dib, const Rect& dest, const Rect& source, const Palette* palette,
+                   StretchMode mode) override;
+  Rect ClipBox() const override;
   std::unique_ptr<NativeIcon> CreateIcon(std::span<const std::uint8_t> image, std::int32_t width,
                                          std::int32_t height) override;
   std::unique_ptr<NativeIcon> StandardApplicationIcon() override;

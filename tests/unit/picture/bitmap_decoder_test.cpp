@@ -548,6 +548,57 @@ TEST(BitmapDecoder, PicturesTooLargeToHoldAreOutOfMemoryNotDamaged) {
   EXPECT_TRUE(sized.Empty());
 }
 
+// How much a picture may take follows the machine (pointer size, physical memory); a file must
+// hold what it claims before its pixel memory is allocated. Outcome 0 loads, 1 is too large for
+// memory, 2 is damaged.
+TEST(BitmapDecoder, TheMachineBoundsThePixelsAndTheFileMustHoldThem) {
+  struct Case {
+    MemoryFacts facts;
+    std::int32_t width, height;
+    bool runLength;
+    std::size_t dataBytes;
+    int outcome;
+  } const cases[] = {
+      {{64, 8 << 20}, 1000, 1000, false, 3000000, 0},
+      {{64, 8 << 20}, 1400, 1000, false, 4200000, 1},
+      {{64, 64 << 20}, 1400, 1000, false, 4200000, 0},
+      {{32, 0}, 20000, 20000, false, 100, 1},
+      {{64, 0}, 20000, 20000, false, 100, 2},
+      {{64, 0}, 3000, 3000, false, 1000000, 2},
+      {{64, 0}, 3000, 3000, false, 14000000, 0},
+      {{64, 0}, 3000, 3000, true, 2, 2},
+      {{64, 0}, 3000, 3000, true, 142000, 0},
+      {{64, 0}, 2000, 2000, true, 2, 0},
+  };
+  const MemoryFacts saved = Memory();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::Message() << c.width << " x " << c.height << ", " << c.dataBytes);
+    SetMemory(c.facts);
+    BitmapSpec spec;
+    spec.width = c.width;
+    spec.height = c.height;
+    spec.pixels.assign(c.dataBytes, 0);
+    if (c.runLength) {
+      spec.bitCount = 8;
+      spec.compression = kCompressionRle8;
+      spec.colors = {0};
+      spec.colorsUsed = 1;
+      spec.pixels.back() = 1;  // end of bitmap
+    }
+    TBitmap bitmap;
+    int got = 0;
+    try {
+      Decode(bitmap, MakeBitmapFile(spec));
+    } catch (const EOutOfMemory&) {
+      got = 1;
+    } catch (const EInvalidGraphic&) {
+      got = 2;
+    }
+    EXPECT_EQ(got, c.outcome);
+  }
+  SetMemory(saved);
+}
+
 TEST(BitmapDecoder, ClaimsBeyondThePixelArrayAreCut) {
   BitmapSpec spec;
   spec.width = 2;

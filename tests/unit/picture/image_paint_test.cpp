@@ -87,6 +87,35 @@ TEST(PaintImage, DrawsTheBitmapIntoTheDestinationRectangle) {
   EXPECT_EQ(canvas.calls[0].rect, (Rect{25, 0, 75, 50}));
 }
 
+// At natural size only the part of the picture inside the update rectangle goes to the system,
+// in the control's own coordinates; a stretched picture is drawn whole.
+TEST(PaintImage, OnlyThePartInsideTheUpdateRectangleIsDrawn) {
+  TPicture picture;
+  auto bitmap = std::make_unique<TBitmap>();
+  bitmap->SetSize(1200, 900, PixelFormat::k24Bit);
+  picture.SetGraphic(std::move(bitmap));
+  const TImage image{"Image1", Rect{3, 3, 1203, 903}, {}, &picture};
+  // Update rectangle, then what is drawn where (nothing for an empty source); the last picture is
+  // drawn stretched to half its size.
+  const Rect cases[][3] = {{{500, 400, 900, 700}, {500, 400, 900, 700}, {497, 397, 897, 697}},
+                           {{1100, 0, 1300, 30}, {1100, 3, 1203, 30}, {1097, 0, 1200, 27}},
+                           {{0, 0, 3, 906}, {}, {}},
+                           {{0, 0, 10, 10}, {3, 3, 603, 453}, {0, 0, 1200, 900}}};
+  for (const auto& [update, dest, source] : cases) {
+    FakeCanvas canvas;
+    canvas.clipBox = update;
+    if (update.right == 10)
+      picture.Graphic()->Draw(canvas, Rect{3, 3, 603, 453});
+    else
+      image.Paint(canvas);
+    ASSERT_EQ(canvas.calls.size(), source.Empty() ? 0u : 1u);
+    for (const FakeCanvas::Record& drawn : canvas.calls) {
+      EXPECT_EQ(drawn.rect, dest);
+      EXPECT_EQ(drawn.source, source);
+    }
+  }
+}
+
 TEST(PaintImage, StretchModeAndPaletteFollowScreenAndBitmap) {
   struct Case {
     int screenBits;

@@ -8,6 +8,7 @@
 
 #include "platform/display.h"
 #include "app/program.h"
+#include "platform/memory.h"
 #include "platform/win32/dialogs_win32.h"
 #include "platform/win32/file_system_win32.h"
 #include "platform/win32/handles.h"
@@ -50,6 +51,7 @@ FilePath ExecutablePath() {
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   SetDisplay(ReadDisplayFacts());
+  SetMemory(SystemMemoryFacts());
   win32::Win32WindowSystem windows(instance);
   win32::Win32FileSystem files;
   win32::Win32Dialogs dialogs(instance);
