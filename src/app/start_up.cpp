@@ -2,6 +2,7 @@
 
 #include "forms/application.h"
 #include "forms/exceptions.h"
+#include "forms/message_form.h"
 #include "forms/messages.h"
 #include "picture/picture_formats.h"
 #include "settings/settings_file.h"
@@ -45,8 +46,8 @@ void KeepReachable(TForm1& form) {
 }  // namespace
 
 void ShowInformation(TForm1& form, const std::string& text) {
-  TApplication::ModalScope modal(form.Application());
-  form.Services().dialogs.MessageDialog(form.Application().Handle(), text, kInformationCaption);
+  TMessageForm box(form.Application(), text, kInformationCaption);
+  box.ShowModal();
 }
 
 namespace {
