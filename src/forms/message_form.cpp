@@ -12,6 +12,9 @@ constexpr std::uint32_t kButtonDefault = 0x0001;     // BS_DEFPUSHBUTTON
 constexpr std::uint32_t kStyleTabStop = 0x00010000;  // WS_TABSTOP
 constexpr std::uint32_t kSetIcon = 0x0170;           // STM_SETICON
 constexpr std::uintptr_t kButtonClicked = 0;         // BN_CLICKED, in WM_COMMAND's high word
+// What the dialog manager sends for Enter (no button being the default by number) and Escape.
+constexpr std::uintptr_t kCommandOk = 1;      // IDOK
+constexpr std::uintptr_t kCommandCancel = 2;  // IDCANCEL
 
 }  // namespace
 
@@ -61,6 +64,9 @@ TMessageForm::TMessageForm(TApplication& application, std::string text, std::str
 WindowSpec TMessageForm::CreateParams() {
   WindowSpec spec = TForm::CreateParams();
   spec.className = "TMessageForm";
+  // Holds dialog controls: the dialog manager turns Enter into the default button's command and
+  // Escape into cancel.
+  spec.exStyle |= msg::kExStyleControlParent;
   return spec;
 }
 
@@ -95,14 +101,23 @@ MessageDialogLayout TMessageForm::LayOut(int dpi) {
 }
 
 bool TMessageForm::WndProc(const WindowMessage& message, std::intptr_t& result) {
-  const bool okClicked =
-      message.message == msg::kCommand && ((message.wParam >> 16) & 0xFFFF) == kButtonClicked &&
-      ok_->HandleAllocated() && static_cast<WindowHandle>(message.lParam) == ok_->Handle();
-  // The one button is both the default and the cancel button.
-  const bool keyClosing = message.message == msg::kKeyDown &&
-                          (message.wParam == msg::kVkReturn || message.wParam == msg::kVkEscape);
-  if (okClicked || keyClosing) {
+  // The one button is both the default and the cancel button: its click, Enter and Escape all
+  // close the box.
+  const std::uintptr_t command = message.wParam & 0xFFFF;
+  const bool okClicked = ((message.wParam >> 16) & 0xFFFF) == kButtonClicked &&
+                         ok_->HandleAllocated() &&
+                         static_cast<WindowHandle>(message.lParam) == ok_->Handle();
+  if (message.message == msg::kCommand &&
+      (okClicked || command == kCommandOk || command == kCommandCancel)) {
     Close();
+    result = 0;
+    return true;
+  }
+  if (message.message == msg::kActivate && (message.wParam & 0xFFFF) != 0 &&
+      ok_->HandleAllocated()) {
+    // As a dialog box does: each activation gives the focus to the button (rather than to the
+    // box itself), which shows it as the one that Enter presses.
+    Windows().SetFocus(ok_->Handle());
     result = 0;
     return true;
   }

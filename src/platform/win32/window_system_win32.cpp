@@ -352,6 +352,13 @@ bool Win32WindowSystem::PumpMessage(bool wait, bool& quit) {
       return false;
     }
   }
+  // A window that holds dialog controls (WS_EX_CONTROLPARENT) gets the dialog manager's keys:
+  // Enter presses the default button, Escape cancels, Tab moves between the controls.
+  const HWND root = message.hwnd != nullptr ? GetAncestor(message.hwnd, GA_ROOT) : nullptr;
+  if (root != nullptr && (GetWindowLongPtrW(root, GWL_EXSTYLE) & WS_EX_CONTROLPARENT) != 0 &&
+      IsDialogMessageW(root, &message)) {
+    return true;
+  }
   TranslateMessage(&message);
   DispatchMessageW(&message);
   return true;
