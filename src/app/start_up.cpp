@@ -1,6 +1,7 @@
 #include "app/start_up.h"
 
 #include "forms/application.h"
+#include "forms/message_form.h"
 #include "platform/exceptions.h"
 #include "forms/messages.h"
 #include "picture/picture_formats.h"
@@ -45,8 +46,8 @@ void KeepReachable(TForm1& form) {
 }  // namespace
 
 void ShowInformation(TForm1& form, const std::string& text) {
-  TApplication::ModalScope modal(form.Application());
-  form.Services().dialogs.MessageDialog(form.Application().Handle(), text, kInformationCaption);
+  TMessageForm box(form.Application(), text, kInformationCaption);
+  box.ShowModal();
 }
 
 namespace {

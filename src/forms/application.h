@@ -68,7 +68,7 @@ class TApplication : public TComponent, private WindowListener {
 
   // Modal windows: every other window of the program is disabled and stay-on-top forms leave
   // the topmost band while one is open. A modal of 0 stands for a box of the system's owned by
-  // the application window (message boxes, the message dialog, the common dialogs): such a box
+  // the application window (message boxes, the common dialogs): such a box
   // disables its owner itself and enables it again before it goes, so that the system hands
   // the activation back to the program rather than to another one; BeginModal leaves that
   // window to it. EndModal enables the windows again and gives the activation back to the

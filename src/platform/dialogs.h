@@ -1,4 +1,4 @@
-// The system's common dialogs and the program's information dialog.
+// The system's common dialogs.
 #pragma once
 
 #include <array>
@@ -114,12 +114,6 @@ class Dialogs {
 
   // The colour chooser, modal. Nothing when the user cancelled.
   virtual std::optional<Color> PickColor(const ColorRequest& request) = 0;
-
-  // The information dialog: the caption, the information icon, the word-wrapped text and one
-  // "OK" button that Enter and Escape both press; centred on the primary screen, no sound.
-  // Returns when the user closed it.
-  virtual void MessageDialog(WindowHandle owner, const std::string& text,
-                             const std::string& caption) = 0;
 };
 
 }  // namespace tavilune

@@ -133,6 +133,13 @@ class WindowSystem {
   // The system's icon size (SM_CXICON) at the DPI.
   virtual int IconSizeForDpi(int dpi) = 0;
 
+  // What the information box takes from the system: its message font at a DPI (given to a
+  // window), the extent of a text word-wrapped in that font at most maxWidth pixels wide, and
+  // its information icon at a size (kept by the window system).
+  virtual void SetMessageFont(WindowHandle window, int dpi) = 0;
+  virtual Rect MessageTextExtent(const std::string& text, std::int32_t maxWidth, int dpi) = 0;
+  virtual IconHandle InformationIcon(int size) = 0;
+
   // Runs one message through the loop. Waits for one when wait is true. Returns false when the
   // loop should end (WM_QUIT) or, without waiting, when no message was waiting.
   virtual bool PumpMessage(bool wait, bool& quit) = 0;

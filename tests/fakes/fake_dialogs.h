@@ -13,12 +13,6 @@
 
 namespace tavilune::testing {
 
-struct MessageDialogCall {
-  WindowHandle owner;
-  std::string text;
-  std::string caption;
-};
-
 struct HintCall {
   WindowHandle window;
   Rect area;
@@ -94,12 +88,6 @@ class FakeDialogs : public Dialogs {
     return answer;
   }
 
-  void MessageDialog(WindowHandle owner, const std::string& text,
-                     const std::string& caption) override {
-    messages.push_back(MessageDialogCall{owner, text, caption});
-    if (onMessage) onMessage(messages.back());
-  }
-
   // The next file the user confirms (an ANSI path that spells), or a cancel.
   void WillChoose(const std::string& ansiPath) {
     fileAnswers.push_back(ChosenFile{ansiPath, ansiPath, std::nullopt});
@@ -119,9 +107,7 @@ class FakeDialogs : public Dialogs {
   std::vector<std::array<std::uint32_t, 16>> colorCustomsSeen;
   std::function<void(const ColorRequest&)> onPickColor;
   std::vector<OpenFileRequest> openRequests;
-  std::vector<MessageDialogCall> messages;
   std::function<void(const OpenFileRequest&)> onOpenFile;
-  std::function<void(const MessageDialogCall&)> onMessage;
 
  private:
   void FailIfScripted() {

@@ -20,6 +20,7 @@ WindowHandle FakeWindowSystem::CreateNativeWindow(const WindowSpec& spec,
   window.visible = (spec.style & msg::kStyleVisible) != 0;
   window.topmost = (spec.exStyle & msg::kExStyleTopmost) != 0;
   log.push_back("CreateWindow " + std::to_string(handle) + " " + spec.title);
+  created.emplace_back(handle, spec);
   Deliver(handle, msg::kCreate);
   return handle;
 }

@@ -91,6 +91,12 @@ class FakeWindowSystem : public WindowSystem {
   int WindowDpi(WindowHandle) override { return dpi; }
   int DpiNearest(const Rect&) override { return dpi; }
   int IconSizeForDpi(int forDpi) override;
+  void SetMessageFont(WindowHandle window, int forDpi) override {
+    log.push_back("SetMessageFont " + std::to_string(window) + " " + std::to_string(forDpi));
+  }
+  // Every text takes 300 x 40 pixels, wrapped or not.
+  Rect MessageTextExtent(const std::string&, std::int32_t, int) override { return {0, 0, 300, 40}; }
+  IconHandle InformationIcon(int size) override { return 0x4000 + static_cast<IconHandle>(size); }
   bool PumpMessage(bool wait, bool& quit) override;
   void PostQuit(int code) override;
   ThreadId CurrentThread() override;
@@ -115,6 +121,7 @@ class FakeWindowSystem : public WindowSystem {
   std::vector<std::pair<WindowHandle, WindowMessage>> sent;
   std::vector<WindowHandle> foregroundCalls;
   std::vector<WindowHandle> destroyed;
+  std::vector<std::pair<WindowHandle, WindowSpec>> created;  // every window, in order
   std::vector<WindowHandle> invalidated;
   std::vector<MessageBoxCall> messageBoxes;
   std::vector<PopupCall> popups;

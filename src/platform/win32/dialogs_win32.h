@@ -31,8 +31,6 @@ class Win32Dialogs : public Dialogs {
   std::optional<ChosenFile> OpenPictureFile(const OpenFileRequest& request,
                                             OpenFilePreview& preview) override;
   std::optional<Color> PickColor(const ColorRequest& request) override;
-  void MessageDialog(WindowHandle owner, const std::string& text,
-                     const std::string& caption) override;
 
  private:
   HINSTANCE instance_;

@@ -8,8 +8,8 @@
 #include <memory>
 
 #include "platform/win32/canvas_win32.h"
-#include "platform/win32/fence.h"
 #include "platform/win32/dpi_win32.h"
+#include "platform/win32/fence.h"
 #include "platform/win32/handles.h"
 #include "platform/win32/text.h"
 
@@ -297,6 +297,45 @@ int Win32WindowSystem::DpiNearest(const Rect& rect) {
 
 int Win32WindowSystem::IconSizeForDpi(int dpi) { return SystemMetricForDpi(SM_CXICON, dpi); }
 
+// One font per DPI, made on first need; the windows it was given to may use it until the window
+// system goes.
+void Win32WindowSystem::SetMessageFont(WindowHandle window, int dpi) {
+  GdiObject<HFONT>& font = messageFonts_[dpi];
+  if (!font) {
+    const LOGFONTW logical = MessageFontForDpi(dpi);
+    font = GdiObject<HFONT>(CreateFontIndirectW(&logical));
+  }
+  SendMessageW(H(window), WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), TRUE);
+}
+
+Rect Win32WindowSystem::MessageTextExtent(const std::string& text, std::int32_t maxWidth, int dpi) {
+  const LOGFONTW logical = MessageFontForDpi(dpi);
+  const GdiObject<HFONT> font(CreateFontIndirectW(&logical));
+  const std::wstring wide = Wide(text);
+  RECT extent{0, 0, maxWidth, 0};
+  WindowDc screen(nullptr);
+  SelectedObject selected(screen.Get(), font.Get());
+  DrawTextW(screen.Get(), wide.c_str(), -1, &extent,
+            DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX | DT_EXPANDTABS);
+  return ToRect(extent);
+}
+
+// Scaled down from the icon's largest image where the system can (LoadIconWithScaleDown, in
+// comctl32 version 6), else the shared one of the system's standard size, which is the size the
+// system has for its DPI.
+IconHandle Win32WindowSystem::InformationIcon(int size) {
+  using LoadIconWithScaleDownCall = HRESULT(WINAPI*)(HINSTANCE, PCWSTR, int, int, HICON*);
+  static const auto call = reinterpret_cast<LoadIconWithScaleDownCall>(reinterpret_cast<void (*)()>(
+      GetProcAddress(LoadLibraryW(L"comctl32.dll"), "LoadIconWithScaleDown")));
+  OwnedIcon& icon = informationIcons_[size];
+  HICON loaded = nullptr;
+  if (!icon && call != nullptr && SUCCEEDED(call(nullptr, IDI_INFORMATION, size, size, &loaded))) {
+    icon = OwnedIcon(loaded);
+  }
+  if (!icon) return reinterpret_cast<IconHandle>(LoadIconW(nullptr, IDI_INFORMATION));
+  return reinterpret_cast<IconHandle>(icon.Get());
+}
+
 bool Win32WindowSystem::PumpMessage(bool wait, bool& quit) {
   quit = false;
   MSG message{};
@@ -312,6 +351,13 @@ bool Win32WindowSystem::PumpMessage(bool wait, bool& quit) {
       PostQuitMessage(static_cast<int>(message.wParam));
       return false;
     }
+  }
+  // A window that holds dialog controls (WS_EX_CONTROLPARENT) gets the dialog manager's keys:
+  // Enter presses the default button, Escape cancels, Tab moves between the controls.
+  const HWND root = message.hwnd != nullptr ? GetAncestor(message.hwnd, GA_ROOT) : nullptr;
+  if (root != nullptr && (GetWindowLongPtrW(root, GWL_EXSTYLE) & WS_EX_CONTROLPARENT) != 0 &&
+      IsDialogMessageW(root, &message)) {
+    return true;
   }
   TranslateMessage(&message);
   DispatchMessageW(&message);

@@ -58,6 +58,9 @@ class Win32WindowSystem : public WindowSystem {
   int WindowDpi(WindowHandle window) override;
   int DpiNearest(const Rect& rect) override;
   int IconSizeForDpi(int dpi) override;
+  void SetMessageFont(WindowHandle window, int dpi) override;
+  Rect MessageTextExtent(const std::string& text, std::int32_t maxWidth, int dpi) override;
+  IconHandle InformationIcon(int size) override;
   bool PumpMessage(bool wait, bool& quit) override;
   void PostQuit(int code) override;
   ThreadId CurrentThread() override;
@@ -78,6 +81,8 @@ class Win32WindowSystem : public WindowSystem {
   std::set<std::wstring> registered_;
   std::vector<GdiObject<HFONT>> fonts_;     // made for windows, deleted with the window system
   std::map<std::string, OwnedIcon> icons_;  // loaded by resource name
+  std::map<int, GdiObject<HFONT>> messageFonts_;  // by DPI
+  std::map<int, OwnedIcon> informationIcons_;     // by size
 };
 
 }  // namespace tavilune::win32

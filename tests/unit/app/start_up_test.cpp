@@ -1,6 +1,7 @@
 #include "app/start_up.h"
 
 #include <limits>
+#include <tuple>
 
 #include "forms/messages.h"
 #include "settings/settings_file.h"
@@ -47,6 +48,18 @@ class StartUpTest : public WindowFixture {
     return (windows.GetLong(app.Handle(), msg::kGwlExStyle) & msg::kExStyleToolWindow) != 0;
   }
 
+  // The information boxes shown, each as its owner, its caption and its label's text.
+  using Box = std::tuple<WindowHandle, std::string, std::string>;
+  std::vector<Box> Boxes() {
+    std::vector<Box> boxes;
+    for (const auto& [handle, spec] : windows.created) {
+      if (spec.className == "TMessageForm") boxes.emplace_back(spec.parent, spec.title, "");
+      if (spec.className == "STATIC" && !spec.title.empty() && !boxes.empty())
+        std::get<2>(boxes.back()) = spec.title;
+    }
+    return boxes;
+  }
+
   void End() {
     delete form;
     form = nullptr;
@@ -56,11 +69,9 @@ class StartUpTest : public WindowFixture {
 TEST_F(StartUpTest, FirstStartAsksForAPictureAndFramesItWhiteAtTheDesignPlace) {
   dialogs.WillChoose(kSmall);
   TForm1& window = Start();
-  ASSERT_EQ(dialogs.messages.size(), 1u);
-  EXPECT_EQ(dialogs.messages[0].text,
-            u8"設定ファイルがありません。\r\n画像ファイルを選択してください");
-  EXPECT_EQ(dialogs.messages[0].caption, u8"情報");
-  EXPECT_EQ(dialogs.messages[0].owner, app.Handle());
+  EXPECT_EQ(Boxes(),
+            (std::vector<Box>{{app.Handle(), u8"情報",
+                               u8"設定ファイルがありません。\r\n画像ファイルを選択してください"}}));
   ASSERT_EQ(dialogs.openRequests.size(), 1u);
   EXPECT_EQ(dialogs.openRequests[0].filter, u8"画像ファイル (*.bmp,*jpg)|*.bmp;*.jpg");
 
@@ -112,7 +123,7 @@ TEST_F(StartUpTest, SecondStartRestoresPictureFramePositionAndStayOnTop) {
   record.InTray = 2;  // counts as not in the tray
   WriteSettings(record);
   TForm1& window = Start();
-  EXPECT_TRUE(dialogs.messages.empty());
+  EXPECT_TRUE(Boxes().empty());
   EXPECT_EQ(windows.WindowRect(window.Handle()), RectFromSize(30, 40, 210, 110));
   EXPECT_EQ(window.BarColor(), 0x00FF00);
   EXPECT_TRUE(window.IsStayOnTop());
@@ -153,8 +164,8 @@ TEST_F(StartUpTest, MissingPictureAsksAgainAtTheDesignPlace) {
   WriteSettings(Stored("C:\\pics\\gone.bmp"));
   dialogs.WillChoose(kSmall);
   TForm1& window = Start();
-  ASSERT_EQ(dialogs.messages.size(), 1u);
-  EXPECT_EQ(dialogs.messages[0].text,
+  ASSERT_EQ(Boxes().size(), 1u);
+  EXPECT_EQ(std::get<2>(Boxes()[0]),
             u8"設定ファイルからデータが読みこめませんでした\r\n画像ファイルを選択してください");
   EXPECT_EQ(windows.WindowRect(window.Handle()), RectFromSize(192, 107, 206, 106));
   EXPECT_EQ(window.BarColor(), kWhite);
@@ -238,7 +249,7 @@ TEST_F(StartUpTest, AFolderTheAnsiCodePageCannotSpellStillHoldsTheSettings) {
   files.AddFile(dat, std::string(bytes.begin(), bytes.end()));
   TForm1& window = MakeWindow(
       [](TForm1& form) { RunStartUp(form, FilePath::Utf8(u8"C:\\한글\\tavilune.exe")); });
-  EXPECT_TRUE(dialogs.messages.empty());
+  EXPECT_TRUE(Boxes().empty());
   EXPECT_EQ(windows.WindowRect(window.Handle()), RectFromSize(30, 40, 210, 110));
   window.SetLeft(77);
   End();

@@ -2,9 +2,9 @@
 // box, the information dialog's rule and the preview window's default size.
 #include <gtest/gtest.h>
 
+#include "forms/message_form.h"
 #include "forms/messages.h"
 #include "picture_dialog/preview_window.h"
-#include "platform/message_dialog_layout.h"
 #include "window/about_box.h"
 #include "window_fixture.h"
 
@@ -70,13 +70,14 @@ TEST_F(DpiLayoutTest, BoxesAndThePreviewWindowScaleTheirDesignToTheMonitorsDpi) 
     EXPECT_EQ(windows.Window(credit).bounds, row.credit);
     EXPECT_EQ(FontHeightOf(credit), row.fontHeight);
 
-    const MessageDialogLayout message =
-        LayOutMessageDialog(300, 40, windows.IconSizeForDpi(row.dpi), row.dpi);
-    EXPECT_EQ(message.icon.Width(), row.iconSize);
-    EXPECT_EQ(message.text.left, row.textLeft);
-    EXPECT_GE(message.text.left, message.icon.right + ScaleForDpi(12, row.dpi));
-    EXPECT_EQ(message.button, row.button);
-    EXPECT_EQ((ClientSize{message.clientWidth, message.clientHeight}), row.message);
+    TMessageForm box(app, "text", u8"情報");  // the fake measures every text 300 x 40
+    const Rect icon = windows.Window(Child(box, "")).bounds;
+    const Rect text = windows.Window(Child(box, "text")).bounds;
+    EXPECT_EQ(icon.Width(), row.iconSize);
+    EXPECT_EQ(text.left, row.textLeft);
+    EXPECT_GE(text.left, icon.right + ScaleForDpi(12, row.dpi));
+    EXPECT_EQ(windows.Window(Child(box, "OK")).bounds, row.button);
+    EXPECT_EQ((ClientSize{box.Width(), box.Height()}), Outer(row.message));
 
     TPicture empty;
     TPreviewForm preview(nullptr, app, empty, 0);
@@ -84,7 +85,7 @@ TEST_F(DpiLayoutTest, BoxesAndThePreviewWindowScaleTheirDesignToTheMonitorsDpi) 
   }
 }
 
-TEST_F(DpiLayoutTest, AboutBoxMovedToAnotherDpiTakesTheSuggestedPlaceAndLaysOutAgain) {
+TEST_F(DpiLayoutTest, BoxesMovedToAnotherDpiTakeTheSuggestedPlaceAndLayOutAgain) {
   TForm2 about(app);
   const WindowHandle credit = Child(about, TForm2::kCredit);
   Rect suggested = RectFromSize(300, 200, 359, 140);
@@ -93,6 +94,13 @@ TEST_F(DpiLayoutTest, AboutBoxMovedToAnotherDpiTakesTheSuggestedPlaceAndLaysOutA
   EXPECT_EQ(windows.Window(about.Handle()).bounds, suggested);
   EXPECT_EQ(windows.Window(credit).bounds, kRows[2].credit);
   EXPECT_EQ(FontHeightOf(credit), 18);
+
+  TMessageForm box(app, "text", u8"情報");
+  windows.Deliver(box.Handle(), msg::kDpiChanged, 144 << 16 | 144,
+                  reinterpret_cast<std::intptr_t>(&suggested));
+  EXPECT_EQ(windows.Window(box.Handle()).bounds, suggested);
+  EXPECT_EQ(windows.Window(Child(box, "OK")).bounds, kRows[2].button);
+  EXPECT_EQ(windows.log.back(), "SetMessageFont " + std::to_string(Child(box, "OK")) + " 144");
 }
 
 }  // namespace
