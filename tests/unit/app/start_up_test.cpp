@@ -65,7 +65,7 @@ TEST_F(StartUpTest, FirstStartAsksForAPictureAndFramesItWhiteAtTheDesignPlace) {
   EXPECT_EQ(dialogs.openRequests[0].filter, u8"画像ファイル (*.bmp,*jpg)|*.bmp;*.jpg");
 
   EXPECT_EQ(windows.WindowRect(window.Handle()), RectFromSize(192, 107, 206, 106));
-  EXPECT_EQ(window.BarColor(), kWhite);
+  EXPECT_EQ(BarColor(), kWhite);
   EXPECT_EQ(window.Image1Bounds(), RectFromSize(3, 3, 200, 100));
   EXPECT_TRUE(ToolWindow());
   EXPECT_FALSE(app.Terminated());
@@ -101,7 +101,7 @@ TEST_F(StartUpTest, DialogFailureAtFirstStartIsShownNotTakenForACancel) {
   EXPECT_EQ(windows.messageBoxes[0].text,
             u8"画像ファイルを選ぶダイアログでエラーが発生しました (コード 0x3003)");
   EXPECT_EQ(windows.WindowRect(window.Handle()), RectFromSize(192, 107, 360, 315));
-  EXPECT_FALSE(window.Settings().HasPicturePath());
+  EXPECT_TRUE(window.PicturePathText().empty());
   End();
   EXPECT_FALSE(files.Exists(kDat));
 }
@@ -114,7 +114,7 @@ TEST_F(StartUpTest, SecondStartRestoresPictureFramePositionAndStayOnTop) {
   TForm1& window = Start();
   EXPECT_TRUE(dialogs.messages.empty());
   EXPECT_EQ(windows.WindowRect(window.Handle()), RectFromSize(30, 40, 210, 110));
-  EXPECT_EQ(window.BarColor(), 0x00FF00);
+  EXPECT_EQ(BarColor(), 0x00FF00);
   EXPECT_TRUE(window.IsStayOnTop());
   EXPECT_TRUE(Shown().topmost);
   EXPECT_TRUE(ToolWindow());
@@ -157,7 +157,7 @@ TEST_F(StartUpTest, MissingPictureAsksAgainAtTheDesignPlace) {
   EXPECT_EQ(dialogs.messages[0].text,
             u8"設定ファイルからデータが読みこめませんでした\r\n画像ファイルを選択してください");
   EXPECT_EQ(windows.WindowRect(window.Handle()), RectFromSize(192, 107, 206, 106));
-  EXPECT_EQ(window.BarColor(), kWhite);
+  EXPECT_EQ(BarColor(), kWhite);
 }
 
 TEST_F(StartUpTest, FoldersAndFilesWithImpossibleDatesDoNotCountAsPictures) {
@@ -178,7 +178,7 @@ TEST_F(StartUpTest, ShortSettingsFileShowsTheErrorAndLeavesTheDesignWindow) {
   EXPECT_EQ(windows.messageBoxes[0].text, u8"ファイルの末尾以降を読み込みました.");
   EXPECT_EQ(windows.messageBoxes[0].caption, "Tavilune");
   EXPECT_EQ(windows.WindowRect(window.Handle()), RectFromSize(192, 107, 360, 315));
-  EXPECT_EQ(window.BarColor(), kDesignGreen);
+  EXPECT_EQ(BarColor(), kDesignGreen);
   EXPECT_EQ(window.Picture().Width(), 0);
   EXPECT_FALSE(ToolWindow());  // the later steps, the taskbar one included, did not run
 }
@@ -197,7 +197,7 @@ TEST_F(StartUpTest, FailedFirstChoiceKeepsNothingSoTheNextStartAsksAgain) {
   TForm1& window = Start();
   ASSERT_EQ(windows.messageBoxes.size(), 1u);
   EXPECT_EQ(windows.messageBoxes[0].text, u8"ビットマップイメージが不正です.");
-  EXPECT_FALSE(window.Settings().HasPicturePath());
+  EXPECT_TRUE(window.PicturePathText().empty());
   End();
   EXPECT_FALSE(files.Exists(kDat));
 }
@@ -206,7 +206,7 @@ TEST_F(StartUpTest, PathsTheRecordCannotHoldUseTheShortNameOrAreRefused) {
   const std::string longPath = "C:\\" + std::string(300, 'a') + "\\x.bmp";
   dialogs.fileAnswers.push_back(ChosenFile{longPath, longPath, std::string(kSmall)});
   TForm1& window = Start();
-  EXPECT_EQ(window.Settings().PicturePathText(), kSmall);
+  EXPECT_EQ(window.PicturePathText(), kSmall);
   EXPECT_TRUE(windows.messageBoxes.empty());
   End();
 
@@ -218,7 +218,7 @@ TEST_F(StartUpTest, PathsTheRecordCannotHoldUseTheShortNameOrAreRefused) {
   TForm1& second = Start();
   ASSERT_EQ(windows.messageBoxes.size(), 1u);
   EXPECT_EQ(windows.messageBoxes[0].text, std::string(kPathNotStorableMessage) + ".");
-  EXPECT_FALSE(second.Settings().HasPicturePath());
+  EXPECT_TRUE(second.PicturePathText().empty());
 }
 
 TEST_F(StartUpTest, PositionNoMonitorShowsIsBroughtBackAndVisibleOnesAreKept) {

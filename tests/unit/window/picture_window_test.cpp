@@ -2,6 +2,7 @@
 
 #include "fakes/fake_canvas.h"
 #include "forms/messages.h"
+#include "window/window_menu.h"
 #include "window_fixture.h"
 
 namespace tavilune::testing {
@@ -18,9 +19,11 @@ TEST_F(PictureWindowTest, StartsAsTheDesignWindowWithItsGreenFrame) {
   EXPECT_EQ(Shown().spec.title, "Tavilune");
   EXPECT_EQ(Shown().spec.style & msg::kStyleCaption, 0u);
   EXPECT_EQ(Shown().spec.parent, app.Handle());
-  EXPECT_EQ(window.BarColor(), kDesignGreen);
-  EXPECT_EQ(window.Bars().top, (Rect{0, 0, 360, 3}));
-  EXPECT_EQ(window.Bars().right, (Rect{357, 3, 360, 312}));
+  const auto bars = PaintedBars();
+  ASSERT_EQ(bars.size(), 4u);
+  EXPECT_EQ(bars[0].color, kDesignGreen);
+  EXPECT_EQ(bars[0].rect, (Rect{0, 0, 360, 3}));
+  EXPECT_EQ(bars[2].rect, (Rect{357, 3, 360, 312}));
 }
 
 TEST_F(PictureWindowTest, LoadingAndThicknessResizeAroundAFixedCorner) {
@@ -32,7 +35,7 @@ TEST_F(PictureWindowTest, LoadingAndThicknessResizeAroundAFixedCorner) {
   EXPECT_EQ(window.Image1Bounds(), RectFromSize(5, 5, 200, 100));
   window.SetFrameThickness(0);
   EXPECT_EQ(windows.WindowRect(window.Handle()), RectFromSize(192, 107, 200, 100));
-  EXPECT_FALSE(window.Bars().barsVisible);
+  EXPECT_TRUE(PaintedBars().empty());
 
   // A new picture takes the current thickness at once.
   window.SetFrameThickness(2);
@@ -45,7 +48,8 @@ TEST_F(PictureWindowTest, NegativeThicknessShowsNoFrameAndIsKeptAsZero) {
   TForm1& window = MakeWindow();
   window.LoadPictureFile(kSmall);
   window.SetFrameThickness(-3);
-  EXPECT_EQ(window.Settings().FrameThickness, 0);
+  window.N3Click();
+  EXPECT_TRUE(window.PopupMenu1().Items().Find(kThicknessItems[0])->Checked());
   EXPECT_EQ(windows.WindowRect(window.Handle()).Width(), 200);
 }
 
@@ -100,7 +104,7 @@ TEST_F(PictureWindowTest, SavesItsStateAndNothingWithoutAPicture) {
   EXPECT_FALSE(files.Exists("C:\\app\\tavilune.dat"));
 
   window.LoadPictureFile(kSmall);
-  window.Settings().SetPicturePath(kSmall);
+  window.SetPicturePath(kSmall);
   window.SetFrameThickness(4);
   window.SetFrameColor(0x123456);
   window.SetBounds(-50, 70, window.Width(), window.Height());
@@ -126,7 +130,7 @@ TEST_F(PictureWindowTest, EndOfSessionSavesAndAFailedSaveAsksToWait) {
   TForm1& window = MakeWindow();
   window.SetSettingsFilePath("C:\\app\\tavilune.dat");
   window.LoadPictureFile(kSmall);
-  window.Settings().SetPicturePath(kSmall);
+  window.SetPicturePath(kSmall);
   EXPECT_EQ(windows.Deliver(window.Handle(), msg::kQueryEndSession), 1);
   EXPECT_TRUE(files.Exists("C:\\app\\tavilune.dat"));
   EXPECT_TRUE(window.HandleAllocated());
@@ -141,7 +145,7 @@ TEST_F(PictureWindowTest, DestructionSavesAndAFailureIsShownWithoutStoppingTheEn
   TForm1& window = MakeWindow();
   window.SetSettingsFilePath("C:\\app\\tavilune.dat");
   window.LoadPictureFile(kSmall);
-  window.Settings().SetPicturePath(kSmall);
+  window.SetPicturePath(kSmall);
   files.AddFile("C:\\app\\tavilune.dat", std::string(276, 'x'));
   files.SetReadOnly("C:\\app\\tavilune.dat");
   delete form;

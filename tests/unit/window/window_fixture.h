@@ -6,11 +6,13 @@
 #include <memory>
 #include <string>
 
+#include "fakes/fake_canvas.h"
 #include "fakes/fake_dialogs.h"
 #include "fakes/fake_file_system.h"
 #include "fakes/fake_shell.h"
 #include "fakes/fake_window_system.h"
 #include "forms/application.h"
+#include "forms/messages.h"
 #include "picture/picture_formats.h"
 #include "window/picture_window.h"
 
@@ -73,6 +75,17 @@ class WindowFixture : public ::testing::Test {
     return *form;
   }
   FakeWindow& Shown() { return windows.Window(form->Handle()); }
+  // The frame's bars as the window paints them (top, left, right, bottom), none without a frame.
+  std::vector<FakeCanvas::Record> PaintedBars() {
+    FakeCanvas canvas;
+    windows.onPaint = [&](WindowHandle, const auto& painter) { painter(canvas); };
+    windows.Deliver(form->Handle(), msg::kPaint);
+    windows.onPaint = nullptr;
+    std::erase_if(canvas.calls,
+                  [](const auto& call) { return call.call != FakeCanvas::Call::kFillRect; });
+    return canvas.calls;
+  }
+  Color BarColor() { return PaintedBars().at(0).color; }
 
   static constexpr const char* kSmall = "C:\\pics\\small.bmp";
   static constexpr const char* kOther = "C:\\pics\\other.bmp";
