@@ -2,7 +2,6 @@
 
 #include <limits>
 
-#include "forms/messages.h"
 #include "settings/settings_file.h"
 #include "unit/window/window_fixture.h"
 #include "window/picture_choice.h"

@@ -126,8 +126,7 @@ TEST_F(ClickDispatchTest, DisabledIconDoesNothingForAnyMessageButBecomesTheLastI
   icon->SetLBPopupMenu(new RecordingMenu(form, app, "LB", log));
   icon->SetRBPopupMenu(new RecordingMenu(form, app, "RB", log));
   icon->SetEnabled(false);
-  for (std::uint32_t message = msg::kMouseMove; message <= msg::kMButtonDblClk; ++message)
-    Mouse(icon, message);
+  for (std::uint32_t m = msg::kMouseMove; m <= msg::kMButtonDblClk; ++m) Mouse(icon, m);
   EXPECT_TRUE(log.empty());
   EXPECT_TRUE(workers.waiting.empty());
   EXPECT_EQ(TCallbackWindow::Instance()->LastIcon(), icon);

@@ -2,7 +2,6 @@
 
 #include <memory>
 #include <string>
-#include <vector>
 
 #include "forms/exceptions.h"
 #include "tray/image_list.h"

@@ -2,7 +2,6 @@
 // box, the information dialog's rule and the preview window's default size.
 #include <gtest/gtest.h>
 
-#include "forms/messages.h"
 #include "picture_dialog/preview_window.h"
 #include "platform/message_dialog_layout.h"
 #include "window/about_box.h"

@@ -1,8 +1,5 @@
 #include "window/picture_window.h"
 
-#include "fakes/fake_canvas.h"
-#include "forms/messages.h"
-#include "window/window_menu.h"
 #include "window_fixture.h"
 
 namespace tavilune::testing {
@@ -19,11 +16,9 @@ TEST_F(PictureWindowTest, StartsAsTheDesignWindowWithItsGreenFrame) {
   EXPECT_EQ(Shown().spec.title, "Tavilune");
   EXPECT_EQ(Shown().spec.style & msg::kStyleCaption, 0u);
   EXPECT_EQ(Shown().spec.parent, app.Handle());
-  const auto bars = PaintedBars();
-  ASSERT_EQ(bars.size(), 4u);
-  EXPECT_EQ(bars[0].color, kDesignGreen);
-  EXPECT_EQ(bars[0].rect, (Rect{0, 0, 360, 3}));
-  EXPECT_EQ(bars[2].rect, (Rect{357, 3, 360, 312}));
+  EXPECT_EQ(BarColor(), kDesignGreen);
+  EXPECT_EQ(PaintedBars().at(0).rect, (Rect{0, 0, 360, 3}));
+  EXPECT_EQ(PaintedBars().at(2).rect, (Rect{357, 3, 360, 312}));
 }
 
 TEST_F(PictureWindowTest, LoadingAndThicknessResizeAroundAFixedCorner) {
@@ -49,7 +44,7 @@ TEST_F(PictureWindowTest, NegativeThicknessShowsNoFrameAndIsKeptAsZero) {
   window.LoadPictureFile(kSmall);
   window.SetFrameThickness(-3);
   window.N3Click();
-  EXPECT_TRUE(window.PopupMenu1().Items().Find(kThicknessItems[0])->Checked());
+  EXPECT_TRUE(window.PopupMenu1().Items().Find("MainMenuTNONE")->Checked());
   EXPECT_EQ(windows.WindowRect(window.Handle()).Width(), 200);
 }
 
@@ -59,11 +54,7 @@ TEST_F(PictureWindowTest, PaintsThePictureAtItsPlaceAndTheBarsOverIt) {
   window.LoadPictureFile(kSmall);
   window.SetFrameThickness(3);
   window.SetFrameColor(0x0000FF);
-  FakeCanvas canvas;
-  windows.onPaint = [&](WindowHandle, const std::function<void(Canvas&)>& painter) {
-    painter(canvas);
-  };
-  windows.Deliver(window.Handle(), msg::kPaint);
+  Painted();
   ASSERT_EQ(canvas.Count(FakeCanvas::Call::kDrawDib), 1u);
   ASSERT_EQ(canvas.Count(FakeCanvas::Call::kFillRect), 4u);
   // The picture first, unscaled at (3, 3); then the four bars in the frame colour.

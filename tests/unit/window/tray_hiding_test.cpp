@@ -1,4 +1,3 @@
-#include "forms/messages.h"
 #include "window_fixture.h"
 
 namespace tavilune::testing {

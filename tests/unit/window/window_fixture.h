@@ -75,15 +75,17 @@ class WindowFixture : public ::testing::Test {
     return *form;
   }
   FakeWindow& Shown() { return windows.Window(form->Handle()); }
-  // The frame's bars as the window paints them (top, left, right, bottom), none without a frame.
-  std::vector<FakeCanvas::Record> PaintedBars() {
-    FakeCanvas canvas;
-    windows.onPaint = [&](WindowHandle, const auto& painter) { painter(canvas); };
+  // What the window paints, in order: the picture, then the bars (top, left, right, bottom).
+  const std::vector<FakeCanvas::Record>& Painted() {
+    canvas.calls.clear();
+    windows.onPaint = [this](WindowHandle, const auto& painter) { painter(canvas); };
     windows.Deliver(form->Handle(), msg::kPaint);
-    windows.onPaint = nullptr;
-    std::erase_if(canvas.calls,
-                  [](const auto& call) { return call.call != FakeCanvas::Call::kFillRect; });
     return canvas.calls;
+  }
+  std::vector<FakeCanvas::Record> PaintedBars() {
+    std::vector<FakeCanvas::Record> bars = Painted();
+    std::erase_if(bars, [](const auto& call) { return call.call != FakeCanvas::Call::kFillRect; });
+    return bars;
   }
   Color BarColor() { return PaintedBars().at(0).color; }
 
@@ -91,6 +93,7 @@ class WindowFixture : public ::testing::Test {
   static constexpr const char* kOther = "C:\\pics\\other.bmp";
 
   FakeWindowSystem windows;
+  FakeCanvas canvas;
   FakeFileSystem files;
   FakeDialogs dialogs;
   FakeShell shell;

@@ -1,6 +1,5 @@
 #include "window/window_menu.h"
 
-#include "forms/messages.h"
 #include "window/about_box.h"
 #include "window_fixture.h"
 
