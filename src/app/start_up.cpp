@@ -2,9 +2,9 @@
 
 #include "forms/application.h"
 #include "forms/message_form.h"
-#include "platform/exceptions.h"
 #include "forms/messages.h"
 #include "picture/picture_formats.h"
+#include "platform/exceptions.h"
 #include "settings/settings_file.h"
 #include "settings/settings_path.h"
 #include "window/picture_choice.h"
@@ -55,7 +55,7 @@ namespace {
 // First start, or the remembered picture is gone: ask for one.
 void StartWithNewPicture(TForm1& form) {
   // Until a picture has loaded there is nothing worth saving.
-  form.Settings().ClearPicturePath();
+  form.ClearPicturePath();
   if (!ChooseAndLoadPicture(form)) {
     form.Application().Terminate();
     return;
@@ -75,8 +75,15 @@ void RunStartUp(TForm1& form, const FilePath& executablePath) {
   SetUpMainWindowPictureFormats(JpegPictureClass());
 
   if (FileExistsAt(files, form.SettingsFilePath())) {
-    ReadSettingsFile(files, form.SettingsFilePath(), form.Settings());
-    SettingsRecord& settings = form.Settings();
+    SettingsRecord settings;
+    try {
+      ReadSettingsFile(files, form.SettingsFilePath(), settings);
+    } catch (...) {
+      // What a short file gave is kept and saved, but nothing of it is shown.
+      form.ApplySettings(settings);
+      throw;
+    }
+    form.ApplySettings(settings);
     if (FileExistsAt(files, settings.PicturePathText())) {
       form.LoadPictureFile(settings.PicturePathText());
       form.FitToPicture();

@@ -66,11 +66,6 @@ Rect PreviewAreaBounds(const Rect& templateClient, const Rect& placeholder, int 
   return area;
 }
 
-Point CenteredAtOneThird(const Rect& window, const Rect& monitor) {
-  return Point{monitor.left + (monitor.Width() - window.Width()) / 2,
-               monitor.top + (monitor.Height() - window.Height()) / 3};
-}
-
 bool IsPreviewCandidate(FileSystem& files, const std::string& ansiPath) {
   return FileExistsAt(files, ansiPath) && files.AttributesReadable(ansiPath);
 }

@@ -31,10 +31,6 @@ class TApplication;
 // scaled to the dialog's DPI).
 Rect PreviewAreaBounds(const Rect& templateClient, const Rect& placeholder, int dpi = kDesignDpi);
 
-// Where a window of this outer rectangle goes on the monitor: centred horizontally, and at one
-// third of the height the monitor has left over.
-Point CenteredAtOneThird(const Rect& window, const Rect& monitor);
-
 // What the preview loads: a present file (FileExistsAt) whose attributes can be read.
 bool IsPreviewCandidate(FileSystem& files, const std::string& ansiPath);
 

@@ -42,4 +42,11 @@ constexpr Rect RectFromSize(std::int32_t left, std::int32_t top, std::int32_t wi
   return Rect{left, top, left + width, top + height};
 }
 
+// Where a window of this outer rectangle goes on the monitor: centred horizontally, and at one
+// third of the height the monitor has left over.
+inline Point CenteredAtOneThird(const Rect& window, const Rect& monitor) {
+  return Point{monitor.left + (monitor.Width() - window.Width()) / 2,
+               monitor.top + (monitor.Height() - window.Height()) / 3};
+}
+
 }  // namespace tavilune

@@ -33,10 +33,6 @@ class IconRegistry {
   void Remove(std::int32_t identifier);
   TTrayIcon* Find(const std::string& key) const;
 
-  const std::vector<Entry>& Entries() const { return entries_; }
-  // For tests that must start from an empty registry.
-  void Reset() { entries_.clear(); }
-
  private:
   std::vector<Entry> entries_;
 };

@@ -154,11 +154,11 @@ void TTrayIcon::ReadProperties(const TrayIconStoredState& state) {
   if (state.rbPopupMenu != nullptr) SetRBPopupMenu(state.rbPopupMenu);
   if (state.tipHelp) SetTipHelp(*state.tipHelp);
   if (state.visible) SetVisible(*state.visible);
-  if (state.onClick) OnClick = state.onClick;
-  if (state.onDblClick) OnDblClick = state.onDblClick;
-  if (state.onMouseDown) OnMouseDown = state.onMouseDown;
-  if (state.onMouseMove) OnMouseMove = state.onMouseMove;
-  if (state.onMouseUp) OnMouseUp = state.onMouseUp;
+  if (state.OnClick) OnClick = state.OnClick;
+  if (state.OnDblClick) OnDblClick = state.OnDblClick;
+  if (state.OnMouseDown) OnMouseDown = state.OnMouseDown;
+  if (state.OnMouseMove) OnMouseMove = state.OnMouseMove;
+  if (state.OnMouseUp) OnMouseUp = state.OnMouseUp;
 }
 
 void TTrayIcon::Loaded() {
@@ -192,11 +192,11 @@ TrayIconStoredState TTrayIcon::StoredProperties() const {
   state.rbPopupMenu = rbPopupMenu_;
   if (!tipHelp_.empty()) state.tipHelp = tipHelp_;
   if (visible_) state.visible = visible_;
-  state.onClick = OnClick;
-  state.onDblClick = OnDblClick;
-  state.onMouseDown = OnMouseDown;
-  state.onMouseMove = OnMouseMove;
-  state.onMouseUp = OnMouseUp;
+  state.OnClick = OnClick;
+  state.OnDblClick = OnDblClick;
+  state.OnMouseDown = OnMouseDown;
+  state.OnMouseMove = OnMouseMove;
+  state.OnMouseUp = OnMouseUp;
   return state;
 }
 

@@ -46,12 +46,12 @@ struct TrayIconStoredState {
   TPopupMenu* rbPopupMenu = nullptr;
   std::optional<std::string> tipHelp;
   std::optional<bool> visible;
-  std::function<void(TTrayIcon&)> onClick;
-  std::function<void(TTrayIcon&)> onDblClick;
+  std::function<void(TTrayIcon&)> OnClick;
+  std::function<void(TTrayIcon&)> OnDblClick;
   std::function<void(TTrayIcon&, TMouseButton, TShiftState, std::int32_t, std::int32_t)>
-      onMouseDown;
-  std::function<void(TTrayIcon&, TShiftState, std::int32_t, std::int32_t)> onMouseMove;
-  std::function<void(TTrayIcon&, TMouseButton, TShiftState, std::int32_t, std::int32_t)> onMouseUp;
+      OnMouseDown;
+  std::function<void(TTrayIcon&, TShiftState, std::int32_t, std::int32_t)> OnMouseMove;
+  std::function<void(TTrayIcon&, TMouseButton, TShiftState, std::int32_t, std::int32_t)> OnMouseUp;
 };
 
 class TTrayIcon : public TComponent {

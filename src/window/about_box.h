@@ -39,7 +39,7 @@ class TForm2 : public TForm {
 
   explicit TForm2(TApplication& application);
 
-  // The texts shown, by control name, for tests.
+  // The texts the box shows, by control name.
   static const char* const kCredit;
   static const char* const kThanked;
 

@@ -49,7 +49,7 @@ bool ChooseAndLoadPicture(TForm1& form) {
 
   std::string path = StorablePath(dialog.Chosen());
   form.LoadPictureFile(path);
-  form.Settings().SetPicturePath(path);
+  form.SetPicturePath(path);
   return true;
 }
 

@@ -4,14 +4,23 @@
 
 #include "forms/application.h"
 #include "forms/messages.h"
+#include "forms/painted_controls.h"
 #include "picture/image_paint.h"
 #include "platform/canvas.h"
-#include "platform/offset_canvas.h"
 #include "settings/settings_file.h"
 #include "window/picture_choice.h"
 #include "window/window_menu.h"
 
 namespace tavilune {
+
+namespace {
+
+// A mouse message's position; signed, as positions left of or above the window are.
+Point PointOf(std::intptr_t lParam) {
+  return Point{msg::SignedLow(lParam), msg::SignedHigh(lParam)};
+}
+
+}  // namespace
 
 TForm1::TForm1(TApplication& application, Platform& platform,
                std::function<void(TForm1&)> formCreate)
@@ -50,19 +59,40 @@ WindowSpec TForm1::CreateParams() {
   return spec;
 }
 
+void TForm1::ApplySettings(const SettingsRecord& record) {
+  picturePath_ = record.PicturePath;
+  recordPadding_ = record.Alignment;
+  frameThickness_ = record.FrameThickness;
+  frameColor_ = record.FrameColor;
+}
+
+std::string TForm1::PicturePathText() const {
+  SettingsRecord record;
+  record.PicturePath = picturePath_;
+  return record.PicturePathText();
+}
+
+void TForm1::SetPicturePath(const std::string& ansiPath) {
+  // The record's rule keeps the bytes after the path's NUL as they were.
+  SettingsRecord record;
+  record.PicturePath = picturePath_;
+  if (record.SetPicturePath(ansiPath)) picturePath_ = record.PicturePath;
+}
+
 void TForm1::MoveImage1(std::int32_t left, std::int32_t top) {
-  image1_ = RectFromSize(left, top, image1_.Width(), image1_.Height());
+  image1_.bounds = RectFromSize(left, top, image1_.bounds.Width(), image1_.bounds.Height());
   Invalidate();
 }
 
 void TForm1::LoadPictureFile(const std::string& ansiPath) {
   LoadPicture(picture_, ansiPath, platform_.files);
-  image1_ = RectFromSize(image1_.left, image1_.top, picture_.Width(), picture_.Height());
+  image1_.bounds =
+      RectFromSize(image1_.bounds.left, image1_.bounds.top, picture_.Width(), picture_.Height());
 }
 
 void TForm1::ApplyLayout(const FrameLayout& layout) {
   bars_ = layout;
-  image1_ = layout.picture;
+  image1_.bounds = layout.picture;
   SetBounds(Left(), Top(), layout.windowWidth, layout.windowHeight);
   Invalidate();
 }
@@ -71,19 +101,19 @@ void TForm1::SetFrameThickness(std::int32_t thickness) {
   // Values outside the menu's can only come from an edited settings file: a negative one means
   // no frame and one beyond the bound the thickest frame, and that is what is kept and saved.
   thickness = std::clamp(thickness, 0, kMaxFrameThickness);
-  settings_.FrameThickness = thickness;
+  frameThickness_ = thickness;
   ApplyLayout(LayOutFrame(picture_.Width(), picture_.Height(), thickness));
 }
 
 void TForm1::SetFrameColor(Color color) {
-  settings_.FrameColor = color;
+  frameColor_ = color;
   barColor_ = color;
   Invalidate();
 }
 
 void TForm1::FitToPicture() {
-  SetFrameThickness(settings_.FrameThickness);
-  SetFrameColor(settings_.FrameColor);
+  SetFrameThickness(frameThickness_);
+  SetFrameColor(frameColor_);
 }
 
 void TForm1::SetStayOnTop(bool on) {
@@ -91,12 +121,17 @@ void TForm1::SetStayOnTop(bool on) {
 }
 
 void TForm1::SaveSettings() {
-  if (!settings_.HasPicturePath()) return;
-  settings_.InTray = InTray() ? 1 : 0;
-  settings_.WindowTop = Top();
-  settings_.WindowLeft = Left();
-  settings_.StayOnTop = IsStayOnTop() ? 1 : 0;
-  WriteSettingsFile(platform_.files, settingsPath_, settings_);
+  SettingsRecord record;
+  record.PicturePath = picturePath_;
+  if (!record.HasPicturePath()) return;
+  record.Alignment = recordPadding_;
+  record.FrameColor = frameColor_;
+  record.FrameThickness = frameThickness_;
+  record.InTray = InTray() ? 1 : 0;
+  record.WindowTop = Top();
+  record.WindowLeft = Left();
+  record.StayOnTop = IsStayOnTop() ? 1 : 0;
+  WriteSettingsFile(platform_.files, settingsPath_, record);
 }
 
 bool TForm1::QueryEndSession() {
@@ -106,14 +141,14 @@ bool TForm1::QueryEndSession() {
 }
 
 void TForm1::N1Click() {
-  popupMenu1_->Items().Find("MainMenuCOLOR")->SetEnabled(settings_.FrameThickness != 0);
+  popupMenu1_->Items().Find("MainMenuCOLOR")->SetEnabled(frameThickness_ != 0);
 }
 
 void TForm1::N3Click() {
   // No radio grouping: all six are cleared and the current one, if any, is checked.
   for (const char* name : kThicknessItems) popupMenu1_->Items().Find(name)->SetChecked(false);
-  if (settings_.FrameThickness >= 0 && settings_.FrameThickness <= 5) {
-    popupMenu1_->Items().Find(kThicknessItems[settings_.FrameThickness])->SetChecked(true);
+  if (frameThickness_ >= 0 && frameThickness_ <= 5) {
+    popupMenu1_->Items().Find(kThicknessItems[frameThickness_])->SetChecked(true);
   }
 }
 
@@ -131,8 +166,7 @@ void TForm1::MainMenuCOLORClick() {
   const WindowHandle active = windows.ActiveWindow();
   const MonitorInfo monitor = windows.MonitorOfWindow(active != 0 ? active : Handle());
   request.place = [bounds = monitor.bounds](std::int32_t width, std::int32_t height) {
-    return Point{bounds.left + (bounds.Width() - width) / 2,
-                 bounds.top + (bounds.Height() - height) / 3};
+    return CenteredAtOneThird(RectFromSize(0, 0, width, height), bounds);
   };
   std::optional<Color> chosen;
   {
@@ -146,7 +180,7 @@ void TForm1::MainMenuCOLORClick() {
 
 void TForm1::SetFrameThicknessFromMenu(std::int32_t thickness) {
   SetFrameThickness(thickness);
-  SetFrameColor(settings_.FrameColor);
+  SetFrameColor(frameColor_);
 }
 
 void TForm1::MainMenuStayOnTopClick() { SetStayOnTop(!IsStayOnTop()); }
@@ -172,18 +206,17 @@ void TForm1::CreateTrayIcon() {
 
   trayIcon1_ = new TTrayIcon(this, Application(), platform_.shell);
   trayIcon1_->SetName("TrayIcon1");
-  // As stored with the window: its icon, its tip, the right-button menu and the press handler;
-  // everything else keeps its default.
+  // As stored with the window: its icon, its tip and the right-button menu; everything else
+  // keeps its default.
   TrayIconStoredState stored;
   // The notification area shows small icons: its own image of that size, not the large one
   // shrunk by the shell.
   stored.icon = Windows().LoadIconResource("TRAYICON", IconSize::kSmall);
   stored.tipHelp = "Tavilune";
   stored.rbPopupMenu = popupMenu2_;
-  stored.onMouseDown = [this](TTrayIcon&, TMouseButton, TShiftState, std::int32_t, std::int32_t) {
-    TrayIcon1MouseDown();
-  };
   trayIcon1_->ReadFromStoredForm(stored);
+  trayIcon1_->OnMouseDown = [this](TTrayIcon&, TMouseButton, TShiftState, std::int32_t,
+                                   std::int32_t) { TrayIcon1MouseDown(); };
   // A shell that restarted and refused the icon must not leave the window hidden with nothing
   // to bring it back by.
   trayIcon1_->OnReAddRefused = [this](TTrayIcon&) { ComeBackUnlessIconShown(); };
@@ -195,18 +228,19 @@ void TForm1::ComeBackUnlessIconShown() {
   ShowFromTray();
 }
 
-void TForm1::Image1DblClick() {
+bool TForm1::ShowIconToHideBehind() {
   try {
     trayIcon1_->SetVisible(true);
   } catch (...) {
-    // A refused icon would otherwise read as shown: the window would be saved as hidden and
-    // the next hiding would leave no icon to come back by.
     trayIcon1_->SetVisible(false);
     throw;
   }
   // Without any icon image Visible quietly stays false: hiding would leave nothing on screen.
-  if (!trayIcon1_->Added()) return;
-  Hide();
+  return trayIcon1_->Added();
+}
+
+void TForm1::Image1DblClick() {
+  if (ShowIconToHideBehind()) Hide();
 }
 
 void TForm1::ShowFromTray() {
@@ -226,26 +260,19 @@ void TForm1::TrayRESIZEClick() {
 }
 
 void TForm1::StartHidden() {
+  // Without an icon, neither window nor icon would be left on screen: the window shows in its
+  // place (after the error box of a refused icon) and is saved as shown.
   Application().showMainForm = false;
   try {
-    trayIcon1_->SetVisible(true);
+    if (!ShowIconToHideBehind()) Application().showMainForm = true;
   } catch (...) {
-    // Neither window nor icon would be left on screen: the window shows after the error box.
-    trayIcon1_->SetVisible(false);
     Application().showMainForm = true;
     throw;
   }
-  // No icon image to be had: the window shows in its place instead, and is saved as shown.
-  if (!trayIcon1_->Added()) Application().showMainForm = true;
-}
-
-bool TForm1::InImage1(std::int32_t x, std::int32_t y) const {
-  return x >= image1_.left && x < image1_.right && y >= image1_.top && y < image1_.bottom;
 }
 
 void TForm1::Paint(Canvas& canvas) {
-  OffsetCanvas inImage(canvas, Point{image1_.left, image1_.top});
-  PaintImage(inImage, picture_, ImageOptions{}, image1_.Width(), image1_.Height());
+  image1_.Paint(canvas);
   if (bars_.barsVisible) {
     for (const Rect* bar : {&bars_.top, &bars_.left, &bars_.right, &bars_.bottom}) {
       canvas.FillRect(*bar, barColor_);
@@ -260,9 +287,7 @@ bool TForm1::WndProc(const WindowMessage& message, std::intptr_t& result) {
       result = 0;
       return true;
     case msg::kLButtonDown: {
-      const std::int32_t x = msg::SignedLow(message.lParam);
-      const std::int32_t y = msg::SignedHigh(message.lParam);
-      if (!InImage1(x, y)) break;
+      if (!Contains(image1_.bounds, PointOf(message.lParam))) break;
       // The system moves the window with the mouse as if its caption had been grabbed.
       Windows().ReleaseCapture();
       Windows().Send(Handle(), WindowMessage{msg::kSysCommand, msg::kScDragMove, 0});
@@ -270,14 +295,12 @@ bool TForm1::WndProc(const WindowMessage& message, std::intptr_t& result) {
       return true;
     }
     case msg::kLButtonDblClk: {
-      const std::int32_t x = msg::SignedLow(message.lParam);
-      const std::int32_t y = msg::SignedHigh(message.lParam);
-      if (InImage1(x, y)) Image1DblClick();
+      if (Contains(image1_.bounds, PointOf(message.lParam))) Image1DblClick();
       result = 0;
       return true;
     }
     case msg::kContextMenu: {
-      Point at{msg::SignedLow(message.lParam), msg::SignedHigh(message.lParam)};
+      Point at = PointOf(message.lParam);
       if (at.x == -1 && at.y == -1) at = Point{Left(), Top()};  // the keyboard's menu key
       popupMenu1_->Popup(at.x, at.y);
       result = 0;

@@ -1,13 +1,16 @@
 // The picture window: the picture at its natural size inside a solid frame, dragged by the
-// picture, its state kept in the settings record.
+// picture. Its controls hold its state; the settings record is only what is read at start-up and
+// what is saved.
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <functional>
 #include <string>
 
 #include "forms/form.h"
 #include "forms/menu.h"
+#include "picture/image_paint.h"
 #include "picture/picture.h"
 #include "platform/platform.h"
 #include "settings/settings_record.h"
@@ -29,13 +32,20 @@ class TForm1 : public TForm {
   ~TForm1() override;
 
   Platform& Services() const { return platform_; }
-  SettingsRecord& Settings() { return settings_; }
   const FilePath& SettingsFilePath() const { return settingsPath_; }
   void SetSettingsFilePath(FilePath path) { settingsPath_ = std::move(path); }
+  // Takes what the settings file stores of the window as its own: the frame's thickness and
+  // colour (shown by FitToPicture once the picture is there), the picture's path and the bytes
+  // the file carries along. Place, stay-on-top and hiding are start-up's steps.
+  void ApplySettings(const SettingsRecord& record);
+  // The picture file to remember, as the settings record spells it (ANSI); see SettingsRecord.
+  std::string PicturePathText() const;
+  void SetPicturePath(const std::string& ansiPath);
+  void ClearPicturePath() { picturePath_.fill(0); }
 
   // Image1: the picture control, drawn unscaled from its top-left corner.
   TPicture& Picture() { return picture_; }
-  const Rect& Image1Bounds() const { return image1_; }
+  const Rect& Image1Bounds() const { return image1_.bounds; }
   void MoveImage1(std::int32_t left, std::int32_t top);
   // Loads the file into Image1 and sizes Image1 to the picture. Raises on failure and keeps
   // the previous picture.
@@ -74,20 +84,11 @@ class TForm1 : public TForm {
   void StartHidden();
   bool InTray() const { return trayIcon1_->Visible(); }
 
-  // ColorDialog1: opens on black at first, then on the last colour confirmed in this run; the
-  // custom colours start empty and last for the run.
-  Color ColorDialogColor() const { return colorDialogColor_; }
-  const std::array<std::uint32_t, 16>& CustomColors() const { return customColors_; }
-
   // Shows the about box.
   std::function<void()> onShowAbout;
 
   // Writes the window's state to the settings file, unless no picture was ever chosen.
   void SaveSettings();
-
-  // What the window paints, for tests: bars in their colour over the picture.
-  const FrameLayout& Bars() const { return bars_; }
-  Color BarColor() const { return barColor_; }
 
  protected:
   WindowSpec CreateParams() override;
@@ -97,18 +98,27 @@ class TForm1 : public TForm {
  private:
   void Paint(Canvas& canvas);
   void CreateTrayIcon();
+  // Puts the icon in the notification area for the window to hide behind; false when there is
+  // no icon image to show. A refused icon raises and no longer counts as shown, or the window
+  // would be saved as hidden and the next hiding would leave no icon to come back by.
+  bool ShowIconToHideBehind();
   void ShowFromTray();
   // Never a hidden window without an icon: when the window counts as in the tray but the shell
   // does not show the icon, the window comes back in its place and no longer counts as hidden.
   void ComeBackUnlessIconShown();
   void ApplyLayout(const FrameLayout& layout);
-  bool InImage1(std::int32_t x, std::int32_t y) const;
 
   Platform& platform_;
-  SettingsRecord settings_;
   FilePath settingsPath_;
+  std::array<std::uint8_t, SettingsRecord::kPicturePathSize> picturePath_{};
+  std::array<std::uint8_t, 2> recordPadding_{};
+  // The frame as chosen: what the menu shows and the file keeps.
+  std::int32_t frameThickness_ = 0;
+  Color frameColor_ = 0;
   TPicture picture_;
-  Rect image1_ = RectFromSize(40, 10, 249, 247);
+  TImage image1_{"Image1", RectFromSize(40, 10, 249, 247), ImageOptions{}, &picture_};
+  // The frame on screen: the design's until a picture is fitted and a colour is set (a start-up
+  // that fails after reading the file shows the design frame but keeps the file's).
   FrameLayout bars_;
   Color barColor_ = kDesignGreen;
   TPopupMenu* popupMenu1_ = nullptr;

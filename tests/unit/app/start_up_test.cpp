@@ -3,7 +3,6 @@
 #include <limits>
 #include <tuple>
 
-#include "forms/messages.h"
 #include "settings/settings_file.h"
 #include "unit/window/window_fixture.h"
 #include "window/picture_choice.h"
@@ -76,7 +75,7 @@ TEST_F(StartUpTest, FirstStartAsksForAPictureAndFramesItWhiteAtTheDesignPlace) {
   EXPECT_EQ(dialogs.openRequests[0].filter, u8"画像ファイル (*.bmp,*jpg)|*.bmp;*.jpg");
 
   EXPECT_EQ(windows.WindowRect(window.Handle()), RectFromSize(192, 107, 206, 106));
-  EXPECT_EQ(window.BarColor(), kWhite);
+  EXPECT_EQ(BarColor(), kWhite);
   EXPECT_EQ(window.Image1Bounds(), RectFromSize(3, 3, 200, 100));
   EXPECT_TRUE(ToolWindow());
   EXPECT_FALSE(app.Terminated());
@@ -112,7 +111,7 @@ TEST_F(StartUpTest, DialogFailureAtFirstStartIsShownNotTakenForACancel) {
   EXPECT_EQ(windows.messageBoxes[0].text,
             u8"画像ファイルを選ぶダイアログでエラーが発生しました (コード 0x3003)");
   EXPECT_EQ(windows.WindowRect(window.Handle()), RectFromSize(192, 107, 360, 315));
-  EXPECT_FALSE(window.Settings().HasPicturePath());
+  EXPECT_TRUE(window.PicturePathText().empty());
   End();
   EXPECT_FALSE(files.Exists(kDat));
 }
@@ -125,7 +124,7 @@ TEST_F(StartUpTest, SecondStartRestoresPictureFramePositionAndStayOnTop) {
   TForm1& window = Start();
   EXPECT_TRUE(Boxes().empty());
   EXPECT_EQ(windows.WindowRect(window.Handle()), RectFromSize(30, 40, 210, 110));
-  EXPECT_EQ(window.BarColor(), 0x00FF00);
+  EXPECT_EQ(BarColor(), 0x00FF00);
   EXPECT_TRUE(window.IsStayOnTop());
   EXPECT_TRUE(Shown().topmost);
   EXPECT_TRUE(ToolWindow());
@@ -168,7 +167,7 @@ TEST_F(StartUpTest, MissingPictureAsksAgainAtTheDesignPlace) {
   EXPECT_EQ(std::get<2>(Boxes()[0]),
             u8"設定ファイルからデータが読みこめませんでした\r\n画像ファイルを選択してください");
   EXPECT_EQ(windows.WindowRect(window.Handle()), RectFromSize(192, 107, 206, 106));
-  EXPECT_EQ(window.BarColor(), kWhite);
+  EXPECT_EQ(BarColor(), kWhite);
 }
 
 TEST_F(StartUpTest, FoldersAndFilesWithImpossibleDatesDoNotCountAsPictures) {
@@ -189,7 +188,7 @@ TEST_F(StartUpTest, ShortSettingsFileShowsTheErrorAndLeavesTheDesignWindow) {
   EXPECT_EQ(windows.messageBoxes[0].text, u8"ファイルの末尾以降を読み込みました.");
   EXPECT_EQ(windows.messageBoxes[0].caption, "Tavilune");
   EXPECT_EQ(windows.WindowRect(window.Handle()), RectFromSize(192, 107, 360, 315));
-  EXPECT_EQ(window.BarColor(), kDesignGreen);
+  EXPECT_EQ(BarColor(), kDesignGreen);
   EXPECT_EQ(window.Picture().Width(), 0);
   EXPECT_FALSE(ToolWindow());  // the later steps, the taskbar one included, did not run
 }
@@ -208,7 +207,7 @@ TEST_F(StartUpTest, FailedFirstChoiceKeepsNothingSoTheNextStartAsksAgain) {
   TForm1& window = Start();
   ASSERT_EQ(windows.messageBoxes.size(), 1u);
   EXPECT_EQ(windows.messageBoxes[0].text, u8"ビットマップイメージが不正です.");
-  EXPECT_FALSE(window.Settings().HasPicturePath());
+  EXPECT_TRUE(window.PicturePathText().empty());
   End();
   EXPECT_FALSE(files.Exists(kDat));
 }
@@ -217,7 +216,7 @@ TEST_F(StartUpTest, PathsTheRecordCannotHoldUseTheShortNameOrAreRefused) {
   const std::string longPath = "C:\\" + std::string(300, 'a') + "\\x.bmp";
   dialogs.fileAnswers.push_back(ChosenFile{longPath, longPath, std::string(kSmall)});
   TForm1& window = Start();
-  EXPECT_EQ(window.Settings().PicturePathText(), kSmall);
+  EXPECT_EQ(window.PicturePathText(), kSmall);
   EXPECT_TRUE(windows.messageBoxes.empty());
   End();
 
@@ -229,7 +228,7 @@ TEST_F(StartUpTest, PathsTheRecordCannotHoldUseTheShortNameOrAreRefused) {
   TForm1& second = Start();
   ASSERT_EQ(windows.messageBoxes.size(), 1u);
   EXPECT_EQ(windows.messageBoxes[0].text, std::string(kPathNotStorableMessage) + ".");
-  EXPECT_FALSE(second.Settings().HasPicturePath());
+  EXPECT_TRUE(second.PicturePathText().empty());
 }
 
 TEST_F(StartUpTest, PositionNoMonitorShowsIsBroughtBackAndVisibleOnesAreKept) {

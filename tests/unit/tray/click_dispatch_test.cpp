@@ -66,40 +66,40 @@ struct DispatchCase {
 
 TEST_F(ClickDispatchTest, EveryMouseMessageUnderEveryKindOfSetUp) {
   const std::vector<DispatchCase> cases = {
-      {"events", 0x0200, {"move {} -300,-20"}},
-      {"events", 0x0201, {"down left {L} -300,-20"}},
-      {"events", 0x0202, {"up left {L} -300,-20"}},
-      {"events", 0x0203, {"dblclick"}},
-      {"events", 0x0204, {"down right {R} -300,-20"}},
-      {"events", 0x0205, {"up right {R} -300,-20"}},
-      {"events", 0x0206, {}},
-      {"events", 0x0207, {"down middle {M} -300,-20"}},
-      {"events", 0x0208, {"up middle {M} -300,-20"}},
-      {"events", 0x0209, {}},
-      {"events", 0x020A, {}},
-      {"events", 0x0000, {}},
-      {"events", 0x0400, {}},
-      {"events+menus", 0x0200, {"move {} -300,-20"}},
-      {"events+menus", 0x0201, {"popup LB -300,-20"}},
-      {"events+menus", 0x0202, {"up left {L} -300,-20"}},
-      {"events+menus", 0x0204, {"popup RB -300,-20"}},
-      {"events+menus", 0x0205, {"up right {R} -300,-20"}},
-      {"events+menus", 0x0207, {"down middle {M} -300,-20"}},
-      {"events+menus no-auto", 0x0201, {"down left {L} -300,-20"}},
-      {"events+menus no-auto", 0x0204, {"down right {R} -300,-20"}},
-      {"menus", 0x0201, {"popup LB -300,-20"}},
-      {"menus", 0x0204, {"popup RB -300,-20"}},
-      {"menus", 0x0207, {}},
-      {"menus no-auto", 0x0201, {}},
-      {"menus no-auto", 0x0204, {}},
-      {"bare", 0x0200, {}},
-      {"bare", 0x0201, {}},
-      {"bare", 0x0202, {}},
-      {"bare", 0x0203, {}},
-      {"bare", 0x0204, {}},
-      {"bare", 0x0205, {}},
-      {"bare", 0x0207, {}},
-      {"bare", 0x0208, {}},
+      {"events", msg::kMouseMove, {"move {} -300,-20"}},
+      {"events", msg::kLButtonDown, {"down left {L} -300,-20"}},
+      {"events", msg::kLButtonUp, {"up left {L} -300,-20"}},
+      {"events", msg::kLButtonDblClk, {"dblclick"}},
+      {"events", msg::kRButtonDown, {"down right {R} -300,-20"}},
+      {"events", msg::kRButtonUp, {"up right {R} -300,-20"}},
+      {"events", msg::kRButtonDblClk, {}},
+      {"events", msg::kMButtonDown, {"down middle {M} -300,-20"}},
+      {"events", msg::kMButtonUp, {"up middle {M} -300,-20"}},
+      {"events", msg::kMButtonDblClk, {}},
+      {"events", 0x020A, {}},  // the wheel: no event of the icon
+      {"events", msg::kNull, {}},
+      {"events", msg::kUser, {}},
+      {"events+menus", msg::kMouseMove, {"move {} -300,-20"}},
+      {"events+menus", msg::kLButtonDown, {"popup LB -300,-20"}},
+      {"events+menus", msg::kLButtonUp, {"up left {L} -300,-20"}},
+      {"events+menus", msg::kRButtonDown, {"popup RB -300,-20"}},
+      {"events+menus", msg::kRButtonUp, {"up right {R} -300,-20"}},
+      {"events+menus", msg::kMButtonDown, {"down middle {M} -300,-20"}},
+      {"events+menus no-auto", msg::kLButtonDown, {"down left {L} -300,-20"}},
+      {"events+menus no-auto", msg::kRButtonDown, {"down right {R} -300,-20"}},
+      {"menus", msg::kLButtonDown, {"popup LB -300,-20"}},
+      {"menus", msg::kRButtonDown, {"popup RB -300,-20"}},
+      {"menus", msg::kMButtonDown, {}},
+      {"menus no-auto", msg::kLButtonDown, {}},
+      {"menus no-auto", msg::kRButtonDown, {}},
+      {"bare", msg::kMouseMove, {}},
+      {"bare", msg::kLButtonDown, {}},
+      {"bare", msg::kLButtonUp, {}},
+      {"bare", msg::kLButtonDblClk, {}},
+      {"bare", msg::kRButtonDown, {}},
+      {"bare", msg::kRButtonUp, {}},
+      {"bare", msg::kMButtonDown, {}},
+      {"bare", msg::kMButtonUp, {}},
   };
   windows.cursor = Point{-300, -20};
   for (const DispatchCase& row : cases) {
@@ -126,7 +126,7 @@ TEST_F(ClickDispatchTest, DisabledIconDoesNothingForAnyMessageButBecomesTheLastI
   icon->SetLBPopupMenu(new RecordingMenu(form, app, "LB", log));
   icon->SetRBPopupMenu(new RecordingMenu(form, app, "RB", log));
   icon->SetEnabled(false);
-  for (std::uint32_t message = 0x0200; message <= 0x0209; ++message) Mouse(icon, message);
+  for (std::uint32_t m = msg::kMouseMove; m <= msg::kMButtonDblClk; ++m) Mouse(icon, m);
   EXPECT_TRUE(log.empty());
   EXPECT_TRUE(workers.waiting.empty());
   EXPECT_EQ(TCallbackWindow::Instance()->LastIcon(), icon);

@@ -36,8 +36,8 @@ TEST_F(TrayIconIdentityTest, IdentifiersFollowTheLastOneAndTheLargestIsGivenOutA
 }
 
 TEST_F(TrayIconIdentityTest, HundredIconsLiveAndTheNextIsRefusedLeavingTheRegistryAsItWas) {
-  for (int i = 0; i < 100; ++i) NewIcon();
-  auto before = IconRegistry::Instance().Entries();
+  std::vector<TTrayIcon*> before;
+  for (int i = 0; i < 100; ++i) before.push_back(NewIcon());
   std::size_t components = form->Components().size();
 
   try {
@@ -46,16 +46,14 @@ TEST_F(TrayIconIdentityTest, HundredIconsLiveAndTheNextIsRefusedLeavingTheRegist
   } catch (const ENotifyIconError& error) {
     EXPECT_EQ(error.Message(), u8"タスクトレイにアイコンを登録できません。");
   }
-  const auto& after = IconRegistry::Instance().Entries();
-  ASSERT_EQ(after.size(), before.size());
-  for (std::size_t i = 0; i < after.size(); ++i) {
-    EXPECT_EQ(after[i].key, before[i].key);
-    EXPECT_EQ(after[i].icon, before[i].icon);
+  for (std::size_t i = 0; i < before.size(); ++i) {
+    EXPECT_EQ(IconRegistry::Instance().Find(std::to_string(i + 1)), before[i]);
   }
+  EXPECT_EQ(IconRegistry::Instance().NextIdentifier(), 101);
   EXPECT_EQ(form->Components().size(), components);
 
   // Room again once one has gone.
-  delete IconRegistry::Instance().Entries().back().icon;
+  delete before.back();
   EXPECT_EQ(NewIcon()->Identifier(), 100);
 }
 
@@ -260,13 +258,13 @@ TEST_F(TrayIconShellTest, DestroyingAShownIconTakesItOutOfTheNotificationArea) {
   delete icon;
   EXPECT_TRUE(shell.shown.empty());
   EXPECT_EQ(shell.calls.back().action, kNimDelete);
-  EXPECT_TRUE(IconRegistry::Instance().Entries().empty());
+  EXPECT_EQ(IconRegistry::Instance().NextIdentifier(), 1);  // none left
 
   // With the owner form, after the callback window that was made with it.
   NewIcon()->SetVisible(true);
   delete form;
   EXPECT_TRUE(shell.shown.empty());
-  EXPECT_TRUE(IconRegistry::Instance().Entries().empty());
+  EXPECT_EQ(IconRegistry::Instance().NextIdentifier(), 1);  // none left
   EXPECT_EQ(TCallbackWindow::Instance(), nullptr);
 }
 
@@ -475,7 +473,7 @@ TEST_F(TrayIconStoredFormTest, DesignModeTakesAnIdentifierButNeverTouchesTheShel
   windows.Deliver(app.Handle(), shell.taskbarCreatedMessage);
   delete icon;
   EXPECT_TRUE(shell.calls.empty());
-  EXPECT_TRUE(IconRegistry::Instance().Entries().empty());
+  EXPECT_EQ(IconRegistry::Instance().NextIdentifier(), 1);  // none left
 }
 
 }  // namespace

@@ -1,7 +1,5 @@
 #include "window/picture_window.h"
 
-#include "fakes/fake_canvas.h"
-#include "forms/messages.h"
 #include "window_fixture.h"
 
 namespace tavilune::testing {
@@ -18,9 +16,9 @@ TEST_F(PictureWindowTest, StartsAsTheDesignWindowWithItsGreenFrame) {
   EXPECT_EQ(Shown().spec.title, "Tavilune");
   EXPECT_EQ(Shown().spec.style & msg::kStyleCaption, 0u);
   EXPECT_EQ(Shown().spec.parent, app.Handle());
-  EXPECT_EQ(window.BarColor(), kDesignGreen);
-  EXPECT_EQ(window.Bars().top, (Rect{0, 0, 360, 3}));
-  EXPECT_EQ(window.Bars().right, (Rect{357, 3, 360, 312}));
+  EXPECT_EQ(BarColor(), kDesignGreen);
+  EXPECT_EQ(PaintedBars().at(0).rect, (Rect{0, 0, 360, 3}));
+  EXPECT_EQ(PaintedBars().at(2).rect, (Rect{357, 3, 360, 312}));
 }
 
 TEST_F(PictureWindowTest, LoadingAndThicknessResizeAroundAFixedCorner) {
@@ -32,7 +30,7 @@ TEST_F(PictureWindowTest, LoadingAndThicknessResizeAroundAFixedCorner) {
   EXPECT_EQ(window.Image1Bounds(), RectFromSize(5, 5, 200, 100));
   window.SetFrameThickness(0);
   EXPECT_EQ(windows.WindowRect(window.Handle()), RectFromSize(192, 107, 200, 100));
-  EXPECT_FALSE(window.Bars().barsVisible);
+  EXPECT_TRUE(PaintedBars().empty());
 
   // A new picture takes the current thickness at once.
   window.SetFrameThickness(2);
@@ -45,7 +43,8 @@ TEST_F(PictureWindowTest, NegativeThicknessShowsNoFrameAndIsKeptAsZero) {
   TForm1& window = MakeWindow();
   window.LoadPictureFile(kSmall);
   window.SetFrameThickness(-3);
-  EXPECT_EQ(window.Settings().FrameThickness, 0);
+  window.N3Click();
+  EXPECT_TRUE(window.PopupMenu1().Items().Find("MainMenuTNONE")->Checked());
   EXPECT_EQ(windows.WindowRect(window.Handle()).Width(), 200);
 }
 
@@ -55,11 +54,7 @@ TEST_F(PictureWindowTest, PaintsThePictureAtItsPlaceAndTheBarsOverIt) {
   window.LoadPictureFile(kSmall);
   window.SetFrameThickness(3);
   window.SetFrameColor(0x0000FF);
-  FakeCanvas canvas;
-  windows.onPaint = [&](WindowHandle, const std::function<void(Canvas&)>& painter) {
-    painter(canvas);
-  };
-  windows.Deliver(window.Handle(), msg::kPaint);
+  Painted();
   ASSERT_EQ(canvas.Count(FakeCanvas::Call::kDrawDib), 1u);
   ASSERT_EQ(canvas.Count(FakeCanvas::Call::kFillRect), 4u);
   // The picture first, unscaled at (3, 3); then the four bars in the frame colour.
@@ -100,7 +95,7 @@ TEST_F(PictureWindowTest, SavesItsStateAndNothingWithoutAPicture) {
   EXPECT_FALSE(files.Exists("C:\\app\\tavilune.dat"));
 
   window.LoadPictureFile(kSmall);
-  window.Settings().SetPicturePath(kSmall);
+  window.SetPicturePath(kSmall);
   window.SetFrameThickness(4);
   window.SetFrameColor(0x123456);
   window.SetBounds(-50, 70, window.Width(), window.Height());
@@ -126,7 +121,7 @@ TEST_F(PictureWindowTest, EndOfSessionSavesAndAFailedSaveAsksToWait) {
   TForm1& window = MakeWindow();
   window.SetSettingsFilePath("C:\\app\\tavilune.dat");
   window.LoadPictureFile(kSmall);
-  window.Settings().SetPicturePath(kSmall);
+  window.SetPicturePath(kSmall);
   EXPECT_EQ(windows.Deliver(window.Handle(), msg::kQueryEndSession), 1);
   EXPECT_TRUE(files.Exists("C:\\app\\tavilune.dat"));
   EXPECT_TRUE(window.HandleAllocated());
@@ -141,7 +136,7 @@ TEST_F(PictureWindowTest, DestructionSavesAndAFailureIsShownWithoutStoppingTheEn
   TForm1& window = MakeWindow();
   window.SetSettingsFilePath("C:\\app\\tavilune.dat");
   window.LoadPictureFile(kSmall);
-  window.Settings().SetPicturePath(kSmall);
+  window.SetPicturePath(kSmall);
   files.AddFile("C:\\app\\tavilune.dat", std::string(276, 'x'));
   files.SetReadOnly("C:\\app\\tavilune.dat");
   delete form;

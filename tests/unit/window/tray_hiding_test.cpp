@@ -1,10 +1,9 @@
-#include "forms/messages.h"
 #include "window_fixture.h"
 
 namespace tavilune::testing {
 namespace {
 
-constexpr std::uint32_t kTrayCallback = 0x04C8;
+constexpr std::uint32_t kTrayCallback = msg::kUser + 200;
 
 class TrayHidingTest : public WindowFixture {
  protected:
@@ -13,7 +12,7 @@ class TrayHidingTest : public WindowFixture {
     window.SetSettingsFilePath("C:\\app\\tavilune.dat");
     window.MoveImage1(0, 0);
     window.LoadPictureFile(kSmall);
-    window.Settings().SetPicturePath(kSmall);
+    window.SetPicturePath(kSmall);
     window.SetFrameThickness(3);
     window.SetBounds(300, 200, window.Width(), window.Height());
     window.Show();
@@ -65,7 +64,7 @@ TEST_F(TrayHidingTest, RefusedIconLeavesTheWindowShownAndTheNextTryWorks) {
 }
 
 TEST_F(TrayHidingTest, LeftOrMiddlePressBringsTheWindowBackToTheForeground) {
-  for (std::intptr_t press : {0x0201, 0x0207}) {
+  for (std::intptr_t press : {msg::kLButtonDown, msg::kMButtonDown}) {
     TForm1& window = Ready();
     DoubleClickPicture();
     windows.foregroundCalls.clear();
@@ -85,7 +84,7 @@ TEST_F(TrayHidingTest, RightPressOpensTheTrayMenuAndRestoreNeedsNoForeground) {
   DoubleClickPicture();
   std::size_t foregroundBeforeChoice = 0;
   windows.onPopup = [&](const PopupCall&, MenuListener*) { return std::uint32_t{0}; };
-  Tray(0x0204);
+  Tray(msg::kRButtonDown);
   ASSERT_EQ(windows.popups.size(), 1u);
   ASSERT_EQ(windows.popups[0].items.size(), 2u);
   EXPECT_EQ(windows.popups[0].items[0].caption, u8"元のサイズに戻す");
@@ -96,7 +95,7 @@ TEST_F(TrayHidingTest, RightPressOpensTheTrayMenuAndRestoreNeedsNoForeground) {
     foregroundBeforeChoice = windows.foregroundCalls.size();
     return call.items[0].id;
   };
-  Tray(0x0204);
+  Tray(msg::kRButtonDown);
   EXPECT_TRUE(Shown().visible);
   EXPECT_FALSE(window.InTray());
   EXPECT_EQ(windows.foregroundCalls.size(), foregroundBeforeChoice);
@@ -109,7 +108,7 @@ TEST_F(TrayHidingTest, ExitFromTheTrayStoresInTrayAndSoDoesLogOffWhileHidden) {
   EXPECT_EQ(Saved().InTray, 1);
 
   windows.onPopup = [](const PopupCall& call, MenuListener*) { return call.items[1].id; };
-  Tray(0x0204);
+  Tray(msg::kRButtonDown);
   EXPECT_TRUE(app.Terminated());
   delete form;
   form = nullptr;
@@ -120,7 +119,7 @@ TEST_F(TrayHidingTest, ExitFromTheTrayStoresInTrayAndSoDoesLogOffWhileHidden) {
 TEST_F(TrayHidingTest, ShownWindowStoresNotInTray) {
   Ready();
   DoubleClickPicture();
-  Tray(0x0201);
+  Tray(msg::kLButtonDown);
   delete form;
   form = nullptr;
   EXPECT_EQ(Saved().InTray, 0);
@@ -136,7 +135,7 @@ TEST_F(TrayHidingTest, StayOnTopSurvivesHidingAndMinimiseItemHidesToo) {
   windows.Deliver(window.Handle(), msg::kContextMenu, window.Handle(), (250 << 16) | 350);
   EXPECT_FALSE(Shown().visible);
   windows.onPopup = nullptr;
-  Tray(0x0201);
+  Tray(msg::kLButtonDown);
   EXPECT_TRUE(Shown().visible);
   EXPECT_TRUE(Shown().topmost);
   window.Window1Click();

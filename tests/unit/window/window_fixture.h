@@ -6,11 +6,13 @@
 #include <memory>
 #include <string>
 
+#include "fakes/fake_canvas.h"
 #include "fakes/fake_dialogs.h"
 #include "fakes/fake_file_system.h"
 #include "fakes/fake_shell.h"
 #include "fakes/fake_window_system.h"
 #include "forms/application.h"
+#include "forms/messages.h"
 #include "picture/picture_formats.h"
 #include "window/picture_window.h"
 
@@ -73,11 +75,25 @@ class WindowFixture : public ::testing::Test {
     return *form;
   }
   FakeWindow& Shown() { return windows.Window(form->Handle()); }
+  // What the window paints, in order: the picture, then the bars (top, left, right, bottom).
+  const std::vector<FakeCanvas::Record>& Painted() {
+    canvas.calls.clear();
+    windows.onPaint = [this](WindowHandle, const auto& painter) { painter(canvas); };
+    windows.Deliver(form->Handle(), msg::kPaint);
+    return canvas.calls;
+  }
+  std::vector<FakeCanvas::Record> PaintedBars() {
+    std::vector<FakeCanvas::Record> bars = Painted();
+    std::erase_if(bars, [](const auto& call) { return call.call != FakeCanvas::Call::kFillRect; });
+    return bars;
+  }
+  Color BarColor() { return PaintedBars().at(0).color; }
 
   static constexpr const char* kSmall = "C:\\pics\\small.bmp";
   static constexpr const char* kOther = "C:\\pics\\other.bmp";
 
   FakeWindowSystem windows;
+  FakeCanvas canvas;
   FakeFileSystem files;
   FakeDialogs dialogs;
   FakeShell shell;

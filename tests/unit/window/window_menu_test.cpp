@@ -1,6 +1,5 @@
 #include "window/window_menu.h"
 
-#include "forms/messages.h"
 #include "window/about_box.h"
 #include "window_fixture.h"
 
@@ -13,7 +12,7 @@ class WindowMenuTest : public WindowFixture {
     TForm1& window = MakeWindow();
     window.MoveImage1(0, 0);
     window.LoadPictureFile(kSmall);
-    window.Settings().SetPicturePath(kSmall);
+    window.SetPicturePath(kSmall);
     window.SetFrameThickness(3);
     window.SetFrameColor(kWhite);
     return window;
@@ -72,7 +71,7 @@ TEST_F(WindowMenuTest, MenuKeyOpensItAtTheWindowCorner) {
 TEST_F(WindowMenuTest, ThicknessChecksAndColourGreyingFollowTheState) {
   TForm1& window = Ready();
   for (int thickness : {0, 1, 2, 3, 4, 5, 7}) {
-    window.Settings().FrameThickness = thickness;
+    window.SetFrameThickness(thickness);
     window.N1Click();
     window.N3Click();
     EXPECT_EQ(Item("MainMenuCOLOR").Enabled(), thickness != 0) << thickness;
@@ -89,7 +88,7 @@ TEST_F(WindowMenuTest, ThicknessItemsResizeFromTheCornerAndKeepTheColour) {
   EXPECT_EQ(windows.WindowRect(window.Handle()), RectFromSize(192, 107, 200, 100));
   Choose({u8"枠", u8"太さ", "2"});
   EXPECT_EQ(windows.WindowRect(window.Handle()), RectFromSize(192, 107, 204, 104));
-  EXPECT_EQ(window.BarColor(), 0x0000FF);
+  EXPECT_EQ(BarColor(), 0x0000FF);
   Choose({u8"枠", u8"太さ", "5"});
   EXPECT_EQ(windows.WindowRect(window.Handle()), RectFromSize(192, 107, 210, 110));
 }
@@ -111,8 +110,7 @@ TEST_F(WindowMenuTest, ColourChooserStartsBlackThenOnTheLastConfirmedColour) {
   // Custom colours start empty and last for the run.
   EXPECT_EQ(dialogs.colorCustomsSeen[0][3], 0xFFFFFFFFu);
   EXPECT_EQ(dialogs.colorCustomsSeen[1][3], 0x112233u);
-  EXPECT_EQ(window.BarColor(), 0x00FFFF);
-  EXPECT_EQ(window.Settings().FrameColor, 0x00FFFF);
+  EXPECT_EQ(BarColor(), 0x00FFFF);
   // Centred across the monitor, a third of the free height from the top.
   EXPECT_EQ(dialogs.colorRequests[0].place(200, 300), (Point{540, 241}));
 }
@@ -137,8 +135,8 @@ TEST_F(WindowMenuTest, NewPictureFitsTheWindowAndAFailedOneChangesNothing) {
   dialogs.WillChoose(kOther);
   Choose({u8"画像選択"});
   EXPECT_EQ(windows.WindowRect(window.Handle()), RectFromSize(192, 107, 46, 36));
-  EXPECT_EQ(window.Settings().PicturePathText(), kOther);
-  EXPECT_EQ(window.BarColor(), 0x0000FF);
+  EXPECT_EQ(window.PicturePathText(), kOther);
+  EXPECT_EQ(BarColor(), 0x0000FF);
   // The dialog starts empty until a file has been chosen in it, then on that file.
   EXPECT_EQ(dialogs.openRequests.back().initialPath, "");
 
@@ -146,12 +144,12 @@ TEST_F(WindowMenuTest, NewPictureFitsTheWindowAndAFailedOneChangesNothing) {
   dialogs.WillChoose("C:\\pics\\broken.bmp");
   Choose({u8"画像選択"});
   ASSERT_EQ(windows.messageBoxes.size(), 1u);
-  EXPECT_EQ(window.Settings().PicturePathText(), kOther);
+  EXPECT_EQ(window.PicturePathText(), kOther);
   EXPECT_EQ(window.Picture().Width(), 40);
 
   dialogs.WillCancel();
   Choose({u8"画像選択"});
-  EXPECT_EQ(window.Settings().PicturePathText(), kOther);
+  EXPECT_EQ(window.PicturePathText(), kOther);
   EXPECT_EQ(dialogs.openRequests.back().initialPath, "C:\\pics\\broken.bmp");
 }
 
