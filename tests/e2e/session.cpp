@@ -131,7 +131,8 @@ bool Session::StartOtherProgram() {
   CloseHandle(info.hThread);
   otherProgram_ = std::make_unique<Program>(info.hProcess, info.dwProcessId);
   otherWindow_ = WaitForTopLevel(*otherProgram_, kOtherProgramClass, nullptr, 20000);
-  return otherWindow_ != nullptr && BringToFront(otherWindow_);
+  // A window that has only just been made may not take the foreground at once on a busy machine.
+  return otherWindow_ != nullptr && WaitUntil([&] { return BringToFront(otherWindow_); }, 15000);
 }
 
 FileLock::FileLock(const std::wstring& path, DWORD share)
