@@ -17,21 +17,23 @@
 //  - the pixels follow the colour table, unless the file header's pixel offset points past the
 //    table's end and inside the file: some writers leave a gap there, and the offset is then
 //    where the pixels are. In a core-header file the offset may also end a colour table shorter
-//    than the bit count implies (see ReadBitmapFile).
+//    than the bit count implies (see PlaceColorTable).
 // The header is checked before anything after it is read or allocated. A refused file raises
 // EInvalidGraphic ("ビットマップイメージが不正です"); bytes missing in the headers, masks or colour
 // table raise EReadError, and take precedence over a refused header, as they would if the masks
 // and the table were read first.
 #include <algorithm>
 #include <array>
+#include <cassert>
+#include <cstdlib>
 #include <cstring>
 #include <new>
 #include <optional>
 #include <vector>
 
-#include "platform/exceptions.h"
 #include "picture/bitmap.h"
 #include "picture/stream.h"
+#include "platform/exceptions.h"
 #include "platform/little_endian.h"
 
 namespace tavilune {
@@ -181,6 +183,222 @@ void ExpandRunLength(std::span<const std::uint8_t> data, bool fourBits,
   }
 }
 
+// The headers as read: where the file header says the pixels start, whether the file has a
+// core header, and the info header block the system draws from (a core header widened to it).
+struct Headers {
+  std::uint32_t pixelOffset = 0;
+  bool core = false;
+  std::vector<std::uint8_t> info;
+};
+
+// The file header and the bitmap header; nothing but the header block is allocated, and that
+// only once its size has passed.
+Headers ReadHeaders(Stream& stream) {
+  std::array<std::uint8_t, kFileHeaderSize> fileHeader;
+  stream.ReadBuffer(fileHeader);
+  LittleEndianReader fileFields(fileHeader);
+  if (fileFields.GetUint16() != kBitmapType) RaiseInvalid();
+  Headers headers;
+  headers.pixelOffset = fileFields.Seek(10).GetUint32();
+
+  std::array<std::uint8_t, 4> sizeBytes;
+  stream.ReadBuffer(sizeBytes);
+  const std::uint32_t headerSize = LittleEndianReader(sizeBytes).GetUint32();
+  headers.core = headerSize == kCoreHeaderSize;
+  if (headers.core) {
+    // A core header has 16-bit sides; widen it to the 40-byte header the system draws from.
+    std::array<std::uint8_t, 8> rest;
+    stream.ReadBuffer(rest);
+    LittleEndianReader coreFields(rest);
+    headers.info.assign(kInfoHeaderSize, 0);
+    LittleEndianWriter infoFields(headers.info);
+    infoFields.PutUint32(kInfoHeaderSize);
+    infoFields.PutUint32(coreFields.GetUint16());  // width
+    infoFields.PutUint32(coreFields.GetUint16());  // height
+    infoFields.PutUint16(coreFields.GetUint16());  // planes
+    infoFields.PutUint16(coreFields.GetUint16());  // bits per pixel
+  } else {
+    if (headerSize < kInfoHeaderSize) RaiseInvalid();
+    if (headerSize - 4 > stream.Remaining()) RaiseReadError();
+    if (headerSize > kMaxHeaderSize) RaiseInvalid();
+    headers.info.resize(headerSize);
+    std::memcpy(headers.info.data(), sizeBytes.data(), 4);
+    stream.ReadBuffer(std::span(headers.info).subspan(4));
+  }
+  return headers;
+}
+
+// The picture as its headers lay it out.
+struct Layout {
+  std::int32_t width = 0;
+  std::int32_t height = 0;  // rawHeight without its sign, which says the rows go top down
+  std::int32_t rawHeight = 0;
+  std::uint16_t bitCount = 0;
+  std::uint32_t compression = 0;
+  std::uint32_t imageSize = 0;
+  bool runLength = false;
+  // The masks and the colour table that follow the header; at most kMaxColors entries are kept.
+  bool masksFollow = false;
+  std::uint64_t tableEntries = 0;
+  std::size_t entrySize = 4;
+  bool tableCut = false;
+};
+
+// The colour table: the file's count, or the full table for 1, 4 and 8 bits when it gives none.
+// Core headers carry no count, so a writer that stores fewer colours than the bit count implies
+// can only say so through the pixel offset: a table that the offset cuts ends there (with at
+// least one whole entry before it; an offset at the table's start says nothing).
+void PlaceColorTable(Layout& layout, const Headers& headers, std::uint32_t colorsUsed,
+                     std::uint64_t tableStart) {
+  const std::uint16_t bits = layout.bitCount;
+  layout.tableEntries = colorsUsed;
+  if (colorsUsed == 0 && (bits == 1 || bits == 4 || bits == 8)) {
+    layout.tableEntries = std::uint64_t{1} << bits;
+  }
+  layout.entrySize = headers.core ? 3 : 4;
+  const std::uint64_t tableEnd = tableStart + layout.tableEntries * layout.entrySize;
+  if (headers.core && headers.pixelOffset >= tableStart + layout.entrySize &&
+      headers.pixelOffset < tableEnd) {
+    layout.tableEntries = (headers.pixelOffset - tableStart) / layout.entrySize;
+    layout.tableCut = true;
+  }
+}
+
+// What the system would refuse to make a bitmap of, and what is beyond our caps.
+void CheckLayout(const Layout& layout, std::size_t headerSize) {
+  const std::uint32_t compression = layout.compression;
+  const std::uint16_t bits = layout.bitCount;
+  if (!BitCountAllowed(bits)) RaiseInvalid();
+  if (layout.rawHeight == INT32_MIN || layout.width <= 0 || layout.rawHeight == 0) RaiseInvalid();
+  if (compression == kCompressionRle8 && bits != 8) RaiseInvalid();
+  if (compression == kCompressionRle4 && bits != 4) RaiseInvalid();
+  if (compression == kCompressionBitFields && bits != 16 && bits != 32) RaiseInvalid();
+  if (compression != kCompressionRgb && compression != kCompressionBitFields && !layout.runLength) {
+    RaiseInvalid();
+  }
+  if (layout.runLength && layout.rawHeight < 0) RaiseInvalid();  // run-length rows go bottom up
+  // Headers of 41 to 51 bytes neither hold the three masks nor have them read after them, so
+  // the system would look for masks beyond the block it is given.
+  if (compression == kCompressionBitFields && headerSize > kInfoHeaderSize &&
+      headerSize < kInfoHeaderSize + 12) {
+    RaiseInvalid();
+  }
+  const std::uint32_t heldBitCount = layout.runLength ? 32 : bits;
+  if (!Dib::SidesAllowed(layout.width, layout.height, heldBitCount)) RaiseInvalid();
+  // A picture whose pixels are more than the program can hold is not damaged, only too large.
+  if (!Dib::LayoutAllowed(layout.width, layout.height, heldBitCount)) RaiseOutOfMemory();
+}
+
+// The layout the headers describe, checked before anything after them is read or allocated.
+// The masks and the colour table are only checked for being there: a file that both lacks them
+// and has a refused header is a read error, as when they were read first. position is where the
+// stream stands after the headers, remaining what is left there.
+Layout LayOut(const Headers& headers, std::uint64_t position, std::uint64_t remaining) {
+  Layout layout;
+  LittleEndianReader fields(headers.info);
+  layout.width = fields.Seek(4).GetInt32();
+  layout.rawHeight = fields.GetInt32();
+  const std::uint16_t planes = fields.GetUint16();
+  layout.bitCount = fields.GetUint16();
+  layout.compression = fields.GetUint32();
+  layout.imageSize = fields.GetUint32();
+  const std::uint32_t colorsUsed = fields.Seek(32).GetUint32();
+  assert(fields.Ok() && "the info header holds at least its 40 bytes");
+  if (planes != 1) RaiseInvalid();
+
+  const std::uint32_t compression = layout.compression;
+  // INT32_MIN has no positive counterpart; CheckLayout refuses it.
+  layout.height = layout.rawHeight == INT32_MIN ? 0 : std::abs(layout.rawHeight);
+  layout.runLength = compression == kCompressionRle8 || compression == kCompressionRle4;
+  layout.masksFollow = headers.info.size() == kInfoHeaderSize &&
+                       (layout.bitCount == 16 || layout.bitCount == 32) &&
+                       compression == kCompressionBitFields;
+  const std::uint64_t maskBytes = layout.masksFollow ? 12 : 0;
+  if (maskBytes > remaining) RaiseReadError();
+  PlaceColorTable(layout, headers, colorsUsed, position + maskBytes);
+  if (layout.tableEntries * layout.entrySize > remaining - maskBytes) RaiseReadError();
+
+  CheckLayout(layout, headers.info.size());
+  return layout;
+}
+
+struct ColorTable {
+  std::optional<std::array<std::uint32_t, 3>> masks;
+  std::vector<RgbQuad> colors;
+};
+
+// The masks and the colour entries the program keeps; further entries are read and dropped, as
+// the pixels follow them.
+ColorTable ReadColorTable(Stream& stream, const Layout& layout) {
+  ColorTable table;
+  if (layout.masksFollow) {
+    std::array<std::uint8_t, 12> masks;
+    stream.ReadBuffer(masks);
+    LittleEndianReader maskFields(masks);
+    const std::uint32_t red = maskFields.GetUint32();
+    const std::uint32_t green = maskFields.GetUint32();
+    table.masks = std::array<std::uint32_t, 3>{red, green, maskFields.GetUint32()};
+  }
+  const std::size_t kept =
+      static_cast<std::size_t>(std::min<std::uint64_t>(layout.tableEntries, kMaxColors));
+  std::vector<std::uint8_t> entries(kept * layout.entrySize);
+  stream.ReadBuffer(entries);
+  table.colors.resize(kept);
+  for (std::size_t i = 0; i < kept; ++i) {
+    const std::uint8_t* e = &entries[i * layout.entrySize];
+    table.colors[i] = RgbQuad{e[0], e[1], e[2], layout.entrySize == 4 ? e[3] : std::uint8_t{0}};
+  }
+  Skip(stream, (layout.tableEntries - kept) * layout.entrySize);
+  return table;
+}
+
+// The header as the system is to draw from it: the colours kept, the pixel array's true size,
+// and no colour profile, which is not kept with the bitmap (the colours are taken as sRGB).
+void PrepareInfoHeader(std::vector<std::uint8_t>& info, const Layout& layout, bool core,
+                       std::size_t colorCount, std::uint64_t arrayBytes) {
+  LittleEndianWriter fields(info);
+  // A widened core header keeps its 0 (a full table) unless its table was cut short.
+  const bool countColors = !core || layout.tableCut;
+  fields.Seek(32).PutUint32(countColors ? static_cast<std::uint32_t>(colorCount) : 0);
+  if (layout.imageSize == 0 || (!layout.runLength && layout.imageSize > arrayBytes)) {
+    fields.Seek(20).PutUint32(static_cast<std::uint32_t>(arrayBytes));
+  }
+  if (info.size() >= kV5HeaderSize) {
+    const std::uint32_t space = LittleEndianReader(info).Seek(kColorSpaceOffset).GetUint32();
+    if (space == kProfileEmbedded || space == kProfileLinked) {
+      fields.Seek(kColorSpaceOffset).PutUint32(kColorSpaceSrgb);
+      fields.Seek(kProfileDataOffset).PutUint32(0);
+      fields.Seek(kProfileSizeOffset).PutUint32(0);
+    }
+  }
+}
+
+// The pixels, up to available bytes of the stream: run-length data expanded into a 32-bit
+// bitmap, other pixels straight into the pixel memory, where only what the file does not cover
+// is cleared.
+Dib ReadPixels(Stream& stream, const Layout& layout, std::uint64_t available,
+               std::vector<std::uint8_t> info, ColorTable table) {
+  try {
+    if (layout.runLength) {
+      const auto count = static_cast<std::size_t>(
+          std::min<std::uint64_t>(available, MaxRunLengthBytes(layout.width, layout.height)));
+      std::vector<std::uint8_t> data(count);
+      stream.ReadBuffer(data);
+      Dib dib = Dib::Blank(layout.width, layout.height, 32, false);
+      ExpandRunLength(data, layout.compression == kCompressionRle4, table.colors, dib);
+      return dib;
+    }
+    Dib dib(std::move(info), table.masks, std::move(table.colors));
+    const std::span<std::uint8_t> pixels = dib.Pixels();
+    const auto wanted = static_cast<std::size_t>(std::min<std::uint64_t>(available, pixels.size()));
+    const std::size_t got = stream.Read(pixels.first(wanted));
+    std::fill(pixels.begin() + static_cast<std::ptrdiff_t>(got), pixels.end(), std::uint8_t{0});
+    return dib;
+  } catch (const std::bad_alloc&) {
+    RaiseOutOfMemory();
+  }
+}
+
 }  // namespace
 
 void ReadBitmapFile(TBitmap& bitmap, Stream& stream) {
@@ -194,185 +412,33 @@ void ReadBitmapFile(TBitmap& bitmap, Stream& stream) {
   // Offsets in the file header count from the file's first byte, where the stream is now.
   const std::uint64_t fileSize = stream.Remaining();
   auto position = [&] { return fileSize - stream.Remaining(); };
-  std::array<std::uint8_t, kFileHeaderSize> fileHeader;
-  stream.ReadBuffer(fileHeader);
-  LittleEndianReader fileFields(fileHeader);
-  if (fileFields.GetUint16() != kBitmapType) RaiseInvalid();
-  const std::uint32_t pixelOffset = fileFields.Seek(10).GetUint32();
+  Headers headers = ReadHeaders(stream);
+  const Layout layout = LayOut(headers, position(), stream.Remaining());
+  ColorTable table = ReadColorTable(stream, layout);
 
-  std::array<std::uint8_t, 4> sizeBytes;
-  stream.ReadBuffer(sizeBytes);
-  const std::uint32_t headerSize = LittleEndianReader(sizeBytes).GetUint32();
-  const bool core = headerSize == kCoreHeaderSize;
-  std::vector<std::uint8_t> header;
-  if (core) {
-    // A core header has 16-bit sides; widen it to the 40-byte header the system draws from.
-    std::array<std::uint8_t, 8> rest;
-    stream.ReadBuffer(rest);
-    LittleEndianReader coreFields(rest);
-    header.assign(kInfoHeaderSize, 0);
-    LittleEndianWriter infoFields(header);
-    infoFields.PutUint32(kInfoHeaderSize);
-    infoFields.PutUint32(coreFields.GetUint16());  // width
-    infoFields.PutUint32(coreFields.GetUint16());  // height
-    infoFields.PutUint16(coreFields.GetUint16());  // planes
-    infoFields.PutUint16(coreFields.GetUint16());  // bits per pixel
-  } else {
-    if (headerSize < kInfoHeaderSize) RaiseInvalid();
-    if (headerSize - 4 > stream.Remaining()) RaiseReadError();
-    if (headerSize > kMaxHeaderSize) RaiseInvalid();
-    header.resize(headerSize);
-    std::memcpy(header.data(), sizeBytes.data(), 4);
-    stream.ReadBuffer(std::span(header).subspan(4));
-  }
-
-  LittleEndianReader fields(header);
-  const std::int32_t width = fields.Seek(4).GetInt32();
-  const std::int32_t rawHeight = fields.GetInt32();
-  const std::uint16_t planes = fields.GetUint16();
-  const std::uint16_t bitCount = fields.GetUint16();
-  const std::uint32_t compression = fields.GetUint32();
-  std::uint32_t imageSize = fields.GetUint32();
-  const std::uint32_t colorsUsed = fields.Seek(32).GetUint32();
-
-  if (planes != 1) RaiseInvalid();
-
-  // The masks and the colour table that follow the header are only checked for being there
-  // now; they are read once the header has passed its checks, so that a refused header costs
-  // no allocation. A file that both lacks them and has a refused header is a read error, as
-  // when they were read first.
-  const bool masksFollow = headerSize == kInfoHeaderSize && (bitCount == 16 || bitCount == 32) &&
-                           compression == kCompressionBitFields;
-  const std::uint64_t maskBytes = masksFollow ? 12 : 0;
-  if (maskBytes > stream.Remaining()) RaiseReadError();
-
-  // The colour table: the file's count, or the full table for 1, 4 and 8 bits when it gives
-  // none. Only 256 entries can be meant; any further ones are skipped.
-  std::uint64_t tableEntries = colorsUsed;
-  if (tableEntries == 0 && (bitCount == 1 || bitCount == 4 || bitCount == 8)) {
-    tableEntries = std::uint64_t{1} << bitCount;
-  }
-  const std::size_t entrySize = core ? 3 : 4;
-  // Core headers carry no count, so a writer that stores fewer colours than the bit count
-  // implies can only say so through the pixel offset: a table that the offset cuts ends there
-  // (with at least one whole entry before it; an offset at the table's start says nothing).
-  const std::uint64_t tableStart = position() + maskBytes;
-  bool tableCut = false;
-  if (core && pixelOffset >= tableStart + entrySize &&
-      pixelOffset < tableStart + tableEntries * entrySize) {
-    tableEntries = (pixelOffset - tableStart) / entrySize;
-    tableCut = true;
-  }
-  if (tableEntries * entrySize > stream.Remaining() - maskBytes) RaiseReadError();
-
-  // What the system would refuse to make a bitmap of, and what is beyond our caps.
-  if (!BitCountAllowed(bitCount)) RaiseInvalid();
-  if (rawHeight == INT32_MIN || width <= 0 || rawHeight == 0) RaiseInvalid();
-  const bool topDown = rawHeight < 0;
-  const std::int32_t height = topDown ? -rawHeight : rawHeight;
-  const bool runLength = compression == kCompressionRle8 || compression == kCompressionRle4;
-  if (compression == kCompressionRle8 && bitCount != 8) RaiseInvalid();
-  if (compression == kCompressionRle4 && bitCount != 4) RaiseInvalid();
-  if (compression == kCompressionBitFields && bitCount != 16 && bitCount != 32) RaiseInvalid();
-  if (compression != kCompressionRgb && compression != kCompressionBitFields && !runLength) {
-    RaiseInvalid();
-  }
-  if (runLength && topDown) RaiseInvalid();  // run-length rows always go bottom up
-  // Headers of 41 to 51 bytes neither hold the three masks nor have them read after them, so
-  // the system would look for masks beyond the block it is given.
-  if (compression == kCompressionBitFields && headerSize > kInfoHeaderSize &&
-      headerSize < kInfoHeaderSize + 12) {
-    RaiseInvalid();
-  }
-  const std::uint32_t heldBitCount = runLength ? 32 : bitCount;
-  if (!Dib::SidesAllowed(width, height, heldBitCount)) RaiseInvalid();
-  // A picture whose pixels are more than the program can hold is not damaged, only too large.
-  if (!Dib::LayoutAllowed(width, height, heldBitCount)) RaiseOutOfMemory();
-
-  std::optional<std::array<std::uint32_t, 3>> maskBlock;
-  if (masksFollow) {
-    std::array<std::uint8_t, 12> masks;
-    stream.ReadBuffer(masks);
-    LittleEndianReader maskFields(masks);
-    const std::uint32_t red = maskFields.GetUint32();
-    const std::uint32_t green = maskFields.GetUint32();
-    maskBlock = std::array<std::uint32_t, 3>{red, green, maskFields.GetUint32()};
-  }
-  std::vector<RgbQuad> colors(
-      static_cast<std::size_t>(std::min<std::uint64_t>(tableEntries, kMaxColors)));
-  {
-    std::vector<std::uint8_t> table(colors.size() * entrySize);
-    stream.ReadBuffer(table);
-    for (std::size_t i = 0; i < colors.size(); ++i) {
-      const std::uint8_t* e = &table[i * entrySize];
-      colors[i] = RgbQuad{e[0], e[1], e[2], 0};
-      if (!core) colors[i].reserved = e[3];
-    }
-  }
-  Skip(stream, (tableEntries - colors.size()) * entrySize);
-  LittleEndianWriter headerFields(header);
-  // A widened core header keeps its 0 (a full table) unless its table was cut short.
-  if (!core || tableCut)
-    headerFields.Seek(32).PutUint32(static_cast<std::uint32_t>(colors.size()));
-  else
-    headerFields.Seek(32).PutUint32(0);
   // Pixels that lie after a gap: the offset is honoured only past the table and inside the
   // file, so an offset that is wrong in any other way leaves the pixels after the table.
-  if (pixelOffset > position() && pixelOffset < fileSize) Skip(stream, pixelOffset - position());
-
-  const std::uint64_t arrayBytes = Dib::RowBytes(width, bitCount) * std::uint64_t(height);
-  if (!FileHoldsItsPixels(runLength, arrayBytes, width, height, stream.Remaining())) {
+  if (headers.pixelOffset > position() && headers.pixelOffset < fileSize) {
+    Skip(stream, headers.pixelOffset - position());
+  }
+  const std::uint64_t arrayBytes =
+      Dib::RowBytes(layout.width, layout.bitCount) * std::uint64_t(layout.height);
+  if (!FileHoldsItsPixels(layout.runLength, arrayBytes, layout.width, layout.height,
+                          stream.Remaining())) {
     RaiseInvalid();
   }
-  if (imageSize == 0) {
-    imageSize = static_cast<std::uint32_t>(arrayBytes);
-    headerFields.Seek(20).PutUint32(imageSize);
-  }
-  const std::uint64_t available = std::min<std::uint64_t>(imageSize, stream.Remaining());
-
-  if (header.size() >= kV5HeaderSize) {
-    // A colour profile embedded in or linked from the file is not kept with the bitmap, so the
-    // header must not send the system looking for one: the colours are taken as sRGB.
-    const std::uint32_t space = fields.Seek(kColorSpaceOffset).GetUint32();
-    if (space == kProfileEmbedded || space == kProfileLinked) {
-      headerFields.Seek(kColorSpaceOffset).PutUint32(kColorSpaceSrgb);
-      headerFields.Seek(kProfileDataOffset).PutUint32(0);
-      headerFields.Seek(kProfileSizeOffset).PutUint32(0);
-    }
-  }
+  const std::uint64_t claimed = layout.imageSize == 0 ? arrayBytes : layout.imageSize;
+  const std::uint64_t available = std::min<std::uint64_t>(claimed, stream.Remaining());
 
   std::optional<Palette> palette;
-  if (!colors.empty() && (bitCount > 8 || runLength)) {
+  if (!table.colors.empty() && (layout.bitCount > 8 || layout.runLength)) {
     // Deep bitmaps (and the display-format result of run-length data) keep the file's colours
     // as a palette for screens of few colours.
     palette.emplace();
-    for (const RgbQuad& c : colors) palette->entries.push_back({c.red, c.green, c.blue, 0});
+    for (const RgbQuad& c : table.colors) palette->entries.push_back({c.red, c.green, c.blue, 0});
   }
-
-  Dib dib;
-  try {
-    if (runLength) {
-      const auto count = static_cast<std::size_t>(
-          std::min<std::uint64_t>(available, MaxRunLengthBytes(width, height)));
-      std::vector<std::uint8_t> data(count);
-      stream.ReadBuffer(data);
-      dib = Dib::Blank(width, height, 32, false);
-      ExpandRunLength(data, compression == kCompressionRle4, colors, dib);
-    } else {
-      if (imageSize > arrayBytes) {
-        headerFields.Seek(20).PutUint32(static_cast<std::uint32_t>(arrayBytes));
-      }
-      dib = Dib(std::move(header), maskBlock, std::move(colors));
-      // Straight into the pixel memory; only what the file does not cover is cleared.
-      const std::span<std::uint8_t> pixels = dib.Pixels();
-      const auto wanted =
-          static_cast<std::size_t>(std::min<std::uint64_t>(available, pixels.size()));
-      const std::size_t got = stream.Read(pixels.first(wanted));
-      std::fill(pixels.begin() + static_cast<std::ptrdiff_t>(got), pixels.end(), std::uint8_t{0});
-    }
-  } catch (const std::bad_alloc&) {
-    RaiseOutOfMemory();
-  }
+  PrepareInfoHeader(headers.info, layout, headers.core, table.colors.size(), arrayBytes);
+  Dib dib = ReadPixels(stream, layout, available, std::move(headers.info), std::move(table));
 
   bitmap.SetDib(std::move(dib));
   bitmap.SetPalette(std::move(palette));

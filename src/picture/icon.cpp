@@ -1,33 +1,37 @@
 #include "picture/icon.h"
 
+#include <algorithm>
+#include <array>
 #include <cstdlib>
 #include <limits>
 #include <span>
 
-#include "platform/exceptions.h"
 #include "picture/stream.h"
 #include "platform/display.h"
+#include "platform/exceptions.h"
 #include "platform/little_endian.h"
 
 namespace tavilune {
 
 namespace {
 
-constexpr std::size_t kDirectoryHeaderSize = 6;
-constexpr std::size_t kDirectoryEntrySize = 16;
 constexpr std::uint8_t kPngSignature[] = {0x89, 'P', 'N', 'G'};
 
 [[noreturn]] void RaiseInvalid() { throw EInvalidGraphic(u8"アイコンイメージが不正です"); }
 
 // Bits per pixel of an image: its own header knows best; the directory's fields are often 0.
-int ImageBitCount(const std::vector<std::uint8_t>& file, std::uint32_t offset, std::uint32_t size,
-                  std::uint16_t directoryBits, std::uint8_t colorCount) {
-  const std::span<const std::uint8_t> image(file.data() + offset, size);
-  if (size >= 8 && std::equal(std::begin(kPngSignature), std::end(kPngSignature), image.begin())) {
+int ImageBitCount(std::span<const std::uint8_t> image, std::uint16_t directoryBits,
+                  std::uint8_t colorCount) {
+  LittleEndianReader header(image);
+  std::array<std::uint8_t, 8> signature;
+  header.GetBytes(signature);
+  if (header.Ok() &&
+      std::equal(std::begin(kPngSignature), std::end(kPngSignature), signature.begin())) {
     return 32;
   }
-  LittleEndianReader header(image);
-  if (size >= 16 && header.GetUint32() == 40) return header.Seek(14).GetUint16();
+  const std::uint32_t headerSize = header.Seek(0).GetUint32();
+  const std::uint16_t bits = header.Seek(14).GetUint16();
+  if (header.Ok() && headerSize == 40) return bits;
   if (directoryBits != 0) return directoryBits;
   switch (colorCount) {
     case 2:
@@ -75,9 +79,10 @@ std::unique_ptr<TGraphic> TIcon::Create() { return std::make_unique<TIcon>(); }
 
 void TIcon::LoadFromStream(Stream& stream) {
   std::vector<std::uint8_t> bytes = stream.ReadToEnd();
-  if (bytes.size() < kDirectoryHeaderSize) throw EReadError(u8"ストリームからの読み込みエラー");
   LittleEndianReader file(bytes);
   const std::uint16_t type = file.Seek(2).GetUint16();
+  const std::uint16_t count = file.GetUint16();
+  if (!file.Ok()) throw EReadError(u8"ストリームからの読み込みエラー");
   if (type != 0 && type != 1) RaiseInvalid();
 
   std::vector<IconDirectoryEntry> directory;
@@ -86,11 +91,9 @@ void TIcon::LoadFromStream(Stream& stream) {
     // The image is chosen now rather than at the first paint, so that the size the window takes
     // from the picture is the size it will show, and so that a directory that points outside
     // the file is refused while the previous picture can still stay.
-    const std::uint16_t count = file.GetUint16();
-    if (count == 0 || kDirectoryHeaderSize + kDirectoryEntrySize * count > bytes.size()) {
-      RaiseInvalid();
-    }
-    for (std::size_t i = 0; i < count; ++i) {
+    if (count == 0) RaiseInvalid();
+    LittleEndianReader images(bytes);
+    for (std::size_t i = 0; i < count && file.Ok(); ++i) {
       // Each entry: width, height, colour count, a reserved byte, planes, bits per pixel, the
       // image's size and its offset in the file.
       IconDirectoryEntry entry;
@@ -103,10 +106,11 @@ void TIcon::LoadFromStream(Stream& stream) {
       const std::uint16_t directoryBits = file.Skip(3).GetUint16();
       entry.bytes = file.GetUint32();
       entry.offset = file.GetUint32();
-      if (std::uint64_t{entry.offset} + entry.bytes > bytes.size()) RaiseInvalid();
-      entry.bitCount = ImageBitCount(bytes, entry.offset, entry.bytes, directoryBits, colorCount);
+      const std::span<const std::uint8_t> image = images.Seek(entry.offset).GetSpan(entry.bytes);
+      entry.bitCount = ImageBitCount(image, directoryBits, colorCount);
       directory.push_back(entry);
     }
+    if (!file.Ok() || !images.Ok()) RaiseInvalid();
     const DisplayFacts& display = Display();
     chosen = ChooseIconImage(directory, display.standardIconWidth, display.standardIconHeight,
                              display.bitsPerPixel);

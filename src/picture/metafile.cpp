@@ -2,10 +2,10 @@
 
 #include <algorithm>
 
-#include "platform/exceptions.h"
 #include "picture/stream.h"
 #include "platform/dib.h"
 #include "platform/display.h"
+#include "platform/exceptions.h"
 #include "platform/little_endian.h"
 
 namespace tavilune {
@@ -76,14 +76,14 @@ void TMetafile::LoadFromStream(Stream& stream) {
     enhanced_ = true;
     bits_ = std::move(bytes);
   } else {
-    if (bytes.size() < kPlaceableHeaderSize || key != kPlaceableKey) {
-      throw EInvalidGraphic(u8"メタファイルが不正です");
-    }
     // The placeable header's checksum: its first ten 16-bit words combined by exclusive or.
     header.Seek(0);
     std::uint16_t sum = 0;
     for (int i = 0; i < 10; ++i) sum ^= header.GetUint16();
-    if (sum != header.GetUint16()) throw EInvalidGraphic(u8"メタファイルが不正です");
+    const std::uint16_t checksum = header.GetUint16();
+    if (!header.Ok() || key != kPlaceableKey || sum != checksum) {
+      throw EInvalidGraphic(u8"メタファイルが不正です");
+    }
     const std::int16_t left = header.Seek(6).GetInt16();
     const std::int16_t top = header.GetInt16();
     const std::int16_t right = header.GetInt16();

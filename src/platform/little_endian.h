@@ -25,6 +25,16 @@ class LittleEndianReader {
   void GetBytes(std::span<std::uint8_t> into) {
     for (std::uint8_t& byte : into) byte = GetByte();
   }
+  // The next count bytes where they lie; an empty span when they run past the end.
+  std::span<const std::uint8_t> GetSpan(std::size_t count) {
+    if (!ok_ || count > in_.size() - position_) {
+      Fail();
+      return {};
+    }
+    const std::span<const std::uint8_t> bytes = in_.subspan(position_, count);
+    position_ += count;
+    return bytes;
+  }
 
   // Moves to a position counted from the buffer's start; the end itself is a valid position.
   LittleEndianReader& Seek(std::size_t position) {
