@@ -1,21 +1,13 @@
 #include "platform/win32/dpi_win32.h"
 
 #include "platform/win32/handles.h"
+#include "platform/win32/system_call.h"
 
 namespace tavilune::win32 {
 
 namespace {
 
 constexpr int kMonitorEffectiveDpi = 0;  // MDT_EFFECTIVE_DPI
-
-// The call by its name, or nullptr on a system without it. The cast goes through the one
-// function-pointer type that converts to every other without a warning.
-template <typename Function>
-Function Lookup(const wchar_t* module, const char* name, bool load = false) {
-  HMODULE handle = load ? LoadLibraryW(module) : GetModuleHandleW(module);
-  if (handle == nullptr) return nullptr;
-  return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(handle, name)));
-}
 
 using GetDpiForWindowCall = UINT(WINAPI*)(HWND);
 using GetDpiForMonitorCall = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
@@ -32,7 +24,7 @@ int ScreenDpi() {
 }
 
 int DpiOfWindow(HWND window) {
-  static const auto call = Lookup<GetDpiForWindowCall>(L"user32.dll", "GetDpiForWindow");
+  static const auto call = FindSystemCall<GetDpiForWindowCall>(L"user32.dll", "GetDpiForWindow");
   const UINT dpi = call != nullptr && window != nullptr ? call(window) : 0;
   return dpi != 0 ? static_cast<int>(dpi) : ScreenDpi();
 }
@@ -40,7 +32,7 @@ int DpiOfWindow(HWND window) {
 int DpiOfMonitorNear(const RECT& rect) {
   // shcore is no import of the program: it is loaded once, on the first question, and kept.
   static const auto call =
-      Lookup<GetDpiForMonitorCall>(L"shcore.dll", "GetDpiForMonitor", /*load=*/true);
+      FindSystemCall<GetDpiForMonitorCall>(L"shcore.dll", "GetDpiForMonitor", /*load=*/true);
   UINT x = 0;
   UINT y = 0;
   if (call != nullptr &&
@@ -54,14 +46,14 @@ int DpiOfMonitorNear(const RECT& rect) {
 
 int SystemMetricForDpi(int index, int dpi) {
   static const auto call =
-      Lookup<GetSystemMetricsForDpiCall>(L"user32.dll", "GetSystemMetricsForDpi");
+      FindSystemCall<GetSystemMetricsForDpiCall>(L"user32.dll", "GetSystemMetricsForDpi");
   if (call != nullptr) return call(index, static_cast<UINT>(dpi));
   return GetSystemMetrics(index);
 }
 
 RECT OuterForClientAtDpi(const RECT& client, DWORD style, DWORD exStyle, int dpi) {
   static const auto call =
-      Lookup<AdjustWindowRectExForDpiCall>(L"user32.dll", "AdjustWindowRectExForDpi");
+      FindSystemCall<AdjustWindowRectExForDpiCall>(L"user32.dll", "AdjustWindowRectExForDpi");
   RECT outer = client;
   if (call == nullptr || !call(&outer, style, FALSE, exStyle, static_cast<UINT>(dpi))) {
     outer = client;
@@ -72,7 +64,7 @@ RECT OuterForClientAtDpi(const RECT& client, DWORD style, DWORD exStyle, int dpi
 
 LOGFONTW MessageFontForDpi(int dpi) {
   static const auto call =
-      Lookup<SystemParametersInfoForDpiCall>(L"user32.dll", "SystemParametersInfoForDpi");
+      FindSystemCall<SystemParametersInfoForDpiCall>(L"user32.dll", "SystemParametersInfoForDpi");
   NONCLIENTMETRICSW metrics{};
   metrics.cbSize = sizeof metrics;
   if (call != nullptr &&

@@ -11,6 +11,7 @@
 #include "platform/win32/dpi_win32.h"
 #include "platform/win32/fence.h"
 #include "platform/win32/handles.h"
+#include "platform/win32/system_call.h"
 #include "platform/win32/text.h"
 
 namespace tavilune::win32 {
@@ -299,22 +300,24 @@ int Win32WindowSystem::IconSizeForDpi(int dpi) { return SystemMetricForDpi(SM_CX
 
 // One font per DPI, made on first need; the windows it was given to may use it until the window
 // system goes.
-void Win32WindowSystem::SetMessageFont(WindowHandle window, int dpi) {
+HFONT Win32WindowSystem::MessageFont(int dpi) {
   GdiObject<HFONT>& font = messageFonts_[dpi];
   if (!font) {
     const LOGFONTW logical = MessageFontForDpi(dpi);
     font = GdiObject<HFONT>(CreateFontIndirectW(&logical));
   }
-  SendMessageW(H(window), WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), TRUE);
+  return font.Get();
+}
+
+void Win32WindowSystem::SetMessageFont(WindowHandle window, int dpi) {
+  SendMessageW(H(window), WM_SETFONT, reinterpret_cast<WPARAM>(MessageFont(dpi)), TRUE);
 }
 
 Rect Win32WindowSystem::MessageTextExtent(const std::string& text, std::int32_t maxWidth, int dpi) {
-  const LOGFONTW logical = MessageFontForDpi(dpi);
-  const GdiObject<HFONT> font(CreateFontIndirectW(&logical));
   const std::wstring wide = Wide(text);
   RECT extent{0, 0, maxWidth, 0};
   WindowDc screen(nullptr);
-  SelectedObject selected(screen.Get(), font.Get());
+  SelectedObject selected(screen.Get(), MessageFont(dpi));
   DrawTextW(screen.Get(), wide.c_str(), -1, &extent,
             DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX | DT_EXPANDTABS);
   return ToRect(extent);
@@ -325,8 +328,8 @@ Rect Win32WindowSystem::MessageTextExtent(const std::string& text, std::int32_t 
 // system has for its DPI.
 IconHandle Win32WindowSystem::InformationIcon(int size) {
   using LoadIconWithScaleDownCall = HRESULT(WINAPI*)(HINSTANCE, PCWSTR, int, int, HICON*);
-  static const auto call = reinterpret_cast<LoadIconWithScaleDownCall>(reinterpret_cast<void (*)()>(
-      GetProcAddress(LoadLibraryW(L"comctl32.dll"), "LoadIconWithScaleDown")));
+  static const auto call = FindSystemCall<LoadIconWithScaleDownCall>(
+      L"comctl32.dll", "LoadIconWithScaleDown", /*load=*/true);
   OwnedIcon& icon = informationIcons_[size];
   HICON loaded = nullptr;
   if (!icon && call != nullptr && SUCCEEDED(call(nullptr, IDI_INFORMATION, size, size, &loaded))) {
@@ -402,8 +405,8 @@ namespace {
 // manifest asks for), else at the size the system metrics give.
 HICON LoadIconAtSystemSize(HINSTANCE instance, const std::wstring& name, IconSize size) {
   using LoadIconMetricFunction = HRESULT(WINAPI*)(HINSTANCE, PCWSTR, int, HICON*);
-  static const auto loadIconMetric = reinterpret_cast<LoadIconMetricFunction>(
-      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"comctl32.dll"), "LoadIconMetric")));
+  static const auto loadIconMetric =
+      FindSystemCall<LoadIconMetricFunction>(L"comctl32.dll", "LoadIconMetric");
   const bool small = size == IconSize::kSmall;
   HICON icon = nullptr;
   if (loadIconMetric != nullptr &&

@@ -76,6 +76,8 @@ class Win32WindowSystem : public WindowSystem {
 
  private:
   void RegisterClassFor(const WindowSpec& spec);
+  // The system's message font at the DPI, made once and kept.
+  HFONT MessageFont(int dpi);
 
   HINSTANCE instance_;
   std::set<std::wstring> registered_;
