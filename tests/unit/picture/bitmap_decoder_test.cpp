@@ -9,13 +9,16 @@
 
 #include "bitmap_builder.h"
 #include "fakes/scratch_folder.h"
-#include "platform/exceptions.h"
 #include "picture/bitmap.h"
 #include "picture/dib_convert.h"
 #include "picture/stream.h"
+#include "platform/exceptions.h"
 
 namespace tavilune::testing {
 namespace {
+
+// The bitmap descriptions below name only the fields a case sets; the others keep their defaults.
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
 
 std::vector<std::uint8_t> ReadData(const std::string& name) {
   std::ifstream in(TestDataPath("picture/" + name), std::ios::binary);
@@ -92,17 +95,16 @@ std::vector<std::uint8_t> FlipToTopDown(std::vector<std::uint8_t> file, std::siz
 }
 
 TEST(BitmapDecoder, TopDownRowsGiveThePictureTheRightWayUp) {
-  const auto rgb24 = ReadData("rgb24.bmp");
   TBitmap bitmap;
-  Decode(bitmap, FlipToTopDown(rgb24, 54, 40, 9));
+  Decode(bitmap, FlipToTopDown(ReadData("rgb24.bmp"), 54, 40, 9));
   EXPECT_EQ(bitmap.Height(), 9);
   EXPECT_TRUE(bitmap.GetDib().TopDown());
   EXPECT_GT(bitmap.RowStep(), 0);
   EXPECT_EQ(DibToRgb(bitmap.GetDib()), ReadData("rgb24.rgb"));
 
-  const auto pal8 = ReadData("pal8.bmp");
-  const std::size_t pixelStart = 54 + 4 * 256;
-  EXPECT_EQ(DecodeRgb(FlipToTopDown(pal8, pixelStart, 16, 9)), ReadData("pal8.rgb"));
+  // The 8-bit file's pixels start after its 256-colour table.
+  EXPECT_EQ(DecodeRgb(FlipToTopDown(ReadData("pal8.bmp"), 54 + 4 * 256, 16, 9)),
+            ReadData("pal8.rgb"));
 }
 
 TEST(BitmapDecoder, ZeroLengthFileIsAnEmptyBitmap) {
@@ -128,14 +130,13 @@ TEST(BitmapDecoder, ShortPixelDataLeavesTheLastStoredRowsZero) {
 }
 
 TEST(BitmapDecoder, PixelsFollowTheColourTableWhateverThePixelOffsetSays) {
-  BitmapSpec spec;
-  spec.bitCount = 8;
-  spec.width = 4;
-  spec.height = 1;
-  spec.colorsUsed = 2;
-  spec.colors = {0xFF0000, 0x00FF00};
-  spec.pixels = {1, 0, 1, 0};
-  spec.pixelOffset = 14 + 40 + 8 + 100;  // points past bytes that are not there
+  const BitmapSpec spec{.width = 4,
+                        .height = 1,
+                        .bitCount = 8,
+                        .colorsUsed = 2,
+                        .colors = {0xFF0000, 0x00FF00},
+                        .pixels = {1, 0, 1, 0},
+                        .pixelOffset = 14 + 40 + 8 + 100};  // past bytes that are not there
   EXPECT_EQ(DecodeRgb(MakeBitmapFile(spec)),
             (std::vector<std::uint8_t>{0, 255, 0, 255, 0, 0, 0, 255, 0, 255, 0, 0}));
 }
@@ -154,12 +155,11 @@ std::vector<std::uint8_t> CoreFile(std::uint16_t bitCount, std::uint16_t width,
 }
 
 TEST(BitmapDecoder, PixelOffsetPastTheColourTableSkipsAGapAndEndsAShortCoreTable) {
-  BitmapSpec spec;
-  spec.bitCount = 8;
-  spec.width = 4;
-  spec.colorsUsed = 3;
-  spec.colors = {0xFF0000, 0x00FF00, 0x0000FF};
-  spec.pixels = {2, 1, 0, 1, 0, 2, 2, 1};
+  const BitmapSpec spec{.width = 4,
+                        .bitCount = 8,
+                        .colorsUsed = 3,
+                        .colors = {0xFF0000, 0x00FF00, 0x0000FF},
+                        .pixels = {2, 1, 0, 1, 0, 2, 2, 1}};
   const std::vector<std::uint8_t> expected = DecodeRgb(MakeBitmapFile(spec));
 
   BitmapSpec gap = spec;  // the same pixels behind six bytes of something else
@@ -188,19 +188,18 @@ TEST(BitmapDecoder, PixelOffsetPastTheColourTableSkipsAGapAndEndsAShortCoreTable
 
 TEST(BitmapDecoder, BitFieldMasksFollowA40ByteHeaderOrSitInsideALargerOne) {
   // Blue in the low byte, red in the third: a layout the default masks would get wrong.
-  BitmapSpec spec;
-  spec.bitCount = 32;
-  spec.width = 2;
-  spec.height = 1;
-  spec.compression = 3;
-  spec.masks = {0x000000FF, 0x0000FF00, 0x00FF0000};
-  spec.pixels = {10, 20, 30, 0, 200, 100, 50, 0};
-  const std::vector<std::uint8_t> expected{10, 20, 30, 200, 100, 50};
-  EXPECT_EQ(DecodeRgb(MakeBitmapFile(spec)), expected);
-  spec.headerSize = 108;
-  EXPECT_EQ(DecodeRgb(MakeBitmapFile(spec)), expected);
-  spec.headerSize = 124;
-  EXPECT_EQ(DecodeRgb(MakeBitmapFile(spec)), expected);
+  BitmapSpec spec{.width = 2,
+                  .height = 1,
+                  .bitCount = 32,
+                  .compression = 3,
+                  .masks = {0x000000FF, 0x0000FF00, 0x00FF0000},
+                  .pixels = {10, 20, 30, 0, 200, 100, 50, 0}};
+  for (std::uint32_t headerSize : {40u, 108u, 124u}) {
+    spec.headerSize = headerSize;
+    EXPECT_EQ(DecodeRgb(MakeBitmapFile(spec)),
+              (std::vector<std::uint8_t>{10, 20, 30, 200, 100, 50}))
+        << headerSize;
+  }
 
   // Masks missing after the header are a read error.
   spec.headerSize = 40;
@@ -211,24 +210,32 @@ TEST(BitmapDecoder, BitFieldMasksFollowA40ByteHeaderOrSitInsideALargerOne) {
 
 // ---- Run-length data, expanded to the pixels the system gives: skipped pixels black.
 
+// A run-length file (compression 1 for 8-bit data, 2 for 4-bit) whose header gives the data's size.
+BitmapSpec RunLength(std::uint16_t bitCount, std::int32_t width, std::int32_t height,
+                     const std::vector<std::uint32_t>& colors,
+                     const std::vector<std::uint8_t>& data) {
+  return {.width = width,
+          .height = height,
+          .bitCount = bitCount,
+          .compression = bitCount == 8 ? 1u : 2u,
+          .imageSize = static_cast<std::uint32_t>(data.size()),
+          .colorsUsed = static_cast<std::uint32_t>(colors.size()),
+          .colors = colors,
+          .pixels = data};
+}
+
 TEST(BitmapDecoder, RunLength8WithDeltaAbsoluteRunAndEarlyLineEnd) {
-  BitmapSpec spec;
-  spec.bitCount = 8;
-  spec.compression = 1;
-  spec.width = 5;
-  spec.height = 3;
-  spec.colorsUsed = 4;
   // Index 0 is white, so black can only come from pixels the data skips.
-  spec.colors = {0xFFFFFF, 0xFF0000, 0x00FF00, 0x0000FF};
-  spec.pixels = {
-      3, 1,              // bottom row: three red
-      0, 0,              // end of line (two pixels left untouched)
-      0, 3, 2, 3, 0, 0,  // middle row: absolute green, blue, white, then padding
-      0, 2, 1, 1,        // delta: one right, one up (to the top row, x = 4)
-      1, 3,              // top row: one blue at x = 4
-      0, 1,              // end of bitmap
-  };
-  spec.imageSize = static_cast<std::uint32_t>(spec.pixels.size());
+  const BitmapSpec spec =
+      RunLength(8, 5, 3, {0xFFFFFF, 0xFF0000, 0x00FF00, 0x0000FF},
+                {
+                    3, 1,              // bottom row: three red
+                    0, 0,              // end of line (two pixels left untouched)
+                    0, 3, 2, 3, 0, 0,  // middle row: absolute green, blue, white, then padding
+                    0, 2, 1, 1,        // delta: one right, one up (to the top row, x = 4)
+                    1, 3,              // top row: one blue at x = 4
+                    0, 1,              // end of bitmap
+                });
   const std::uint8_t K = 0, W = 255;
   const std::vector<std::uint8_t> expected{
       // top row: black except the last blue pixel
@@ -245,21 +252,15 @@ TEST(BitmapDecoder, RunLength8WithDeltaAbsoluteRunAndEarlyLineEnd) {
 }
 
 TEST(BitmapDecoder, RunLength4AlternatesNibblesAndPadsAbsoluteRuns) {
-  BitmapSpec spec;
-  spec.bitCount = 4;
-  spec.compression = 2;
-  spec.width = 6;
-  spec.height = 2;
-  spec.colorsUsed = 3;
-  spec.colors = {0xFFFFFF, 0xFF0000, 0x0000FF};
-  spec.pixels = {
-      5, 0x12,              // bottom row: 1 2 1 2 1
-      0, 0,                 // end of line
-      0, 3,    0x21, 0x20,  // top row: absolute 2 1 2 (two bytes, already even)
-      2, 0x01,              // 0 1
-      0, 1,                 // end of bitmap
-  };
-  spec.imageSize = static_cast<std::uint32_t>(spec.pixels.size());
+  const BitmapSpec spec =
+      RunLength(4, 6, 2, {0xFFFFFF, 0xFF0000, 0x0000FF},
+                {
+                    5, 0x12,           // bottom row: 1 2 1 2 1
+                    0, 0,              // end of line
+                    0, 3, 0x21, 0x20,  // top row: absolute 2 1 2 (two bytes, already even)
+                    2, 0x01,           // 0 1
+                    0, 1,              // end of bitmap
+                });
   const std::uint8_t W = 255;
   const std::vector<std::uint8_t> expected{0,   0, 255, 255, 0, 0,   0,   0, 255, W, W, W,
                                            255, 0, 0,   0,   0, 0,   255, 0, 0,   0, 0, 255,
@@ -268,15 +269,10 @@ TEST(BitmapDecoder, RunLength4AlternatesNibblesAndPadsAbsoluteRuns) {
 }
 
 TEST(BitmapDecoder, RunLengthDataThatRunsOffTheBitmapStaysInside) {
-  BitmapSpec spec;
-  spec.bitCount = 8;
-  spec.compression = 1;
-  spec.width = 3;
-  spec.height = 2;
-  spec.colorsUsed = 2;
-  spec.colors = {0x000000, 0xFFFFFF};
-  spec.pixels = {255, 1, 0, 2, 200, 200, 0,   255, 1, 1,  // runs and deltas far outside
-                 0,   0, 0, 0, 0,   0,   255, 1,   0};    // line ends past the top, a cut run
+  BitmapSpec spec = RunLength(8, 3, 2, {0x000000, 0xFFFFFF},
+                              {255, 1, 0, 2, 200, 200, 0, 255, 1, 1,  // runs and deltas far outside
+                               0, 0, 0, 0, 0, 0, 255, 1, 0});  // line ends past the top, a cut run
+  spec.imageSize = 0;  // the header leaves the data's size out
   const std::vector<std::uint8_t> rgb = DecodeRgb(MakeBitmapFile(spec));
   ASSERT_EQ(rgb.size(), 18u);
   // Bottom row white from the first run; the rest untouched.
@@ -289,29 +285,21 @@ TEST(BitmapDecoder, RunLengthDataThatRunsOffTheBitmapStaysInside) {
 TEST(BitmapDecoder, RunLengthDeltaChainLongerThanTheInt32RangeStaysInside) {
   // Regression: the column grew by every delta without bound, and about 8.4 million deltas of
   // 255 pushed it past the 32-bit range.
-  BitmapSpec spec;
-  spec.bitCount = 8;
-  spec.compression = 1;
-  spec.width = 2;
-  spec.height = 1;
-  spec.colorsUsed = 2;
-  spec.colors = {0x000000, 0xFFFFFF};
   const std::size_t deltas = (std::size_t{1} << 31) / 255 + 16;
-  spec.pixels.resize(deltas * 4 + 4);
-  std::uint8_t* p = spec.pixels.data();
+  std::vector<std::uint8_t> data(deltas * 4 + 4);
+  std::uint8_t* p = data.data();
   for (std::size_t i = 0; i < deltas; ++i, p += 4) p[0] = 0, p[1] = 2, p[2] = 255, p[3] = 0;
   p[0] = 2, p[1] = 1, p[2] = 0, p[3] = 1;  // a run that must land nowhere, then the end
-  spec.imageSize = static_cast<std::uint32_t>(spec.pixels.size());
-  EXPECT_EQ(DecodeRgb(MakeBitmapFile(spec)), std::vector<std::uint8_t>(6, 0));
+  EXPECT_EQ(DecodeRgb(MakeBitmapFile(RunLength(8, 2, 1, {0x000000, 0xFFFFFF}, data))),
+            std::vector<std::uint8_t>(6, 0));
 }
 
 // ---- Palettes and notifications.
 
 TEST(BitmapDecoder, DeepBitmapKeepsItsColourTableAsPalette) {
-  BitmapSpec spec;
-  spec.colorsUsed = 3;
-  spec.colors = {0x102030, 0x405060, 0x708090};
-  spec.pixels.assign(16, 7);
+  BitmapSpec spec{.colorsUsed = 3,
+                  .colors = {0x102030, 0x405060, 0x708090},
+                  .pixels = std::vector<std::uint8_t>(16, 7)};
   TBitmap withTable;
   Decode(withTable, MakeBitmapFile(spec));
   ASSERT_NE(withTable.GetPalette(), nullptr);
@@ -327,14 +315,13 @@ TEST(BitmapDecoder, DeepBitmapKeepsItsColourTableAsPalette) {
 }
 
 TEST(BitmapDecoder, ColourTableOfMoreThan256EntriesIsCutAndSkipped) {
-  BitmapSpec spec;
-  spec.bitCount = 8;
-  spec.width = 1;
-  spec.height = 1;
-  spec.colorsUsed = 300;
-  spec.colors.assign(300, 0x112233);
+  BitmapSpec spec{.width = 1,
+                  .height = 1,
+                  .bitCount = 8,
+                  .colorsUsed = 300,
+                  .colors = std::vector<std::uint32_t>(300, 0x112233),
+                  .pixels = {5, 0, 0, 0}};
   spec.colors[5] = 0xABCDEF;
-  spec.pixels = {5, 0, 0, 0};
   TBitmap bitmap;
   Decode(bitmap, MakeBitmapFile(spec));
   EXPECT_EQ(bitmap.GetDib().Colors().size(), 256u);
@@ -359,27 +346,25 @@ struct Refusal {
 
 std::vector<Refusal> Refusals() {
   std::vector<Refusal> cases;
-  auto spec = [] {
-    BitmapSpec s;
-    s.width = 4;
-    s.height = 4;
-    s.pixels.assign(48, 0x55);
-    return s;
-  };
-  auto with = [&](const char* name, auto change, bool readError) {
-    BitmapSpec s = spec();
+  // A good 4 x 4 file, changed by `change`.
+  auto file = [](auto change) {
+    BitmapSpec s{.width = 4, .height = 4, .pixels = std::vector<std::uint8_t>(48, 0x55)};
     change(s);
-    cases.push_back({name, MakeBitmapFile(s), readError});
+    return MakeBitmapFile(s);
   };
-  const auto good = MakeBitmapFile(spec());
-  for (std::size_t n : {1u, 2u, 13u}) {
-    cases.push_back(
-        {"file of a few bytes", std::vector<std::uint8_t>(good.begin(), good.begin() + n), true});
-  }
-  cases.push_back(
-      {"header cut off", std::vector<std::uint8_t>(good.begin(), good.begin() + 30), true});
-  cases.push_back(
-      {"size field cut off", std::vector<std::uint8_t>(good.begin(), good.begin() + 16), true});
+  auto invalid = [&](const char* name, auto change) {
+    cases.push_back({name, file(change), false});
+  };
+  auto unreadable = [&](const char* name, auto change) {
+    cases.push_back({name, file(change), true});
+  };
+  const auto good = file([](BitmapSpec&) {});
+  auto firstBytes = [&](const char* name, std::size_t n) {
+    cases.push_back({name, std::vector<std::uint8_t>(good.begin(), good.begin() + n), true});
+  };
+  for (std::size_t n : {1u, 2u, 13u}) firstBytes("file of a few bytes", n);
+  firstBytes("header cut off", 30);
+  firstBytes("size field cut off", 16);
   {
     auto notBm = good;
     notBm[1] = 'A';
@@ -388,97 +373,56 @@ std::vector<Refusal> Refusals() {
                      {0xFF, 0xD8, 0xFF, 0xE0, 0, 16, 'J', 'F', 'I', 'F', 0, 1, 1, 0, 0, 1},
                      false});
   }
-  with(
-      "planes 2", [](BitmapSpec& s) { s.planes = 2; }, false);
-  with(
-      "compression JPEG", [](BitmapSpec& s) { s.compression = 4; }, false);
-  with(
-      "compression PNG", [](BitmapSpec& s) { s.compression = 5; }, false);
-  with(
-      "compression alpha bit fields", [](BitmapSpec& s) { s.compression = 6; }, false);
-  with(
-      "compression unknown", [](BitmapSpec& s) { s.compression = 0x7FFFFFFF; }, false);
-  with(
-      "run length 8 at 24 bits", [](BitmapSpec& s) { s.compression = 1; }, false);
-  with(
-      "run length 4 at 8 bits",
-      [](BitmapSpec& s) {
-        s.compression = 2;
-        s.bitCount = 8;
-        s.colorsUsed = 1;
-        s.colors = {0};
-      },
-      false);
-  with(
-      "run length top down",
-      [](BitmapSpec& s) {
-        s.compression = 1;
-        s.bitCount = 8;
-        s.height = -4;
-        s.colorsUsed = 1;
-        s.colors = {0};
-      },
-      false);
-  with(
-      "bit fields at 24 bits", [](BitmapSpec& s) { s.compression = 3; }, false);
-  with(
-      "bit count 7", [](BitmapSpec& s) { s.bitCount = 7; }, false);
-  with(
-      "bit count 0", [](BitmapSpec& s) { s.bitCount = 0; }, false);
-  with(
-      "bit count 64", [](BitmapSpec& s) { s.bitCount = 64; }, false);
-  with(
-      "width 0", [](BitmapSpec& s) { s.width = 0; }, false);
-  with(
-      "width negative", [](BitmapSpec& s) { s.width = -4; }, false);
-  with(
-      "height 0", [](BitmapSpec& s) { s.height = 0; }, false);
-  with(
-      "height that cannot be negated", [](BitmapSpec& s) { s.height = INT32_MIN; }, false);
-  with(
-      "huge sides",
-      [](BitmapSpec& s) {
-        s.width = 0x7FFFFFFF;
-        s.height = 0x7FFFFFFF;
-      },
-      false);
-  with(
-      "huge top-down sides",
-      [](BitmapSpec& s) {
-        s.width = 0x7FFFFFFF;
-        s.height = -0x7FFFFFFF;
-      },
-      false);
-  with(
-      "side over the cap",
-      [](BitmapSpec& s) {
-        s.width = 70000;
-        s.height = 1;
-        s.bitCount = 1;
-      },
-      false);
-  with(
-      "header size 16",
-      [](BitmapSpec& s) {
-        s.headerSize = 16;
-        s.pixels.resize(70);
-      },
-      false);
-  with(
-      "bit fields behind a header of 44 bytes",
-      [](BitmapSpec& s) {
-        s.headerSize = 44;
-        s.bitCount = 32;
-        s.compression = 3;
-        s.pixels.resize(64);
-      },
-      false);
-  with(
-      "header size 39", [](BitmapSpec& s) { s.headerSize = 39; }, false);
-  with(
-      "header size 0", [](BitmapSpec& s) { s.headerSize = 0; }, false);
-  with(
-      "header size 4096", [](BitmapSpec& s) { s.headerSize = 4096; }, false);
+  invalid("planes 2", [](BitmapSpec& s) { s.planes = 2; });
+  invalid("compression JPEG", [](BitmapSpec& s) { s.compression = 4; });
+  invalid("compression PNG", [](BitmapSpec& s) { s.compression = 5; });
+  invalid("compression alpha bit fields", [](BitmapSpec& s) { s.compression = 6; });
+  invalid("compression unknown", [](BitmapSpec& s) { s.compression = 0x7FFFFFFF; });
+  invalid("run length 8 at 24 bits", [](BitmapSpec& s) { s.compression = 1; });
+  invalid("run length 4 at 8 bits", [](BitmapSpec& s) {
+    s.compression = 2;
+    s.bitCount = 8;
+    s.colorsUsed = 1;
+    s.colors = {0};
+  });
+  invalid("run length top down", [](BitmapSpec& s) {
+    s.compression = 1;
+    s.bitCount = 8;
+    s.height = -4;
+    s.colorsUsed = 1;
+    s.colors = {0};
+  });
+  invalid("bit fields at 24 bits", [](BitmapSpec& s) { s.compression = 3; });
+  invalid("bit count 7", [](BitmapSpec& s) { s.bitCount = 7; });
+  invalid("bit count 0", [](BitmapSpec& s) { s.bitCount = 0; });
+  invalid("bit count 64", [](BitmapSpec& s) { s.bitCount = 64; });
+  invalid("width 0", [](BitmapSpec& s) { s.width = 0; });
+  invalid("width negative", [](BitmapSpec& s) { s.width = -4; });
+  invalid("height 0", [](BitmapSpec& s) { s.height = 0; });
+  invalid("height that cannot be negated", [](BitmapSpec& s) { s.height = INT32_MIN; });
+  invalid("huge sides", [](BitmapSpec& s) { s.width = s.height = 0x7FFFFFFF; });
+  invalid("huge top-down sides", [](BitmapSpec& s) {
+    s.width = 0x7FFFFFFF;
+    s.height = -0x7FFFFFFF;
+  });
+  invalid("side over the cap", [](BitmapSpec& s) {
+    s.width = 70000;
+    s.height = 1;
+    s.bitCount = 1;
+  });
+  invalid("header size 16", [](BitmapSpec& s) {
+    s.headerSize = 16;
+    s.pixels.resize(70);
+  });
+  invalid("bit fields behind a header of 44 bytes", [](BitmapSpec& s) {
+    s.headerSize = 44;
+    s.bitCount = 32;
+    s.compression = 3;
+    s.pixels.resize(64);
+  });
+  invalid("header size 39", [](BitmapSpec& s) { s.headerSize = 39; });
+  invalid("header size 0", [](BitmapSpec& s) { s.headerSize = 0; });
+  invalid("header size 4096", [](BitmapSpec& s) { s.headerSize = 4096; });
   {
     auto beyond = good;
     beyond[14] = 0xF0, beyond[15] = beyond[16] = beyond[17] = 0xFF;
@@ -486,15 +430,11 @@ std::vector<Refusal> Refusals() {
     beyond[14] = 0x10, beyond[15] = 0x10, beyond[16] = beyond[17] = 0;
     cases.push_back({"header size of 4112 bytes beyond the file", beyond, true});
   }
-  with(
-      "colour count beyond the file", [](BitmapSpec& s) { s.colorsUsed = 0xFFFFFFFF; }, true);
-  with(
-      "colour table cut off",
-      [](BitmapSpec& s) {
-        s.bitCount = 8;
-        s.pixels.resize(100);
-      },
-      true);
+  unreadable("colour count beyond the file", [](BitmapSpec& s) { s.colorsUsed = 0xFFFFFFFF; });
+  unreadable("colour table cut off", [](BitmapSpec& s) {
+    s.bitCount = 8;
+    s.pixels.resize(100);
+  });
   {
     // A core header whose 3-byte colour table is cut off.
     Bytes core;
@@ -529,9 +469,7 @@ TEST(BitmapDecoder, RefusesBrokenAndHostileFilesWithTheirMessage) {
 // A picture with sides a bitmap may have but more pixels than the program can hold is reported as
 // too large for memory, not as a damaged file.
 TEST(BitmapDecoder, PicturesTooLargeToHoldAreOutOfMemoryNotDamaged) {
-  BitmapSpec spec;
-  spec.width = 60000;
-  spec.height = 60000;
+  const BitmapSpec spec{.width = 60000, .height = 60000};
   TBitmap decoded;
   TBitmap sized;
   for (const auto& load : std::vector<std::function<void()>>{
@@ -574,10 +512,8 @@ TEST(BitmapDecoder, TheMachineBoundsThePixelsAndTheFileMustHoldThem) {
   for (const Case& c : cases) {
     SCOPED_TRACE(::testing::Message() << c.width << " x " << c.height << ", " << c.dataBytes);
     SetMemory(c.facts);
-    BitmapSpec spec;
-    spec.width = c.width;
-    spec.height = c.height;
-    spec.pixels.assign(c.dataBytes, 0);
+    BitmapSpec spec{
+        .width = c.width, .height = c.height, .pixels = std::vector<std::uint8_t>(c.dataBytes, 0)};
     if (c.runLength) {
       spec.bitCount = 8;
       spec.compression = kCompressionRle8;
@@ -600,11 +536,11 @@ TEST(BitmapDecoder, TheMachineBoundsThePixelsAndTheFileMustHoldThem) {
 }
 
 TEST(BitmapDecoder, ClaimsBeyondThePixelArrayAreCut) {
-  BitmapSpec spec;
-  spec.width = 2;
-  spec.height = 2;
-  spec.imageSize = 0xFFFFFFFF;  // far more than the file or the pixel array holds
-  spec.pixels = {1, 2, 3, 4, 5, 6, 0, 0, 7, 8, 9, 10, 11, 12, 0, 0, 99, 99, 99, 99, 99, 99};
+  const BitmapSpec spec{
+      .width = 2,
+      .height = 2,
+      .imageSize = 0xFFFFFFFF,  // far more than the file or the pixel array holds
+      .pixels = {1, 2, 3, 4, 5, 6, 0, 0, 7, 8, 9, 10, 11, 12, 0, 0, 99, 99, 99, 99, 99, 99}};
   TBitmap bitmap;
   Decode(bitmap, MakeBitmapFile(spec));
   const auto pixels = bitmap.GetDib().Pixels();
@@ -615,10 +551,7 @@ TEST(BitmapDecoder, ClaimsBeyondThePixelArrayAreCut) {
 }
 
 TEST(BitmapDecoder, AnEmbeddedColourProfileIsNotHandedOnToTheSystem) {
-  BitmapSpec spec;
-  spec.headerSize = 124;
-  spec.pixels.assign(16, 1);
-  auto file = MakeBitmapFile(spec);
+  auto file = MakeBitmapFile({.headerSize = 124, .pixels = std::vector<std::uint8_t>(16, 1)});
   const std::size_t header = 14;
   const std::uint8_t embedded[] = {'D', 'E', 'B', 'M'};  // 'MBED', little-endian
   std::copy(std::begin(embedded), std::end(embedded), file.begin() + header + 56);

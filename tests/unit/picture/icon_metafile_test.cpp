@@ -2,11 +2,11 @@
 
 #include "bitmap_builder.h"
 #include "fakes/fake_canvas.h"
-#include "platform/exceptions.h"
 #include "picture/icon.h"
 #include "picture/metafile.h"
 #include "picture/stream.h"
 #include "platform/display.h"
+#include "platform/exceptions.h"
 
 namespace tavilune::testing {
 namespace {
@@ -124,27 +124,24 @@ TEST(Icon, TypeZeroIsTheStandardApplicationIconAtTheStandardSize) {
 }
 
 TEST(Icon, RefusesBrokenFiles) {
-  auto invalid = [](std::vector<std::uint8_t> bytes) {
+  auto cut = MakeIconFile(kImages);
+  cut.resize(cut.size() - 1);  // the last image runs past the end
+  auto directoryCut = MakeIconFile(kImages);
+  directoryCut.resize(6 + 16 * 2);
+  auto farOffset = MakeIconFile({{16, 16, 8, 1}});
+  farOffset[18] = farOffset[19] = farOffset[20] = farOffset[21] = 0xFF;
+  const std::vector<std::uint8_t> invalid[] = {
+      MakeIconFile(kImages, 2), MakeIconFile({}, 1) /* no images */, cut, directoryCut, farOffset};
+  for (const auto& bytes : invalid) {
     TIcon icon;
     try {
       Load(icon, bytes);
+      ADD_FAILURE() << "loaded " << bytes.size() << " bytes";
     } catch (const EInvalidGraphic& e) {
       EXPECT_TRUE(icon.Empty());
-      return e.Message() == u8"アイコンイメージが不正です";
+      EXPECT_EQ(e.Message(), u8"アイコンイメージが不正です") << bytes.size() << " bytes";
     }
-    return false;
-  };
-  EXPECT_TRUE(invalid(MakeIconFile(kImages, 2)));
-  EXPECT_TRUE(invalid(MakeIconFile({}, 1)));  // no images
-  auto cut = MakeIconFile(kImages);
-  cut.resize(cut.size() - 1);  // the last image runs past the end
-  EXPECT_TRUE(invalid(cut));
-  auto directoryCut = MakeIconFile(kImages);
-  directoryCut.resize(6 + 16 * 2);
-  EXPECT_TRUE(invalid(directoryCut));
-  auto farOffset = MakeIconFile({{16, 16, 8, 1}});
-  farOffset[18] = farOffset[19] = farOffset[20] = farOffset[21] = 0xFF;
-  EXPECT_TRUE(invalid(farOffset));
+  }
 
   TIcon icon;
   EXPECT_THROW(Load(icon, {0, 0, 1, 0, 1}), EReadError);

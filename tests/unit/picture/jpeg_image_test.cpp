@@ -13,35 +13,38 @@
 #include <string>
 #include <vector>
 
+#include "fakes/fake_canvas.h"
 #include "fakes/scratch_folder.h"
-#include "platform/exceptions.h"
 #include "picture/jpeg_library.h"
 #include "picture/jpeg_progress.h"
 #include "picture/picture.h"
 #include "picture/picture_formats.h"
 #include "picture/stream.h"
+#include "platform/exceptions.h"
 #include "platform/posix/posix_file_system.h"
 
 namespace tavilune {
 namespace {
 
+using testing::FakeCanvas;
 using testing::ScratchFolder;
 using testing::TestDataPath;
 
-std::vector<std::uint8_t> ReadBytes(const std::string& path) {
+std::vector<std::uint8_t> JpegFile(const std::string& name) {
+  const std::string path = TestDataPath("jpeg/" + name);
   std::ifstream in(path, std::ios::binary);
   EXPECT_TRUE(in.good()) << path;
   return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), {});
 }
 
-std::vector<std::uint8_t> JpegFile(const std::string& name) {
-  return ReadBytes(TestDataPath("jpeg/" + name));
-}
-
 std::unique_ptr<TJPEGImage> Load(const std::vector<std::uint8_t>& bytes,
-                                 JpegPixelFormat format = JpegPixelFormat::k24Bit) {
+                                 JpegPixelFormat format = JpegPixelFormat::k24Bit,
+                                 JpegScale scale = JpegScale::kFullSize,
+                                 bool progressiveDisplay = false) {
   auto image = std::make_unique<TJPEGImage>();
   image->MutableSettings().pixelFormat = format;
+  image->MutableSettings().scale = scale;
+  image->MutableSettings().progressiveDisplay = progressiveDisplay;
   MemoryStream stream(bytes);
   image->LoadFromStream(stream);
   return image;
@@ -66,6 +69,11 @@ std::vector<std::uint8_t> Colours(TBitmap& bitmap) {
   return out;
 }
 
+// The colours of a file decoded whole at 24 bits, to compare a damaged or stopped decode with.
+std::vector<std::uint8_t> CleanColours(const std::string& name) {
+  return Colours(Load(JpegFile(name))->DecodeJpeg());
+}
+
 std::uint64_t Fnv1a64(const std::vector<std::uint8_t>& bytes) {
   std::uint64_t hash = 0xCBF29CE484222325ull;
   for (std::uint8_t b : bytes) hash = (hash ^ b) * 0x100000001B3ull;
@@ -78,9 +86,7 @@ std::string ErrorText(int code) { return u8"JPEG エラー #" + std::to_string(c
 
 struct Golden {
   std::string file;
-  int bits;
-  int width;
-  int height;
+  int bits, width, height;
   std::uint64_t checksum;
 };
 
@@ -92,9 +98,7 @@ std::vector<Golden> ReadGoldens() {
     if (line.empty() || line[0] == '#') continue;
     std::istringstream fields(line);
     Golden g;
-    std::string checksum;
-    fields >> g.file >> g.bits >> g.width >> g.height >> checksum;
-    g.checksum = std::stoull(checksum, nullptr, 16);
+    fields >> g.file >> g.bits >> g.width >> g.height >> std::hex >> g.checksum;
     goldens.push_back(g);
   }
   return goldens;
@@ -125,9 +129,7 @@ TEST(JpegPixelFormatTest, GrayscaleFileGivesEightBitsWithAtMost236GreyLevels) {
   ASSERT_EQ(dib.BitCount(), 8);
   ASSERT_LE(dib.Colors().size(), 236u);
   ASSERT_GE(dib.Colors().size(), 2u);
-  for (const RgbQuad& c : dib.Colors()) {
-    EXPECT_TRUE(c.red == c.green && c.green == c.blue);
-  }
+  for (const RgbQuad& c : dib.Colors()) EXPECT_TRUE(c.red == c.green && c.green == c.blue);
   for (std::int32_t y = 0; y < dib.Height(); ++y) {
     for (std::int32_t x = 0; x < dib.Width(); ++x) ASSERT_LT(dib.Row(y)[x], dib.Colors().size());
   }
@@ -140,8 +142,7 @@ TEST(JpegPixelFormatTest, GrayscaleFileGivesEightBitsWithAtMost236GreyLevels) {
 }
 
 TEST(JpegPixelFormatTest, EightBitDisplayGivesAtMost236ColoursCloseToTheTrueColours) {
-  auto truth = Load(JpegFile("baseline_444.jpg"), JpegPixelFormat::k24Bit);
-  const std::vector<std::uint8_t> trueColours = Colours(truth->DecodeJpeg());
+  const std::vector<std::uint8_t> trueColours = CleanColours("baseline_444.jpg");
 
   auto image = Load(JpegFile("baseline_444.jpg"), JpegPixelFormat::k8Bit);
   int changes = 0;
@@ -189,12 +190,7 @@ TEST(JpegPixelFormatTest, TrueColourPictureOnAPalettedScreenUsesHalftoneUntilDec
 TEST(JpegPixelFormatTest, ProgressiveDisplayShowsEachScanAndEndsWithTheFullQualityPicture) {
   const std::vector<Golden> goldens = ReadGoldens();
   for (JpegPixelFormat format : {JpegPixelFormat::k24Bit, JpegPixelFormat::k8Bit}) {
-    auto image = std::make_unique<TJPEGImage>();
-    image->MutableSettings().pixelFormat = format;
-    image->MutableSettings().progressiveDisplay = true;
-    const std::vector<std::uint8_t> bytes = JpegFile("progressive.jpg");
-    MemoryStream stream(bytes);
-    image->LoadFromStream(stream);
+    auto image = Load(JpegFile("progressive.jpg"), format, JpegScale::kFullSize, true);
     image->SetTickSource([now = 0u]() mutable { return now += 1000; });
     int passes = 1;
     std::int32_t lastBottom = 0;
@@ -227,11 +223,7 @@ TEST(JpegLoadTest, SizeComesFromTheHeaderBeforeDecodingAndFromTheBitmapAfter) {
   EXPECT_EQ(image->Width(), 67);
   EXPECT_EQ(image->Height(), 45);
 
-  auto half = std::make_unique<TJPEGImage>();
-  half->MutableSettings().scale = JpegScale::kHalf;
-  std::vector<std::uint8_t> bytes = JpegFile("baseline_420.jpg");
-  MemoryStream stream(bytes);
-  half->LoadFromStream(stream);
+  auto half = Load(JpegFile("baseline_420.jpg"), JpegPixelFormat::k24Bit, JpegScale::kHalf);
   EXPECT_EQ(half->Width(), 34);
   EXPECT_EQ(half->Height(), 23);
   half->DecodeJpeg();
@@ -280,10 +272,9 @@ TEST_F(JpegLoadPictureTest, ZeroLengthFileIsAnEmptyPictureThatDrawsNothing) {
 }
 
 TEST_F(JpegLoadPictureTest, DamagedHeaderFailsAtLoad) {
-  std::vector<std::uint8_t> bytes = JpegFile("baseline_420.jpg");
+  const std::vector<std::uint8_t> bytes = JpegFile("baseline_420.jpg");
   // Cut inside the header: the start-of-frame marker's segment is incomplete.
-  bytes.resize(200);
-  folder_.Write("cut.jpeg", std::string(bytes.begin(), bytes.end()));
+  folder_.Write("cut.jpeg", std::string(bytes.begin(), bytes.begin() + 200));
   EXPECT_THROW(LoadPicture(picture_, folder_.File("cut.jpeg"), files_), EJPEG);
   EXPECT_EQ(picture_.Graphic(), nullptr);
 }
@@ -306,9 +297,7 @@ std::vector<std::uint8_t> WithStrayScan(std::vector<std::uint8_t> bytes) {
 }
 
 TEST(JpegDecodeFailureTest, DamagedDataFailsAtDecodeKeepsItsRowsAndIsNotRetried) {
-  auto clean = Load(JpegFile("baseline_420.jpg"));
-  const std::vector<std::uint8_t> cleanColours = Colours(clean->DecodeJpeg());
-
+  const std::vector<std::uint8_t> cleanColours = CleanColours("baseline_420.jpg");
   std::unique_ptr<TJPEGImage> image;
   ASSERT_NO_THROW(image = Load(WithStrayScan(JpegFile("baseline_420.jpg"))));
   std::vector<ProgressEvent> events;
@@ -331,8 +320,7 @@ TEST(JpegDecodeFailureTest, DamagedDataFailsAtDecodeKeepsItsRowsAndIsNotRetried)
 }
 
 TEST(JpegDecodeFailureTest, DataEndingEarlyDecodesWithoutAMessage) {
-  auto clean = Load(JpegFile("baseline_444.jpg"));
-  const std::vector<std::uint8_t> cleanColours = Colours(clean->DecodeJpeg());
+  const std::vector<std::uint8_t> cleanColours = CleanColours("baseline_444.jpg");
   std::vector<std::uint8_t> bytes = JpegFile("baseline_444.jpg");
   bytes.resize(bytes.size() * 2 / 3);
   auto image = Load(bytes);
@@ -369,8 +357,7 @@ TEST(JpegDecodeFailureTest, PictureTooLargeToHoldIsRefusedAtLoadForWantOfMemory)
 
 TEST(JpegDecodeFailureTest, CmykFileFailsWithoutWritingRows) {
   // Adobe CMYK files cannot be shown as blue, green, red rows by the library.
-  std::vector<std::uint8_t> bytes = JpegFile("cmyk.jpg");
-  auto image = Load(bytes);
+  auto image = Load(JpegFile("cmyk.jpg"));
   EXPECT_THROW(image->DecodeJpeg(), EJPEG);
   EXPECT_EQ(image->DecodeJpeg().Width(), 0);
 }
@@ -446,9 +433,7 @@ TEST(JpegProgressTest, AbortFromAListenerEndsTheDecodeSilently) {
 }
 
 TEST(JpegProgressTest, OtherListenerFailuresPassOnAndKeepTheRowsMadeSoFar) {
-  auto clean = Load(JpegFile("baseline_444.jpg"));
-  const std::vector<std::uint8_t> cleanColours = Colours(clean->DecodeJpeg());
-
+  const std::vector<std::uint8_t> cleanColours = CleanColours("baseline_444.jpg");
   auto image = Load(JpegFile("baseline_444.jpg"));
   image->SetTickSource(SteppingClock(0, 1000));
   std::int32_t stoppedAt = 0;
@@ -508,42 +493,16 @@ TEST(JpegProgressTest, ANewPassReportsTheRowsDownToTheBottom) {
 
 // ---- Drawing, sharing, start-up.
 
-class RecordingCanvas : public Canvas {
- public:
-  void FillRect(const Rect&, Color) override {}
-  void DrawDibPart(const Dib& dib, const Rect& dest, const Rect&, const Palette*,
-                   StretchMode) override {
-    drawn.push_back({dib.Width(), dib.Height(), dest});
-  }
-  std::unique_ptr<NativeIcon> CreateIcon(std::span<const std::uint8_t>, std::int32_t,
-                                         std::int32_t) override {
-    return nullptr;
-  }
-  std::unique_ptr<NativeIcon> StandardApplicationIcon() override { return nullptr; }
-  void DrawIcon(NativeIcon&, const Rect&) override {}
-  std::unique_ptr<NativeMetafile> CreateMetafile(MetafileBits, std::span<const std::uint8_t>,
-                                                 std::int32_t, std::int32_t) override {
-    return nullptr;
-  }
-  void DrawMetafile(NativeMetafile&, const Rect&) override {}
-
-  struct Drawn {
-    std::int32_t width;
-    std::int32_t height;
-    Rect dest;
-  };
-  std::vector<Drawn> drawn;
-};
-
 TEST(JpegDrawTest, FirstDrawDecodesAndEveryDrawShowsTheDecodedBitmap) {
   auto image = Load(JpegFile("restart.jpg"));
-  RecordingCanvas canvas;
+  FakeCanvas canvas;
   image->Draw(canvas, Rect{0, 0, 67, 45});
   EXPECT_TRUE(image->Decoded());
   image->Draw(canvas, Rect{5, 5, 72, 50});
-  ASSERT_EQ(canvas.drawn.size(), 2u);
-  EXPECT_EQ(canvas.drawn[1].width, 67);
-  EXPECT_EQ(canvas.drawn[1].dest, (Rect{5, 5, 72, 50}));
+  ASSERT_EQ(canvas.Count(FakeCanvas::Call::kDrawDib), 2u);
+  ASSERT_EQ(canvas.calls[1].call, FakeCanvas::Call::kDrawDib);
+  EXPECT_EQ(canvas.calls[1].dib->Width(), 67);
+  EXPECT_EQ(canvas.calls[1].rect, (Rect{5, 5, 72, 50}));
 
   TJPEGImage copy;
   copy.Assign(*image);

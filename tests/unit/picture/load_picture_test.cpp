@@ -2,13 +2,13 @@
 
 #include "bitmap_builder.h"
 #include "fakes/fake_file_system.h"
-#include "platform/exceptions.h"
 #include "picture/bitmap.h"
 #include "picture/icon.h"
 #include "picture/metafile.h"
 #include "picture/picture.h"
 #include "picture/picture_formats.h"
 #include "picture/stream.h"
+#include "platform/exceptions.h"
 
 namespace tavilune::testing {
 namespace {
@@ -141,7 +141,8 @@ TEST_F(LoadPictureTest, ProgressReachesTheOwnerWhileLoading) {
 
 // ---- Every failure row: its exception, its text, and the previous picture left in place.
 
-enum class Kind { kInvalidGraphic, kOpen, kRead };
+// What a failure raises: EInvalidGraphic, EFOpenError or EReadError.
+enum class Kind { kInvalid, kOpen, kRead };
 
 struct FailureRow {
   const char* name;
@@ -152,45 +153,46 @@ struct FailureRow {
   std::optional<SystemError> openFailure = std::nullopt;
 };
 
+// The texts the failures raise.
+std::string NoFormatFor(const std::string& extension) {
+  return u8"拡張子 ." + extension + u8" の画像形式は処理できません";
+}
+std::string CannotOpen(const std::string& path) { return u8"ファイル " + path + u8" は開けません"; }
+const std::string kReadError = u8"ストリームからの読み込みエラー";
+const std::string kBadBitmap = u8"ビットマップイメージが不正です";
+const std::string kBadMetafile = u8"メタファイルが不正です";
+
 std::vector<FailureRow> FailureRows() {
   BitmapSpec planes;
   planes.planes = 2;
   const auto planesFile = MakeBitmapFile(planes);
+  using enum Kind;
   return {
-      {"unregistered extension", "C:\\photo.png", "x", Kind::kInvalidGraphic,
-       u8"拡張子 .png の画像形式は処理できません"},
-      {"extension case kept in the text", "C:\\photo.PnG", "x", Kind::kInvalidGraphic,
-       u8"拡張子 .PnG の画像形式は処理できません"},
-      {"no extension", "C:\\dir\\photo", "x", Kind::kInvalidGraphic,
-       u8"拡張子 . の画像形式は処理できません"},
-      {"dot only in a folder name", "C:\\dir.old\\photo", "x", Kind::kInvalidGraphic,
-       u8"拡張子 . の画像形式は処理できません"},
-      {"double-byte extension", "C:\\photo.\x89\xe6\x91\x9c", "x", Kind::kInvalidGraphic,
-       u8"拡張子 .画像 の画像形式は処理できません"},
-      {"missing file", "C:\\missing.bmp", std::nullopt, Kind::kOpen,
-       u8"ファイル C:\\missing.bmp は開けません"},
+      {"unregistered extension", "C:\\photo.png", "x", kInvalid, NoFormatFor("png")},
+      {"extension case kept in the text", "C:\\photo.PnG", "x", kInvalid, NoFormatFor("PnG")},
+      {"no extension", "C:\\dir\\photo", "x", kInvalid, NoFormatFor("")},
+      {"dot only in a folder name", "C:\\dir.old\\photo", "x", kInvalid, NoFormatFor("")},
+      {"double-byte extension", "C:\\photo.\x89\xe6\x91\x9c", "x", kInvalid, NoFormatFor(u8"画像")},
+      {"missing file", "C:\\missing.bmp", std::nullopt, kOpen, CannotOpen("C:\\missing.bmp")},
       {"missing file with a Japanese path", "C:\\\x8e\xca\x90\x5e\\\x95\x5c.bmp", std::nullopt,
-       Kind::kOpen, u8"ファイル C:\\写真\\表.bmp は開けません"},
-      {"file locked for writing", "C:\\locked.bmp", "BM", Kind::kOpen,
-       u8"ファイル C:\\locked.bmp は開けません", kErrorSharingViolation},
-      {"no access", "C:\\secret.bmp", "BM", Kind::kOpen, u8"ファイル C:\\secret.bmp は開けません",
+       kOpen, CannotOpen(u8"C:\\写真\\表.bmp")},
+      {"file locked for writing", "C:\\locked.bmp", "BM", kOpen, CannotOpen("C:\\locked.bmp"),
+       kErrorSharingViolation},
+      {"no access", "C:\\secret.bmp", "BM", kOpen, CannotOpen("C:\\secret.bmp"),
        kErrorAccessDenied},
-      {"bitmap of one byte", "C:\\one.bmp", "B", Kind::kRead, u8"ストリームからの読み込みエラー"},
-      {"bitmap of 13 bytes", "C:\\short.bmp", "BM34567890123", Kind::kRead,
-       u8"ストリームからの読み込みエラー"},
+      {"bitmap of one byte", "C:\\one.bmp", "B", kRead, kReadError},
+      {"bitmap of 13 bytes", "C:\\short.bmp", "BM34567890123", kRead, kReadError},
       {"JPEG under a bitmap name", "C:\\photo.bmp",
-       std::string("\xFF\xD8\xFF\xE0\0\x10JFIF\0", 11) + std::string(20, '\0'),
-       Kind::kInvalidGraphic, u8"ビットマップイメージが不正です"},
+       std::string("\xFF\xD8\xFF\xE0\0\x10JFIF\0", 11) + std::string(20, '\0'), kInvalid,
+       kBadBitmap},
       {"planes not 1", "C:\\planes.bmp", std::string(planesFile.begin(), planesFile.end()),
-       Kind::kInvalidGraphic, u8"ビットマップイメージが不正です"},
-      {"icon under 6 bytes", "C:\\tiny.ico", std::string("\0\0\1\0\1", 5), Kind::kRead,
-       u8"ストリームからの読み込みエラー"},
-      {"icon type 2 (a cursor)", "C:\\cursor.ico", std::string("\0\0\2\0\0\0", 6),
-       Kind::kInvalidGraphic, u8"アイコンイメージが不正です"},
-      {"metafile of neither kind", "C:\\drawing.wmf", std::string(200, 'x'), Kind::kInvalidGraphic,
-       u8"メタファイルが不正です"},
-      {"empty enhanced metafile", "C:\\drawing.emf", "", Kind::kInvalidGraphic,
-       u8"メタファイルが不正です"},
+       kInvalid, kBadBitmap},
+      {"icon under 6 bytes", "C:\\tiny.ico", std::string("\0\0\1\0\1", 5), kRead, kReadError},
+      {"icon type 2 (a cursor)", "C:\\cursor.ico", std::string("\0\0\2\0\0\0", 6), kInvalid,
+       u8"アイコンイメージが不正です"},
+      {"metafile of neither kind", "C:\\drawing.wmf", std::string(200, 'x'), kInvalid,
+       kBadMetafile},
+      {"empty enhanced metafile", "C:\\drawing.emf", "", kInvalid, kBadMetafile},
   };
 }
 
@@ -200,25 +202,19 @@ TEST_F(LoadPictureTest, EveryFailureLeavesThePreviousPictureAndRaisesItsText) {
     if (row.contents) files.AddFile(row.path, *row.contents);
     if (row.openFailure) files.Fail(row.path, FileOperation::kOpen, *row.openFailure);
     LoadPrevious();
-    std::string message;
-    Kind kind{};
-    bool raised = true;
+    std::optional<std::pair<Kind, std::string>> raised;  // what was raised, and its text
     try {
       LoadPicture(picture, row.path, files);
-      raised = false;
     } catch (const EInvalidGraphic& e) {
-      kind = Kind::kInvalidGraphic;
-      message = e.Message();
+      raised = {Kind::kInvalid, e.Message()};
     } catch (const EFOpenError& e) {
-      kind = Kind::kOpen;
-      message = e.Message();
+      raised = {Kind::kOpen, e.Message()};
     } catch (const EReadError& e) {
-      kind = Kind::kRead;
-      message = e.Message();
+      raised = {Kind::kRead, e.Message()};
     }
     ASSERT_TRUE(raised);
-    EXPECT_EQ(kind, row.kind);
-    EXPECT_EQ(message, row.message);
+    EXPECT_EQ(raised->first, row.kind);
+    EXPECT_EQ(raised->second, row.message);
     EXPECT_EQ(picture.Graphic(), previous);
     EXPECT_EQ(picture.Width(), 7);
     EXPECT_EQ(changes, 0);

@@ -36,27 +36,28 @@ class PictureFormatsTest : public ::testing::Test {
   void TearDown() override { ResetFileFormats(); }
 };
 
-const GraphicClass* Metafile() { return &TMetafile::StaticClass(); }
-const GraphicClass* Icon() { return &TIcon::StaticClass(); }
 const GraphicClass* Bitmap() { return &TBitmap::StaticClass(); }
+
+// The standard rows.
+const Row kWmf{"wmf", u8"メタファイル", &TMetafile::StaticClass()};
+const Row kEmf{"emf", u8"エンハンス メタファイル", &TMetafile::StaticClass()};
+const Row kIco{"ico", u8"アイコン", &TIcon::StaticClass()};
+const Row kBmp{"bmp", u8"ビットマップ", Bitmap()};
 
 TEST_F(PictureFormatsTest, FirstUseCreatesTheFourStandardFormats) {
   EXPECT_FALSE(FileFormatsExist());
   RemovePictureClass(TBitmap::StaticClass());  // does nothing while there is no table
   EXPECT_FALSE(FileFormatsExist());
   EXPECT_EQ(FindPictureClass("BMP"), Bitmap());
-  EXPECT_EQ(Rows(), (std::vector<Row>{{"wmf", u8"メタファイル", Metafile()},
-                                      {"emf", u8"エンハンス メタファイル", Metafile()},
-                                      {"ico", u8"アイコン", Icon()},
-                                      {"bmp", u8"ビットマップ", Bitmap()}}));
+  EXPECT_EQ(Rows(), (std::vector<Row>{kWmf, kEmf, kIco, kBmp}));
 }
 
-const std::vector<Row> kSevenRows{{"wmf", u8"メタファイル", Metafile()},
-                                  {"emf", u8"エンハンス メタファイル", Metafile()},
-                                  {"ico", u8"アイコン", Icon()},
+const std::vector<Row> kSevenRows{kWmf,
+                                  kEmf,
+                                  kIco,
                                   {"jpeg", u8"JPEG イメージファイル", &kJpegLike},
                                   {"jpg", u8"JPEG イメージファイル", &kJpegLike},
-                                  {"bmp", u8"ビットマップ", Bitmap()},
+                                  kBmp,
                                   {"jpg", u8"ビットマップ", &kJpegLike}};
 
 TEST_F(PictureFormatsTest, StartUpLeavesTheSevenRows) {
@@ -100,10 +101,7 @@ TEST_F(PictureFormatsTest, RemovingAClassRemovesItsDescendantsOnly) {
   AddPictureFormat("oth", "", kOther);
   AddPictureFormat("rle", "", TBitmap::StaticClass());
   RemovePictureClass(TBitmap::StaticClass());
-  EXPECT_EQ(Rows(), (std::vector<Row>{{"wmf", u8"メタファイル", Metafile()},
-                                      {"emf", u8"エンハンス メタファイル", Metafile()},
-                                      {"ico", u8"アイコン", Icon()},
-                                      {"oth", "", &kOther}}));
+  EXPECT_EQ(Rows(), (std::vector<Row>{kWmf, kEmf, kIco, {"oth", "", &kOther}}));
   RemovePictureClass(TGraphic::StaticClass());
   EXPECT_TRUE(Rows().empty());
 }
@@ -111,15 +109,9 @@ TEST_F(PictureFormatsTest, RemovingAClassRemovesItsDescendantsOnly) {
 TEST(AnsiLowerCase, LowersSingleByteLettersOnly) {
   EXPECT_EQ(AnsiLowerCase("JpEg"), "jpeg");
   // ア is 0x83 0x41: its second byte looks like "A" but belongs to the character.
-  EXPECT_EQ(AnsiLowerCase("\x83\x41"
-                          "B"),
-            "\x83\x41"
-            "b");
+  EXPECT_EQ(AnsiLowerCase(std::string("\x83\x41") + "B"), std::string("\x83\x41") + "b");
   // Single-byte katakana (0xB1) is no lead byte: the "A" after it is a letter.
-  EXPECT_EQ(AnsiLowerCase("\xB1"
-                          "A"),
-            "\xB1"
-            "a");
+  EXPECT_EQ(AnsiLowerCase(std::string("\xB1") + "A"), std::string("\xB1") + "a");
 }
 
 }  // namespace
