@@ -24,35 +24,21 @@ inline std::string SolidBitmap(int width, int height, std::uint8_t blue = 0x10,
   const int row = (width * 3 + 3) / 4 * 4;
   const std::uint32_t pixels = static_cast<std::uint32_t>(row * height);
   std::string file;
-  auto u16 = [&](std::uint32_t v) {
-    file += char(v & 0xFF);
-    file += char((v >> 8) & 0xFF);
-  };
+  auto u16 = [&](std::uint32_t v) { file += {char(v & 0xFF), char((v >> 8) & 0xFF)}; };
   auto u32 = [&](std::uint32_t v) {
     u16(v & 0xFFFF);
     u16(v >> 16);
   };
   file += "BM";
-  u32(54 + pixels);
-  u32(0);
-  u32(54);
-  u32(40);
-  u32(static_cast<std::uint32_t>(width));
-  u32(static_cast<std::uint32_t>(height));
-  u16(1);
-  u16(24);
-  u32(0);
-  u32(pixels);
-  u32(0);
-  u32(0);
-  u32(0);
-  u32(0);
+  // File header: size, reserved, pixel offset; info header: size, width, height.
+  for (std::uint32_t v : {54 + pixels, 0u, 54u, 40u, std::uint32_t(width), std::uint32_t(height)})
+    u32(v);
+  u16(1);   // planes
+  u16(24);  // bits per pixel
+  // Compression, pixel bytes, resolution across and down, colours used and important.
+  for (std::uint32_t v : {0u, pixels, 0u, 0u, 0u, 0u}) u32(v);
   for (int y = 0; y < height; ++y) {
-    for (int x = 0; x < width; ++x) {
-      file += char(blue);
-      file += char(green);
-      file += char(red);
-    }
+    for (int x = 0; x < width; ++x) file += {char(blue), char(green), char(red)};
     file.append(static_cast<size_t>(row - width * 3), '\0');
   }
   return file;
@@ -88,9 +74,33 @@ class WindowFixture : public ::testing::Test {
     return bars;
   }
   Color BarColor() { return PaintedBars().at(0).color; }
+  // A window showing kSmall at (0, 0) in a frame of this thickness, saving to kSettings.
+  TForm1& LoadedWindow(int thickness) {
+    TForm1& window = MakeWindow();
+    window.SetSettingsFilePath(kSettings);
+    window.MoveImage1(0, 0);
+    window.LoadPictureFile(kSmall);
+    window.SetPicturePath(kSmall);
+    window.SetFrameThickness(thickness);
+    return window;
+  }
+  // Ends the window as the program's end does (it saves on the way).
+  void DestroyWindow() {
+    delete form;
+    form = nullptr;
+  }
+  // The settings last saved (its first 276 bytes; missing ones read as zero).
+  SettingsRecord Saved() {
+    std::string bytes = files.Contents(kSettings).value_or("");
+    bytes.resize(276);
+    SettingsBytes raw{};
+    std::copy_n(bytes.begin(), 276, raw.begin());
+    return DecodeSettingsRecord(raw);
+  }
 
   static constexpr const char* kSmall = "C:\\pics\\small.bmp";
   static constexpr const char* kOther = "C:\\pics\\other.bmp";
+  static constexpr const char* kSettings = "C:\\app\\tavilune.dat";
 
   FakeWindowSystem windows;
   FakeCanvas canvas;
