@@ -272,14 +272,14 @@ TEST_P(NoPictureTest, ShowsNoPictureSilently) {
   EXPECT_TRUE(windows.messageBoxes.empty());
 }
 
-INSTANTIATE_TEST_SUITE_P(Files, NoPictureTest,
-                         ::testing::Values(NoPictureCase{"Folder", kFolder},
-                                           NoPictureCase{"TextFile", kText},
-                                           NoPictureCase{"UnregisteredExtension", kPng},
-                                           NoPictureCase{"WrittenBefore1980", kOld},
-                                           NoPictureCase{"UnreadableAttributes", kLocked},
-                                           NoPictureCase{"NoBitmapInside", kFake},
-                                           NoPictureCase{"Missing", kMissing}),
+const NoPictureCase kNoPictureCases[] = {{"Folder", kFolder},
+                                         {"TextFile", kText},
+                                         {"UnregisteredExtension", kPng},
+                                         {"WrittenBefore1980", kOld},
+                                         {"UnreadableAttributes", kLocked},
+                                         {"NoBitmapInside", kFake},
+                                         {"Missing", kMissing}};
+INSTANTIATE_TEST_SUITE_P(Files, NoPictureTest, ::testing::ValuesIn(kNoPictureCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST(PreviewCandidateTest, DatesOfTheOld16BitRangeAndReadableAttributesCount) {
@@ -469,9 +469,7 @@ TEST(PreviewGlyphResourceTest, TheShippedGlyphIs16By16With16ColoursAndATranspare
   Dib enabled = glyph.OnFace(true, 0x123456, 0xFFFFFF, 0x808080);
   int faceShown = 0;
   for (int y = 0; y < 16; ++y) {
-    for (int x = 0; x < 16; ++x) {
-      if (PixelAt(enabled, x, y) == 0x123456) ++faceShown;
-    }
+    for (int x = 0; x < 16; ++x) faceShown += PixelAt(enabled, x, y) == 0x123456;
   }
   EXPECT_GT(faceShown, 0);
   EXPECT_LT(faceShown, 256);
@@ -583,8 +581,8 @@ TEST_F(OpenPictureDialogTest, ExecuteDisablesTheProgramAndReopensOnTheChosenFile
   mainForm->Show();
   bool mainEnabledMeanwhile = true;
   std::string selectedMeanwhile;
-  dialogs.fileAnswers.push_back(
-      ChosenFile{u8"C:\\写真\\photo.bmp", "C:\\\x8e\xca\x90\x5e\\photo.bmp", std::nullopt});
+  const std::string utf8 = u8"C:\\写真\\photo.bmp", ansi = "C:\\\x8e\xca\x90\x5e\\photo.bmp";
+  dialogs.fileAnswers.push_back(ChosenFile{utf8, ansi, std::nullopt});
   bool confirmed = Run([&](FakeFileDialogSite& site) {
     mainEnabledMeanwhile = windows.IsWindowEnabled(mainForm->Handle());
     Select(site, kTiny);
@@ -594,9 +592,9 @@ TEST_F(OpenPictureDialogTest, ExecuteDisablesTheProgramAndReopensOnTheChosenFile
   EXPECT_FALSE(mainEnabledMeanwhile);
   EXPECT_TRUE(windows.IsWindowEnabled(mainForm->Handle()));
   EXPECT_EQ(selectedMeanwhile, kTiny);
-  EXPECT_EQ(dialog->FileName(), u8"C:\\写真\\photo.bmp");
+  EXPECT_EQ(dialog->FileName(), utf8);
   ASSERT_TRUE(dialog->Chosen().ansiPath);
-  EXPECT_EQ(*dialog->Chosen().ansiPath, "C:\\\x8e\xca\x90\x5e\\photo.bmp");
+  EXPECT_EQ(*dialog->Chosen().ansiPath, ansi);
 
   ASSERT_EQ(dialogs.openRequests.size(), 1u);
   EXPECT_EQ(dialogs.openRequests[0].owner, app.Handle());
@@ -606,9 +604,9 @@ TEST_F(OpenPictureDialogTest, ExecuteDisablesTheProgramAndReopensOnTheChosenFile
   // Cancelled: false, and the chosen file stays what it was.
   EXPECT_FALSE(Run(nullptr));
   ASSERT_EQ(dialogs.openRequests.size(), 2u);
-  EXPECT_EQ(dialogs.openRequests[1].initialUtf8Path, u8"C:\\写真\\photo.bmp");
-  EXPECT_EQ(dialogs.openRequests[1].initialPath, "C:\\\x8e\xca\x90\x5e\\photo.bmp");
-  EXPECT_EQ(dialog->FileName(), u8"C:\\写真\\photo.bmp");
+  EXPECT_EQ(dialogs.openRequests[1].initialUtf8Path, utf8);
+  EXPECT_EQ(dialogs.openRequests[1].initialPath, ansi);
+  EXPECT_EQ(dialog->FileName(), utf8);
 }
 
 struct PlacementCase {
@@ -645,17 +643,14 @@ TEST_P(PlacementTest, CentredAcrossAndAtOneThirdDown) {
 // The main window's place on the second monitor.
 const Rect kOnSecond = RectFromSize(1500, 100, 300, 200);
 
-INSTANTIATE_TEST_SUITE_P(
-    Monitors, PlacementTest,
-    ::testing::Values(
-        // Before the main window is shown (the first start): the first monitor.
-        PlacementCase{"NoMainWindowYet", false, false, kOnSecond, Point{340, 208}},
-        PlacementCase{"ActiveFormsMonitor", true, true, kOnSecond, Point{1280 + 660, -200 + 226}},
-        PlacementCase{"MainWindowsMonitorWhenNoFormIsActive", true, false, kOnSecond,
-                      Point{1940, 26}},
-        PlacementCase{"MainWindowOnThePrimary", true, true, RectFromSize(100, 100, 300, 200),
-                      Point{340, 208}}),
-    [](const auto& info) { return std::string(info.param.name); });
+const PlacementCase kPlacements[] = {
+    // Before the main window is shown (the first start): the first monitor.
+    {"NoMainWindowYet", false, false, kOnSecond, Point{340, 208}},
+    {"ActiveFormsMonitor", true, true, kOnSecond, Point{1280 + 660, -200 + 226}},
+    {"MainWindowsMonitorWhenNoFormIsActive", true, false, kOnSecond, Point{1940, 26}},
+    {"MainWindowOnThePrimary", true, true, RectFromSize(100, 100, 300, 200), Point{340, 208}}};
+INSTANTIATE_TEST_SUITE_P(Monitors, PlacementTest, ::testing::ValuesIn(kPlacements),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(CenteredAtOneThirdTest, IntegerDivisionTowardsZeroOnMonitorsAnywhere) {
   EXPECT_EQ(CenteredAtOneThird(RectFromSize(0, 0, 601, 401), Rect{0, 0, 1280, 1024}),

@@ -14,6 +14,7 @@
 #include "forms/application.h"
 #include "forms/messages.h"
 #include "picture/picture_formats.h"
+#include "unit/picture/bitmap_builder.h"
 #include "window/picture_window.h"
 
 namespace tavilune::testing {
@@ -23,25 +24,16 @@ inline std::string SolidBitmap(int width, int height, std::uint8_t blue = 0x10,
                                std::uint8_t green = 0x20, std::uint8_t red = 0x30) {
   const int row = (width * 3 + 3) / 4 * 4;
   const std::uint32_t pixels = static_cast<std::uint32_t>(row * height);
-  std::string file;
-  auto u16 = [&](std::uint32_t v) { file += {char(v & 0xFF), char((v >> 8) & 0xFF)}; };
-  auto u32 = [&](std::uint32_t v) {
-    u16(v & 0xFFFF);
-    u16(v >> 16);
-  };
-  file += "BM";
-  // File header: size, reserved, pixel offset; info header: size, width, height.
-  for (std::uint32_t v : {54 + pixels, 0u, 54u, 40u, std::uint32_t(width), std::uint32_t(height)})
-    u32(v);
-  u16(1);   // planes
-  u16(24);  // bits per pixel
-  // Compression, pixel bytes, resolution across and down, colours used and important.
-  for (std::uint32_t v : {0u, pixels, 0u, 0u, 0u, 0u}) u32(v);
+  Bytes file;
+  file.U8('B').U8('M').U32(54 + pixels).U32(0).U32(54);  // size, reserved, pixel offset
+  // Header size, width, height, planes, bits per pixel, compression, pixel bytes; then the
+  // resolutions and colour counts, all 0.
+  file.U32(40).I32(width).I32(height).U16(1).U16(24).U32(0).U32(pixels).Fill(16);
   for (int y = 0; y < height; ++y) {
-    for (int x = 0; x < width; ++x) file += {char(blue), char(green), char(red)};
-    file.append(static_cast<size_t>(row - width * 3), '\0');
+    for (int x = 0; x < width; ++x) file.U8(blue).U8(green).U8(red);
+    file.Fill(static_cast<std::size_t>(row - width * 3));
   }
-  return file;
+  return file.Str();
 }
 
 class WindowFixture : public ::testing::Test {
