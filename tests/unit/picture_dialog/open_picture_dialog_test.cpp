@@ -353,8 +353,7 @@ TEST_F(OpenPictureDialogTest, DamagedJpegDataShowsInTheBoxInsteadOfAnErrorBox) {
     PaintArea();
     std::vector<FakeCanvas::Record> texts = Calls(FakeCanvas::Call::kDrawText);
     ASSERT_FALSE(texts.empty());
-    auto caption = std::find_if(texts.begin(), texts.end(),
-                                [](const auto& r) { return r.text == u8"画像が不正です"; });
+    auto caption = std::ranges::find(texts, u8"画像が不正です", &FakeCanvas::Record::text);
     ASSERT_NE(caption, texts.end());
     EXPECT_EQ(caption->rect, kBox);
     EXPECT_TRUE(caption->textStyle.verticalCenter);

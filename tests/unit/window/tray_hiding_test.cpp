@@ -57,7 +57,7 @@ TEST_F(TrayHidingTest, RefusedIconLeavesTheWindowShownAndTheNextTryWorks) {
   EXPECT_TRUE(window.InTray());
 }
 
-TEST_F(TrayHidingTest, LeftOrMiddlePressBringsTheWindowBackToTheForeground) {
+TEST_F(TrayHidingTest, LeftOrMiddlePressBringsTheWindowBackToTheForegroundAndStoresNotInTray) {
   for (std::intptr_t press : {msg::kLButtonDown, msg::kMButtonDown}) {
     TForm1& window = Hidden();
     windows.foregroundCalls.clear();
@@ -68,6 +68,7 @@ TEST_F(TrayHidingTest, LeftOrMiddlePressBringsTheWindowBackToTheForeground) {
     EXPECT_EQ(shell.CallsOf(kNimDelete).size(), 1u);
     EXPECT_EQ(windows.WindowRect(window.Handle()), RectFromSize(300, 200, 206, 106));
     DestroyWindow();
+    EXPECT_EQ(Saved().InTray, 0);
     shell.calls.clear();
   }
 }
@@ -104,13 +105,6 @@ TEST_F(TrayHidingTest, ExitFromTheTrayStoresInTrayAndSoDoesLogOffWhileHidden) {
   DestroyWindow();
   EXPECT_EQ(Saved().InTray, 1);
   EXPECT_EQ(shell.CallsOf(kNimDelete).size(), 1u);  // the icon leaves with the window
-}
-
-TEST_F(TrayHidingTest, ShownWindowStoresNotInTray) {
-  Hidden();
-  Tray(msg::kLButtonDown);
-  DestroyWindow();
-  EXPECT_EQ(Saved().InTray, 0);
 }
 
 TEST_F(TrayHidingTest, StayOnTopSurvivesHidingAndMinimiseItemHidesToo) {
