@@ -36,21 +36,9 @@ TEST(ImageDestRect, FollowsStretchProportionalAndCentre) {
       {"tall picture limited by width", both, 100, 300, 20, 90, {0, 0, 20, 60}},
       {"ratio truncated", both, 3, 7, 100, 10, {0, 0, 4, 10}},
       {"centred, odd leftover", centre, 4, 4, 11, 9, {3, 2, 7, 6}},
-      {"centred larger picture moves by a truncated half",
-       centre,
-       15,
-       13,
-       10,
-       10,
-       {-2, -1, 13, 12}},
+      {"centred larger one moves by half, truncated", centre, 15, 13, 10, 10, {-2, -1, 13, 12}},
       {"stretch with an empty picture", both, 0, 0, 30, 20, {0, 0, 30, 20}},
-      {"proportional, only the height too big",
-       proportionalCentre,
-       10,
-       40,
-       50,
-       20,
-       {22, 0, 27, 20}},
+      {"only the height too big", proportionalCentre, 10, 40, 50, 20, {22, 0, 27, 20}},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(ImageDestRect(c.options, c.w, c.h, c.cw, c.ch), c.expected) << c.name;

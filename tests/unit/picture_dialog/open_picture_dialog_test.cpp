@@ -46,6 +46,12 @@ std::string BitmapFile(std::int32_t width, std::int32_t height) {
   return std::string(bytes.begin(), bytes.end());
 }
 
+// The colour of a 24-bit pixel, as 0x00RRGGBB.
+Color PixelAt(const Dib& dib, int x, int y) {
+  const std::uint8_t* p = dib.Row(y) + 3 * x;
+  return static_cast<Color>(p[2] | p[1] << 8 | p[0] << 16);
+}
+
 std::string ReadFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), {});
@@ -74,10 +80,8 @@ class RecordingWindows : public FakeWindowSystem {
   std::function<void(WindowHandle, const WindowSpec&)> onCreated;
 
   std::vector<WindowSpec> Titled(const std::string& title) const {
-    std::vector<WindowSpec> found;
-    for (const WindowSpec& spec : created) {
-      if (spec.title == title) found.push_back(spec);
-    }
+    std::vector<WindowSpec> found = created;
+    std::erase_if(found, [&](const WindowSpec& spec) { return spec.title != title; });
     return found;
   }
 };
@@ -149,23 +153,21 @@ class OpenPictureDialogTest : public ::testing::Test {
   void Select(FakeFileDialogSite& site, std::optional<std::string> path) {
     site.Select(*preview_, std::move(path));
   }
-  void PaintArea() {
+  // Paints the window into the fixture's canvas, forgetting what was painted before.
+  void Paint(WindowHandle window) {
     canvas.calls.clear();
-    windows.Deliver(dialog->PreviewWindow(), msg::kPaint);
+    windows.Deliver(window, msg::kPaint);
   }
+  void PaintArea() { Paint(dialog->PreviewWindow()); }
   std::vector<FakeCanvas::Record> Calls(FakeCanvas::Call call) const {
-    std::vector<FakeCanvas::Record> found;
-    for (const auto& record : canvas.calls) {
-      if (record.call == call) found.push_back(record);
-    }
+    std::vector<FakeCanvas::Record> found = canvas.calls;
+    std::erase_if(found, [call](const auto& record) { return record.call != call; });
     return found;
   }
   int OpensOf(const std::string& path) const {
-    int count = 0;
-    for (const FileCall& call : files.Calls()) {
-      if (call.operation == FileOperation::kOpen && call.path == path) ++count;
-    }
-    return count;
+    return static_cast<int>(std::ranges::count_if(files.Calls(), [&](const FileCall& call) {
+      return call.operation == FileOperation::kOpen && call.path == path;
+    }));
   }
   void ExpectNoPicture() {
     EXPECT_EQ(dialog->PictureLabel().caption, u8"画像:");
@@ -175,10 +177,8 @@ class OpenPictureDialogTest : public ::testing::Test {
     EXPECT_EQ(windows.Window(dialog->PreviewWindow()).spec.title, u8"画像:");
     EXPECT_TRUE(windows.messageBoxes.empty());
   }
-  static std::intptr_t At(std::int32_t x, std::int32_t y) {
-    return static_cast<std::intptr_t>((static_cast<std::uint32_t>(y) << 16) |
-                                      static_cast<std::uint16_t>(x));
-  }
+  // A mouse message's position (both non-negative here).
+  static std::intptr_t At(int x, int y) { return std::intptr_t{y} << 16 | (x & 0xFFFF); }
 
   RecordingWindows windows;
   FakeFileSystem files;
@@ -272,14 +272,14 @@ TEST_P(NoPictureTest, ShowsNoPictureSilently) {
   EXPECT_TRUE(windows.messageBoxes.empty());
 }
 
-INSTANTIATE_TEST_SUITE_P(Files, NoPictureTest,
-                         ::testing::Values(NoPictureCase{"Folder", kFolder},
-                                           NoPictureCase{"TextFile", kText},
-                                           NoPictureCase{"UnregisteredExtension", kPng},
-                                           NoPictureCase{"WrittenBefore1980", kOld},
-                                           NoPictureCase{"UnreadableAttributes", kLocked},
-                                           NoPictureCase{"NoBitmapInside", kFake},
-                                           NoPictureCase{"Missing", kMissing}),
+const NoPictureCase kNoPictureCases[] = {{"Folder", kFolder},
+                                         {"TextFile", kText},
+                                         {"UnregisteredExtension", kPng},
+                                         {"WrittenBefore1980", kOld},
+                                         {"UnreadableAttributes", kLocked},
+                                         {"NoBitmapInside", kFake},
+                                         {"Missing", kMissing}};
+INSTANTIATE_TEST_SUITE_P(Files, NoPictureTest, ::testing::ValuesIn(kNoPictureCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST(PreviewCandidateTest, DatesOfTheOld16BitRangeAndReadableAttributesCount) {
@@ -291,14 +291,11 @@ TEST(PreviewCandidateTest, DatesOfTheOld16BitRangeAndReadableAttributesCount) {
   files.AddFile("C:\\e.bmp", "", 2000);
   files.SetAttributesReadable("C:\\e.bmp", false);
   files.AddFolder("C:\\f.bmp");
-  EXPECT_TRUE(IsPreviewCandidate(files, "C:\\a.bmp"));
-  EXPECT_TRUE(IsPreviewCandidate(files, "C:\\b.bmp"));
-  EXPECT_FALSE(IsPreviewCandidate(files, "C:\\c.bmp"));
-  EXPECT_FALSE(IsPreviewCandidate(files, "C:\\d.bmp"));
-  EXPECT_FALSE(IsPreviewCandidate(files, "C:\\e.bmp"));
+  for (const char* path : {"C:\\a.bmp", "C:\\b.bmp"}) EXPECT_TRUE(IsPreviewCandidate(files, path));
+  for (const char* path : {"C:\\c.bmp", "C:\\d.bmp", "C:\\e.bmp", "C:\\f.bmp", "C:\\none.bmp"}) {
+    EXPECT_FALSE(IsPreviewCandidate(files, path)) << path;
+  }
   EXPECT_TRUE(FileExistsAt(files, "C:\\e.bmp"));  // start-up does not ask for the attributes
-  EXPECT_FALSE(IsPreviewCandidate(files, "C:\\f.bmp"));
-  EXPECT_FALSE(IsPreviewCandidate(files, "C:\\none.bmp"));
 }
 
 TEST_F(OpenPictureDialogTest, ReselectingTheSamePathDoesNotReload) {
@@ -356,8 +353,7 @@ TEST_F(OpenPictureDialogTest, DamagedJpegDataShowsInTheBoxInsteadOfAnErrorBox) {
     PaintArea();
     std::vector<FakeCanvas::Record> texts = Calls(FakeCanvas::Call::kDrawText);
     ASSERT_FALSE(texts.empty());
-    auto caption = std::find_if(texts.begin(), texts.end(),
-                                [](const auto& r) { return r.text == u8"画像が不正です"; });
+    auto caption = std::ranges::find(texts, u8"画像が不正です", &FakeCanvas::Record::text);
     ASSERT_NE(caption, texts.end());
     EXPECT_EQ(caption->rect, kBox);
     EXPECT_TRUE(caption->textStyle.verticalCenter);
@@ -448,20 +444,16 @@ TEST_F(OpenPictureDialogTest, TheButtonDrawsItsGlyphGreyedUntilAPictureIsSelecte
   EXPECT_EQ(glyph.At(0, 0), 0x000000);
   EXPECT_EQ(glyph.At(1, 0), 0xFFFFFF);
   EXPECT_EQ(glyph.At(0, 1), 0x008080);  // olive, as 0x00BBGGRR
-  auto colour = [](const Dib& dib, int x, int y) {
-    const std::uint8_t* p = dib.Row(y) + 3 * x;
-    return static_cast<Color>(p[2] | p[1] << 8 | p[0] << 16);
-  };
   const Color face = 0xC0C0C0, light = 0xFFFFFF, shadow = 0x808080;
   Dib enabled = glyph.OnFace(true, face, light, shadow);
-  EXPECT_EQ(colour(enabled, 0, 0), 0x000000);
-  EXPECT_EQ(colour(enabled, 1, 0), 0xFFFFFF);
-  EXPECT_EQ(colour(enabled, 0, 1), face);  // the transparent colour shows the face
+  EXPECT_EQ(PixelAt(enabled, 0, 0), 0x000000);
+  EXPECT_EQ(PixelAt(enabled, 1, 0), 0xFFFFFF);
+  EXPECT_EQ(PixelAt(enabled, 0, 1), face);  // the transparent colour shows the face
   Dib disabled = glyph.OnFace(false, face, light, shadow);
-  EXPECT_EQ(colour(disabled, 0, 0), shadow);  // dark pixels in the shadow colour
-  EXPECT_EQ(colour(disabled, 1, 0), face);    // light ones vanish
-  EXPECT_EQ(colour(disabled, 0, 1), face);
-  EXPECT_EQ(colour(disabled, 1, 1), shadow);  // dark wins over the highlight of (0, 0)
+  EXPECT_EQ(PixelAt(disabled, 0, 0), shadow);  // dark pixels in the shadow colour
+  EXPECT_EQ(PixelAt(disabled, 1, 0), face);    // light ones vanish
+  EXPECT_EQ(PixelAt(disabled, 0, 1), face);
+  EXPECT_EQ(PixelAt(disabled, 1, 1), shadow);  // dark wins over the highlight of (0, 0)
   EXPECT_TRUE(ButtonGlyphFromResource(std::vector<std::uint8_t>{1, 2, 3}).Empty());
 }
 
@@ -476,10 +468,7 @@ TEST(PreviewGlyphResourceTest, TheShippedGlyphIs16By16With16ColoursAndATranspare
   Dib enabled = glyph.OnFace(true, 0x123456, 0xFFFFFF, 0x808080);
   int faceShown = 0;
   for (int y = 0; y < 16; ++y) {
-    for (int x = 0; x < 16; ++x) {
-      const std::uint8_t* p = enabled.Row(y) + 3 * x;
-      if ((p[2] | p[1] << 8 | p[0] << 16) == 0x123456) ++faceShown;
-    }
+    for (int x = 0; x < 16; ++x) faceShown += PixelAt(enabled, x, y) == 0x123456;
   }
   EXPECT_GT(faceShown, 0);
   EXPECT_LT(faceShown, 256);
@@ -566,26 +555,17 @@ TEST_F(OpenPictureDialogTest, PreviewWindowShowsThePictureAtNaturalSizeAndCloses
   LoadPicture(picture, kPhoto, files);
   TPreviewForm form(nullptr, app, picture, dialogWindow);
   form.Show();
-  FakeCanvas paint;
-  windows.onPaint = [&](WindowHandle, const std::function<void(Canvas&)>& painter) {
-    painter(paint);
-  };
   // A client of 652 x 492: the picture's 640 x 480 exactly fits inside line and margins.
   windows.Deliver(form.Handle(), msg::kSize, 0, At(652, 492));
-  windows.Deliver(form.Handle(), msg::kPaint);
-  std::vector<Rect> drawn;
-  for (const auto& record : paint.calls) {
-    if (record.call == FakeCanvas::Call::kDrawDib) drawn.push_back(record.rect);
-  }
-  ASSERT_EQ(drawn.size(), 1u);
-  EXPECT_EQ(drawn[0], RectFromSize(6, 6, 640, 480));
+  Paint(form.Handle());
+  ASSERT_EQ(Calls(FakeCanvas::Call::kDrawDib).size(), 1u);
+  EXPECT_EQ(Calls(FakeCanvas::Call::kDrawDib)[0].rect, RectFromSize(6, 6, 640, 480));
 
   // Made smaller by the user, the picture refits.
-  paint.calls.clear();
   windows.Deliver(form.Handle(), msg::kSize, 0, At(332, 492));
-  windows.Deliver(form.Handle(), msg::kPaint);
-  ASSERT_EQ(paint.calls.back().call, FakeCanvas::Call::kDrawDib);
-  EXPECT_EQ(paint.calls.back().rect, (Rect{6, 126, 326, 366}));
+  Paint(form.Handle());
+  ASSERT_EQ(canvas.calls.back().call, FakeCanvas::Call::kDrawDib);
+  EXPECT_EQ(canvas.calls.back().rect, (Rect{6, 126, 326, 366}));
 
   windows.Deliver(form.Handle(), msg::kChar, 'a');
   windows.Deliver(form.Handle(), msg::kChar, msg::kVkReturn);
@@ -600,8 +580,8 @@ TEST_F(OpenPictureDialogTest, ExecuteDisablesTheProgramAndReopensOnTheChosenFile
   mainForm->Show();
   bool mainEnabledMeanwhile = true;
   std::string selectedMeanwhile;
-  dialogs.fileAnswers.push_back(
-      ChosenFile{u8"C:\\写真\\photo.bmp", "C:\\\x8e\xca\x90\x5e\\photo.bmp", std::nullopt});
+  const std::string utf8 = u8"C:\\写真\\photo.bmp", ansi = "C:\\\x8e\xca\x90\x5e\\photo.bmp";
+  dialogs.fileAnswers.push_back(ChosenFile{utf8, ansi, std::nullopt});
   bool confirmed = Run([&](FakeFileDialogSite& site) {
     mainEnabledMeanwhile = windows.IsWindowEnabled(mainForm->Handle());
     Select(site, kTiny);
@@ -611,9 +591,9 @@ TEST_F(OpenPictureDialogTest, ExecuteDisablesTheProgramAndReopensOnTheChosenFile
   EXPECT_FALSE(mainEnabledMeanwhile);
   EXPECT_TRUE(windows.IsWindowEnabled(mainForm->Handle()));
   EXPECT_EQ(selectedMeanwhile, kTiny);
-  EXPECT_EQ(dialog->FileName(), u8"C:\\写真\\photo.bmp");
+  EXPECT_EQ(dialog->FileName(), utf8);
   ASSERT_TRUE(dialog->Chosen().ansiPath);
-  EXPECT_EQ(*dialog->Chosen().ansiPath, "C:\\\x8e\xca\x90\x5e\\photo.bmp");
+  EXPECT_EQ(*dialog->Chosen().ansiPath, ansi);
 
   ASSERT_EQ(dialogs.openRequests.size(), 1u);
   EXPECT_EQ(dialogs.openRequests[0].owner, app.Handle());
@@ -623,9 +603,9 @@ TEST_F(OpenPictureDialogTest, ExecuteDisablesTheProgramAndReopensOnTheChosenFile
   // Cancelled: false, and the chosen file stays what it was.
   EXPECT_FALSE(Run(nullptr));
   ASSERT_EQ(dialogs.openRequests.size(), 2u);
-  EXPECT_EQ(dialogs.openRequests[1].initialUtf8Path, u8"C:\\写真\\photo.bmp");
-  EXPECT_EQ(dialogs.openRequests[1].initialPath, "C:\\\x8e\xca\x90\x5e\\photo.bmp");
-  EXPECT_EQ(dialog->FileName(), u8"C:\\写真\\photo.bmp");
+  EXPECT_EQ(dialogs.openRequests[1].initialUtf8Path, utf8);
+  EXPECT_EQ(dialogs.openRequests[1].initialPath, ansi);
+  EXPECT_EQ(dialog->FileName(), utf8);
 }
 
 struct PlacementCase {
@@ -659,19 +639,17 @@ TEST_P(PlacementTest, CentredAcrossAndAtOneThirdDown) {
       windows.log.end());
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Monitors, PlacementTest,
-    ::testing::Values(
-        // Before the main window is shown (the first start): the first monitor.
-        PlacementCase{"NoMainWindowYet", false, false, RectFromSize(1500, 100, 300, 200),
-                      Point{340, 208}},
-        PlacementCase{"ActiveFormsMonitor", true, true, RectFromSize(1500, 100, 300, 200),
-                      Point{1280 + 660, -200 + 226}},
-        PlacementCase{"MainWindowsMonitorWhenNoFormIsActive", true, false,
-                      RectFromSize(1500, 100, 300, 200), Point{1940, 26}},
-        PlacementCase{"MainWindowOnThePrimary", true, true, RectFromSize(100, 100, 300, 200),
-                      Point{340, 208}}),
-    [](const auto& info) { return std::string(info.param.name); });
+// The main window's place on the second monitor.
+const Rect kOnSecond = RectFromSize(1500, 100, 300, 200);
+
+const PlacementCase kPlacements[] = {
+    // Before the main window is shown (the first start): the first monitor.
+    {"NoMainWindowYet", false, false, kOnSecond, Point{340, 208}},
+    {"ActiveFormsMonitor", true, true, kOnSecond, Point{1280 + 660, -200 + 226}},
+    {"MainWindowsMonitorWhenNoFormIsActive", true, false, kOnSecond, Point{1940, 26}},
+    {"MainWindowOnThePrimary", true, true, RectFromSize(100, 100, 300, 200), Point{340, 208}}};
+INSTANTIATE_TEST_SUITE_P(Monitors, PlacementTest, ::testing::ValuesIn(kPlacements),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(CenteredAtOneThirdTest, IntegerDivisionTowardsZeroOnMonitorsAnywhere) {
   EXPECT_EQ(CenteredAtOneThird(RectFromSize(0, 0, 601, 401), Rect{0, 0, 1280, 1024}),

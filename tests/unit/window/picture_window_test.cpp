@@ -22,10 +22,7 @@ TEST_F(PictureWindowTest, StartsAsTheDesignWindowWithItsGreenFrame) {
 }
 
 TEST_F(PictureWindowTest, LoadingAndThicknessResizeAroundAFixedCorner) {
-  TForm1& window = MakeWindow();
-  window.MoveImage1(0, 0);
-  window.LoadPictureFile(kSmall);
-  window.SetFrameThickness(5);
+  TForm1& window = LoadedWindow(5);
   EXPECT_EQ(windows.WindowRect(window.Handle()), RectFromSize(192, 107, 210, 110));
   EXPECT_EQ(window.Image1Bounds(), RectFromSize(5, 5, 200, 100));
   window.SetFrameThickness(0);
@@ -49,29 +46,18 @@ TEST_F(PictureWindowTest, NegativeThicknessShowsNoFrameAndIsKeptAsZero) {
 }
 
 TEST_F(PictureWindowTest, PaintsThePictureAtItsPlaceAndTheBarsOverIt) {
-  TForm1& window = MakeWindow();
-  window.MoveImage1(0, 0);
-  window.LoadPictureFile(kSmall);
-  window.SetFrameThickness(3);
-  window.SetFrameColor(0x0000FF);
+  LoadedWindow(3).SetFrameColor(0x0000FF);
   Painted();
   ASSERT_EQ(canvas.Count(FakeCanvas::Call::kDrawDib), 1u);
   ASSERT_EQ(canvas.Count(FakeCanvas::Call::kFillRect), 4u);
   // The picture first, unscaled at (3, 3); then the four bars in the frame colour.
   EXPECT_EQ(canvas.calls.front().call, FakeCanvas::Call::kDrawDib);
   EXPECT_EQ(canvas.calls.front().rect, RectFromSize(3, 3, 200, 100));
-  for (const auto& call : canvas.calls) {
-    if (call.call == FakeCanvas::Call::kFillRect) {
-      EXPECT_EQ(call.color, 0x0000FF);
-    }
-  }
+  for (const auto& bar : PaintedBars()) EXPECT_EQ(bar.color, 0x0000FF);
 }
 
 TEST_F(PictureWindowTest, LeftPressOnThePictureDragsAndElsewhereNothing) {
-  TForm1& window = MakeWindow();
-  window.MoveImage1(0, 0);
-  window.LoadPictureFile(kSmall);
-  window.SetFrameThickness(3);
+  TForm1& window = LoadedWindow(3);
   windows.sent.clear();
   windows.Deliver(window.Handle(), msg::kLButtonDown, 0, At(1, 1));  // on the frame
   windows.Deliver(window.Handle(), msg::kRButtonDown, 0, At(50, 50));
@@ -90,9 +76,9 @@ TEST_F(PictureWindowTest, LeftPressOnThePictureDragsAndElsewhereNothing) {
 
 TEST_F(PictureWindowTest, SavesItsStateAndNothingWithoutAPicture) {
   TForm1& window = MakeWindow();
-  window.SetSettingsFilePath("C:\\app\\tavilune.dat");
+  window.SetSettingsFilePath(kSettings);
   window.SaveSettings();
-  EXPECT_FALSE(files.Exists("C:\\app\\tavilune.dat"));
+  EXPECT_FALSE(files.Exists(kSettings));
 
   window.LoadPictureFile(kSmall);
   window.SetPicturePath(kSmall);
@@ -102,12 +88,8 @@ TEST_F(PictureWindowTest, SavesItsStateAndNothingWithoutAPicture) {
   window.SetStayOnTop(true);
   window.TrayIcon1().SetVisible(true);
   window.SaveSettings();
-  std::optional<std::string> bytes = files.Contents("C:\\app\\tavilune.dat");
-  ASSERT_TRUE(bytes);
-  ASSERT_EQ(bytes->size(), 276u);
-  SettingsBytes raw{};
-  std::copy(bytes->begin(), bytes->end(), raw.begin());
-  SettingsRecord saved = DecodeSettingsRecord(raw);
+  ASSERT_EQ(files.Contents(kSettings).value_or("").size(), 276u);
+  const SettingsRecord saved = Saved();
   EXPECT_EQ(saved.FrameColor, 0x123456);
   EXPECT_EQ(saved.FrameThickness, 4);
   EXPECT_EQ(saved.PicturePathText(), kSmall);
@@ -118,31 +100,24 @@ TEST_F(PictureWindowTest, SavesItsStateAndNothingWithoutAPicture) {
 }
 
 TEST_F(PictureWindowTest, EndOfSessionSavesAndAFailedSaveAsksToWait) {
-  TForm1& window = MakeWindow();
-  window.SetSettingsFilePath("C:\\app\\tavilune.dat");
-  window.LoadPictureFile(kSmall);
-  window.SetPicturePath(kSmall);
+  TForm1& window = LoadedWindow(3);
   EXPECT_EQ(windows.Deliver(window.Handle(), msg::kQueryEndSession), 1);
-  EXPECT_TRUE(files.Exists("C:\\app\\tavilune.dat"));
+  EXPECT_TRUE(files.Exists(kSettings));
   EXPECT_TRUE(window.HandleAllocated());
 
-  files.SetReadOnly("C:\\app\\tavilune.dat");
+  files.SetReadOnly(kSettings);
   EXPECT_EQ(windows.Deliver(window.Handle(), msg::kQueryEndSession), 0);
   ASSERT_EQ(windows.messageBoxes.size(), 1u);
   EXPECT_EQ(windows.messageBoxes[0].text, u8"ファイルへのアクセスが拒否されました.");
 }
 
 TEST_F(PictureWindowTest, DestructionSavesAndAFailureIsShownWithoutStoppingTheEnd) {
-  TForm1& window = MakeWindow();
-  window.SetSettingsFilePath("C:\\app\\tavilune.dat");
-  window.LoadPictureFile(kSmall);
-  window.SetPicturePath(kSmall);
-  files.AddFile("C:\\app\\tavilune.dat", std::string(276, 'x'));
-  files.SetReadOnly("C:\\app\\tavilune.dat");
-  delete form;
-  form = nullptr;
+  LoadedWindow(3);
+  files.AddFile(kSettings, std::string(276, 'x'));
+  files.SetReadOnly(kSettings);
+  DestroyWindow();
   EXPECT_EQ(windows.messageBoxes.size(), 1u);
-  EXPECT_EQ(files.Contents("C:\\app\\tavilune.dat"), std::string(276, 'x'));
+  EXPECT_EQ(files.Contents(kSettings), std::string(276, 'x'));
 }
 
 }  // namespace

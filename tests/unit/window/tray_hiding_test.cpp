@@ -8,14 +8,15 @@ constexpr std::uint32_t kTrayCallback = msg::kUser + 200;
 class TrayHidingTest : public WindowFixture {
  protected:
   TForm1& Ready() {
-    TForm1& window = MakeWindow();
-    window.SetSettingsFilePath("C:\\app\\tavilune.dat");
-    window.MoveImage1(0, 0);
-    window.LoadPictureFile(kSmall);
-    window.SetPicturePath(kSmall);
-    window.SetFrameThickness(3);
+    TForm1& window = LoadedWindow(3);
     window.SetBounds(300, 200, window.Width(), window.Height());
     window.Show();
+    return window;
+  }
+  // Ready(), then a double click on the picture, which asks to hide the window in the tray.
+  TForm1& Hidden() {
+    TForm1& window = Ready();
+    DoubleClickPicture();
     return window;
   }
   void DoubleClickPicture() {
@@ -26,17 +27,10 @@ class TrayHidingTest : public WindowFixture {
     const NotifyIconRecord record = shell.CallsOf(kNimAdd).back().record;
     windows.Deliver(record.hWnd, kTrayCallback, record.uID, mouseMessage);
   }
-  SettingsRecord Saved() {
-    std::string bytes = *files.Contents("C:\\app\\tavilune.dat");
-    SettingsBytes raw{};
-    std::copy_n(bytes.begin(), 276, raw.begin());
-    return DecodeSettingsRecord(raw);
-  }
 };
 
 TEST_F(TrayHidingTest, DoubleClickHidesBehindAnIconTippedTavilune) {
-  TForm1& window = Ready();
-  DoubleClickPicture();
+  TForm1& window = Hidden();
   EXPECT_FALSE(Shown().visible);
   ASSERT_EQ(shell.CallsOf(kNimAdd).size(), 1u);
   const NotifyIconRecord record = shell.CallsOf(kNimAdd)[0].record;
@@ -63,10 +57,9 @@ TEST_F(TrayHidingTest, RefusedIconLeavesTheWindowShownAndTheNextTryWorks) {
   EXPECT_TRUE(window.InTray());
 }
 
-TEST_F(TrayHidingTest, LeftOrMiddlePressBringsTheWindowBackToTheForeground) {
+TEST_F(TrayHidingTest, LeftOrMiddlePressBringsTheWindowBackToTheForegroundAndStoresNotInTray) {
   for (std::intptr_t press : {msg::kLButtonDown, msg::kMButtonDown}) {
-    TForm1& window = Ready();
-    DoubleClickPicture();
+    TForm1& window = Hidden();
     windows.foregroundCalls.clear();
     Tray(press);
     EXPECT_TRUE(Shown().visible);
@@ -74,14 +67,14 @@ TEST_F(TrayHidingTest, LeftOrMiddlePressBringsTheWindowBackToTheForeground) {
     EXPECT_FALSE(window.InTray());
     EXPECT_EQ(shell.CallsOf(kNimDelete).size(), 1u);
     EXPECT_EQ(windows.WindowRect(window.Handle()), RectFromSize(300, 200, 206, 106));
-    delete form;
+    DestroyWindow();
+    EXPECT_EQ(Saved().InTray, 0);
     shell.calls.clear();
   }
 }
 
 TEST_F(TrayHidingTest, RightPressOpensTheTrayMenuAndRestoreNeedsNoForeground) {
-  TForm1& window = Ready();
-  DoubleClickPicture();
+  TForm1& window = Hidden();
   std::size_t foregroundBeforeChoice = 0;
   windows.onPopup = [&](const PopupCall&, MenuListener*) { return std::uint32_t{0}; };
   Tray(msg::kRButtonDown);
@@ -102,27 +95,16 @@ TEST_F(TrayHidingTest, RightPressOpensTheTrayMenuAndRestoreNeedsNoForeground) {
 }
 
 TEST_F(TrayHidingTest, ExitFromTheTrayStoresInTrayAndSoDoesLogOffWhileHidden) {
-  Ready();
-  DoubleClickPicture();
+  Hidden();
   EXPECT_EQ(windows.Deliver(form->Handle(), msg::kQueryEndSession), 1);
   EXPECT_EQ(Saved().InTray, 1);
 
   windows.onPopup = [](const PopupCall& call, MenuListener*) { return call.items[1].id; };
   Tray(msg::kRButtonDown);
   EXPECT_TRUE(app.Terminated());
-  delete form;
-  form = nullptr;
+  DestroyWindow();
   EXPECT_EQ(Saved().InTray, 1);
   EXPECT_EQ(shell.CallsOf(kNimDelete).size(), 1u);  // the icon leaves with the window
-}
-
-TEST_F(TrayHidingTest, ShownWindowStoresNotInTray) {
-  Ready();
-  DoubleClickPicture();
-  Tray(msg::kLButtonDown);
-  delete form;
-  form = nullptr;
-  EXPECT_EQ(Saved().InTray, 0);
 }
 
 TEST_F(TrayHidingTest, StayOnTopSurvivesHidingAndMinimiseItemHidesToo) {
@@ -145,23 +127,21 @@ TEST_F(TrayHidingTest, StayOnTopSurvivesHidingAndMinimiseItemHidesToo) {
 // Never a hidden window without an icon: a shell that comes back but refuses the icon, or no
 // icon image at all, leaves the window shown in its place and saved as not in the tray.
 TEST_F(TrayHidingTest, WithoutAnIconShownTheWindowComesBackAndIsSavedAsShown) {
-  Ready();
-  DoubleClickPicture();
+  Hidden();
   shell.Restart();
   shell.refused.insert(kNimAdd);
   windows.Deliver(app.Handle(), shell.taskbarCreatedMessage);
   EXPECT_EQ(windows.messageBoxes.size(), 1u);
   EXPECT_TRUE(Shown().visible);
   EXPECT_EQ(windows.WindowRect(form->Handle()), RectFromSize(300, 200, 206, 106));
-  delete form;
+  DestroyWindow();
   EXPECT_EQ(Saved().InTray, 0);
   shell.refused.clear();
   shell.calls.clear();
 
   windows.iconResourcesFound = false;
   app.SetIcon(0);
-  TForm1& window = Ready();
-  DoubleClickPicture();
+  TForm1& window = Hidden();
   EXPECT_TRUE(Shown().visible);
   app.showMainForm = true;
   window.Hide();
@@ -169,8 +149,7 @@ TEST_F(TrayHidingTest, WithoutAnIconShownTheWindowComesBackAndIsSavedAsShown) {
   EXPECT_TRUE(app.showMainForm);
   EXPECT_FALSE(window.InTray());
   EXPECT_TRUE(shell.calls.empty());
-  delete form;
-  form = nullptr;
+  DestroyWindow();
   EXPECT_EQ(Saved().InTray, 0);
 }
 

@@ -14,6 +14,7 @@
 #include "forms/application.h"
 #include "forms/messages.h"
 #include "picture/picture_formats.h"
+#include "unit/picture/bitmap_builder.h"
 #include "window/picture_window.h"
 
 namespace tavilune::testing {
@@ -23,39 +24,16 @@ inline std::string SolidBitmap(int width, int height, std::uint8_t blue = 0x10,
                                std::uint8_t green = 0x20, std::uint8_t red = 0x30) {
   const int row = (width * 3 + 3) / 4 * 4;
   const std::uint32_t pixels = static_cast<std::uint32_t>(row * height);
-  std::string file;
-  auto u16 = [&](std::uint32_t v) {
-    file += char(v & 0xFF);
-    file += char((v >> 8) & 0xFF);
-  };
-  auto u32 = [&](std::uint32_t v) {
-    u16(v & 0xFFFF);
-    u16(v >> 16);
-  };
-  file += "BM";
-  u32(54 + pixels);
-  u32(0);
-  u32(54);
-  u32(40);
-  u32(static_cast<std::uint32_t>(width));
-  u32(static_cast<std::uint32_t>(height));
-  u16(1);
-  u16(24);
-  u32(0);
-  u32(pixels);
-  u32(0);
-  u32(0);
-  u32(0);
-  u32(0);
+  Bytes file;
+  file.U8('B').U8('M').U32(54 + pixels).U32(0).U32(54);  // size, reserved, pixel offset
+  // Header size, width, height, planes, bits per pixel, compression, pixel bytes; then the
+  // resolutions and colour counts, all 0.
+  file.U32(40).I32(width).I32(height).U16(1).U16(24).U32(0).U32(pixels).Fill(16);
   for (int y = 0; y < height; ++y) {
-    for (int x = 0; x < width; ++x) {
-      file += char(blue);
-      file += char(green);
-      file += char(red);
-    }
-    file.append(static_cast<size_t>(row - width * 3), '\0');
+    for (int x = 0; x < width; ++x) file.U8(blue).U8(green).U8(red);
+    file.Fill(static_cast<std::size_t>(row - width * 3));
   }
-  return file;
+  return file.Str();
 }
 
 class WindowFixture : public ::testing::Test {
@@ -88,9 +66,33 @@ class WindowFixture : public ::testing::Test {
     return bars;
   }
   Color BarColor() { return PaintedBars().at(0).color; }
+  // A window showing kSmall at (0, 0) in a frame of this thickness, saving to kSettings.
+  TForm1& LoadedWindow(int thickness) {
+    TForm1& window = MakeWindow();
+    window.SetSettingsFilePath(kSettings);
+    window.MoveImage1(0, 0);
+    window.LoadPictureFile(kSmall);
+    window.SetPicturePath(kSmall);
+    window.SetFrameThickness(thickness);
+    return window;
+  }
+  // Ends the window as the program's end does (it saves on the way).
+  void DestroyWindow() {
+    delete form;
+    form = nullptr;
+  }
+  // The settings last saved (its first 276 bytes; missing ones read as zero).
+  SettingsRecord Saved() {
+    std::string bytes = files.Contents(kSettings).value_or("");
+    bytes.resize(276);
+    SettingsBytes raw{};
+    std::copy_n(bytes.begin(), 276, raw.begin());
+    return DecodeSettingsRecord(raw);
+  }
 
   static constexpr const char* kSmall = "C:\\pics\\small.bmp";
   static constexpr const char* kOther = "C:\\pics\\other.bmp";
+  static constexpr const char* kSettings = "C:\\app\\tavilune.dat";
 
   FakeWindowSystem windows;
   FakeCanvas canvas;

@@ -9,11 +9,7 @@ namespace {
 class WindowMenuTest : public WindowFixture {
  protected:
   TForm1& Ready() {
-    TForm1& window = MakeWindow();
-    window.MoveImage1(0, 0);
-    window.LoadPictureFile(kSmall);
-    window.SetPicturePath(kSmall);
-    window.SetFrameThickness(3);
+    TForm1& window = LoadedWindow(3);
     window.SetFrameColor(kWhite);
     return window;
   }
@@ -117,16 +113,13 @@ TEST_F(WindowMenuTest, ColourChooserStartsBlackThenOnTheLastConfirmedColour) {
 
 TEST_F(WindowMenuTest, StayOnTopTogglesAndIsCheckedWhenOn) {
   TForm1& window = Ready();
-  Choose({u8"ウィンドウ", u8"常に前面"});
-  EXPECT_TRUE(window.IsStayOnTop());
-  EXPECT_TRUE(Shown().topmost);
-  window.Window1Click();
-  EXPECT_TRUE(Item("MainMenuStayOnTop").Checked());
-  Choose({u8"ウィンドウ", u8"常に前面"});
-  EXPECT_FALSE(window.IsStayOnTop());
-  EXPECT_FALSE(Shown().topmost);
-  window.Window1Click();
-  EXPECT_FALSE(Item("MainMenuStayOnTop").Checked());
+  for (bool on : {true, false}) {
+    Choose({u8"ウィンドウ", u8"常に前面"});
+    EXPECT_EQ(window.IsStayOnTop(), on);
+    EXPECT_EQ(Shown().topmost, on);
+    window.Window1Click();
+    EXPECT_EQ(Item("MainMenuStayOnTop").Checked(), on);
+  }
 }
 
 TEST_F(WindowMenuTest, NewPictureFitsTheWindowAndAFailedOneChangesNothing) {
