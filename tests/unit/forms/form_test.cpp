@@ -4,8 +4,8 @@
 
 #include "fakes/fake_window_system.h"
 #include "forms/application.h"
-#include "platform/exceptions.h"
 #include "forms/messages.h"
+#include "platform/exceptions.h"
 
 namespace tavilune {
 namespace {

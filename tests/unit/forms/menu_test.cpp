@@ -4,19 +4,26 @@
 
 #include "fakes/fake_window_system.h"
 #include "forms/application.h"
-#include "platform/exceptions.h"
 #include "forms/messages.h"
+#include "platform/exceptions.h"
 
 namespace tavilune {
 namespace {
 
 using testing::FakeWindowSystem;
 
-TEST(PopupMenuTest, ShowsTheTreeAtThePointAndRunsTheChoiceAfterItClosed) {
+class PopupMenuTest : public ::testing::Test {
+ protected:
+  PopupMenuTest() {
+    app.Initialize();
+    app.SetTitle("Tavilune");
+  }
   FakeWindowSystem windows;
-  TApplication app(windows);
-  app.Initialize();
-  TPopupMenu menu(nullptr, app);
+  TApplication app{windows};
+  TPopupMenu menu{nullptr, app};
+};
+
+TEST_F(PopupMenuTest, ShowsTheTreeAtThePointAndRunsTheChoiceAfterItClosed) {
   TMenuItem& frame = menu.Items().Add("N1", u8"枠");
   TMenuItem& thickness = frame.Add("N3", u8"太さ");
   TMenuItem& one = thickness.Add("MainMenuT1", "1");
@@ -54,11 +61,7 @@ TEST(PopupMenuTest, ShowsTheTreeAtThePointAndRunsTheChoiceAfterItClosed) {
   EXPECT_EQ(popupsWhenRan, 1u);
 }
 
-TEST(PopupMenuTest, DisabledOrNoChoiceRunsNothing) {
-  FakeWindowSystem windows;
-  TApplication app(windows);
-  app.Initialize();
-  TPopupMenu menu(nullptr, app);
+TEST_F(PopupMenuTest, DisabledOrNoChoiceRunsNothing) {
   TMenuItem& colour = menu.Items().Add("MainMenuCOLOR", u8"色");
   int ran = 0;
   colour.onClick = [&] { ++ran; };
@@ -71,12 +74,7 @@ TEST(PopupMenuTest, DisabledOrNoChoiceRunsNothing) {
   EXPECT_EQ(ran, 0);
 }
 
-TEST(PopupMenuTest, AFailingSubmenuHandlerIsShownAndTheMenuGoesOn) {
-  FakeWindowSystem windows;
-  TApplication app(windows);
-  app.Initialize();
-  app.SetTitle("Tavilune");
-  TPopupMenu menu(nullptr, app);
+TEST_F(PopupMenuTest, AFailingSubmenuHandlerIsShownAndTheMenuGoesOn) {
   TMenuItem& window = menu.Items().Add("Window1", u8"ウィンドウ");
   TMenuItem& onTop = window.Add("MainMenuStayOnTop", u8"常に前面");
   window.onClick = [] { throw Exception(u8"開けません"); };

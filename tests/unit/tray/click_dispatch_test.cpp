@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -23,45 +24,45 @@ std::string Describe(TShiftState shift) {
 }
 
 std::string Describe(TMouseButton button) {
-  switch (button) {
-    case TMouseButton::kLeft:
-      return "left";
-    case TMouseButton::kRight:
-      return "right";
-    case TMouseButton::kMiddle:
-      return "middle";
-  }
-  return "?";
+  static const std::map<TMouseButton, std::string> kNames = {{TMouseButton::kLeft, "left"},
+                                                             {TMouseButton::kRight, "right"},
+                                                             {TMouseButton::kMiddle, "middle"}};
+  return kNames.at(button);
 }
+
+std::string Describe(std::int32_t x, std::int32_t y) {
+  return std::to_string(x) + "," + std::to_string(y);
+}
+
+using Log = std::vector<std::string>;
 
 class ClickDispatchTest : public TrayTest {
  protected:
-  // Every event of the icon, as text, in this->log.
-  void RecordEvents(TTrayIcon* icon) {
-    icon->OnMouseDown = [this](TTrayIcon&, TMouseButton button, TShiftState shift, std::int32_t x,
-                               std::int32_t y) {
-      log.push_back("down " + Describe(button) + " " + Describe(shift) + " " + std::to_string(x) +
-                    "," + std::to_string(y));
+  // Every event of the icon, as text, in this->log. Gives the icon back.
+  TTrayIcon* RecordEvents(TTrayIcon* icon) {
+    auto press = [this](std::string kind) {
+      return [this, kind](TTrayIcon&, TMouseButton button, TShiftState shift, std::int32_t x,
+                          std::int32_t y) {
+        log.push_back(kind + " " + Describe(button) + " " + Describe(shift) + " " + Describe(x, y));
+      };
     };
-    icon->OnMouseUp = [this](TTrayIcon&, TMouseButton button, TShiftState shift, std::int32_t x,
-                             std::int32_t y) {
-      log.push_back("up " + Describe(button) + " " + Describe(shift) + " " + std::to_string(x) +
-                    "," + std::to_string(y));
-    };
+    icon->OnMouseDown = press("down");
+    icon->OnMouseUp = press("up");
     icon->OnMouseMove = [this](TTrayIcon&, TShiftState shift, std::int32_t x, std::int32_t y) {
-      log.push_back("move " + Describe(shift) + " " + std::to_string(x) + "," + std::to_string(y));
+      log.push_back("move " + Describe(shift) + " " + Describe(x, y));
     };
     icon->OnClick = [this](TTrayIcon&) { log.push_back("click"); };
     icon->OnDblClick = [this](TTrayIcon&) { log.push_back("dblclick"); };
+    return icon;
   }
 
-  std::vector<std::string> log;
+  Log log;
 };
 
 struct DispatchCase {
   const char* setup;  // "events", "menus", "menus no-auto", "events+menus", "bare"
   std::uint32_t mouseMessage;
-  std::vector<std::string> expected;
+  Log expected;
 };
 
 TEST_F(ClickDispatchTest, EveryMouseMessageUnderEveryKindOfSetUp) {
@@ -121,8 +122,7 @@ TEST_F(ClickDispatchTest, EveryMouseMessageUnderEveryKindOfSetUp) {
 }
 
 TEST_F(ClickDispatchTest, DisabledIconDoesNothingForAnyMessageButBecomesTheLastIcon) {
-  TTrayIcon* icon = NewIcon();
-  RecordEvents(icon);
+  TTrayIcon* icon = RecordEvents(NewIcon());
   icon->SetLBPopupMenu(new RecordingMenu(form, app, "LB", log));
   icon->SetRBPopupMenu(new RecordingMenu(form, app, "RB", log));
   icon->SetEnabled(false);
@@ -133,8 +133,7 @@ TEST_F(ClickDispatchTest, DisabledIconDoesNothingForAnyMessageButBecomesTheLastI
 }
 
 TEST_F(ClickDispatchTest, UnknownIdentifierIsIgnored) {
-  TTrayIcon* icon = NewIcon();
-  RecordEvents(icon);
+  RecordEvents(NewIcon());
   windows.Deliver(TCallbackWindow::Instance()->Handle(), TrayCallbackMessage, 7, msg::kLButtonDown);
   windows.Deliver(TCallbackWindow::Instance()->Handle(), TrayCallbackMessage, 0, msg::kLButtonDown);
   EXPECT_TRUE(log.empty());
@@ -152,7 +151,7 @@ TEST_F(ClickDispatchTest, PopupBringsTheFormForwardEmptiesTheQueueFirstAndPostsA
   Mouse(icon, msg::kRButtonDown);
   ASSERT_EQ(windows.foregroundCalls.size(), 1u);
   EXPECT_EQ(windows.foregroundCalls[0], form->Handle());
-  EXPECT_EQ(log, (std::vector<std::string>{"queued message", "popup RB 1500,700"}));
+  EXPECT_EQ(log, (Log{"queued message", "popup RB 1500,700"}));
   ASSERT_EQ(windows.posted.size(), 1u);
   EXPECT_EQ(windows.posted[0].first, app.Handle());
   EXPECT_EQ(windows.posted[0].second.message, msg::kNull);
@@ -164,7 +163,7 @@ TEST_F(ClickDispatchTest, PopupOfAnIconOwnedByNoFormSkipsTheForeground) {
   icon->SetLBPopupMenu(new RecordingMenu(&plainOwner, app, "LB", log));
   Mouse(icon, msg::kLButtonDown);
   EXPECT_TRUE(windows.foregroundCalls.empty());
-  EXPECT_EQ(log, (std::vector<std::string>{"popup LB 0,0"}));
+  EXPECT_EQ(log, (Log{"popup LB 0,0"}));
   delete icon;
 }
 
@@ -179,14 +178,9 @@ TEST_F(ClickDispatchTest, PopupIsDroppedWhenTheWaitingMessagesDestroyTheMenu) {
 }
 
 TEST_F(ClickDispatchTest, RightDoubleClickWithoutMenuGivesOnePressAndTwoReleases) {
-  TTrayIcon* icon = NewIcon();
-  RecordEvents(icon);
-  for (std::uint32_t message :
-       {msg::kRButtonDown, msg::kRButtonUp, msg::kRButtonDblClk, msg::kRButtonUp}) {
-    Mouse(icon, message);
-  }
-  EXPECT_EQ(log, (std::vector<std::string>{"down right {R} 0,0", "up right {R} 0,0",
-                                           "up right {R} 0,0"}));
+  TTrayIcon* icon = RecordEvents(NewIcon());
+  Mouse(icon, {msg::kRButtonDown, msg::kRButtonUp, msg::kRButtonDblClk, msg::kRButtonUp});
+  EXPECT_EQ(log, (Log{"down right {R} 0,0", "up right {R} 0,0", "up right {R} 0,0"}));
 }
 
 TEST_F(ClickDispatchTest, EventHandlerFailureGoesToTheErrorBox) {
@@ -203,60 +197,46 @@ using SingleClickTest = ClickDispatchTest;
 
 TEST_F(SingleClickTest, SingleClickFiresOnClickOnceAfterTheDoubleClickTimePlusFifty) {
   windows.doubleClickTime = 430;
-  TTrayIcon* icon = NewIcon();
-  RecordEvents(icon);
+  TTrayIcon* icon = RecordEvents(NewIcon());
   icon->OnMouseUp = nullptr;
-  Mouse(icon, msg::kLButtonDown);
-  Mouse(icon, msg::kLButtonUp);
+  Mouse(icon, {msg::kLButtonDown, msg::kLButtonUp});
   EXPECT_TRUE(icon->ClickPending());
   ASSERT_EQ(workers.waiting.size(), 1u);
-  EXPECT_EQ(log, (std::vector<std::string>{"down left {L} 0,0"}));
+  EXPECT_EQ(log, (Log{"down left {L} 0,0"}));
 
   workers.FinishNext();
   EXPECT_EQ(workers.Slept(), (std::vector<std::uint32_t>{480}));
-  EXPECT_EQ(log, (std::vector<std::string>{"down left {L} 0,0", "click"}));
+  EXPECT_EQ(log, (Log{"down left {L} 0,0", "click"}));
   EXPECT_FALSE(icon->ClickPending());
 }
 
 TEST_F(SingleClickTest, DoubleClickFiresOnDblClickAndNoClick) {
-  TTrayIcon* icon = NewIcon();
-  RecordEvents(icon);
+  TTrayIcon* icon = RecordEvents(NewIcon());
   icon->OnMouseUp = nullptr;
-  for (std::uint32_t message :
-       {msg::kLButtonDown, msg::kLButtonUp, msg::kLButtonDblClk, msg::kLButtonUp}) {
-    Mouse(icon, message);
-  }
+  Mouse(icon, {msg::kLButtonDown, msg::kLButtonUp, msg::kLButtonDblClk, msg::kLButtonUp});
   EXPECT_EQ(workers.waiting.size(), 1u);  // the second release starts none
   EXPECT_FALSE(icon->ClickPending());
   workers.FinishNext();
-  EXPECT_EQ(log, (std::vector<std::string>{"down left {L} 0,0", "dblclick"}));
+  EXPECT_EQ(log, (Log{"down left {L} 0,0", "dblclick"}));
 }
 
 TEST_F(SingleClickTest, SecondClickOfASlowDoubleClickStartsNoNewWait) {
-  TTrayIcon* icon = NewIcon();
-  RecordEvents(icon);
+  TTrayIcon* icon = RecordEvents(NewIcon());
   icon->OnMouseUp = nullptr;
   icon->OnMouseDown = nullptr;
-  Mouse(icon, msg::kLButtonDown);
-  Mouse(icon, msg::kLButtonUp);
+  Mouse(icon, {msg::kLButtonDown, msg::kLButtonUp});
   workers.FinishNext();  // the first click was taken for a single one
-  Mouse(icon, msg::kLButtonDblClk);
-  Mouse(icon, msg::kLButtonUp);
+  Mouse(icon, {msg::kLButtonDblClk, msg::kLButtonUp});
   EXPECT_TRUE(workers.waiting.empty());
   EXPECT_FALSE(icon->ClickPending());
-  EXPECT_EQ(log, (std::vector<std::string>{"click", "dblclick"}));
+  EXPECT_EQ(log, (Log{"click", "dblclick"}));
 }
 
 TEST_F(SingleClickTest, MouseUpHandlerTakesTheReleaseSoOnClickNeverFires) {
-  TTrayIcon* icon = NewIcon();
-  RecordEvents(icon);
-  for (std::uint32_t message :
-       {msg::kLButtonDown, msg::kLButtonUp, msg::kLButtonDblClk, msg::kLButtonUp}) {
-    Mouse(icon, message);
-  }
+  TTrayIcon* icon = RecordEvents(NewIcon());
+  Mouse(icon, {msg::kLButtonDown, msg::kLButtonUp, msg::kLButtonDblClk, msg::kLButtonUp});
   EXPECT_TRUE(workers.waiting.empty());
-  EXPECT_EQ(log, (std::vector<std::string>{"down left {L} 0,0", "up left {L} 0,0", "dblclick",
-                                           "up left {L} 0,0"}));
+  EXPECT_EQ(log, (Log{"down left {L} 0,0", "up left {L} 0,0", "dblclick", "up left {L} 0,0"}));
 }
 
 TEST_F(SingleClickTest, ReleaseWithoutClickHandlersClearsThePendingFlag) {
@@ -310,7 +290,7 @@ TEST_F(SingleClickTest, CompletionActsOnTheIconOfTheLatestMessage) {
   Mouse(second, msg::kLButtonUp);
   workers.FinishNext();
   workers.FinishNext();
-  EXPECT_EQ(log, (std::vector<std::string>{"second click"}));
+  EXPECT_EQ(log, (Log{"second click"}));
 }
 
 TEST_F(SingleClickTest, FailingClickHandlerGoesToTheErrorBoxAndEndsTheClick) {
@@ -374,7 +354,7 @@ TEST_F(CallbackWindowLifeTest, AnIconMadeAfterTheFirstOwnerWentGetsAFreshWindow)
   EXPECT_EQ(shell.calls.back().record.hWnd, newWindow);
   RecordEvents(survivor);
   Mouse(survivor, msg::kMButtonDown);
-  EXPECT_EQ(log, (std::vector<std::string>{"down middle {M} 0,0"}));
+  EXPECT_EQ(log, (Log{"down middle {M} 0,0"}));
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <atomic>
 #include <deque>
 #include <functional>
+#include <initializer_list>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -102,6 +103,9 @@ class TrayTest : public ::testing::Test {
   void Mouse(TTrayIcon* icon, std::uint32_t mouseMessage) {
     windows.Deliver(TCallbackWindow::Instance()->Handle(), TrayCallbackMessage,
                     static_cast<std::uintptr_t>(icon->Identifier()), mouseMessage);
+  }
+  void Mouse(TTrayIcon* icon, std::initializer_list<std::uint32_t> mouseMessages) {
+    for (std::uint32_t message : mouseMessages) Mouse(icon, message);
   }
 
   FakeWindowSystem windows;

@@ -14,15 +14,13 @@ using TrayIconIdentityTest = TrayTest;
 
 TEST_F(TrayIconIdentityTest, IdentifiersFollowTheLastOneAndTheLargestIsGivenOutAgain) {
   TTrayIcon* first = NewIcon();
-  TTrayIcon* second = NewIcon();
-  TTrayIcon* third = NewIcon();
   EXPECT_EQ(first->Identifier(), 1);
-  EXPECT_EQ(second->Identifier(), 2);
+  EXPECT_EQ(NewIcon()->Identifier(), 2);
+  TTrayIcon* third = NewIcon();
   EXPECT_EQ(third->Identifier(), 3);
 
   delete third;
-  TTrayIcon* again = NewIcon();
-  EXPECT_EQ(again->Identifier(), 3);
+  EXPECT_EQ(NewIcon()->Identifier(), 3);
 
   delete first;
   TTrayIcon* fourth = NewIcon();
