@@ -15,7 +15,9 @@ constexpr const char* kDat = "C:\\app\\tavilune.dat";
 
 class StartUpTest : public WindowFixture {
  protected:
-  TForm1& Start() {
+  // Starts the program, with a settings file holding `stored` when given.
+  TForm1& Start(const std::optional<SettingsRecord>& stored = std::nullopt) {
+    if (stored) WriteSettings(*stored);
     return MakeWindow([](TForm1& window) { RunStartUp(window, kExe); });
   }
 
@@ -24,13 +26,16 @@ class StartUpTest : public WindowFixture {
     files.AddFile(kDat, std::string(bytes.begin(), bytes.end()));
   }
 
-  static SettingsRecord Stored(const char* picture) {
+  static SettingsRecord Stored(const char* picture, std::uint8_t inTray = 0,
+                               std::uint8_t stayOnTop = 0) {
     SettingsRecord record;
     record.FrameColor = 0x00FF00;
     record.FrameThickness = 5;
     record.SetPicturePath(picture);
     record.WindowTop = 40;
     record.WindowLeft = 30;
+    record.InTray = inTray;
+    record.StayOnTop = stayOnTop;
     return record;
   }
 
@@ -117,11 +122,8 @@ TEST_F(StartUpTest, DialogFailureAtFirstStartIsShownNotTakenForACancel) {
 }
 
 TEST_F(StartUpTest, SecondStartRestoresPictureFramePositionAndStayOnTop) {
-  SettingsRecord record = Stored(kSmall);
-  record.StayOnTop = 7;
-  record.InTray = 2;  // counts as not in the tray
-  WriteSettings(record);
-  TForm1& window = Start();
+  // InTray 2 counts as not in the tray.
+  TForm1& window = Start(Stored(kSmall, /*inTray=*/2, /*stayOnTop=*/7));
   EXPECT_TRUE(Boxes().empty());
   EXPECT_EQ(windows.WindowRect(window.Handle()), RectFromSize(30, 40, 210, 110));
   EXPECT_EQ(BarColor(), 0x00FF00);
@@ -131,11 +133,7 @@ TEST_F(StartUpTest, SecondStartRestoresPictureFramePositionAndStayOnTop) {
 }
 
 TEST_F(StartUpTest, StoredInTrayStartsHiddenWithOnlyTheIconAfterStayOnTop) {
-  SettingsRecord record = Stored(kSmall);
-  record.InTray = 1;
-  record.StayOnTop = 1;
-  WriteSettings(record);
-  TForm1& window = Start();
+  TForm1& window = Start(Stored(kSmall, /*inTray=*/1, /*stayOnTop=*/1));
   EXPECT_TRUE(window.IsStayOnTop());
   EXPECT_TRUE(window.InTray());
   EXPECT_EQ(shell.CallsOf(kNimAdd).size(), 1u);
@@ -146,11 +144,8 @@ TEST_F(StartUpTest, StoredInTrayStartsHiddenWithOnlyTheIconAfterStayOnTop) {
 }
 
 TEST_F(StartUpTest, IconRefusedWhileStartingHiddenShowsTheErrorAndThenTheWindow) {
-  SettingsRecord record = Stored(kSmall);
-  record.InTray = 1;
-  WriteSettings(record);
   shell.refused.insert(kNimAdd);
-  TForm1& window = Start();
+  TForm1& window = Start(Stored(kSmall, /*inTray=*/1));
   ASSERT_EQ(windows.messageBoxes.size(), 1u);
   EXPECT_EQ(windows.messageBoxes[0].text, u8"タスクトレイにアイコンを登録できません。.");
   EXPECT_FALSE(window.InTray());
@@ -160,9 +155,8 @@ TEST_F(StartUpTest, IconRefusedWhileStartingHiddenShowsTheErrorAndThenTheWindow)
 }
 
 TEST_F(StartUpTest, MissingPictureAsksAgainAtTheDesignPlace) {
-  WriteSettings(Stored("C:\\pics\\gone.bmp"));
   dialogs.WillChoose(kSmall);
-  TForm1& window = Start();
+  TForm1& window = Start(Stored("C:\\pics\\gone.bmp"));
   ASSERT_EQ(Boxes().size(), 1u);
   EXPECT_EQ(std::get<2>(Boxes()[0]),
             u8"設定ファイルからデータが読みこめませんでした\r\n画像ファイルを選択してください");
@@ -235,8 +229,7 @@ TEST_F(StartUpTest, PositionNoMonitorShowsIsBroughtBackAndVisibleOnesAreKept) {
   SettingsRecord record = Stored(kSmall);
   record.WindowTop = 5000;
   record.WindowLeft = 5000;
-  WriteSettings(record);
-  TForm1& window = Start();
+  TForm1& window = Start(record);
   EXPECT_EQ(windows.WindowRect(window.Handle()), RectFromSize(1280 - 210, 1024 - 110, 210, 110));
 }
 
@@ -280,8 +273,7 @@ TEST_F(StartUpTest, EditedThicknessAndPlaceAreBoundedWithoutOverflow) {
     record.FrameThickness = row.thickness;
     record.WindowLeft = row.left;
     record.WindowTop = row.top;
-    WriteSettings(record);
-    TForm1& window = Start();
+    TForm1& window = Start(record);
     EXPECT_EQ(windows.WindowRect(window.Handle()), row.shown) << row.thickness;
     End();
     EXPECT_EQ(Saved().FrameThickness, row.savedThickness);
