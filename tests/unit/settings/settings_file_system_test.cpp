@@ -44,6 +44,11 @@ class Scene {
 // The parameter: whether the scene is the real file system.
 class FileSystemBehaviourTest : public ::testing::TestWithParam<bool> {
  protected:
+  // The code opening the named entry fails with, or kNoError when it opens.
+  SystemError OpenError(const std::string& name, FileAccess access) {
+    SystemError error = kNoError;
+    return scene_.Files().Open(scene_.Path(name), access, error) ? kNoError : error;
+  }
   std::string ReadAll(const std::string& name) {
     SystemError error = kNoError;
     auto file = scene_.Files().Open(scene_.Path(name), FileAccess::kReadShareRead, error);
@@ -58,25 +63,18 @@ class FileSystemBehaviourTest : public ::testing::TestWithParam<bool> {
 };
 
 TEST_P(FileSystemBehaviourTest, OpeningGivesTheSystemsCodes) {
-  FileSystem& files = scene_.Files();
-  SystemError error = kNoError;
-  EXPECT_FALSE(files.Open(scene_.Path("missing"), FileAccess::kReadShareRead, error));
-  EXPECT_EQ(error, kErrorFileNotFound);
-  EXPECT_FALSE(files.Open(scene_.Path("missing"), FileAccess::kReadWriteShareReadWrite, error));
-  EXPECT_EQ(error, kErrorFileNotFound);
+  EXPECT_EQ(OpenError("missing", FileAccess::kReadShareRead), kErrorFileNotFound);
+  EXPECT_EQ(OpenError("missing", FileAccess::kReadWriteShareReadWrite), kErrorFileNotFound);
 
   scene_.AddFile("locked", "abc");
   scene_.MakeReadOnly("locked");
-  EXPECT_TRUE(files.IsReadOnly(scene_.Path("locked")));
-  EXPECT_FALSE(files.Open(scene_.Path("locked"), FileAccess::kReadWriteShareReadWrite, error));
-  EXPECT_EQ(error, kErrorAccessDenied);
-  EXPECT_FALSE(files.Open(scene_.Path("locked"), FileAccess::kCreateWrite, error));
-  EXPECT_EQ(error, kErrorAccessDenied);
+  EXPECT_TRUE(scene_.Files().IsReadOnly(scene_.Path("locked")));
+  EXPECT_EQ(OpenError("locked", FileAccess::kReadWriteShareReadWrite), kErrorAccessDenied);
+  EXPECT_EQ(OpenError("locked", FileAccess::kCreateWrite), kErrorAccessDenied);
   EXPECT_EQ(ReadAll("locked"), "abc");
 
   scene_.AddFolder("folder");
-  EXPECT_FALSE(files.Open(scene_.Path("folder"), FileAccess::kReadShareRead, error));
-  EXPECT_EQ(error, kErrorAccessDenied);
+  EXPECT_EQ(OpenError("folder", FileAccess::kReadShareRead), kErrorAccessDenied);
 }
 
 TEST_P(FileSystemBehaviourTest, CreatingEmptiesAtOnceAndReadsStopAtTheEnd) {
