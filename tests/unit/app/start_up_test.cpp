@@ -2,6 +2,7 @@
 
 #include <limits>
 #include <tuple>
+#include <utility>
 
 #include "settings/settings_file.h"
 #include "unit/window/window_fixture.h"
@@ -17,13 +18,13 @@ class StartUpTest : public WindowFixture {
  protected:
   // Starts the program, with a settings file holding `stored` when given.
   TForm1& Start(const std::optional<SettingsRecord>& stored = std::nullopt) {
-    if (stored) WriteSettings(*stored);
+    if (stored) files.AddFile(kDat, Encoded(*stored));
     return MakeWindow([](TForm1& window) { RunStartUp(window, kExe); });
   }
 
-  void WriteSettings(const SettingsRecord& record) {
-    SettingsBytes bytes = EncodeSettingsRecord(record);
-    files.AddFile(kDat, std::string(bytes.begin(), bytes.end()));
+  static std::string Encoded(const SettingsRecord& record) {
+    const SettingsBytes bytes = EncodeSettingsRecord(record);
+    return std::string(bytes.begin(), bytes.end());
   }
 
   static SettingsRecord Stored(const char* picture, std::uint8_t inTray = 0,
@@ -64,10 +65,7 @@ class StartUpTest : public WindowFixture {
     return boxes;
   }
 
-  void End() {
-    delete form;
-    form = nullptr;
-  }
+  void End() { delete std::exchange(form, nullptr); }
 };
 
 TEST_F(StartUpTest, FirstStartAsksForAPictureAndFramesItWhiteAtTheDesignPlace) {
@@ -188,7 +186,7 @@ TEST_F(StartUpTest, ShortSettingsFileShowsTheErrorAndLeavesTheDesignWindow) {
 }
 
 TEST_F(StartUpTest, ReadOnlySettingsFileIsRefusedWithAccessDenied) {
-  WriteSettings(Stored(kSmall));
+  files.AddFile(kDat, Encoded(Stored(kSmall)));
   files.SetReadOnly(kDat);
   Start();
   ASSERT_EQ(windows.messageBoxes.size(), 1u);
@@ -237,8 +235,7 @@ TEST_F(StartUpTest, PositionNoMonitorShowsIsBroughtBackAndVisibleOnesAreKept) {
 // the program is found and saved there, under its UTF-8 path.
 TEST_F(StartUpTest, AFolderTheAnsiCodePageCannotSpellStillHoldsTheSettings) {
   const FilePath dat = FilePath::Utf8(u8"C:\\한글\\tavilune.dat");
-  SettingsBytes bytes = EncodeSettingsRecord(Stored(kSmall));
-  files.AddFile(dat, std::string(bytes.begin(), bytes.end()));
+  files.AddFile(dat, Encoded(Stored(kSmall)));
   TForm1& window = MakeWindow(
       [](TForm1& form) { RunStartUp(form, FilePath::Utf8(u8"C:\\한글\\tavilune.exe")); });
   EXPECT_TRUE(Boxes().empty());
@@ -247,8 +244,7 @@ TEST_F(StartUpTest, AFolderTheAnsiCodePageCannotSpellStillHoldsTheSettings) {
   End();
   SettingsRecord expected = Stored(kSmall);
   expected.WindowLeft = 77;
-  bytes = EncodeSettingsRecord(expected);
-  EXPECT_EQ(files.Contents(dat), std::string(bytes.begin(), bytes.end()));
+  EXPECT_EQ(files.Contents(dat), Encoded(expected));
 }
 
 // An edited file can hold any thickness and place: small thicknesses stay as they are, larger

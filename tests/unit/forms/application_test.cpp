@@ -27,8 +27,7 @@ class ApplicationTest : public ::testing::Test {
 
 TEST(ErrorBoxTest, AddsAFullStopOnlyAfterCharactersThatSortAboveIt) {
   struct Row {
-    const char* message;
-    const char* shown;
+    std::string message, shown;
   } rows[] = {
       {u8"ファイルが見つかりません", u8"ファイルが見つかりません."},
       {"I/O error (32)", "I/O error (32)"},  // ')' sorts below '.'

@@ -16,9 +16,8 @@ std::string Describe(TShiftState shift) {
   if (shift.Contains(ShiftFlag::kLeft)) text += "L";
   if (shift.Contains(ShiftFlag::kRight)) text += "R";
   if (shift.Contains(ShiftFlag::kMiddle)) text += "M";
-  if (shift.Contains(ShiftFlag::kShift) || shift.Contains(ShiftFlag::kAlt) ||
-      shift.Contains(ShiftFlag::kCtrl) || shift.Contains(ShiftFlag::kDouble)) {
-    text += "+keys";
+  for (ShiftFlag key : {ShiftFlag::kShift, ShiftFlag::kAlt, ShiftFlag::kCtrl, ShiftFlag::kDouble}) {
+    if (shift.Contains(key)) return text + "+keys}";
   }
   return text + "}";
 }
@@ -60,7 +59,7 @@ class ClickDispatchTest : public TrayTest {
 };
 
 struct DispatchCase {
-  const char* setup;  // "events", "menus", "menus no-auto", "events+menus", "bare"
+  std::string setup;  // "events", "menus", "menus no-auto", "events+menus", "bare"
   std::uint32_t mouseMessage;
   Log expected;
 };
@@ -104,15 +103,14 @@ TEST_F(ClickDispatchTest, EveryMouseMessageUnderEveryKindOfSetUp) {
   };
   windows.cursor = Point{-300, -20};
   for (const DispatchCase& row : cases) {
-    SCOPED_TRACE(std::string(row.setup) + " " + std::to_string(row.mouseMessage));
-    std::string setup = row.setup;
+    SCOPED_TRACE(row.setup + " " + std::to_string(row.mouseMessage));
     TTrayIcon* icon = NewIcon();
-    if (setup.starts_with("events")) RecordEvents(icon);
-    if (setup.find("menus") != std::string::npos) {
+    if (row.setup.starts_with("events")) RecordEvents(icon);
+    if (row.setup.find("menus") != std::string::npos) {
       icon->SetLBPopupMenu(new RecordingMenu(form, app, "LB", log));
       icon->SetRBPopupMenu(new RecordingMenu(form, app, "RB", log));
     }
-    if (setup.find("no-auto") != std::string::npos) icon->SetAutoPopup(false);
+    if (row.setup.find("no-auto") != std::string::npos) icon->SetAutoPopup(false);
     log.clear();
     Mouse(icon, row.mouseMessage);
     EXPECT_EQ(log, row.expected);
@@ -330,8 +328,7 @@ TEST_F(SingleClickTest, SystemWorkerSleepsOnItsOwnThreadAndHandsTheClickBack) {
 using CallbackWindowLifeTest = ClickDispatchTest;
 
 TEST_F(CallbackWindowLifeTest, AnIconMadeAfterTheFirstOwnerWentGetsAFreshWindow) {
-  TTrayIcon* first = NewIcon();
-  first->SetVisible(true);
+  NewShownIcon();
   WindowHandle oldWindow = shell.calls.back().record.hWnd;
   auto* otherForm = new TForm(&app, app);
   TTrayIcon* survivor = NewIcon(otherForm);  // made while the first window lives

@@ -98,6 +98,11 @@ class TrayTest : public ::testing::Test {
   TTrayIcon* NewIcon(TComponent* owner = nullptr) {
     return new TTrayIcon(owner != nullptr ? owner : form, app, shell, workers);
   }
+  TTrayIcon* NewShownIcon() {
+    TTrayIcon* icon = NewIcon();
+    icon->SetVisible(true);
+    return icon;
+  }
 
   // What the shell sends the callback window for a mouse message over the icon.
   void Mouse(TTrayIcon* icon, std::uint32_t mouseMessage) {

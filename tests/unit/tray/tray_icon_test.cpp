@@ -109,8 +109,7 @@ TEST_F(TrayIconPropertyTest, DisablingCancelsAPendingClick) {
   TTrayIcon* icon = NewIcon();
   int clicks = 0;
   icon->OnClick = [&](TTrayIcon&) { ++clicks; };
-  Mouse(icon, msg::kLButtonDown);
-  Mouse(icon, msg::kLButtonUp);
+  Mouse(icon, {msg::kLButtonDown, msg::kLButtonUp});
   ASSERT_TRUE(icon->ClickPending());
   icon->SetEnabled(false);
   EXPECT_FALSE(icon->ClickPending());
@@ -138,8 +137,7 @@ TEST_F(TrayIconPropertyTest, MenuSetOnBothSidesIsClearedFromBothByOneRemoval) {
 }
 
 TEST_F(TrayIconPropertyTest, SettingTheOwnIconCopiesOrEmptiesItAndUpdatesAShownIcon) {
-  TTrayIcon* icon = NewIcon();
-  icon->SetVisible(true);
+  TTrayIcon* icon = NewShownIcon();
   TIconPicture picture;
   picture.SetHandle(0x5A5A);
   icon->SetIcon(&picture);
@@ -194,8 +192,7 @@ TEST_F(TrayIconShellTest, VisibleTwiceAddsOnceAndHidingANeverAddedIconCallsNothi
   hidden->SetVisible(false);
   EXPECT_TRUE(shell.calls.empty());
 
-  TTrayIcon* icon = NewIcon();
-  icon->SetVisible(true);
+  TTrayIcon* icon = NewShownIcon();
   icon->SetVisible(true);
   EXPECT_EQ(shell.calls.size(), 1u);
   icon->SetVisible(false);
@@ -251,8 +248,7 @@ TEST_F(TrayIconShellTest, ChangesWhileHiddenReachTheShellOnlyWithTheNextAdd) {
 }
 
 TEST_F(TrayIconShellTest, DestroyingAShownIconTakesItOutOfTheNotificationArea) {
-  TTrayIcon* icon = NewIcon();
-  icon->SetVisible(true);
+  TTrayIcon* icon = NewShownIcon();
   delete icon;
   EXPECT_TRUE(shell.shown.empty());
   EXPECT_EQ(shell.calls.back().action, kNimDelete);
@@ -289,8 +285,7 @@ TEST_F(TrayIconShellTest, RefusedAddRaisesAndLeavesTheIconWantedButNotShown) {
 }
 
 TEST_F(TrayIconShellTest, RefusedModifyRaisesAndKeepsTheNewValues) {
-  TTrayIcon* icon = NewIcon();
-  icon->SetVisible(true);
+  TTrayIcon* icon = NewShownIcon();
   shell.refused = {kNimModify};
   EXPECT_THROW(icon->SetTipHelp("new tip"), ENotifyIconError);
   EXPECT_EQ(icon->TipHelp(), "new tip");
@@ -300,8 +295,7 @@ TEST_F(TrayIconShellTest, RefusedModifyRaisesAndKeepsTheNewValues) {
 }
 
 TEST_F(TrayIconShellTest, RefusedDeleteIsIgnored) {
-  TTrayIcon* icon = NewIcon();
-  icon->SetVisible(true);
+  TTrayIcon* icon = NewShownIcon();
   shell.refused = {kNimDelete};
   EXPECT_NO_THROW(icon->SetVisible(false));
   EXPECT_FALSE(icon->Added());
