@@ -83,15 +83,13 @@ TEST_F(FormTest, ModalFormRunsUntilClosedAndGivesTheOthersBack) {
   auto* box = new TForm(&app, app);
   WindowHandle boxHandle = box->Handle();
   windows.Post(boxHandle, WindowMessage{msg::kClose, 0, 0});
-  bool mainEnabledDuring = true;
+  bool enabledDuring = true;
   windows.Post(form->Handle(), WindowMessage{msg::kNull, 0, 0});
   // Look at the main form while the box is up, from inside the modal loop.
   windows.posted.push_front({boxHandle, WindowMessage{msg::kKeyDown, msg::kVkEscape, 0}});
-  box->onKeyDown = [&](std::uintptr_t) {
-    mainEnabledDuring = windows.IsWindowEnabled(form->Handle());
-  };
+  box->onKeyDown = [&](std::uintptr_t) { enabledDuring = windows.IsWindowEnabled(form->Handle()); };
   box->ShowModal();
-  EXPECT_FALSE(mainEnabledDuring);
+  EXPECT_FALSE(enabledDuring);
   EXPECT_FALSE(box->Visible());
   EXPECT_TRUE(windows.IsWindowEnabled(form->Handle()));
   EXPECT_FALSE(app.Terminated());

@@ -47,11 +47,11 @@ class FileSystemBehaviourTest : public ::testing::TestWithParam<bool> {
   // The code opening the named entry fails with, or kNoError when it opens.
   SystemError OpenError(const std::string& name, FileAccess access) {
     SystemError error = kNoError;
-    return scene_.Files().Open(scene_.Path(name), access, error) ? kNoError : error;
+    return files.Open(scene_.Path(name), access, error) ? kNoError : error;
   }
   std::string ReadAll(const std::string& name) {
     SystemError error = kNoError;
-    auto file = scene_.Files().Open(scene_.Path(name), FileAccess::kReadShareRead, error);
+    auto file = files.Open(scene_.Path(name), FileAccess::kReadShareRead, error);
     if (!file) return "<error " + std::to_string(error) + ">";
     std::string bytes(static_cast<std::size_t>(file->Size()), '\0');
     const IoResult read =
@@ -60,6 +60,7 @@ class FileSystemBehaviourTest : public ::testing::TestWithParam<bool> {
     return bytes;
   }
   Scene scene_{GetParam()};
+  FileSystem& files = scene_.Files();
 };
 
 TEST_P(FileSystemBehaviourTest, OpeningGivesTheSystemsCodes) {
@@ -68,7 +69,7 @@ TEST_P(FileSystemBehaviourTest, OpeningGivesTheSystemsCodes) {
 
   scene_.AddFile("locked", "abc");
   scene_.MakeReadOnly("locked");
-  EXPECT_TRUE(scene_.Files().IsReadOnly(scene_.Path("locked")));
+  EXPECT_TRUE(files.IsReadOnly(scene_.Path("locked")));
   EXPECT_EQ(OpenError("locked", FileAccess::kReadWriteShareReadWrite), kErrorAccessDenied);
   EXPECT_EQ(OpenError("locked", FileAccess::kCreateWrite), kErrorAccessDenied);
   EXPECT_EQ(ReadAll("locked"), "abc");
@@ -78,7 +79,6 @@ TEST_P(FileSystemBehaviourTest, OpeningGivesTheSystemsCodes) {
 }
 
 TEST_P(FileSystemBehaviourTest, CreatingEmptiesAtOnceAndReadsStopAtTheEnd) {
-  FileSystem& files = scene_.Files();
   scene_.AddFile("data", "0123456789");
   SystemError error = kNoError;
   {
@@ -99,7 +99,6 @@ TEST_P(FileSystemBehaviourTest, CreatingEmptiesAtOnceAndReadsStopAtTheEnd) {
 }
 
 TEST_P(FileSystemBehaviourTest, ReplaceAndRemove) {
-  FileSystem& files = scene_.Files();
   scene_.AddFile("new", "fresh");
   scene_.AddFile("old", "stale and longer");
   EXPECT_EQ(files.Replace(scene_.Path("new"), scene_.Path("old")), kNoError);
@@ -113,7 +112,6 @@ TEST_P(FileSystemBehaviourTest, ReplaceAndRemove) {
 }
 
 TEST_P(FileSystemBehaviourTest, EntriesTellFilesFromFolders) {
-  FileSystem& files = scene_.Files();
   scene_.AddFile("picture.bmp", "BM");
   scene_.AddFolder("album.bmp");
   const auto file = files.FindEntry(scene_.Path("picture.bmp"));

@@ -22,6 +22,7 @@ using testing::FileOperation;
 using testing::ScratchFolder;
 
 const std::string kPath = "C:\\tavilune\\tavilune.dat";
+const std::string kOldFile = std::string(276, 'o') + "more";  // a settings file before a save
 
 std::string AsText(const SettingsBytes& bytes) { return std::string(bytes.begin(), bytes.end()); }
 
@@ -54,6 +55,7 @@ class SettingsFileFixture : public ::testing::Test {
  protected:
   FakeFileSystem files;
   SettingsRecord record;
+  std::string message;  // of the last I/O error caught
   ScratchFolder folder;
   PosixFileSystem posix;
   const std::string realPath = folder.File("tavilune.dat");
@@ -74,7 +76,6 @@ TEST_F(ReadSettingsFileTest, AShortFileReplacesTheStartAndFailsWithReadPastEnd) 
   files.AddFile(kPath, AsText(EncodeSettingsRecord(Saved())).substr(0, 100));
   record.WindowTop = 55;
   record.PicturePath[200] = 'z';
-  std::string message;
   EXPECT_EQ(InOutCodeOf([&] { ReadSettingsFile(files, kPath, record); }, &message), 100);
   EXPECT_EQ(message, u8"ファイルの末尾以降を読み込みました");
   EXPECT_EQ(record.FrameThickness, 3);
@@ -92,7 +93,6 @@ TEST_F(ReadSettingsFileTest, AnEmptyFileFailsWithReadPastEndAndChangesNothing) {
 }
 
 TEST_F(ReadSettingsFileTest, OpenFailuresCarryTheSystemsCode) {
-  std::string message;
   EXPECT_EQ(InOutCodeOf([&] { ReadSettingsFile(files, kPath, record); }, &message), 2);
   EXPECT_EQ(message, u8"ファイルが見つかりません");
 
@@ -180,12 +180,11 @@ void PrintTo(const SaveFailure& failure, std::ostream* out) { *out << failure.na
 class WriteSettingsFailureTest : public ::testing::TestWithParam<SaveFailure> {};
 
 TEST_P(WriteSettingsFailureTest, LeavesTheOldFileAsItWasAndNoTemporaryFile) {
-  const std::string old = std::string(276, 'o') + "more";
   FakeFileSystem files;
-  files.AddFile(kPath, old);
+  files.AddFile(kPath, kOldFile);
   files.Fail(SettingsTemporaryPath(kPath), GetParam().operation, GetParam().failure);
   EXPECT_EQ(InOutCodeOf([&] { WriteSettingsFile(files, kPath, Saved()); }), GetParam().code);
-  EXPECT_EQ(files.Contents(kPath), old);
+  EXPECT_EQ(files.Contents(kPath), kOldFile);
   EXPECT_EQ(files.Paths(), std::vector<std::string>{kPath});
   EXPECT_EQ(files.OpenFileCount(), 0);
 }
@@ -206,7 +205,6 @@ TEST_F(WriteSettingsFileTest, AReadOnlySettingsFileStaysUntouched) {
   const std::string old = AsText(EncodeSettingsRecord(SettingsRecord{}));
   files.AddFile(kPath, old);
   files.SetReadOnly(kPath);
-  std::string message;
   EXPECT_EQ(InOutCodeOf([&] { WriteSettingsFile(files, kPath, Saved()); }, &message), 5);
   EXPECT_EQ(message, u8"ファイルへのアクセスが拒否されました");
   EXPECT_EQ(files.Contents(kPath), old);
@@ -236,7 +234,6 @@ struct HeldFile {
 };
 
 TEST(SettingsFileTest, WaitsForAFileHeldForAMoment) {
-  const std::string old = std::string(276, 'o') + "more";
   const HeldFile rows[] = {
       {"save: replace denied 6 times", true, false, FileOperation::kReplace, {5, 0, 6}, -1, 6},
       {"save: write locked twice", true, true, FileOperation::kWrite, {33, 100, 2}, -1, 2},
@@ -249,7 +246,7 @@ TEST(SettingsFileTest, WaitsForAFileHeldForAMoment) {
   for (const HeldFile& row : rows) {
     SCOPED_TRACE(row.name);
     FakeFileSystem files;
-    files.AddFile(kPath, row.save ? old : AsText(EncodeSettingsRecord(Saved())));
+    files.AddFile(kPath, row.save ? kOldFile : AsText(EncodeSettingsRecord(Saved())));
     files.Fail(row.temporary ? SettingsTemporaryPath(kPath) : kPath, row.operation, row.failure);
     SettingsRecord record;
     EXPECT_EQ(InOutCodeOf([&] {
@@ -267,7 +264,7 @@ TEST(SettingsFileTest, WaitsForAFileHeldForAMoment) {
     EXPECT_TRUE(row.code == -1 || row.pauses == 0 || total > 1000u) << total;
     const bool done = row.code == -1;
     if (row.save) {
-      EXPECT_EQ(files.Contents(kPath), done ? AsText(EncodeSettingsRecord(Saved())) : old);
+      EXPECT_EQ(files.Contents(kPath), done ? AsText(EncodeSettingsRecord(Saved())) : kOldFile);
     } else {
       EXPECT_EQ(record, done ? Saved() : SettingsRecord{});
     }

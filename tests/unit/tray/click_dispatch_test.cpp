@@ -29,9 +29,7 @@ std::string Describe(TMouseButton button) {
   return kNames.at(button);
 }
 
-std::string Describe(std::int32_t x, std::int32_t y) {
-  return std::to_string(x) + "," + std::to_string(y);
-}
+std::string Describe(int x, int y) { return std::to_string(x) + "," + std::to_string(y); }
 
 using Log = std::vector<std::string>;
 
@@ -40,14 +38,13 @@ class ClickDispatchTest : public TrayTest {
   // Every event of the icon, as text, in this->log. Gives the icon back.
   TTrayIcon* RecordEvents(TTrayIcon* icon) {
     auto press = [this](std::string kind) {
-      return [this, kind](TTrayIcon&, TMouseButton button, TShiftState shift, std::int32_t x,
-                          std::int32_t y) {
+      return [this, kind](TTrayIcon&, TMouseButton button, TShiftState shift, int x, int y) {
         log.push_back(kind + " " + Describe(button) + " " + Describe(shift) + " " + Describe(x, y));
       };
     };
     icon->OnMouseDown = press("down");
     icon->OnMouseUp = press("up");
-    icon->OnMouseMove = [this](TTrayIcon&, TShiftState shift, std::int32_t x, std::int32_t y) {
+    icon->OnMouseMove = [this](TTrayIcon&, TShiftState shift, int x, int y) {
       log.push_back("move " + Describe(shift) + " " + Describe(x, y));
     };
     icon->OnClick = [this](TTrayIcon&) { log.push_back("click"); };
@@ -65,7 +62,7 @@ struct DispatchCase {
 };
 
 TEST_F(ClickDispatchTest, EveryMouseMessageUnderEveryKindOfSetUp) {
-  const std::vector<DispatchCase> cases = {
+  std::vector<DispatchCase> cases = {
       {"events", msg::kMouseMove, {"move {} -300,-20"}},
       {"events", msg::kLButtonDown, {"down left {L} -300,-20"}},
       {"events", msg::kLButtonUp, {"up left {L} -300,-20"}},
@@ -92,15 +89,13 @@ TEST_F(ClickDispatchTest, EveryMouseMessageUnderEveryKindOfSetUp) {
       {"menus", msg::kMButtonDown, {}},
       {"menus no-auto", msg::kLButtonDown, {}},
       {"menus no-auto", msg::kRButtonDown, {}},
-      {"bare", msg::kMouseMove, {}},
-      {"bare", msg::kLButtonDown, {}},
-      {"bare", msg::kLButtonUp, {}},
-      {"bare", msg::kLButtonDblClk, {}},
-      {"bare", msg::kRButtonDown, {}},
-      {"bare", msg::kRButtonUp, {}},
-      {"bare", msg::kMButtonDown, {}},
-      {"bare", msg::kMButtonUp, {}},
   };
+  // A bare icon, with neither events nor menus, does nothing for any of these.
+  for (std::uint32_t message :
+       {msg::kMouseMove, msg::kLButtonDown, msg::kLButtonUp, msg::kLButtonDblClk, msg::kRButtonDown,
+        msg::kRButtonUp, msg::kMButtonDown, msg::kMButtonUp}) {
+    cases.push_back({"bare", message, {}});
+  }
   windows.cursor = Point{-300, -20};
   for (const DispatchCase& row : cases) {
     SCOPED_TRACE(row.setup + " " + std::to_string(row.mouseMessage));
@@ -147,8 +142,7 @@ TEST_F(ClickDispatchTest, PopupBringsTheFormForwardEmptiesTheQueueFirstAndPostsA
   form->onKeyDown = [this](std::uintptr_t) { log.push_back("queued message"); };
   windows.cursor = Point{1500, 700};
   Mouse(icon, msg::kRButtonDown);
-  ASSERT_EQ(windows.foregroundCalls.size(), 1u);
-  EXPECT_EQ(windows.foregroundCalls[0], form->Handle());
+  EXPECT_EQ(windows.foregroundCalls, std::vector<WindowHandle>{form->Handle()});
   EXPECT_EQ(log, (Log{"queued message", "popup RB 1500,700"}));
   ASSERT_EQ(windows.posted.size(), 1u);
   EXPECT_EQ(windows.posted[0].first, app.Handle());

@@ -188,8 +188,7 @@ TEST_F(TrayIconShellTest, AddCarriesTheFirstFormRecordForTheCallbackWindow) {
 }
 
 TEST_F(TrayIconShellTest, VisibleTwiceAddsOnceAndHidingANeverAddedIconCallsNothing) {
-  TTrayIcon* hidden = NewIcon();
-  hidden->SetVisible(false);
+  NewIcon()->SetVisible(false);  // never added
   EXPECT_TRUE(shell.calls.empty());
 
   TTrayIcon* icon = NewShownIcon();
