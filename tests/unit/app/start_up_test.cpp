@@ -2,6 +2,7 @@
 
 #include <limits>
 #include <tuple>
+#include <utility>
 
 #include "settings/settings_file.h"
 #include "unit/window/window_fixture.h"
@@ -15,22 +16,27 @@ constexpr const char* kDat = "C:\\app\\tavilune.dat";
 
 class StartUpTest : public WindowFixture {
  protected:
-  TForm1& Start() {
+  // Starts the program, with a settings file holding `stored` when given.
+  TForm1& Start(const std::optional<SettingsRecord>& stored = std::nullopt) {
+    if (stored) files.AddFile(kDat, Encoded(*stored));
     return MakeWindow([](TForm1& window) { RunStartUp(window, kExe); });
   }
 
-  void WriteSettings(const SettingsRecord& record) {
-    SettingsBytes bytes = EncodeSettingsRecord(record);
-    files.AddFile(kDat, std::string(bytes.begin(), bytes.end()));
+  static std::string Encoded(const SettingsRecord& record) {
+    const SettingsBytes bytes = EncodeSettingsRecord(record);
+    return std::string(bytes.begin(), bytes.end());
   }
 
-  static SettingsRecord Stored(const char* picture) {
+  static SettingsRecord Stored(const char* picture, std::uint8_t inTray = 0,
+                               std::uint8_t stayOnTop = 0) {
     SettingsRecord record;
     record.FrameColor = 0x00FF00;
     record.FrameThickness = 5;
     record.SetPicturePath(picture);
     record.WindowTop = 40;
     record.WindowLeft = 30;
+    record.InTray = inTray;
+    record.StayOnTop = stayOnTop;
     return record;
   }
 
@@ -59,10 +65,7 @@ class StartUpTest : public WindowFixture {
     return boxes;
   }
 
-  void End() {
-    delete form;
-    form = nullptr;
-  }
+  void End() { delete std::exchange(form, nullptr); }
 };
 
 TEST_F(StartUpTest, FirstStartAsksForAPictureAndFramesItWhiteAtTheDesignPlace) {
@@ -117,11 +120,8 @@ TEST_F(StartUpTest, DialogFailureAtFirstStartIsShownNotTakenForACancel) {
 }
 
 TEST_F(StartUpTest, SecondStartRestoresPictureFramePositionAndStayOnTop) {
-  SettingsRecord record = Stored(kSmall);
-  record.StayOnTop = 7;
-  record.InTray = 2;  // counts as not in the tray
-  WriteSettings(record);
-  TForm1& window = Start();
+  // InTray 2 counts as not in the tray.
+  TForm1& window = Start(Stored(kSmall, /*inTray=*/2, /*stayOnTop=*/7));
   EXPECT_TRUE(Boxes().empty());
   EXPECT_EQ(windows.WindowRect(window.Handle()), RectFromSize(30, 40, 210, 110));
   EXPECT_EQ(BarColor(), 0x00FF00);
@@ -131,11 +131,7 @@ TEST_F(StartUpTest, SecondStartRestoresPictureFramePositionAndStayOnTop) {
 }
 
 TEST_F(StartUpTest, StoredInTrayStartsHiddenWithOnlyTheIconAfterStayOnTop) {
-  SettingsRecord record = Stored(kSmall);
-  record.InTray = 1;
-  record.StayOnTop = 1;
-  WriteSettings(record);
-  TForm1& window = Start();
+  TForm1& window = Start(Stored(kSmall, /*inTray=*/1, /*stayOnTop=*/1));
   EXPECT_TRUE(window.IsStayOnTop());
   EXPECT_TRUE(window.InTray());
   EXPECT_EQ(shell.CallsOf(kNimAdd).size(), 1u);
@@ -146,11 +142,8 @@ TEST_F(StartUpTest, StoredInTrayStartsHiddenWithOnlyTheIconAfterStayOnTop) {
 }
 
 TEST_F(StartUpTest, IconRefusedWhileStartingHiddenShowsTheErrorAndThenTheWindow) {
-  SettingsRecord record = Stored(kSmall);
-  record.InTray = 1;
-  WriteSettings(record);
   shell.refused.insert(kNimAdd);
-  TForm1& window = Start();
+  TForm1& window = Start(Stored(kSmall, /*inTray=*/1));
   ASSERT_EQ(windows.messageBoxes.size(), 1u);
   EXPECT_EQ(windows.messageBoxes[0].text, u8"タスクトレイにアイコンを登録できません。.");
   EXPECT_FALSE(window.InTray());
@@ -160,9 +153,8 @@ TEST_F(StartUpTest, IconRefusedWhileStartingHiddenShowsTheErrorAndThenTheWindow)
 }
 
 TEST_F(StartUpTest, MissingPictureAsksAgainAtTheDesignPlace) {
-  WriteSettings(Stored("C:\\pics\\gone.bmp"));
   dialogs.WillChoose(kSmall);
-  TForm1& window = Start();
+  TForm1& window = Start(Stored("C:\\pics\\gone.bmp"));
   ASSERT_EQ(Boxes().size(), 1u);
   EXPECT_EQ(std::get<2>(Boxes()[0]),
             u8"設定ファイルからデータが読みこめませんでした\r\n画像ファイルを選択してください");
@@ -194,7 +186,7 @@ TEST_F(StartUpTest, ShortSettingsFileShowsTheErrorAndLeavesTheDesignWindow) {
 }
 
 TEST_F(StartUpTest, ReadOnlySettingsFileIsRefusedWithAccessDenied) {
-  WriteSettings(Stored(kSmall));
+  files.AddFile(kDat, Encoded(Stored(kSmall)));
   files.SetReadOnly(kDat);
   Start();
   ASSERT_EQ(windows.messageBoxes.size(), 1u);
@@ -235,8 +227,7 @@ TEST_F(StartUpTest, PositionNoMonitorShowsIsBroughtBackAndVisibleOnesAreKept) {
   SettingsRecord record = Stored(kSmall);
   record.WindowTop = 5000;
   record.WindowLeft = 5000;
-  WriteSettings(record);
-  TForm1& window = Start();
+  TForm1& window = Start(record);
   EXPECT_EQ(windows.WindowRect(window.Handle()), RectFromSize(1280 - 210, 1024 - 110, 210, 110));
 }
 
@@ -244,8 +235,7 @@ TEST_F(StartUpTest, PositionNoMonitorShowsIsBroughtBackAndVisibleOnesAreKept) {
 // the program is found and saved there, under its UTF-8 path.
 TEST_F(StartUpTest, AFolderTheAnsiCodePageCannotSpellStillHoldsTheSettings) {
   const FilePath dat = FilePath::Utf8(u8"C:\\한글\\tavilune.dat");
-  SettingsBytes bytes = EncodeSettingsRecord(Stored(kSmall));
-  files.AddFile(dat, std::string(bytes.begin(), bytes.end()));
+  files.AddFile(dat, Encoded(Stored(kSmall)));
   TForm1& window = MakeWindow(
       [](TForm1& form) { RunStartUp(form, FilePath::Utf8(u8"C:\\한글\\tavilune.exe")); });
   EXPECT_TRUE(Boxes().empty());
@@ -254,8 +244,7 @@ TEST_F(StartUpTest, AFolderTheAnsiCodePageCannotSpellStillHoldsTheSettings) {
   End();
   SettingsRecord expected = Stored(kSmall);
   expected.WindowLeft = 77;
-  bytes = EncodeSettingsRecord(expected);
-  EXPECT_EQ(files.Contents(dat), std::string(bytes.begin(), bytes.end()));
+  EXPECT_EQ(files.Contents(dat), Encoded(expected));
 }
 
 // An edited file can hold any thickness and place: small thicknesses stay as they are, larger
@@ -280,8 +269,7 @@ TEST_F(StartUpTest, EditedThicknessAndPlaceAreBoundedWithoutOverflow) {
     record.FrameThickness = row.thickness;
     record.WindowLeft = row.left;
     record.WindowTop = row.top;
-    WriteSettings(record);
-    TForm1& window = Start();
+    TForm1& window = Start(record);
     EXPECT_EQ(windows.WindowRect(window.Handle()), row.shown) << row.thickness;
     End();
     EXPECT_EQ(Saved().FrameThickness, row.savedThickness);

@@ -5,19 +5,29 @@
 #include <thread>
 
 #include "fakes/fake_window_system.h"
-#include "platform/exceptions.h"
 #include "forms/form.h"
 #include "forms/messages.h"
+#include "platform/exceptions.h"
 
 namespace tavilune {
 namespace {
 
 using testing::FakeWindowSystem;
 
+// An application with its window made, titled with the program's name.
+class ApplicationTest : public ::testing::Test {
+ protected:
+  ApplicationTest() {
+    app.SetTitle("Tavilune");
+    app.Initialize();
+  }
+  FakeWindowSystem windows;
+  TApplication app{windows};
+};
+
 TEST(ErrorBoxTest, AddsAFullStopOnlyAfterCharactersThatSortAboveIt) {
   struct Row {
-    const char* message;
-    const char* shown;
+    std::string message, shown;
   } rows[] = {
       {u8"ファイルが見つかりません", u8"ファイルが見つかりません."},
       {"I/O error (32)", "I/O error (32)"},  // ')' sorts below '.'
@@ -29,11 +39,7 @@ TEST(ErrorBoxTest, AddsAFullStopOnlyAfterCharactersThatSortAboveIt) {
   for (const Row& row : rows) EXPECT_EQ(TApplication::ErrorBoxText(row.message), row.shown);
 }
 
-TEST(ApplicationTest, ErrorBoxIsOwnedByTheApplicationWindowAndTitledWithTheProgram) {
-  FakeWindowSystem windows;
-  TApplication app(windows);
-  app.Initialize();
-  app.SetTitle("Tavilune");
+TEST_F(ApplicationTest, ErrorBoxIsOwnedByTheApplicationWindowAndTitledWithTheProgram) {
   try {
     throw EInvalidGraphic(u8"ビットマップイメージが不正です");
   } catch (...) {
@@ -46,10 +52,7 @@ TEST(ApplicationTest, ErrorBoxIsOwnedByTheApplicationWindowAndTitledWithTheProgr
   EXPECT_EQ(windows.messageBoxes[0].kind, MessageBoxKind::kError);
 }
 
-TEST(ApplicationTest, AbortIsSilent) {
-  FakeWindowSystem windows;
-  TApplication app(windows);
-  app.Initialize();
+TEST_F(ApplicationTest, AbortIsSilent) {
   try {
     throw EAbort();
   } catch (...) {
@@ -58,10 +61,7 @@ TEST(ApplicationTest, AbortIsSilent) {
   EXPECT_TRUE(windows.messageBoxes.empty());
 }
 
-TEST(ApplicationTest, LoopTakesTheQuitSoBoxesShownWhileEndingStayUp) {
-  FakeWindowSystem windows;
-  TApplication app(windows);
-  app.Initialize();
+TEST_F(ApplicationTest, LoopTakesTheQuitSoBoxesShownWhileEndingStayUp) {
   auto* main = new TForm(&app, app);
   windows.Post(main->Handle(), WindowMessage{msg::kClose, 0, 0});
   app.Run();
@@ -71,11 +71,7 @@ TEST(ApplicationTest, LoopTakesTheQuitSoBoxesShownWhileEndingStayUp) {
   EXPECT_FALSE(windows.messageBoxes[0].quitPending);
 }
 
-TEST(ApplicationTest, ApplicationWindowIsAVisibleWindowOfNoSize) {
-  FakeWindowSystem windows;
-  TApplication app(windows);
-  app.SetTitle("Tavilune");
-  app.Initialize();
+TEST_F(ApplicationTest, ApplicationWindowIsAVisibleWindowOfNoSize) {
   const auto& window = windows.Window(app.Handle());
   EXPECT_TRUE(window.visible);
   EXPECT_EQ(window.bounds.Width(), 0);
@@ -85,10 +81,7 @@ TEST(ApplicationTest, ApplicationWindowIsAVisibleWindowOfNoSize) {
   EXPECT_EQ(window.exStyle & static_cast<std::int32_t>(msg::kExStyleToolWindow), 0);
 }
 
-TEST(ApplicationTest, WorkerRoutineRunsOnTheInterfaceThreadWhenTheLoopWakes) {
-  FakeWindowSystem windows;
-  TApplication app(windows);
-  app.Initialize();
+TEST_F(ApplicationTest, WorkerRoutineRunsOnTheInterfaceThreadWhenTheLoopWakes) {
   std::thread::id ranOn;
   std::atomic<bool> returned{false};
   std::thread worker([&] {
@@ -106,10 +99,7 @@ TEST(ApplicationTest, WorkerRoutineRunsOnTheInterfaceThreadWhenTheLoopWakes) {
   EXPECT_EQ(ranOn, std::this_thread::get_id());
 }
 
-TEST(ApplicationTest, FailingWorkerRoutineShowsTheErrorBoxAndReleasesTheWorker) {
-  FakeWindowSystem windows;
-  TApplication app(windows);
-  app.Initialize();
+TEST_F(ApplicationTest, FailingWorkerRoutineShowsTheErrorBoxAndReleasesTheWorker) {
   std::thread worker([&] { app.Synchronize([] { throw Exception("broken"); }); });
   while (windows.posted.empty()) std::this_thread::yield();
   app.ProcessMessages();
@@ -118,10 +108,7 @@ TEST(ApplicationTest, FailingWorkerRoutineShowsTheErrorBoxAndReleasesTheWorker) 
   EXPECT_EQ(windows.messageBoxes[0].text, "broken.");
 }
 
-TEST(ApplicationTest, ModalWindowDisablesTheOthersAndLiftsStayOnTopFormsMeanwhile) {
-  FakeWindowSystem windows;
-  TApplication app(windows);
-  app.Initialize();
+TEST_F(ApplicationTest, ModalWindowDisablesTheOthersAndLiftsStayOnTopFormsMeanwhile) {
   auto* picture = new TForm(&app, app);
   picture->SetFormStyle(FormStyle::kStayOnTop);
   picture->Show();
@@ -144,10 +131,7 @@ TEST(ApplicationTest, ModalWindowDisablesTheOthersAndLiftsStayOnTopFormsMeanwhil
   EXPECT_TRUE(windows.Window(picture->Handle()).topmost);
 }
 
-TEST(ApplicationTest, ErrorBoxDisablesTheProgramWhileUp) {
-  FakeWindowSystem windows;
-  TApplication app(windows);
-  app.Initialize();
+TEST_F(ApplicationTest, ErrorBoxDisablesTheProgramWhileUp) {
   auto* form = new TForm(&app, app);
   form->Show();
   bool formEnabledDuringBox = true;
@@ -159,16 +143,9 @@ TEST(ApplicationTest, ErrorBoxDisablesTheProgramWhileUp) {
   EXPECT_TRUE(windows.IsWindowEnabled(form->Handle()));
 }
 
-}  // namespace
-}  // namespace tavilune
+using ApplicationHookTest = ApplicationTest;
 
-namespace tavilune {
-namespace {
-
-TEST(ApplicationHookTest, HooksHearApplicationWindowMessagesUntilRemoved) {
-  testing::FakeWindowSystem windows;
-  TApplication app(windows);
-  app.Initialize();
+TEST_F(ApplicationHookTest, HooksHearApplicationWindowMessagesUntilRemoved) {
   int heard = 0;
   int id = app.AddMessageHook([&](const WindowMessage& message, std::intptr_t&) {
     if (message.message == 0xC123) ++heard;

@@ -32,11 +32,8 @@ TEST(ComponentTest, OwnerDestroysItsComponentsLastCreatedFirst) {
   new Probe(owner, "a", journal);
   new Probe(owner, "b", journal);
   delete owner;
-  std::vector<std::string> destroyed;
-  for (const auto& line : journal) {
-    if (line.rfind("destroy", 0) == 0) destroyed.push_back(line);
-  }
-  EXPECT_EQ(destroyed, (std::vector<std::string>{"destroy owner", "destroy b", "destroy a"}));
+  std::erase_if(journal, [](const std::string& line) { return !line.starts_with("destroy"); });
+  EXPECT_EQ(journal, (std::vector<std::string>{"destroy owner", "destroy b", "destroy a"}));
 }
 
 TEST(ComponentTest, ReferrerHearsOfDestructionOnceAndNotAfterUnregistering) {

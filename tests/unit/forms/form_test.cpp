@@ -4,8 +4,8 @@
 
 #include "fakes/fake_window_system.h"
 #include "forms/application.h"
-#include "platform/exceptions.h"
 #include "forms/messages.h"
+#include "platform/exceptions.h"
 
 namespace tavilune {
 namespace {
@@ -14,13 +14,16 @@ using testing::FakeWindowSystem;
 
 class FormTest : public ::testing::Test {
  protected:
-  FormTest() { app.Initialize(); }
+  FormTest() {
+    app.Initialize();
+    form = new TForm(&app, app);
+  }
   FakeWindowSystem windows;
   TApplication app{windows};
+  TForm* form;  // the first form made: the program's main form
 };
 
 TEST_F(FormTest, StayOnTopRemakesAVisibleWindowAtTheSamePlaceAndMakesItTopmost) {
-  auto* form = new TForm(&app, app);
   form->SetBounds(192, 107, 206, 106);
   form->Show();
   WindowHandle before = form->Handle();
@@ -42,7 +45,6 @@ TEST_F(FormTest, StayOnTopRemakesAVisibleWindowAtTheSamePlaceAndMakesItTopmost) 
 }
 
 TEST_F(FormTest, SettingTheSameStyleKeepsTheWindow) {
-  auto* form = new TForm(&app, app);
   form->Show();
   WindowHandle before = form->Handle();
   form->SetFormStyle(FormStyle::kNormal);
@@ -50,7 +52,6 @@ TEST_F(FormTest, SettingTheSameStyleKeepsTheWindow) {
 }
 
 TEST_F(FormTest, HiddenFormChangingStyleStaysHidden) {
-  auto* form = new TForm(&app, app);
   form->Handle();
   form->SetFormStyle(FormStyle::kStayOnTop);
   EXPECT_FALSE(windows.Window(form->Handle()).visible);
@@ -58,19 +59,17 @@ TEST_F(FormTest, HiddenFormChangingStyleStaysHidden) {
 }
 
 TEST_F(FormTest, ClosingTheMainFormEndsTheProgramAndOtherFormsOnlyHide) {
-  auto* main = new TForm(&app, app);
   auto* other = new TForm(&app, app);
   other->Show();
   windows.Deliver(other->Handle(), msg::kClose);
   EXPECT_FALSE(other->Visible());
   EXPECT_FALSE(app.Terminated());
-  windows.Deliver(main->Handle(), msg::kClose);
+  windows.Deliver(form->Handle(), msg::kClose);
   EXPECT_TRUE(app.Terminated());
   EXPECT_TRUE(windows.quitPosted);
 }
 
 TEST_F(FormTest, SystemMovesAreFollowed) {
-  auto* form = new TForm(&app, app);
   form->SetBounds(10, 20, 30, 40);
   form->Show();
   windows.Window(form->Handle()).bounds = RectFromSize(300, 200, 30, 40);
@@ -80,44 +79,38 @@ TEST_F(FormTest, SystemMovesAreFollowed) {
 }
 
 TEST_F(FormTest, ModalFormRunsUntilClosedAndGivesTheOthersBack) {
-  auto* main = new TForm(&app, app);
-  main->Show();
+  form->Show();
   auto* box = new TForm(&app, app);
   WindowHandle boxHandle = box->Handle();
   windows.Post(boxHandle, WindowMessage{msg::kClose, 0, 0});
-  bool mainEnabledDuring = true;
-  windows.Post(main->Handle(), WindowMessage{msg::kNull, 0, 0});
-  box->onKeyDown = [](std::uintptr_t) {};
+  bool enabledDuring = true;
+  windows.Post(form->Handle(), WindowMessage{msg::kNull, 0, 0});
   // Look at the main form while the box is up, from inside the modal loop.
   windows.posted.push_front({boxHandle, WindowMessage{msg::kKeyDown, msg::kVkEscape, 0}});
-  box->onKeyDown = [&](std::uintptr_t) {
-    mainEnabledDuring = windows.IsWindowEnabled(main->Handle());
-  };
+  box->onKeyDown = [&](std::uintptr_t) { enabledDuring = windows.IsWindowEnabled(form->Handle()); };
   box->ShowModal();
-  EXPECT_FALSE(mainEnabledDuring);
+  EXPECT_FALSE(enabledDuring);
   EXPECT_FALSE(box->Visible());
-  EXPECT_TRUE(windows.IsWindowEnabled(main->Handle()));
+  EXPECT_TRUE(windows.IsWindowEnabled(form->Handle()));
   EXPECT_FALSE(app.Terminated());
 }
 
 // When a modal box closes, the window that was active before it is active again: the others are
 // enabled before the box goes, so the system never hands the activation to another program.
 TEST_F(FormTest, AfterABoxTheWindowThatWasActiveIsActiveAgain) {
-  auto* main = new TForm(&app, app);
-  main->Show();
-  windows.SetForegroundWindow(main->Handle());
+  form->Show();
+  windows.SetForegroundWindow(form->Handle());
   app.ShowException(Exception("x"));
-  EXPECT_EQ(windows.active, main->Handle());
+  EXPECT_EQ(windows.active, form->Handle());
 
   auto* box = new TForm(&app, app);
   windows.Post(box->Handle(), WindowMessage{msg::kClose, 0, 0});
   box->ShowModal();
   EXPECT_FALSE(box->Visible());
-  EXPECT_EQ(windows.active, main->Handle());
+  EXPECT_EQ(windows.active, form->Handle());
 }
 
 TEST_F(FormTest, EndOfSessionQueryIsAnsweredYesByDefault) {
-  auto* form = new TForm(&app, app);
   EXPECT_EQ(windows.Deliver(form->Handle(), msg::kQueryEndSession), 1);
 }
 

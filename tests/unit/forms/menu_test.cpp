@@ -2,21 +2,30 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include "fakes/fake_window_system.h"
 #include "forms/application.h"
-#include "platform/exceptions.h"
 #include "forms/messages.h"
+#include "platform/exceptions.h"
 
 namespace tavilune {
 namespace {
 
 using testing::FakeWindowSystem;
 
-TEST(PopupMenuTest, ShowsTheTreeAtThePointAndRunsTheChoiceAfterItClosed) {
+class PopupMenuTest : public ::testing::Test {
+ protected:
+  PopupMenuTest() {
+    app.Initialize();
+    app.SetTitle("Tavilune");
+  }
   FakeWindowSystem windows;
-  TApplication app(windows);
-  app.Initialize();
-  TPopupMenu menu(nullptr, app);
+  TApplication app{windows};
+  TPopupMenu menu{nullptr, app};
+};
+
+TEST_F(PopupMenuTest, ShowsTheTreeAtThePointAndRunsTheChoiceAfterItClosed) {
   TMenuItem& frame = menu.Items().Add("N1", u8"枠");
   TMenuItem& thickness = frame.Add("N3", u8"太さ");
   TMenuItem& one = thickness.Add("MainMenuT1", "1");
@@ -26,12 +35,8 @@ TEST(PopupMenuTest, ShowsTheTreeAtThePointAndRunsTheChoiceAfterItClosed) {
     ++opened;
     one.SetChecked(true);
   };
-  bool exitRanAfterClose = false;
-  std::size_t popupsWhenRan = 0;
-  exit.onClick = [&] {
-    exitRanAfterClose = true;
-    popupsWhenRan = windows.popups.size();
-  };
+  std::optional<std::size_t> popupsWhenExitRan;  // none while it has not run
+  exit.onClick = [&] { popupsWhenExitRan = windows.popups.size(); };
   std::vector<MenuItemSpec> seenOnOpening;
   windows.onPopup = [&](const testing::PopupCall& call, MenuListener* listener) {
     seenOnOpening = listener->SubmenuOpening(call.items[0].children[0].id);
@@ -50,15 +55,10 @@ TEST(PopupMenuTest, ShowsTheTreeAtThePointAndRunsTheChoiceAfterItClosed) {
   EXPECT_EQ(opened, 1);
   ASSERT_EQ(seenOnOpening.size(), 1u);
   EXPECT_TRUE(seenOnOpening[0].checked);
-  EXPECT_TRUE(exitRanAfterClose);
-  EXPECT_EQ(popupsWhenRan, 1u);
+  EXPECT_EQ(popupsWhenExitRan, 1u);  // ran, and after the menu closed
 }
 
-TEST(PopupMenuTest, DisabledOrNoChoiceRunsNothing) {
-  FakeWindowSystem windows;
-  TApplication app(windows);
-  app.Initialize();
-  TPopupMenu menu(nullptr, app);
+TEST_F(PopupMenuTest, DisabledOrNoChoiceRunsNothing) {
   TMenuItem& colour = menu.Items().Add("MainMenuCOLOR", u8"色");
   int ran = 0;
   colour.onClick = [&] { ++ran; };
@@ -71,12 +71,7 @@ TEST(PopupMenuTest, DisabledOrNoChoiceRunsNothing) {
   EXPECT_EQ(ran, 0);
 }
 
-TEST(PopupMenuTest, AFailingSubmenuHandlerIsShownAndTheMenuGoesOn) {
-  FakeWindowSystem windows;
-  TApplication app(windows);
-  app.Initialize();
-  app.SetTitle("Tavilune");
-  TPopupMenu menu(nullptr, app);
+TEST_F(PopupMenuTest, AFailingSubmenuHandlerIsShownAndTheMenuGoesOn) {
   TMenuItem& window = menu.Items().Add("Window1", u8"ウィンドウ");
   TMenuItem& onTop = window.Add("MainMenuStayOnTop", u8"常に前面");
   window.onClick = [] { throw Exception(u8"開けません"); };

@@ -33,33 +33,28 @@ TEST(LittleEndianReaderTest, ReadsFieldsLowByteFirstSignedOrNotAndFindsItsPlaces
 
 TEST(LittleEndianReaderTest, AStepPastTheEndGivesZerosFromThenOnEvenAfterASeekBack) {
   const std::vector<std::uint8_t> bytes = {1, 2, 3, 4, 5, 6};
-  {
-    // A value that straddles the end is not read in part.
-    LittleEndianReader reader(bytes);
-    reader.Seek(4);
-    EXPECT_EQ(reader.GetUint32(), 0u);
-    EXPECT_FALSE(reader.Ok());
-    EXPECT_EQ(reader.Seek(0).GetByte(), 0);
-    EXPECT_FALSE(reader.Ok());
-  }
-  {
-    LittleEndianReader reader(bytes);
-    EXPECT_EQ(reader.Seek(7).GetByte(), 0);
-    EXPECT_FALSE(reader.Ok());
-  }
-  {
-    LittleEndianReader reader(bytes);
-    reader.Seek(2).Skip(5);
-    EXPECT_FALSE(reader.Ok());
-    EXPECT_EQ(reader.Seek(2).GetUint16(), 0);
-  }
-  {
-    std::array<std::uint8_t, 3> into{9, 9, 9};
-    LittleEndianReader reader(bytes);
-    reader.Seek(4).GetBytes(into);
-    EXPECT_EQ(into, (std::array<std::uint8_t, 3>{5, 6, 0}));
-    EXPECT_FALSE(reader.Ok());
-  }
+  // A value that straddles the end is not read in part.
+  LittleEndianReader reader(bytes);
+  EXPECT_EQ(reader.Seek(4).GetUint32(), 0u);
+  EXPECT_FALSE(reader.Ok());
+  EXPECT_EQ(reader.Seek(0).GetByte(), 0);
+  EXPECT_FALSE(reader.Ok());
+
+  reader = LittleEndianReader(bytes);
+  EXPECT_EQ(reader.Seek(7).GetByte(), 0);
+  EXPECT_FALSE(reader.Ok());
+
+  reader = LittleEndianReader(bytes);
+  reader.Seek(2).Skip(5);
+  EXPECT_FALSE(reader.Ok());
+  EXPECT_EQ(reader.Seek(2).GetUint16(), 0);
+
+  reader = LittleEndianReader(bytes);
+  std::array<std::uint8_t, 3> into{9, 9, 9};
+  reader.Seek(4).GetBytes(into);
+  EXPECT_EQ(into, (std::array<std::uint8_t, 3>{5, 6, 0}));
+  EXPECT_FALSE(reader.Ok());
+
   LittleEndianReader empty(std::span<const std::uint8_t>{});
   EXPECT_EQ(empty.GetByte(), 0);
   EXPECT_FALSE(empty.Ok());

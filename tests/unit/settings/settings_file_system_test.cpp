@@ -3,9 +3,6 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include <functional>
-#include <memory>
-#include <ostream>
 #include <string>
 
 #include "fakes/fake_file_system.h"
@@ -18,58 +15,43 @@ namespace {
 using testing::FakeFileSystem;
 using testing::ScratchFolder;
 
-// One file system with the means to set up and inspect it the way the test needs.
+// One file system, the fake or the real one in a scratch folder, with the means to set up and
+// inspect it the way the test needs.
 class Scene {
  public:
-  virtual ~Scene() = default;
-  virtual FileSystem& Files() = 0;
-  virtual std::string Path(const std::string& name) = 0;
-  virtual void AddFile(const std::string& name, const std::string& bytes) = 0;
-  virtual void AddFolder(const std::string& name) = 0;
-  virtual void MakeReadOnly(const std::string& name) = 0;
-};
-
-class FakeScene : public Scene {
- public:
-  FileSystem& Files() override { return files_; }
-  std::string Path(const std::string& name) override { return "C:\\scene\\" + name; }
-  void AddFile(const std::string& name, const std::string& bytes) override {
-    files_.AddFile(Path(name), bytes);
+  explicit Scene(bool real) : real_(real) {}
+  FileSystem& Files() { return real_ ? static_cast<FileSystem&>(posix_) : fake_; }
+  std::string Path(const std::string& name) {
+    return real_ ? folder_.File(name) : "C:\\scene\\" + name;
   }
-  void AddFolder(const std::string& name) override { files_.AddFolder(Path(name)); }
-  void MakeReadOnly(const std::string& name) override { files_.SetReadOnly(Path(name)); }
+  void AddFile(const std::string& name, const std::string& bytes) {
+    real_ ? folder_.Write(name, bytes) : fake_.AddFile(Path(name), bytes);
+  }
+  void AddFolder(const std::string& name) {
+    real_ ? void(::mkdir(Path(name).c_str(), 0755)) : fake_.AddFolder(Path(name));
+  }
+  void MakeReadOnly(const std::string& name) {
+    real_ ? void(::chmod(Path(name).c_str(), 0444)) : fake_.SetReadOnly(Path(name));
+  }
 
  private:
-  FakeFileSystem files_;
-};
-
-class PosixScene : public Scene {
- public:
-  FileSystem& Files() override { return files_; }
-  std::string Path(const std::string& name) override { return folder_.File(name); }
-  void AddFile(const std::string& name, const std::string& bytes) override {
-    folder_.Write(name, bytes);
-  }
-  void AddFolder(const std::string& name) override { ::mkdir(Path(name).c_str(), 0755); }
-  void MakeReadOnly(const std::string& name) override { ::chmod(Path(name).c_str(), 0444); }
-
- private:
+  bool real_;
+  FakeFileSystem fake_;
   ScratchFolder folder_;
-  PosixFileSystem files_;
+  PosixFileSystem posix_;
 };
 
-struct SceneFactory {
-  const char* name;
-  std::function<std::unique_ptr<Scene>()> make;
-};
-void PrintTo(const SceneFactory& factory, std::ostream* out) { *out << factory.name; }
-
-class FileSystemBehaviourTest : public ::testing::TestWithParam<SceneFactory> {
+// The parameter: whether the scene is the real file system.
+class FileSystemBehaviourTest : public ::testing::TestWithParam<bool> {
  protected:
-  void SetUp() override { scene_ = GetParam().make(); }
+  // The code opening the named entry fails with, or kNoError when it opens.
+  SystemError OpenError(const std::string& name, FileAccess access) {
+    SystemError error = kNoError;
+    return files.Open(scene_.Path(name), access, error) ? kNoError : error;
+  }
   std::string ReadAll(const std::string& name) {
     SystemError error = kNoError;
-    auto file = scene_->Files().Open(scene_->Path(name), FileAccess::kReadShareRead, error);
+    auto file = files.Open(scene_.Path(name), FileAccess::kReadShareRead, error);
     if (!file) return "<error " + std::to_string(error) + ">";
     std::string bytes(static_cast<std::size_t>(file->Size()), '\0');
     const IoResult read =
@@ -77,44 +59,37 @@ class FileSystemBehaviourTest : public ::testing::TestWithParam<SceneFactory> {
     bytes.resize(read.bytes);
     return bytes;
   }
-  std::unique_ptr<Scene> scene_;
+  Scene scene_{GetParam()};
+  FileSystem& files = scene_.Files();
 };
 
 TEST_P(FileSystemBehaviourTest, OpeningGivesTheSystemsCodes) {
-  FileSystem& files = scene_->Files();
-  SystemError error = kNoError;
-  EXPECT_FALSE(files.Open(scene_->Path("missing"), FileAccess::kReadShareRead, error));
-  EXPECT_EQ(error, kErrorFileNotFound);
-  EXPECT_FALSE(files.Open(scene_->Path("missing"), FileAccess::kReadWriteShareReadWrite, error));
-  EXPECT_EQ(error, kErrorFileNotFound);
+  EXPECT_EQ(OpenError("missing", FileAccess::kReadShareRead), kErrorFileNotFound);
+  EXPECT_EQ(OpenError("missing", FileAccess::kReadWriteShareReadWrite), kErrorFileNotFound);
 
-  scene_->AddFile("locked", "abc");
-  scene_->MakeReadOnly("locked");
-  EXPECT_TRUE(files.IsReadOnly(scene_->Path("locked")));
-  EXPECT_FALSE(files.Open(scene_->Path("locked"), FileAccess::kReadWriteShareReadWrite, error));
-  EXPECT_EQ(error, kErrorAccessDenied);
-  EXPECT_FALSE(files.Open(scene_->Path("locked"), FileAccess::kCreateWrite, error));
-  EXPECT_EQ(error, kErrorAccessDenied);
+  scene_.AddFile("locked", "abc");
+  scene_.MakeReadOnly("locked");
+  EXPECT_TRUE(files.IsReadOnly(scene_.Path("locked")));
+  EXPECT_EQ(OpenError("locked", FileAccess::kReadWriteShareReadWrite), kErrorAccessDenied);
+  EXPECT_EQ(OpenError("locked", FileAccess::kCreateWrite), kErrorAccessDenied);
   EXPECT_EQ(ReadAll("locked"), "abc");
 
-  scene_->AddFolder("folder");
-  EXPECT_FALSE(files.Open(scene_->Path("folder"), FileAccess::kReadShareRead, error));
-  EXPECT_EQ(error, kErrorAccessDenied);
+  scene_.AddFolder("folder");
+  EXPECT_EQ(OpenError("folder", FileAccess::kReadShareRead), kErrorAccessDenied);
 }
 
 TEST_P(FileSystemBehaviourTest, CreatingEmptiesAtOnceAndReadsStopAtTheEnd) {
-  FileSystem& files = scene_->Files();
-  scene_->AddFile("data", "0123456789");
+  scene_.AddFile("data", "0123456789");
   SystemError error = kNoError;
   {
-    auto file = files.Open(scene_->Path("data"), FileAccess::kCreateWrite, error);
+    auto file = files.Open(scene_.Path("data"), FileAccess::kCreateWrite, error);
     ASSERT_TRUE(file);
     EXPECT_EQ(file->Size(), 0u);
     const std::uint8_t bytes[] = {'x', 'y'};
     EXPECT_EQ(file->Write(bytes).bytes, 2u);
     EXPECT_EQ(file->Flush(), kNoError);
   }
-  auto file = files.Open(scene_->Path("data"), FileAccess::kReadWriteShareReadWrite, error);
+  auto file = files.Open(scene_.Path("data"), FileAccess::kReadWriteShareReadWrite, error);
   ASSERT_TRUE(file);
   std::uint8_t into[8] = {};
   const IoResult read = file->Read(into);
@@ -124,38 +99,33 @@ TEST_P(FileSystemBehaviourTest, CreatingEmptiesAtOnceAndReadsStopAtTheEnd) {
 }
 
 TEST_P(FileSystemBehaviourTest, ReplaceAndRemove) {
-  FileSystem& files = scene_->Files();
-  scene_->AddFile("new", "fresh");
-  scene_->AddFile("old", "stale and longer");
-  EXPECT_EQ(files.Replace(scene_->Path("new"), scene_->Path("old")), kNoError);
+  scene_.AddFile("new", "fresh");
+  scene_.AddFile("old", "stale and longer");
+  EXPECT_EQ(files.Replace(scene_.Path("new"), scene_.Path("old")), kNoError);
   EXPECT_EQ(ReadAll("old"), "fresh");
-  EXPECT_FALSE(files.FindEntry(scene_->Path("new")));
-  EXPECT_EQ(files.Replace(scene_->Path("new"), scene_->Path("old")), kErrorFileNotFound);
+  EXPECT_FALSE(files.FindEntry(scene_.Path("new")));
+  EXPECT_EQ(files.Replace(scene_.Path("new"), scene_.Path("old")), kErrorFileNotFound);
 
-  EXPECT_EQ(files.Remove(scene_->Path("old")), kNoError);
-  EXPECT_FALSE(files.AttributesReadable(scene_->Path("old")));
-  EXPECT_EQ(files.Remove(scene_->Path("old")), kErrorFileNotFound);
+  EXPECT_EQ(files.Remove(scene_.Path("old")), kNoError);
+  EXPECT_FALSE(files.AttributesReadable(scene_.Path("old")));
+  EXPECT_EQ(files.Remove(scene_.Path("old")), kErrorFileNotFound);
 }
 
 TEST_P(FileSystemBehaviourTest, EntriesTellFilesFromFolders) {
-  FileSystem& files = scene_->Files();
-  scene_->AddFile("picture.bmp", "BM");
-  scene_->AddFolder("album.bmp");
-  const auto file = files.FindEntry(scene_->Path("picture.bmp"));
-  const auto folder = files.FindEntry(scene_->Path("album.bmp"));
+  scene_.AddFile("picture.bmp", "BM");
+  scene_.AddFolder("album.bmp");
+  const auto file = files.FindEntry(scene_.Path("picture.bmp"));
+  const auto folder = files.FindEntry(scene_.Path("album.bmp"));
   ASSERT_TRUE(file && folder);
   EXPECT_FALSE(file->isDirectory);
   EXPECT_TRUE(folder->isDirectory);
   EXPECT_GE(file->lastWriteLocalYear.value_or(0), 1980);
-  EXPECT_TRUE(files.AttributesReadable(scene_->Path("album.bmp")));
-  EXPECT_FALSE(files.FindEntry(scene_->Path("nothing.bmp")));
+  EXPECT_TRUE(files.AttributesReadable(scene_.Path("album.bmp")));
+  EXPECT_FALSE(files.FindEntry(scene_.Path("nothing.bmp")));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Both, FileSystemBehaviourTest,
-    ::testing::Values(SceneFactory{"Fake", [] { return std::make_unique<FakeScene>(); }},
-                      SceneFactory{"Posix", [] { return std::make_unique<PosixScene>(); }}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Both, FileSystemBehaviourTest, ::testing::Bool(),
+                         [](const auto& info) { return info.param ? "Posix" : "Fake"; });
 
 // What only the fake can show: it holds to the rules Windows has for open files.
 TEST(FakeFileSystemTest, OpenFilesCannotBeMovedRemovedOrRecreated) {

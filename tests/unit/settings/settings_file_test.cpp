@@ -22,6 +22,7 @@ using testing::FileOperation;
 using testing::ScratchFolder;
 
 const std::string kPath = "C:\\tavilune\\tavilune.dat";
+const std::string kOldFile = std::string(276, 'o') + "more";  // a settings file before a save
 
 std::string AsText(const SettingsBytes& bytes) { return std::string(bytes.begin(), bytes.end()); }
 
@@ -48,24 +49,33 @@ int InOutCodeOf(Call&& call, std::string* message = nullptr) {
   return -1;
 }
 
+// Each test's fake file system and record, and a scratch folder on the real file system with
+// the path of a settings file in it.
+class SettingsFileFixture : public ::testing::Test {
+ protected:
+  FakeFileSystem files;
+  SettingsRecord record;
+  std::string message;  // of the last I/O error caught
+  ScratchFolder folder;
+  PosixFileSystem posix;
+  const std::string realPath = folder.File("tavilune.dat");
+};
+using ReadSettingsFileTest = SettingsFileFixture;
+using WriteSettingsFileTest = SettingsFileFixture;
+
 // --- Reading ---------------------------------------------------------------------------------
 
-TEST(ReadSettingsFileTest, ALongerFileGivesItsFirst276Bytes) {
-  FakeFileSystem files;
+TEST_F(ReadSettingsFileTest, ALongerFileGivesItsFirst276Bytes) {
   files.AddFile(kPath, AsText(EncodeSettingsRecord(Saved())) + std::string(50, '\x7F'));
-  SettingsRecord record;
   ReadSettingsFile(files, kPath, record);
   EXPECT_EQ(record, Saved());
   EXPECT_EQ(files.OpenFileCount(), 0);
 }
 
-TEST(ReadSettingsFileTest, AShortFileReplacesTheStartAndFailsWithReadPastEnd) {
-  FakeFileSystem files;
+TEST_F(ReadSettingsFileTest, AShortFileReplacesTheStartAndFailsWithReadPastEnd) {
   files.AddFile(kPath, AsText(EncodeSettingsRecord(Saved())).substr(0, 100));
-  SettingsRecord record;
   record.WindowTop = 55;
   record.PicturePath[200] = 'z';
-  std::string message;
   EXPECT_EQ(InOutCodeOf([&] { ReadSettingsFile(files, kPath, record); }, &message), 100);
   EXPECT_EQ(message, u8"ファイルの末尾以降を読み込みました");
   EXPECT_EQ(record.FrameThickness, 3);
@@ -75,18 +85,14 @@ TEST(ReadSettingsFileTest, AShortFileReplacesTheStartAndFailsWithReadPastEnd) {
   EXPECT_EQ(files.OpenFileCount(), 0);
 }
 
-TEST(ReadSettingsFileTest, AnEmptyFileFailsWithReadPastEndAndChangesNothing) {
-  FakeFileSystem files;
+TEST_F(ReadSettingsFileTest, AnEmptyFileFailsWithReadPastEndAndChangesNothing) {
   files.AddFile(kPath);
-  SettingsRecord record = Saved();
+  record = Saved();
   EXPECT_EQ(InOutCodeOf([&] { ReadSettingsFile(files, kPath, record); }), 100);
   EXPECT_EQ(record, Saved());
 }
 
-TEST(ReadSettingsFileTest, OpenFailuresCarryTheSystemsCode) {
-  FakeFileSystem files;
-  SettingsRecord record;
-  std::string message;
+TEST_F(ReadSettingsFileTest, OpenFailuresCarryTheSystemsCode) {
   EXPECT_EQ(InOutCodeOf([&] { ReadSettingsFile(files, kPath, record); }, &message), 2);
   EXPECT_EQ(message, u8"ファイルが見つかりません");
 
@@ -103,33 +109,26 @@ TEST(ReadSettingsFileTest, OpenFailuresCarryTheSystemsCode) {
   EXPECT_EQ(record, SettingsRecord{});
 }
 
-TEST(ReadSettingsFileTest, AFailedReadClosesTheFileAndKeepsTheRecord) {
-  FakeFileSystem files;
+TEST_F(ReadSettingsFileTest, AFailedReadClosesTheFileAndKeepsTheRecord) {
   files.AddFile(kPath, AsText(EncodeSettingsRecord(Saved())));
   files.Fail(kPath, FileOperation::kRead, FakeFileSystem::Failure{23, 40});
-  SettingsRecord record;
   EXPECT_EQ(InOutCodeOf([&] { ReadSettingsFile(files, kPath, record); }), 23);
   EXPECT_EQ(record, SettingsRecord{});
   EXPECT_EQ(files.OpenFileCount(), 0);
 }
 
-TEST(ReadSettingsFileTest, ReadsARealFileAndRefusesARealReadOnlyOne) {
-  ScratchFolder folder;
-  PosixFileSystem files;
-  const std::string path = folder.File("tavilune.dat");
+TEST_F(ReadSettingsFileTest, ReadsARealFileAndRefusesARealReadOnlyOne) {
   folder.Write("tavilune.dat", AsText(EncodeSettingsRecord(Saved())) + "tail");
-  SettingsRecord record;
-  ReadSettingsFile(files, path, record);
+  ReadSettingsFile(posix, realPath, record);
   EXPECT_EQ(record, Saved());
 
-  ASSERT_EQ(::chmod(path.c_str(), 0444), 0);
-  EXPECT_EQ(InOutCodeOf([&] { ReadSettingsFile(files, path, record); }), 5);
+  ASSERT_EQ(::chmod(realPath.c_str(), 0444), 0);
+  EXPECT_EQ(InOutCodeOf([&] { ReadSettingsFile(posix, realPath, record); }), 5);
 }
 
 // --- Saving ----------------------------------------------------------------------------------
 
-TEST(WriteSettingsFileTest, ReplacesTheOldFileWithExactly276Bytes) {
-  FakeFileSystem files;
+TEST_F(WriteSettingsFileTest, ReplacesTheOldFileWithExactly276Bytes) {
   files.AddFile(kPath, std::string(300, 'o'));
   WriteSettingsFile(files, kPath, Saved());
   EXPECT_EQ(files.Contents(kPath), AsText(EncodeSettingsRecord(Saved())));
@@ -148,8 +147,7 @@ TEST(WriteSettingsFileTest, ReplacesTheOldFileWithExactly276Bytes) {
 // Leftovers that cannot be written over or removed (made read-only, a folder of that name) move
 // the save on to another temporary name; only when every name is blocked does it fail, and
 // then the old settings file is kept as it was.
-TEST(WriteSettingsFileTest, LeftoverTemporaryFilesThatCannotBeClearedDoNotBlockTheSave) {
-  FakeFileSystem files;
+TEST_F(WriteSettingsFileTest, LeftoverTemporaryFilesThatCannotBeClearedDoNotBlockTheSave) {
   files.AddFile(kPath, "old");
   files.AddFile(SettingsTemporaryPath(kPath, 0), "stale");
   files.SetReadOnly(SettingsTemporaryPath(kPath, 0));
@@ -182,12 +180,11 @@ void PrintTo(const SaveFailure& failure, std::ostream* out) { *out << failure.na
 class WriteSettingsFailureTest : public ::testing::TestWithParam<SaveFailure> {};
 
 TEST_P(WriteSettingsFailureTest, LeavesTheOldFileAsItWasAndNoTemporaryFile) {
-  const std::string old = std::string(276, 'o') + "more";
   FakeFileSystem files;
-  files.AddFile(kPath, old);
+  files.AddFile(kPath, kOldFile);
   files.Fail(SettingsTemporaryPath(kPath), GetParam().operation, GetParam().failure);
   EXPECT_EQ(InOutCodeOf([&] { WriteSettingsFile(files, kPath, Saved()); }), GetParam().code);
-  EXPECT_EQ(files.Contents(kPath), old);
+  EXPECT_EQ(files.Contents(kPath), kOldFile);
   EXPECT_EQ(files.Paths(), std::vector<std::string>{kPath});
   EXPECT_EQ(files.OpenFileCount(), 0);
 }
@@ -204,20 +201,17 @@ INSTANTIATE_TEST_SUITE_P(
                       SaveFailure{"Replace", FileOperation::kReplace, {32}, 32}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(WriteSettingsFileTest, AReadOnlySettingsFileStaysUntouched) {
-  FakeFileSystem files;
+TEST_F(WriteSettingsFileTest, AReadOnlySettingsFileStaysUntouched) {
   const std::string old = AsText(EncodeSettingsRecord(SettingsRecord{}));
   files.AddFile(kPath, old);
   files.SetReadOnly(kPath);
-  std::string message;
   EXPECT_EQ(InOutCodeOf([&] { WriteSettingsFile(files, kPath, Saved()); }, &message), 5);
   EXPECT_EQ(message, u8"ファイルへのアクセスが拒否されました");
   EXPECT_EQ(files.Contents(kPath), old);
   EXPECT_EQ(files.Paths(), std::vector<std::string>{kPath});
 }
 
-TEST(WriteSettingsFileTest, WhenTheTemporaryFileCannotBeRemovedTheSavesOwnErrorIsShown) {
-  FakeFileSystem files;
+TEST_F(WriteSettingsFileTest, WhenTheTemporaryFileCannotBeRemovedTheSavesOwnErrorIsShown) {
   files.AddFile(kPath, "old");
   files.Fail(SettingsTemporaryPath(kPath), FileOperation::kFlush, 1117);
   files.Fail(SettingsTemporaryPath(kPath), FileOperation::kRemove, 5);
@@ -240,7 +234,6 @@ struct HeldFile {
 };
 
 TEST(SettingsFileTest, WaitsForAFileHeldForAMoment) {
-  const std::string old = std::string(276, 'o') + "more";
   const HeldFile rows[] = {
       {"save: replace denied 6 times", true, false, FileOperation::kReplace, {5, 0, 6}, -1, 6},
       {"save: write locked twice", true, true, FileOperation::kWrite, {33, 100, 2}, -1, 2},
@@ -253,7 +246,7 @@ TEST(SettingsFileTest, WaitsForAFileHeldForAMoment) {
   for (const HeldFile& row : rows) {
     SCOPED_TRACE(row.name);
     FakeFileSystem files;
-    files.AddFile(kPath, row.save ? old : AsText(EncodeSettingsRecord(Saved())));
+    files.AddFile(kPath, row.save ? kOldFile : AsText(EncodeSettingsRecord(Saved())));
     files.Fail(row.temporary ? SettingsTemporaryPath(kPath) : kPath, row.operation, row.failure);
     SettingsRecord record;
     EXPECT_EQ(InOutCodeOf([&] {
@@ -271,7 +264,7 @@ TEST(SettingsFileTest, WaitsForAFileHeldForAMoment) {
     EXPECT_TRUE(row.code == -1 || row.pauses == 0 || total > 1000u) << total;
     const bool done = row.code == -1;
     if (row.save) {
-      EXPECT_EQ(files.Contents(kPath), done ? AsText(EncodeSettingsRecord(Saved())) : old);
+      EXPECT_EQ(files.Contents(kPath), done ? AsText(EncodeSettingsRecord(Saved())) : kOldFile);
     } else {
       EXPECT_EQ(record, done ? Saved() : SettingsRecord{});
     }
@@ -280,39 +273,30 @@ TEST(SettingsFileTest, WaitsForAFileHeldForAMoment) {
   }
 }
 
-TEST(WriteSettingsFileTest, SavesARealFileThatReadsBackTheSame) {
-  ScratchFolder folder;
-  PosixFileSystem files;
-  const std::string path = folder.File("tavilune.dat");
-  WriteSettingsFile(files, path, Saved());
+TEST_F(WriteSettingsFileTest, SavesARealFileThatReadsBackTheSame) {
+  WriteSettingsFile(posix, realPath, Saved());
   folder.Write("longer.dat", std::string(400, 'o'));
-  WriteSettingsFile(files, folder.File("longer.dat"), Saved());
+  WriteSettingsFile(posix, folder.File("longer.dat"), Saved());
 
   EXPECT_EQ(folder.Read("tavilune.dat"), AsText(EncodeSettingsRecord(Saved())));
   EXPECT_EQ(folder.Read("longer.dat"), AsText(EncodeSettingsRecord(Saved())));
-  SettingsRecord record;
-  ReadSettingsFile(files, path, record);
+  ReadSettingsFile(posix, realPath, record);
   EXPECT_EQ(record, Saved());
-  EXPECT_FALSE(files.FindEntry(SettingsTemporaryPath(path)));
+  EXPECT_FALSE(posix.FindEntry(SettingsTemporaryPath(realPath)));
 }
 
-TEST(WriteSettingsFileTest, ARealReadOnlyFileIsNotReplaced) {
-  ScratchFolder folder;
-  PosixFileSystem files;
-  const std::string path = folder.File("tavilune.dat");
+TEST_F(WriteSettingsFileTest, ARealReadOnlyFileIsNotReplaced) {
   folder.Write("tavilune.dat", "old");
-  ASSERT_EQ(::chmod(path.c_str(), 0444), 0);
-  EXPECT_EQ(InOutCodeOf([&] { WriteSettingsFile(files, path, Saved()); }), 5);
+  ASSERT_EQ(::chmod(realPath.c_str(), 0444), 0);
+  EXPECT_EQ(InOutCodeOf([&] { WriteSettingsFile(posix, realPath, Saved()); }), 5);
   EXPECT_EQ(folder.Read("tavilune.dat"), "old");
-  EXPECT_FALSE(files.FindEntry(SettingsTemporaryPath(path)));
+  EXPECT_FALSE(posix.FindEntry(SettingsTemporaryPath(realPath)));
 }
 
-TEST(WriteSettingsFileTest, AMissingFolderFailsWithoutLeavingAnything) {
-  ScratchFolder folder;
-  PosixFileSystem files;
+TEST_F(WriteSettingsFileTest, AMissingFolderFailsWithoutLeavingAnything) {
   const std::string path = folder.File("gone/tavilune.dat");
-  EXPECT_NE(InOutCodeOf([&] { WriteSettingsFile(files, path, Saved()); }), -1);
-  EXPECT_FALSE(files.FindEntry(folder.File("gone")));
+  EXPECT_NE(InOutCodeOf([&] { WriteSettingsFile(posix, path, Saved()); }), -1);
+  EXPECT_FALSE(posix.FindEntry(folder.File("gone")));
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -15,57 +16,53 @@ std::string Describe(TShiftState shift) {
   if (shift.Contains(ShiftFlag::kLeft)) text += "L";
   if (shift.Contains(ShiftFlag::kRight)) text += "R";
   if (shift.Contains(ShiftFlag::kMiddle)) text += "M";
-  if (shift.Contains(ShiftFlag::kShift) || shift.Contains(ShiftFlag::kAlt) ||
-      shift.Contains(ShiftFlag::kCtrl) || shift.Contains(ShiftFlag::kDouble)) {
-    text += "+keys";
+  for (ShiftFlag key : {ShiftFlag::kShift, ShiftFlag::kAlt, ShiftFlag::kCtrl, ShiftFlag::kDouble}) {
+    if (shift.Contains(key)) return text + "+keys}";
   }
   return text + "}";
 }
 
 std::string Describe(TMouseButton button) {
-  switch (button) {
-    case TMouseButton::kLeft:
-      return "left";
-    case TMouseButton::kRight:
-      return "right";
-    case TMouseButton::kMiddle:
-      return "middle";
-  }
-  return "?";
+  static const std::map<TMouseButton, std::string> kNames = {{TMouseButton::kLeft, "left"},
+                                                             {TMouseButton::kRight, "right"},
+                                                             {TMouseButton::kMiddle, "middle"}};
+  return kNames.at(button);
 }
+
+std::string Describe(int x, int y) { return std::to_string(x) + "," + std::to_string(y); }
+
+using Log = std::vector<std::string>;
 
 class ClickDispatchTest : public TrayTest {
  protected:
-  // Every event of the icon, as text, in this->log.
-  void RecordEvents(TTrayIcon* icon) {
-    icon->OnMouseDown = [this](TTrayIcon&, TMouseButton button, TShiftState shift, std::int32_t x,
-                               std::int32_t y) {
-      log.push_back("down " + Describe(button) + " " + Describe(shift) + " " + std::to_string(x) +
-                    "," + std::to_string(y));
+  // Every event of the icon, as text, in this->log. Gives the icon back.
+  TTrayIcon* RecordEvents(TTrayIcon* icon) {
+    auto press = [this](std::string kind) {
+      return [this, kind](TTrayIcon&, TMouseButton button, TShiftState shift, int x, int y) {
+        log.push_back(kind + " " + Describe(button) + " " + Describe(shift) + " " + Describe(x, y));
+      };
     };
-    icon->OnMouseUp = [this](TTrayIcon&, TMouseButton button, TShiftState shift, std::int32_t x,
-                             std::int32_t y) {
-      log.push_back("up " + Describe(button) + " " + Describe(shift) + " " + std::to_string(x) +
-                    "," + std::to_string(y));
-    };
-    icon->OnMouseMove = [this](TTrayIcon&, TShiftState shift, std::int32_t x, std::int32_t y) {
-      log.push_back("move " + Describe(shift) + " " + std::to_string(x) + "," + std::to_string(y));
+    icon->OnMouseDown = press("down");
+    icon->OnMouseUp = press("up");
+    icon->OnMouseMove = [this](TTrayIcon&, TShiftState shift, int x, int y) {
+      log.push_back("move " + Describe(shift) + " " + Describe(x, y));
     };
     icon->OnClick = [this](TTrayIcon&) { log.push_back("click"); };
     icon->OnDblClick = [this](TTrayIcon&) { log.push_back("dblclick"); };
+    return icon;
   }
 
-  std::vector<std::string> log;
+  Log log;
 };
 
 struct DispatchCase {
-  const char* setup;  // "events", "menus", "menus no-auto", "events+menus", "bare"
+  std::string setup;  // "events", "menus", "menus no-auto", "events+menus", "bare"
   std::uint32_t mouseMessage;
-  std::vector<std::string> expected;
+  Log expected;
 };
 
 TEST_F(ClickDispatchTest, EveryMouseMessageUnderEveryKindOfSetUp) {
-  const std::vector<DispatchCase> cases = {
+  std::vector<DispatchCase> cases = {
       {"events", msg::kMouseMove, {"move {} -300,-20"}},
       {"events", msg::kLButtonDown, {"down left {L} -300,-20"}},
       {"events", msg::kLButtonUp, {"up left {L} -300,-20"}},
@@ -92,26 +89,23 @@ TEST_F(ClickDispatchTest, EveryMouseMessageUnderEveryKindOfSetUp) {
       {"menus", msg::kMButtonDown, {}},
       {"menus no-auto", msg::kLButtonDown, {}},
       {"menus no-auto", msg::kRButtonDown, {}},
-      {"bare", msg::kMouseMove, {}},
-      {"bare", msg::kLButtonDown, {}},
-      {"bare", msg::kLButtonUp, {}},
-      {"bare", msg::kLButtonDblClk, {}},
-      {"bare", msg::kRButtonDown, {}},
-      {"bare", msg::kRButtonUp, {}},
-      {"bare", msg::kMButtonDown, {}},
-      {"bare", msg::kMButtonUp, {}},
   };
+  // A bare icon, with neither events nor menus, does nothing for any of these.
+  for (std::uint32_t message :
+       {msg::kMouseMove, msg::kLButtonDown, msg::kLButtonUp, msg::kLButtonDblClk, msg::kRButtonDown,
+        msg::kRButtonUp, msg::kMButtonDown, msg::kMButtonUp}) {
+    cases.push_back({"bare", message, {}});
+  }
   windows.cursor = Point{-300, -20};
   for (const DispatchCase& row : cases) {
-    SCOPED_TRACE(std::string(row.setup) + " " + std::to_string(row.mouseMessage));
-    std::string setup = row.setup;
+    SCOPED_TRACE(row.setup + " " + std::to_string(row.mouseMessage));
     TTrayIcon* icon = NewIcon();
-    if (setup.starts_with("events")) RecordEvents(icon);
-    if (setup.find("menus") != std::string::npos) {
+    if (row.setup.starts_with("events")) RecordEvents(icon);
+    if (row.setup.find("menus") != std::string::npos) {
       icon->SetLBPopupMenu(new RecordingMenu(form, app, "LB", log));
       icon->SetRBPopupMenu(new RecordingMenu(form, app, "RB", log));
     }
-    if (setup.find("no-auto") != std::string::npos) icon->SetAutoPopup(false);
+    if (row.setup.find("no-auto") != std::string::npos) icon->SetAutoPopup(false);
     log.clear();
     Mouse(icon, row.mouseMessage);
     EXPECT_EQ(log, row.expected);
@@ -121,8 +115,7 @@ TEST_F(ClickDispatchTest, EveryMouseMessageUnderEveryKindOfSetUp) {
 }
 
 TEST_F(ClickDispatchTest, DisabledIconDoesNothingForAnyMessageButBecomesTheLastIcon) {
-  TTrayIcon* icon = NewIcon();
-  RecordEvents(icon);
+  TTrayIcon* icon = RecordEvents(NewIcon());
   icon->SetLBPopupMenu(new RecordingMenu(form, app, "LB", log));
   icon->SetRBPopupMenu(new RecordingMenu(form, app, "RB", log));
   icon->SetEnabled(false);
@@ -133,8 +126,7 @@ TEST_F(ClickDispatchTest, DisabledIconDoesNothingForAnyMessageButBecomesTheLastI
 }
 
 TEST_F(ClickDispatchTest, UnknownIdentifierIsIgnored) {
-  TTrayIcon* icon = NewIcon();
-  RecordEvents(icon);
+  RecordEvents(NewIcon());
   windows.Deliver(TCallbackWindow::Instance()->Handle(), TrayCallbackMessage, 7, msg::kLButtonDown);
   windows.Deliver(TCallbackWindow::Instance()->Handle(), TrayCallbackMessage, 0, msg::kLButtonDown);
   EXPECT_TRUE(log.empty());
@@ -150,9 +142,8 @@ TEST_F(ClickDispatchTest, PopupBringsTheFormForwardEmptiesTheQueueFirstAndPostsA
   form->onKeyDown = [this](std::uintptr_t) { log.push_back("queued message"); };
   windows.cursor = Point{1500, 700};
   Mouse(icon, msg::kRButtonDown);
-  ASSERT_EQ(windows.foregroundCalls.size(), 1u);
-  EXPECT_EQ(windows.foregroundCalls[0], form->Handle());
-  EXPECT_EQ(log, (std::vector<std::string>{"queued message", "popup RB 1500,700"}));
+  EXPECT_EQ(windows.foregroundCalls, std::vector<WindowHandle>{form->Handle()});
+  EXPECT_EQ(log, (Log{"queued message", "popup RB 1500,700"}));
   ASSERT_EQ(windows.posted.size(), 1u);
   EXPECT_EQ(windows.posted[0].first, app.Handle());
   EXPECT_EQ(windows.posted[0].second.message, msg::kNull);
@@ -164,7 +155,7 @@ TEST_F(ClickDispatchTest, PopupOfAnIconOwnedByNoFormSkipsTheForeground) {
   icon->SetLBPopupMenu(new RecordingMenu(&plainOwner, app, "LB", log));
   Mouse(icon, msg::kLButtonDown);
   EXPECT_TRUE(windows.foregroundCalls.empty());
-  EXPECT_EQ(log, (std::vector<std::string>{"popup LB 0,0"}));
+  EXPECT_EQ(log, (Log{"popup LB 0,0"}));
   delete icon;
 }
 
@@ -179,14 +170,9 @@ TEST_F(ClickDispatchTest, PopupIsDroppedWhenTheWaitingMessagesDestroyTheMenu) {
 }
 
 TEST_F(ClickDispatchTest, RightDoubleClickWithoutMenuGivesOnePressAndTwoReleases) {
-  TTrayIcon* icon = NewIcon();
-  RecordEvents(icon);
-  for (std::uint32_t message :
-       {msg::kRButtonDown, msg::kRButtonUp, msg::kRButtonDblClk, msg::kRButtonUp}) {
-    Mouse(icon, message);
-  }
-  EXPECT_EQ(log, (std::vector<std::string>{"down right {R} 0,0", "up right {R} 0,0",
-                                           "up right {R} 0,0"}));
+  TTrayIcon* icon = RecordEvents(NewIcon());
+  Mouse(icon, {msg::kRButtonDown, msg::kRButtonUp, msg::kRButtonDblClk, msg::kRButtonUp});
+  EXPECT_EQ(log, (Log{"down right {R} 0,0", "up right {R} 0,0", "up right {R} 0,0"}));
 }
 
 TEST_F(ClickDispatchTest, EventHandlerFailureGoesToTheErrorBox) {
@@ -203,60 +189,46 @@ using SingleClickTest = ClickDispatchTest;
 
 TEST_F(SingleClickTest, SingleClickFiresOnClickOnceAfterTheDoubleClickTimePlusFifty) {
   windows.doubleClickTime = 430;
-  TTrayIcon* icon = NewIcon();
-  RecordEvents(icon);
+  TTrayIcon* icon = RecordEvents(NewIcon());
   icon->OnMouseUp = nullptr;
-  Mouse(icon, msg::kLButtonDown);
-  Mouse(icon, msg::kLButtonUp);
+  Mouse(icon, {msg::kLButtonDown, msg::kLButtonUp});
   EXPECT_TRUE(icon->ClickPending());
   ASSERT_EQ(workers.waiting.size(), 1u);
-  EXPECT_EQ(log, (std::vector<std::string>{"down left {L} 0,0"}));
+  EXPECT_EQ(log, (Log{"down left {L} 0,0"}));
 
   workers.FinishNext();
   EXPECT_EQ(workers.Slept(), (std::vector<std::uint32_t>{480}));
-  EXPECT_EQ(log, (std::vector<std::string>{"down left {L} 0,0", "click"}));
+  EXPECT_EQ(log, (Log{"down left {L} 0,0", "click"}));
   EXPECT_FALSE(icon->ClickPending());
 }
 
 TEST_F(SingleClickTest, DoubleClickFiresOnDblClickAndNoClick) {
-  TTrayIcon* icon = NewIcon();
-  RecordEvents(icon);
+  TTrayIcon* icon = RecordEvents(NewIcon());
   icon->OnMouseUp = nullptr;
-  for (std::uint32_t message :
-       {msg::kLButtonDown, msg::kLButtonUp, msg::kLButtonDblClk, msg::kLButtonUp}) {
-    Mouse(icon, message);
-  }
+  Mouse(icon, {msg::kLButtonDown, msg::kLButtonUp, msg::kLButtonDblClk, msg::kLButtonUp});
   EXPECT_EQ(workers.waiting.size(), 1u);  // the second release starts none
   EXPECT_FALSE(icon->ClickPending());
   workers.FinishNext();
-  EXPECT_EQ(log, (std::vector<std::string>{"down left {L} 0,0", "dblclick"}));
+  EXPECT_EQ(log, (Log{"down left {L} 0,0", "dblclick"}));
 }
 
 TEST_F(SingleClickTest, SecondClickOfASlowDoubleClickStartsNoNewWait) {
-  TTrayIcon* icon = NewIcon();
-  RecordEvents(icon);
+  TTrayIcon* icon = RecordEvents(NewIcon());
   icon->OnMouseUp = nullptr;
   icon->OnMouseDown = nullptr;
-  Mouse(icon, msg::kLButtonDown);
-  Mouse(icon, msg::kLButtonUp);
+  Mouse(icon, {msg::kLButtonDown, msg::kLButtonUp});
   workers.FinishNext();  // the first click was taken for a single one
-  Mouse(icon, msg::kLButtonDblClk);
-  Mouse(icon, msg::kLButtonUp);
+  Mouse(icon, {msg::kLButtonDblClk, msg::kLButtonUp});
   EXPECT_TRUE(workers.waiting.empty());
   EXPECT_FALSE(icon->ClickPending());
-  EXPECT_EQ(log, (std::vector<std::string>{"click", "dblclick"}));
+  EXPECT_EQ(log, (Log{"click", "dblclick"}));
 }
 
 TEST_F(SingleClickTest, MouseUpHandlerTakesTheReleaseSoOnClickNeverFires) {
-  TTrayIcon* icon = NewIcon();
-  RecordEvents(icon);
-  for (std::uint32_t message :
-       {msg::kLButtonDown, msg::kLButtonUp, msg::kLButtonDblClk, msg::kLButtonUp}) {
-    Mouse(icon, message);
-  }
+  TTrayIcon* icon = RecordEvents(NewIcon());
+  Mouse(icon, {msg::kLButtonDown, msg::kLButtonUp, msg::kLButtonDblClk, msg::kLButtonUp});
   EXPECT_TRUE(workers.waiting.empty());
-  EXPECT_EQ(log, (std::vector<std::string>{"down left {L} 0,0", "up left {L} 0,0", "dblclick",
-                                           "up left {L} 0,0"}));
+  EXPECT_EQ(log, (Log{"down left {L} 0,0", "up left {L} 0,0", "dblclick", "up left {L} 0,0"}));
 }
 
 TEST_F(SingleClickTest, ReleaseWithoutClickHandlersClearsThePendingFlag) {
@@ -310,7 +282,7 @@ TEST_F(SingleClickTest, CompletionActsOnTheIconOfTheLatestMessage) {
   Mouse(second, msg::kLButtonUp);
   workers.FinishNext();
   workers.FinishNext();
-  EXPECT_EQ(log, (std::vector<std::string>{"second click"}));
+  EXPECT_EQ(log, (Log{"second click"}));
 }
 
 TEST_F(SingleClickTest, FailingClickHandlerGoesToTheErrorBoxAndEndsTheClick) {
@@ -350,8 +322,7 @@ TEST_F(SingleClickTest, SystemWorkerSleepsOnItsOwnThreadAndHandsTheClickBack) {
 using CallbackWindowLifeTest = ClickDispatchTest;
 
 TEST_F(CallbackWindowLifeTest, AnIconMadeAfterTheFirstOwnerWentGetsAFreshWindow) {
-  TTrayIcon* first = NewIcon();
-  first->SetVisible(true);
+  NewShownIcon();
   WindowHandle oldWindow = shell.calls.back().record.hWnd;
   auto* otherForm = new TForm(&app, app);
   TTrayIcon* survivor = NewIcon(otherForm);  // made while the first window lives
@@ -374,7 +345,7 @@ TEST_F(CallbackWindowLifeTest, AnIconMadeAfterTheFirstOwnerWentGetsAFreshWindow)
   EXPECT_EQ(shell.calls.back().record.hWnd, newWindow);
   RecordEvents(survivor);
   Mouse(survivor, msg::kMButtonDown);
-  EXPECT_EQ(log, (std::vector<std::string>{"down middle {M} 0,0"}));
+  EXPECT_EQ(log, (Log{"down middle {M} 0,0"}));
 }
 
 }  // namespace

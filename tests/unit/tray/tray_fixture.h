@@ -7,6 +7,7 @@
 #include <atomic>
 #include <deque>
 #include <functional>
+#include <initializer_list>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -97,11 +98,19 @@ class TrayTest : public ::testing::Test {
   TTrayIcon* NewIcon(TComponent* owner = nullptr) {
     return new TTrayIcon(owner != nullptr ? owner : form, app, shell, workers);
   }
+  TTrayIcon* NewShownIcon() {
+    TTrayIcon* icon = NewIcon();
+    icon->SetVisible(true);
+    return icon;
+  }
 
   // What the shell sends the callback window for a mouse message over the icon.
   void Mouse(TTrayIcon* icon, std::uint32_t mouseMessage) {
     windows.Deliver(TCallbackWindow::Instance()->Handle(), TrayCallbackMessage,
                     static_cast<std::uintptr_t>(icon->Identifier()), mouseMessage);
+  }
+  void Mouse(TTrayIcon* icon, std::initializer_list<std::uint32_t> mouseMessages) {
+    for (std::uint32_t message : mouseMessages) Mouse(icon, message);
   }
 
   FakeWindowSystem windows;

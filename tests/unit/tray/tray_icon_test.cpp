@@ -14,15 +14,13 @@ using TrayIconIdentityTest = TrayTest;
 
 TEST_F(TrayIconIdentityTest, IdentifiersFollowTheLastOneAndTheLargestIsGivenOutAgain) {
   TTrayIcon* first = NewIcon();
-  TTrayIcon* second = NewIcon();
-  TTrayIcon* third = NewIcon();
   EXPECT_EQ(first->Identifier(), 1);
-  EXPECT_EQ(second->Identifier(), 2);
+  EXPECT_EQ(NewIcon()->Identifier(), 2);
+  TTrayIcon* third = NewIcon();
   EXPECT_EQ(third->Identifier(), 3);
 
   delete third;
-  TTrayIcon* again = NewIcon();
-  EXPECT_EQ(again->Identifier(), 3);
+  EXPECT_EQ(NewIcon()->Identifier(), 3);
 
   delete first;
   TTrayIcon* fourth = NewIcon();
@@ -111,8 +109,7 @@ TEST_F(TrayIconPropertyTest, DisablingCancelsAPendingClick) {
   TTrayIcon* icon = NewIcon();
   int clicks = 0;
   icon->OnClick = [&](TTrayIcon&) { ++clicks; };
-  Mouse(icon, msg::kLButtonDown);
-  Mouse(icon, msg::kLButtonUp);
+  Mouse(icon, {msg::kLButtonDown, msg::kLButtonUp});
   ASSERT_TRUE(icon->ClickPending());
   icon->SetEnabled(false);
   EXPECT_FALSE(icon->ClickPending());
@@ -140,8 +137,7 @@ TEST_F(TrayIconPropertyTest, MenuSetOnBothSidesIsClearedFromBothByOneRemoval) {
 }
 
 TEST_F(TrayIconPropertyTest, SettingTheOwnIconCopiesOrEmptiesItAndUpdatesAShownIcon) {
-  TTrayIcon* icon = NewIcon();
-  icon->SetVisible(true);
+  TTrayIcon* icon = NewShownIcon();
   TIconPicture picture;
   picture.SetHandle(0x5A5A);
   icon->SetIcon(&picture);
@@ -192,12 +188,10 @@ TEST_F(TrayIconShellTest, AddCarriesTheFirstFormRecordForTheCallbackWindow) {
 }
 
 TEST_F(TrayIconShellTest, VisibleTwiceAddsOnceAndHidingANeverAddedIconCallsNothing) {
-  TTrayIcon* hidden = NewIcon();
-  hidden->SetVisible(false);
+  NewIcon()->SetVisible(false);  // never added
   EXPECT_TRUE(shell.calls.empty());
 
-  TTrayIcon* icon = NewIcon();
-  icon->SetVisible(true);
+  TTrayIcon* icon = NewShownIcon();
   icon->SetVisible(true);
   EXPECT_EQ(shell.calls.size(), 1u);
   icon->SetVisible(false);
@@ -253,8 +247,7 @@ TEST_F(TrayIconShellTest, ChangesWhileHiddenReachTheShellOnlyWithTheNextAdd) {
 }
 
 TEST_F(TrayIconShellTest, DestroyingAShownIconTakesItOutOfTheNotificationArea) {
-  TTrayIcon* icon = NewIcon();
-  icon->SetVisible(true);
+  TTrayIcon* icon = NewShownIcon();
   delete icon;
   EXPECT_TRUE(shell.shown.empty());
   EXPECT_EQ(shell.calls.back().action, kNimDelete);
@@ -291,8 +284,7 @@ TEST_F(TrayIconShellTest, RefusedAddRaisesAndLeavesTheIconWantedButNotShown) {
 }
 
 TEST_F(TrayIconShellTest, RefusedModifyRaisesAndKeepsTheNewValues) {
-  TTrayIcon* icon = NewIcon();
-  icon->SetVisible(true);
+  TTrayIcon* icon = NewShownIcon();
   shell.refused = {kNimModify};
   EXPECT_THROW(icon->SetTipHelp("new tip"), ENotifyIconError);
   EXPECT_EQ(icon->TipHelp(), "new tip");
@@ -302,8 +294,7 @@ TEST_F(TrayIconShellTest, RefusedModifyRaisesAndKeepsTheNewValues) {
 }
 
 TEST_F(TrayIconShellTest, RefusedDeleteIsIgnored) {
-  TTrayIcon* icon = NewIcon();
-  icon->SetVisible(true);
+  TTrayIcon* icon = NewShownIcon();
   shell.refused = {kNimDelete};
   EXPECT_NO_THROW(icon->SetVisible(false));
   EXPECT_FALSE(icon->Added());
