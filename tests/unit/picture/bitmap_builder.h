@@ -42,9 +42,9 @@ struct BitmapSpec {
   std::uint32_t compression = 0;
   std::uint32_t imageSize = 0;
   std::uint32_t colorsUsed = 0;
-  std::vector<std::uint32_t> masks;   // after a 40-byte header, else inside the header
-  std::vector<std::uint32_t> colors;  // 0x00RRGGBB, written as blue, green, red, 0
-  std::vector<std::uint8_t> pixels;
+  std::vector<std::uint32_t> masks{};   // after a 40-byte header, else inside the header
+  std::vector<std::uint32_t> colors{};  // 0x00RRGGBB, written as blue, green, red, 0
+  std::vector<std::uint8_t> pixels{};
   std::uint32_t pixelOffset = 0;  // 0: where the pixels really are
 };
 

@@ -17,9 +17,6 @@
 namespace tavilune::testing {
 namespace {
 
-// The bitmap descriptions below name only the fields a case sets; the others keep their defaults.
-#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
-
 std::vector<std::uint8_t> ReadData(const std::string& name) {
   std::ifstream in(TestDataPath("picture/" + name), std::ios::binary);
   EXPECT_TRUE(in) << name;
