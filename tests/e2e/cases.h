@@ -30,16 +30,26 @@ std::vector<CaseEntry> HighDpiCases();
 // (cases_menu.cpp, which also holds the walks).
 bool UseWindowMenu(Report& report, const Program& program, HWND form, const std::vector<WORD>& keys,
                    const std::string& what);
-extern const std::vector<WORD> kAboutMenuKeys;
+extern const std::vector<WORD> kOpenPictureKeys;
+// Opens the about box from the window menu and checks that it is shown; nullptr when not.
+HWND OpenAboutBox(Report& report, const Program& program, HWND form);
+// Alt+F4 on the about box, checked to close it.
+void CloseAboutBoxWithAltF4(Report& report, HWND about);
 
 // Writes the test picture (or other bytes) into the case's folder, making its folders; returns
 // the full Windows path.
 std::wstring PlaceFile(Report& report, Session& session, const std::wstring& relative,
                        const Bytes& bytes);
 std::wstring PlacePicture(Report& report, Session& session, const std::wstring& relative);
-// Settings that restore the test picture (placed as picture.bmp) at the place with the defaults
-// otherwise; a fileSize beyond the record pads it with 0x33 bytes. Returns what was stored.
-SettingsValues PlaceRestorableSettings(Report& report, Session& session, int top, int left,
-                                       size_t fileSize = record::kSize);
+// Writes the record as the settings file `name`, cut or padded with `fill` bytes to fileSize;
+// returns the bytes written.
+Bytes PlaceSettings(Report& report, Session& session, const SettingsValues& values,
+                    size_t fileSize = record::kSize, std::uint8_t fill = 0x33,
+                    const std::wstring& name = L"tavilune.dat");
+// Settings that restore the test picture (placed as picture.bmp) at the place, with the defaults
+// otherwise; RestorableSettings only places the picture, PlaceRestorableSettings also writes
+// them. Both return the values.
+SettingsValues RestorableSettings(Report& report, Session& session, int top, int left);
+SettingsValues PlaceRestorableSettings(Report& report, Session& session, int top, int left);
 
 }  // namespace tavilune::e2e

@@ -2,7 +2,6 @@
 // itself grow by half, the picture window stays one screen pixel per picture pixel.
 #include <windows.h>
 
-#include <cstdio>
 #include <string>
 
 #include "cases.h"
@@ -16,16 +15,9 @@ namespace tavilune::e2e {
 namespace {
 
 constexpr int kDpi = 144;
-constexpr wchar_t kAboutBoxClass[] = L"TForm2";
 
 // A length of the program's 96-DPI design at this screen's DPI, rounded as MulDiv rounds.
 int Scaled(int design) { return MulDiv(design, kDpi, 96); }
-
-std::string RectText(const RECT& r) {
-  char text[80];
-  std::snprintf(text, sizeof text, "(%ld, %ld)-(%ld, %ld)", r.left, r.top, r.right, r.bottom);
-  return text;
-}
 
 // Every case first proves that the screen really is at 144 DPI, so that none can pass on a
 // prefix left at 96.
@@ -42,9 +34,8 @@ void AboutBox144(Report& report, Session& session) {
   PlaceRestorableSettings(report, session, 80, 130);
   auto [program, form] = StartShown(report, session);
   if (form == nullptr) return;
-  if (!UseWindowMenu(report, *program, form, kAboutMenuKeys, "the about box")) return;
-  HWND about = WaitForTopLevel(*program, kAboutBoxClass, nullptr, kStepTimeout);
-  if (!report.Check(about != nullptr, "about box TForm2 is shown")) return;
+  HWND about = OpenAboutBox(report, *program, form);
+  if (about == nullptr) return;
   Settle(500);
   SaveScreenLog(report, session, "about_box_144dpi");
   RECT client{};
@@ -63,10 +54,7 @@ void AboutBox144(Report& report, Session& session) {
     report.Check(EqualRect(&r, &expected),
                  "credit line at " + RectText(r) + ", expected " + RectText(expected));
   }
-  BringToFront(about);
-  PressKeyWithAlt(VK_F4);
-  report.Check(WaitUntil([&] { return !IsWindowVisible(about); }, 5000),
-               "Alt+F4 closes the about box");
+  CloseAboutBoxWithAltF4(report, about);
   CloseWithAltF4(report, *program, form);
 }
 
@@ -74,8 +62,8 @@ void AboutBox144(Report& report, Session& session) {
 // beside it and never under it, the button scaled.
 void MessageDialog144(Report& report, Session& session) {
   if (!ScreenAtDpi(report)) return;
-  auto program = session.Start();
-  if (!report.Check(program != nullptr, "program started")) return;
+  auto program = StartChecked(report, session);
+  if (program == nullptr) return;
   HWND dialog = WaitForTopLevelByTitle(*program, kMessageDialogTitle, kFirstWindowTimeout);
   if (!report.Check(dialog != nullptr, u8"the message dialog \"情報\" appears")) return;
   Settle(500);
@@ -110,8 +98,7 @@ void MessageDialog144(Report& report, Session& session) {
   report.CheckEqual(buttonRect.bottom - buttonRect.top, Scaled(25), "OK button height");
   BringToFront(dialog);
   PressKey(VK_RETURN);
-  report.Check(WaitUntil([&] { return !IsWindow(dialog) || !IsWindowVisible(dialog); }, 5000),
-               "message dialog closes with Enter");
+  report.Check(WaitUntilGone(dialog), "message dialog closes with Enter");
   CancelFileDialog(report, *program);
   ExpectExit(report, *program);
 }
@@ -121,12 +108,11 @@ void MessageDialog144(Report& report, Session& session) {
 void PictureWindow144(Report& report, Session& session) {
   if (!ScreenAtDpi(report)) return;
   const TestPicture small{120, 80};
-  SettingsValues stored;
-  stored.picturePath = ToAnsi(PlaceFile(report, session, L"small.bmp", small.Encode()));
-  stored.frameThickness = 2;
-  stored.windowTop = 90;
-  stored.windowLeft = 140;
-  PlaceFile(report, session, L"tavilune.dat", stored.Encode());
+  PlaceSettings(report, session,
+                {.frameThickness = 2,
+                 .picturePath = ToAnsi(PlaceFile(report, session, L"small.bmp", small.Encode())),
+                 .windowTop = 90,
+                 .windowLeft = 140});
   auto [program, form] = StartShown(report, session);
   if (form == nullptr) return;
   CheckFramedPicture(report, form, POINT{140, 90}, 2, kWhite, small);

@@ -26,12 +26,8 @@ void SaveFailsKeepsFile(Report& report, Session& session) {
   std::wstring picture = PlacePicture(report, session, L"picture.bmp");
   for (bool readOnly : {true, false}) {
     report.Note(readOnly ? "settings file made read-only" : "settings file held open");
-    SettingsValues stored;
-    stored.picturePath = ToAnsi(picture);
-    stored.windowTop = 50;
-    stored.windowLeft = 100;
-    Bytes bytes = stored.Encode();
-    PlaceFile(report, session, L"tavilune.dat", bytes);
+    const Bytes bytes = PlaceSettings(
+        report, session, {.picturePath = ToAnsi(picture), .windowTop = 50, .windowLeft = 100});
 
     auto [program, form] = StartShown(report, session);
     if (form == nullptr) return;
@@ -87,8 +83,8 @@ void SaveFailsKeepsFile(Report& report, Session& session) {
 void FailedFirstChoice(Report& report, Session& session, const std::wstring& chosen,
                        const std::string& expectedError) {
   {
-    auto program = session.Start();
-    if (!report.Check(program != nullptr, "program started")) return;
+    auto program = StartChecked(report, session);
+    if (program == nullptr) return;
     AnswerMessageDialog(report, *program, kNoSettingsMessage, VK_RETURN);
     if (!ChooseFile(report, *program, chosen)) return;
     AnswerErrorBox(report, *program, expectedError);
@@ -101,8 +97,8 @@ void FailedFirstChoice(Report& report, Session& session, const std::wstring& cho
   report.Check(!FileExists(session.SettingsPath()), "no settings file written");
 
   report.Note("next start");
-  auto program = session.Start();
-  if (!report.Check(program != nullptr, "program started again")) return;
+  auto program = StartChecked(report, session, "program started again");
+  if (program == nullptr) return;
   AnswerMessageDialog(report, *program, kNoSettingsMessage, VK_ESCAPE);
   CancelFileDialog(report, *program);
   ExpectExit(report, *program);
@@ -179,8 +175,8 @@ void ChooseLongPicturePath(Report& report, Session& session, size_t wanted) {
   std::wstring picture = PlacePictureWithPathLength(report, session, wanted);
   if (picture.empty()) return;
 
-  auto program = session.Start();
-  if (!report.Check(program != nullptr, "program started")) return;
+  auto program = StartChecked(report, session);
+  if (program == nullptr) return;
   AnswerMessageDialog(report, *program, kNoSettingsMessage, VK_RETURN);
   if (!ChooseFile(report, *program, picture)) return;
   HWND form = nullptr;
@@ -205,10 +201,7 @@ void ChooseLongPicturePath(Report& report, Session& session, size_t wanted) {
     report.Check(!FileExists(session.SettingsPath()), "no settings file written");
     return;
   }
-  if (!report.Check(form != nullptr, "the picture window is shown")) {
-    report.Note("windows:" + DescribeWindows(program->id()));
-    return;
-  }
+  if (!CheckOrListWindows(report, *program, form != nullptr, "the picture window is shown")) return;
   CheckFramedPicture(report, form, kDesignPosition, 3, kWhite, TestPicture{});
   if (!CloseWithAltF4(report, *program, form)) return;
   auto bytes = ReadFileBytes(session.SettingsPath());

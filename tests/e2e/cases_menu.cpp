@@ -18,7 +18,11 @@
 
 namespace tavilune::e2e {
 
-const std::vector<WORD> kAboutMenuKeys = {VK_UP, VK_UP, VK_RETURN};
+// Menu walks from a freshly opened window menu (nothing selected yet):
+//   枠 > 色 | 太さ > 無し 1 2 3 4 5;  -;  ウィンドウ > 最小化 | 常に前面;  画像選択;  -;
+//   Taviluneについて...;  終了
+// Down selects the first item, Up the last; Right opens a submenu on its first item.
+const std::vector<WORD> kOpenPictureKeys = {VK_UP, VK_UP, VK_UP, VK_RETURN};
 
 bool UseWindowMenu(Report& report, const Program& program, HWND form, const std::vector<WORD>& keys,
                    const std::string& what) {
@@ -29,14 +33,24 @@ bool UseWindowMenu(Report& report, const Program& program, HWND form, const std:
                   "menu closes after choosing " + what);
 }
 
+HWND OpenAboutBox(Report& report, const Program& program, HWND form) {
+  if (!UseWindowMenu(report, program, form, {VK_UP, VK_UP, VK_RETURN}, "the about box")) {
+    return nullptr;
+  }
+  HWND about = WaitForTopLevel(program, kAboutBoxClass, nullptr, kStepTimeout);
+  CheckOrListWindows(report, program, about != nullptr, "about box TForm2 is shown");
+  return about;
+}
+
+void CloseAboutBoxWithAltF4(Report& report, HWND about) {
+  BringToFront(about);
+  PressKeyWithAlt(VK_F4);
+  report.Check(WaitUntil([&] { return !IsWindowVisible(about); }, 5000),
+               "Alt+F4 closes the about box");
+}
+
 namespace {
 
-constexpr wchar_t kAboutBoxClass[] = L"TForm2";
-
-// Menu walks from a freshly opened window menu (nothing selected yet):
-//   枠 > 色 | 太さ > 無し 1 2 3 4 5;  -;  ウィンドウ > 最小化 | 常に前面;  画像選択;  -;
-//   Taviluneについて...;  終了
-// Down selects the first item, Up the last; Right opens a submenu on its first item.
 using Keys = std::vector<WORD>;
 
 Keys ThicknessKeys(int n) {
@@ -46,9 +60,13 @@ Keys ThicknessKeys(int n) {
   return keys;
 }
 const Keys kStayOnTopKeys = {VK_DOWN, VK_DOWN, VK_RIGHT, VK_DOWN, VK_RETURN};
-const Keys kOpenPictureKeys = {VK_UP, VK_UP, VK_UP, VK_RETURN};
-const Keys& kAboutKeys = kAboutMenuKeys;
 const Keys kExitKeys = {VK_UP, VK_RETURN};
+
+// Waits for the window to take the width of the test picture in a frame of that thickness.
+void WaitForThickness(HWND form, int thickness) {
+  WaitUntil([&] { return WindowRect(form).right - WindowRect(form).left == 200 + 2 * thickness; },
+            5000);
+}
 
 // Thickness from the menu, opened by a right click and by the menu key: the window grows and
 // shrinks from its top-left corner, the picture moves with the frame, and the last choice is
@@ -63,12 +81,7 @@ void MenuThickness(Report& report, Session& session) {
                        "thickness " + std::to_string(thickness))) {
       return;
     }
-    WaitUntil(
-        [&] {
-          RECT rect = WindowRect(form);
-          return rect.right - rect.left == TestPicture{}.width + 2 * thickness;
-        },
-        5000);
+    WaitForThickness(form, thickness);
     CheckFramedPicture(report, form, POINT{100, 50}, thickness, kWhite, TestPicture{});
   }
 
@@ -83,14 +96,13 @@ void MenuThickness(Report& report, Session& session) {
                  "at the window's top-left corner (" + std::to_string(menuRect.left) + ", " +
                      std::to_string(menuRect.top) + ")");
     PressKeys(ThicknessKeys(2));
-    WaitUntil([&] { return WindowRect(form).right - WindowRect(form).left == 204; }, 5000);
+    WaitForThickness(form, 2);
     CheckFramedPicture(report, form, POINT{100, 50}, 2, kWhite, TestPicture{});
   }
 
-  if (!CloseWithAltF4(report, *program, form)) return;
   SettingsValues expected = stored;
   expected.frameThickness = 2;
-  CheckSettingsFile(report, session.SettingsPath(), expected);
+  CloseAndCheckSettings(report, session, *program, form, expected);
 }
 
 // Stay-on-top from the menu toggles the topmost style and leaves place and size alone.
@@ -113,30 +125,30 @@ void MenuStayOnTop(Report& report, Session& session) {
                  std::string("window is ") + (wanted ? "" : "no longer ") + "stay-on-top");
     CheckFramedPicture(report, form, POINT{110, 60}, 3, kWhite, TestPicture{});
   }
-  if (!CloseWithAltF4(report, *program, form)) return;
   SettingsValues expected = stored;
   expected.stayOnTop = 1;
-  CheckSettingsFile(report, session.SettingsPath(), expected);
+  CloseAndCheckSettings(report, session, *program, form, expected);
 }
 
 // Another picture from the menu: the window takes the new picture's size at once and keeps its
 // place and frame; a cancelled choice changes nothing, nor does a picture that fails to load.
 void MenuOpenPicture(Report& report, Session& session) {
-  SettingsValues stored = PlaceRestorableSettings(report, session, 70, 120);
+  constexpr COLORREF kBlue = RGB(0, 0, 0xFF);
+  SettingsValues stored = RestorableSettings(report, session, 70, 120);
   stored.frameThickness = 4;
-  stored.frameColor = static_cast<std::int32_t>(RGB(0, 0, 0xFF));
-  WriteFileBytes(session.SettingsPath(), stored.Encode());
+  stored.frameColor = kBlue;
+  PlaceSettings(report, session, stored);
   TestPicture small{120, 80};
   std::wstring other = PlaceFile(report, session, L"別の写真\\small.bmp", small.Encode());
 
   auto [program, form] = StartShown(report, session);
   if (form == nullptr) return;
-  CheckFramedPicture(report, form, POINT{120, 70}, 4, RGB(0, 0, 0xFF), TestPicture{});
+  CheckFramedPicture(report, form, POINT{120, 70}, 4, kBlue, TestPicture{});
 
   if (!UseWindowMenu(report, *program, form, kOpenPictureKeys, "a picture (cancelled)")) return;
   CancelFileDialog(report, *program);
   Settle(300);
-  CheckFramedPicture(report, form, POINT{120, 70}, 4, RGB(0, 0, 0xFF), TestPicture{});
+  CheckFramedPicture(report, form, POINT{120, 70}, 4, kBlue, TestPicture{});
 
   // A picture that fails to load: the error, and the window keeps its picture, its size and,
   // as a save made now shows, its remembered path.
@@ -145,7 +157,7 @@ void MenuOpenPicture(Report& report, Session& session) {
   if (!ChooseFile(report, *program, damaged)) return;
   AnswerErrorBox(report, *program, kDamagedBitmapError);
   WaitUntil([&] { return IsWindowEnabled(form) != FALSE; }, kStepTimeout);
-  CheckFramedPicture(report, form, POINT{120, 70}, 4, RGB(0, 0, 0xFF), TestPicture{});
+  CheckFramedPicture(report, form, POINT{120, 70}, 4, kBlue, TestPicture{});
   DWORD_PTR answer = 0;
   AskToEndSession(form, answer);
   CheckSettingsFile(report, session.SettingsPath(), stored);
@@ -153,11 +165,10 @@ void MenuOpenPicture(Report& report, Session& session) {
   if (!UseWindowMenu(report, *program, form, kOpenPictureKeys, "another picture")) return;
   if (!ChooseFile(report, *program, other)) return;
   WaitUntil([&] { return WindowRect(form).right - WindowRect(form).left == 128; }, 5000);
-  CheckFramedPicture(report, form, POINT{120, 70}, 4, RGB(0, 0, 0xFF), small);
-  if (!CloseWithAltF4(report, *program, form)) return;
+  CheckFramedPicture(report, form, POINT{120, 70}, 4, kBlue, small);
   SettingsValues expected = stored;
   expected.picturePath = ToAnsi(other);
-  CheckSettingsFile(report, session.SettingsPath(), expected);
+  CloseAndCheckSettings(report, session, *program, form, expected);
 }
 
 // Pictures of today's cameras: a 12000 x 9000 bitmap (written here) and JPEG (made by the build
@@ -190,10 +201,8 @@ void LargePictures(Report& report, Session& session) {
            12;
   };
   for (const Shown& picture : shown) {
-    SettingsValues stored;
-    stored.picturePath = ToAnsi(picture.path);
-    stored.windowTop = 40;
-    stored.windowLeft = 60;
+    const SettingsValues stored{
+        .picturePath = ToAnsi(picture.path), .windowTop = 40, .windowLeft = 60};
     WriteFileBytes(session.SettingsPath(), stored.Encode());
     auto [program, form] = StartShown(report, session);
     if (form == nullptr) return;
@@ -230,19 +239,15 @@ void LargePictures(Report& report, Session& session) {
 // of the topmost band meanwhile), deaf to Escape and Enter, closed with Alt+F4, and at the same
 // place the second time. Then the exit command ends the program.
 void MenuAboutAndExit(Report& report, Session& session) {
-  SettingsValues stored = PlaceRestorableSettings(report, session, 80, 130);
+  SettingsValues stored = RestorableSettings(report, session, 80, 130);
   stored.stayOnTop = 1;
-  WriteFileBytes(session.SettingsPath(), stored.Encode());
+  PlaceSettings(report, session, stored);
   auto [program, form] = StartShown(report, session);
   if (form == nullptr) return;
   RECT firstPlace{};
   for (int round = 1; round <= 2; ++round) {
-    if (!UseWindowMenu(report, *program, form, kAboutKeys, "the about box")) return;
-    HWND about = WaitForTopLevel(*program, kAboutBoxClass, nullptr, kStepTimeout);
-    if (!report.Check(about != nullptr, "about box TForm2 is shown")) {
-      report.Note("windows:" + DescribeWindows(program->id()));
-      return;
-    }
+    HWND about = OpenAboutBox(report, *program, form);
+    if (about == nullptr) return;
     RECT rect = WindowRect(about);
     RECT client{};
     GetClientRect(about, &client);
@@ -267,10 +272,7 @@ void MenuAboutAndExit(Report& report, Session& session) {
     PressKey(VK_RETURN);
     Settle(500);
     report.Check(IsWindowVisible(about), "Escape and Enter leave the about box open");
-    BringToFront(about);
-    PressKeyWithAlt(VK_F4);
-    bool closed = WaitUntil([&] { return !IsWindowVisible(about); }, 5000);
-    report.Check(closed, "Alt+F4 closes the about box");
+    CloseAboutBoxWithAltF4(report, about);
     report.Check(WaitUntil([&] { return IsWindowEnabled(form) != FALSE; }, 5000),
                  "picture window enabled again");
     report.Check(WaitUntil([&] { return IsTopmost(form); }, 5000),
@@ -306,8 +308,7 @@ bool AnswerColourDialog(Report& report, const Program& program, const COLORREF* 
         return dialog != nullptr;
       },
       kStepTimeout);
-  if (!report.Check(dialog != nullptr, "the colour chooser appears")) {
-    report.Note("windows:" + DescribeWindows(program.id()));
+  if (!CheckOrListWindows(report, program, dialog != nullptr, "the colour chooser appears")) {
     return false;
   }
   if (colour != nullptr) {
@@ -319,12 +320,8 @@ bool AnswerColourDialog(Report& report, const Program& program, const COLORREF* 
       SendMessageW(GetDlgItem(dialog, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
     }
   }
-  int button = colour != nullptr ? IDOK : IDCANCEL;
-  PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
-               reinterpret_cast<LPARAM>(GetDlgItem(dialog, button)));
-  return report.Check(
-      WaitUntil([&] { return !IsWindow(dialog) || !IsWindowVisible(dialog); }, kStepTimeout),
-      colour != nullptr ? "colour chosen" : "colour chooser cancelled");
+  return report.Check(PressDialogButton(dialog, colour != nullptr ? IDOK : IDCANCEL),
+                      colour != nullptr ? "colour chosen" : "colour chooser cancelled");
 }
 
 // The frame colour from the menu: chosen in the colour chooser, kept through a thickness of 0
@@ -341,7 +338,7 @@ void MenuFrameColour(Report& report, Session& session) {
   CheckFramedPicture(report, form, POINT{100, 50}, 3, chosen, TestPicture{});
 
   if (!UseWindowMenu(report, *program, form, ThicknessKeys(0), "thickness 0")) return;
-  WaitUntil([&] { return WindowRect(form).right - WindowRect(form).left == 200; }, 5000);
+  WaitForThickness(form, 0);
   // "色" is greyed now: Enter on it does nothing and the menu stays until Escape.
   BringToFront(form);
   RECT rect = WindowRect(form);
@@ -357,7 +354,7 @@ void MenuFrameColour(Report& report, Session& session) {
   report.Check(FindTopLevel(program->id(), kMenuClass) == nullptr, "menu dismissed with Escape");
 
   if (!UseWindowMenu(report, *program, form, ThicknessKeys(2), "thickness 2")) return;
-  WaitUntil([&] { return WindowRect(form).right - WindowRect(form).left == 204; }, 5000);
+  WaitForThickness(form, 2);
   CheckFramedPicture(report, form, POINT{100, 50}, 2, chosen, TestPicture{});
 
   if (!UseWindowMenu(report, *program, form, kColourKeys, u8"色 (cancelled)")) return;
@@ -365,11 +362,10 @@ void MenuFrameColour(Report& report, Session& session) {
   Settle(300);
   CheckFramedPicture(report, form, POINT{100, 50}, 2, chosen, TestPicture{});
 
-  if (!CloseWithAltF4(report, *program, form)) return;
   SettingsValues expected = stored;
   expected.frameColor = static_cast<std::int32_t>(chosen);
   expected.frameThickness = 2;
-  CheckSettingsFile(report, session.SettingsPath(), expected);
+  CloseAndCheckSettings(report, session, *program, form, expected);
 }
 
 // Whether the picture window is the system's foreground window and its thread's active one.
@@ -394,9 +390,8 @@ void FocusAfterBoxes(Report& report, Session& session) {
   auto [program, form] = StartShown(report, session);
   if (form == nullptr) return;
 
-  if (!UseWindowMenu(report, *program, form, kAboutKeys, "the about box")) return;
-  HWND about = WaitForTopLevel(*program, kAboutBoxClass, nullptr, kStepTimeout);
-  if (!report.Check(about != nullptr, "about box is shown")) return;
+  HWND about = OpenAboutBox(report, *program, form);
+  if (about == nullptr) return;
   PostMessageW(about, WM_CLOSE, 0, 0);
   report.Check(WaitUntil([&] { return !IsWindowVisible(about); }, 5000), "about box closed");
   CheckFocusCameBack(report, form, "the about box");

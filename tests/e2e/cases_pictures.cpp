@@ -105,18 +105,14 @@ void JpegPicture(Report& report, Session& session) {
     auto [program, form] = StartWithFirstChoice(report, session, colourPath);
     if (form == nullptr) return;
     CheckShownJpeg(report, form, kDesignPosition, 3, kWhite, colour, "colour JPEG");
-    if (!CloseWithAltF4(report, *program, form)) return;
+    if (!CloseAndCheckSettings(report, session, *program, form,
+                               {.picturePath = ToAnsi(colourPath)})) {
+      return;
+    }
   }
-  SettingsValues expected;
-  expected.picturePath = ToAnsi(colourPath);
-  CheckSettingsFile(report, session.SettingsPath(), expected);
-
-  SettingsValues stored;
-  stored.frameThickness = 0;
-  stored.picturePath = ToAnsi(greyPath);
-  stored.windowTop = 120;
-  stored.windowLeft = 140;
-  PlaceFile(report, session, L"tavilune.dat", stored.Encode());
+  PlaceSettings(
+      report, session,
+      {.frameThickness = 0, .picturePath = ToAnsi(greyPath), .windowTop = 120, .windowLeft = 140});
   auto [program, form] = StartShown(report, session, "program started again");
   if (form == nullptr) return;
   CheckShownJpeg(report, form, POINT{140, 120}, 0, kWhite, grey, "greyscale JPEG");
@@ -144,14 +140,11 @@ void JpegDamagedData(Report& report, Session& session) {
   auto jpeg = ReadFileBytes(session.DataPath(L"jpeg\\baseline_420.jpg"));
   if (!report.Check(jpeg.has_value(), "JPEG test file readable")) return;
   std::wstring path = PlaceFile(report, session, L"damaged.jpg", JpegWithStrayScan(*jpeg));
-  SettingsValues stored;
-  stored.picturePath = ToAnsi(path);
-  stored.windowTop = 100;
-  stored.windowLeft = 200;
-  PlaceFile(report, session, L"tavilune.dat", stored.Encode());
+  const SettingsValues stored{.picturePath = ToAnsi(path), .windowTop = 100, .windowLeft = 200};
+  PlaceSettings(report, session, stored);
 
-  auto program = session.Start();
-  if (!report.Check(program != nullptr, "program started")) return;
+  auto program = StartChecked(report, session);
+  if (program == nullptr) return;
   HWND box = WaitForErrorBox(*program, kFirstWindowTimeout);
   std::string error = ErrorBoxText(*program);
   report.Check(IsJpegErrorText(error), "the paint shows the library's error (\"" + error + "\")");
@@ -168,8 +161,7 @@ void JpegDamagedData(Report& report, Session& session) {
   Settle(1500);
   report.Check(!anotherError.seen(), "a later paint shows no new error box");
   CheckShownJpeg(report, form, POINT{200, 100}, 3, kWhite, colour, "the same rows again");
-  if (!CloseWithAltF4(report, *program, form)) return;
-  CheckSettingsFile(report, session.SettingsPath(), stored);
+  CloseAndCheckSettings(report, session, *program, form, stored);
 }
 
 // The dialog offers bitmaps and JPEGs, but a typed name of any registered kind loads: an icon
@@ -180,10 +172,7 @@ void IconPicture(Report& report, Session& session) {
   auto [program, form] = StartWithFirstChoice(report, session, path);
   if (form == nullptr) return;
   CheckFramedPicture(report, form, kDesignPosition, 3, kWhite, icon);
-  if (!CloseWithAltF4(report, *program, form)) return;
-  SettingsValues expected;
-  expected.picturePath = ToAnsi(path);
-  CheckSettingsFile(report, session.SettingsPath(), expected);
+  CloseAndCheckSettings(report, session, *program, form, {.picturePath = ToAnsi(path)});
 }
 
 }  // namespace

@@ -23,16 +23,23 @@ std::wstring PlacePicture(Report& report, Session& session, const std::wstring& 
   return PlaceFile(report, session, relative, TestPicture{}.Encode());
 }
 
-SettingsValues PlaceRestorableSettings(Report& report, Session& session, int top, int left,
-                                       size_t fileSize) {
-  std::wstring picture = PlacePicture(report, session, L"picture.bmp");
-  SettingsValues stored;
-  stored.picturePath = ToAnsi(picture);
-  stored.windowTop = top;
-  stored.windowLeft = left;
-  Bytes bytes = stored.Encode();
-  bytes.resize(fileSize, 0x33);
-  PlaceFile(report, session, L"tavilune.dat", bytes);
+Bytes PlaceSettings(Report& report, Session& session, const SettingsValues& values, size_t fileSize,
+                    std::uint8_t fill, const std::wstring& name) {
+  Bytes bytes = values.Encode();
+  bytes.resize(fileSize, fill);
+  PlaceFile(report, session, name, bytes);
+  return bytes;
+}
+
+SettingsValues RestorableSettings(Report& report, Session& session, int top, int left) {
+  return {.picturePath = ToAnsi(PlacePicture(report, session, L"picture.bmp")),
+          .windowTop = top,
+          .windowLeft = left};
+}
+
+SettingsValues PlaceRestorableSettings(Report& report, Session& session, int top, int left) {
+  SettingsValues stored = RestorableSettings(report, session, top, left);
+  PlaceSettings(report, session, stored);
   return stored;
 }
 
@@ -49,20 +56,45 @@ void CheckNoQuestions(Report& report, const Program& program) {
                "no dialog box (" + (dialog ? Narrow(TextOf(dialog)) : std::string("none")) + ")");
 }
 
+// Starts the program, answers the message with the key and chooses the picture, which must not
+// show before; then checks the picture at the design's place.
+ShownProgram ChooseAfterMessage(Report& report, Session& session, const std::string& message,
+                                WORD key, const std::wstring& picture) {
+  ShownProgram shown{StartChecked(report, session)};
+  if (shown.program == nullptr) return shown;
+  VisibilityWatch watch(shown.program->id());
+  AnswerMessageDialog(report, *shown.program, message, key);
+  report.Check(!watch.seen(), "picture window not shown before a picture is chosen");
+  if (!ChooseFile(report, *shown.program, picture)) return shown;
+  shown.form = WaitForPictureWindow(report, *shown.program);
+  if (shown.form != nullptr) {
+    CheckFramedPicture(report, shown.form, kDesignPosition, 3, kWhite, TestPicture{});
+  }
+  return shown;
+}
+
+// Starts the program on the stored settings: no question, the picture where and as framed as
+// stored.
+ShownProgram StartRestored(Report& report, Session& session, const SettingsValues& stored,
+                           const std::string& started = "program started") {
+  ShownProgram shown = StartShown(report, session, started);
+  if (shown.form == nullptr) return shown;
+  CheckNoQuestions(report, *shown.program);
+  CheckFramedPicture(report, shown.form, POINT{stored.windowLeft, stored.windowTop},
+                     stored.frameThickness, static_cast<COLORREF>(stored.frameColor),
+                     TestPicture{});
+  return shown;
+}
+
 // First start in a folder without settings; the picture lies in a folder with a Japanese name,
 // so the stored path shows the conversion to the ANSI code page.
 void FirstStart(Report& report, Session& session) {
   std::wstring picture = PlacePicture(report, session, L"写真\\desk picture.bmp");
+  const SettingsValues expected{.picturePath = ToAnsi(picture)};
   {
-    auto program = session.Start();
-    if (!report.Check(program != nullptr, "program started")) return;
-    VisibilityWatch watch(program->id());
-    AnswerMessageDialog(report, *program, kNoSettingsMessage, VK_RETURN);
-    report.Check(!watch.seen(), "picture window not shown before a picture is chosen");
-    if (!ChooseFile(report, *program, picture)) return;
-    HWND form = WaitForPictureWindow(report, *program);
+    auto [program, form] =
+        ChooseAfterMessage(report, session, kNoSettingsMessage, VK_RETURN, picture);
     if (form == nullptr) return;
-    CheckFramedPicture(report, form, kDesignPosition, 3, kWhite, TestPicture{});
     report.Check(!IsTopmost(form), "window is not stay-on-top");
     CheckTaskbarButton(report, *program, false);
     HWND application = FindTopLevel(program->id(), kApplicationClass, nullptr, false);
@@ -75,23 +107,17 @@ void FirstStart(Report& report, Session& session) {
                    "picture window is owned by the application window");
     }
     report.Check(!FileExists(session.SettingsPath()), "nothing saved while running");
-    if (!CloseWithAltF4(report, *program, form)) return;
+    if (!CloseAndCheckSettings(report, session, *program, form, expected)) return;
   }
-  SettingsValues expected;
-  expected.picturePath = ToAnsi(picture);
-  CheckSettingsFile(report, session.SettingsPath(), expected);
 
   report.Note("second start with the saved file");
-  auto [program, form] = StartShown(report, session, "program started again");
-  if (form == nullptr) return;
-  CheckNoQuestions(report, *program);
-  CheckFramedPicture(report, form, kDesignPosition, 3, kWhite, TestPicture{});
-  CloseWithAltF4(report, *program, form);
+  auto [program, form] = StartRestored(report, session, expected, "program started again");
+  if (form != nullptr) CloseWithAltF4(report, *program, form);
 }
 
 void CancelFirstStart(Report& report, Session& session) {
-  auto program = session.Start();
-  if (!report.Check(program != nullptr, "program started")) return;
+  auto program = StartChecked(report, session);
+  if (program == nullptr) return;
   VisibilityWatch watch(program->id());
   AnswerMessageDialog(report, *program, kNoSettingsMessage, VK_ESCAPE);
   CancelFileDialog(report, *program);
@@ -104,85 +130,69 @@ void CancelFirstStart(Report& report, Session& session) {
 // the program documents them (InTray 2 is not "in the tray", StayOnTop 7 is "on").
 void Restore(Report& report, Session& session) {
   std::wstring picture = PlacePicture(report, session, L"写真\\desk picture.bmp");
-  SettingsValues stored;
-  stored.frameColor = static_cast<std::int32_t>(kRed);
-  stored.frameThickness = 5;
-  stored.picturePath = ToAnsi(picture);
-  stored.windowTop = 50;
-  stored.windowLeft = 100;
-  stored.inTray = 2;
-  stored.stayOnTop = 7;
-  stored.alignment[0] = 0xAB;
-  stored.alignment[1] = 0xCD;
-  PlaceFile(report, session, L"tavilune.dat", stored.Encode());
+  const SettingsValues stored{.frameColor = kRed,
+                              .frameThickness = 5,
+                              .picturePath = ToAnsi(picture),
+                              .windowTop = 50,
+                              .windowLeft = 100,
+                              .inTray = 2,
+                              .stayOnTop = 7,
+                              .alignment = {0xAB, 0xCD}};
+  PlaceSettings(report, session, stored);
 
-  auto [program, form] = StartShown(report, session);
+  auto [program, form] = StartRestored(report, session, stored);
   if (form == nullptr) return;
-  CheckNoQuestions(report, *program);
-  CheckFramedPicture(report, form, POINT{100, 50}, 5, kRed, TestPicture{});
   report.Check(IsTopmost(form), "window is stay-on-top (WS_EX_TOPMOST)");
   CheckTaskbarButton(report, *program, false);
-  if (!CloseWithAltF4(report, *program, form)) return;
-
   SettingsValues expected = stored;
   expected.inTray = 0;
   expected.stayOnTop = 1;
-  CheckSettingsFile(report, session.SettingsPath(), expected);
+  CloseAndCheckSettings(report, session, *program, form, expected);
 }
 
 // A longer file is read for its first record only and cut back to one record at the next save.
 // Thickness 0 also shows the picture without any frame.
 void LongSettings(Report& report, Session& session) {
   std::wstring picture = PlacePicture(report, session, L"picture.bmp");
-  SettingsValues stored;
-  stored.frameColor = static_cast<std::int32_t>(kDesignFrameColour);
-  stored.frameThickness = 0;
-  stored.picturePath = ToAnsi(picture);
-  stored.windowTop = 200;
-  stored.windowLeft = 300;
-  Bytes bytes = stored.Encode();
-  bytes.resize(300, 0x5A);
-  PlaceFile(report, session, L"tavilune.dat", bytes);
+  const SettingsValues stored{.frameColor = kDesignFrameColour,
+                              .frameThickness = 0,
+                              .picturePath = ToAnsi(picture),
+                              .windowTop = 200,
+                              .windowLeft = 300};
+  PlaceSettings(report, session, stored, 300, 0x5A);
 
-  auto [program, form] = StartShown(report, session);
+  auto [program, form] = StartRestored(report, session, stored);
   if (form == nullptr) return;
-  CheckNoQuestions(report, *program);
-  CheckFramedPicture(report, form, POINT{300, 200}, 0, kDesignFrameColour, TestPicture{});
   report.Check(!IsTopmost(form), "window is not stay-on-top");
-  if (!CloseWithAltF4(report, *program, form)) return;
-  CheckSettingsFile(report, session.SettingsPath(), stored);
+  CloseAndCheckSettings(report, session, *program, form, stored);
 }
 
 // A 100-byte file: the read fails past its end, the error is shown, nothing is applied and the
 // taskbar step does not run; the partly read record is what the program holds and saves.
 void ShortSettings(Report& report, Session& session) {
   std::wstring picture = PlacePicture(report, session, L"p.bmp");
-  SettingsValues stored;
-  stored.frameColor = static_cast<std::int32_t>(kRed);
-  stored.frameThickness = 5;
-  stored.picturePath = ToAnsi(picture);
-  stored.windowTop = 50;
-  stored.windowLeft = 100;
+  const SettingsValues stored{.frameColor = kRed,
+                              .frameThickness = 5,
+                              .picturePath = ToAnsi(picture),
+                              .windowTop = 50,
+                              .windowLeft = 100};
   if (!report.Check(stored.picturePath.size() < 100 - record::kPicturePath,
                     "picture path fits in the first 100 bytes of the record")) {
     return;
   }
-  Bytes bytes = stored.Encode();
-  bytes.resize(100);
-  PlaceFile(report, session, L"tavilune.dat", bytes);
+  PlaceSettings(report, session, stored, 100);
 
-  auto program = session.Start();
-  if (!report.Check(program != nullptr, "program started")) return;
+  auto program = StartChecked(report, session);
+  if (program == nullptr) return;
   AnswerErrorBox(report, *program, kReadPastEndError);
   HWND form = WaitForPictureWindow(report, *program);
   if (form == nullptr) return;
   CheckDesignWindow(report, form);
   CheckTaskbarButton(report, *program, true);
-  if (!CloseWithAltF4(report, *program, form)) return;
   SettingsValues expected = stored;
   expected.windowTop = kDesignPosition.y;
   expected.windowLeft = kDesignPosition.x;
-  CheckSettingsFile(report, session.SettingsPath(), expected);
+  CloseAndCheckSettings(report, session, *program, form, expected);
 }
 
 // A settings file that another program holds open without sharing cannot be opened: the
@@ -192,15 +202,12 @@ void ShortSettings(Report& report, Session& session) {
 // both systems produce.)
 void LockedStart(Report& report, Session& session) {
   std::wstring picture = PlacePicture(report, session, L"picture.bmp");
-  SettingsValues stored;
-  stored.picturePath = ToAnsi(picture);
-  Bytes bytes = stored.Encode();
-  PlaceFile(report, session, L"tavilune.dat", bytes);
+  const Bytes bytes = PlaceSettings(report, session, {.picturePath = ToAnsi(picture)});
   FileLock lock(session.SettingsPath());
   if (!report.Check(lock.held(), "settings file held open without sharing")) return;
 
-  auto program = session.Start();
-  if (!report.Check(program != nullptr, "program started")) return;
+  auto program = StartChecked(report, session);
+  if (program == nullptr) return;
   AnswerErrorBox(report, *program, kSharingViolationError);
   HWND form = WaitForPictureWindow(report, *program);
   if (form != nullptr) {
@@ -219,56 +226,36 @@ void LockedStart(Report& report, Session& session) {
 // not the stored place, frame or stay-on-top.
 void PictureMissing(Report& report, Session& session) {
   std::wstring picture = PlacePicture(report, session, L"new picture.bmp");
-  SettingsValues stored;
-  stored.frameColor = static_cast<std::int32_t>(kRed);
-  stored.frameThickness = 5;
-  stored.picturePath = ToAnsi(session.Path(L"deleted picture.bmp"));
-  stored.windowTop = 300;
-  stored.windowLeft = 400;
-  stored.stayOnTop = 1;
-  PlaceFile(report, session, L"tavilune.dat", stored.Encode());
+  PlaceSettings(report, session,
+                {.frameColor = kRed,
+                 .frameThickness = 5,
+                 .picturePath = ToAnsi(session.Path(L"deleted picture.bmp")),
+                 .windowTop = 300,
+                 .windowLeft = 400,
+                 .stayOnTop = 1});
 
-  auto program = session.Start();
-  if (!report.Check(program != nullptr, "program started")) return;
-  VisibilityWatch watch(program->id());
-  AnswerMessageDialog(report, *program, kUnreadableSettingsMessage, VK_ESCAPE);
-  report.Check(!watch.seen(), "picture window not shown before a picture is chosen");
-  if (!ChooseFile(report, *program, picture)) return;
-  HWND form = WaitForPictureWindow(report, *program);
+  auto [program, form] =
+      ChooseAfterMessage(report, session, kUnreadableSettingsMessage, VK_ESCAPE, picture);
   if (form == nullptr) return;
-  CheckFramedPicture(report, form, kDesignPosition, 3, kWhite, TestPicture{});
   report.Check(!IsTopmost(form), "stored stay-on-top not applied");
-  if (!CloseWithAltF4(report, *program, form)) return;
-  SettingsValues expected;
-  expected.picturePath = ToAnsi(picture);
-  CheckSettingsFile(report, session.SettingsPath(), expected);
+  CloseAndCheckSettings(report, session, *program, form, {.picturePath = ToAnsi(picture)});
 }
 
 // Started under another name, the program keeps its settings in that name's ".dat". The
 // thickness 7 (only an edited file can hold it) is drawn by the same rule as the menu's.
 void RenamedExe(Report& report, Session& session) {
   if (!report.Check(session.Prepare(L"desk.exe"), "program copied as desk.exe")) return;
-  std::wstring picture = PlacePicture(report, session, L"picture.bmp");
-  SettingsValues stored;
-  stored.picturePath = ToAnsi(picture);
-  stored.windowTop = 150;
-  stored.windowLeft = 250;
+  SettingsValues stored = RestorableSettings(report, session, 150, 250);
   stored.frameThickness = 7;  // beyond the menu's 0..5, applied by the same rule
-  Bytes bytes = stored.Encode();
-  bytes.resize(290, 0x11);
-  PlaceFile(report, session, L"desk.dat", bytes);
+  PlaceSettings(report, session, stored, 290, 0x11, L"desk.dat");
   SettingsValues decoy = stored;
   decoy.windowTop = 400;
   decoy.windowLeft = 600;
-  Bytes decoyBytes = decoy.Encode();
-  PlaceFile(report, session, L"tavilune.dat", decoyBytes);
+  const Bytes decoyBytes = PlaceSettings(report, session, decoy);
 
-  auto [program, form] = StartShown(report, session);
+  auto [program, form] = StartRestored(report, session, stored);
   if (form == nullptr) return;
-  CheckNoQuestions(report, *program);
-  CheckFramedPicture(report, form, POINT{250, 150}, 7, kWhite, TestPicture{});
-  if (!CloseWithAltF4(report, *program, form)) return;
-  CheckSettingsFile(report, session.Path(L"desk.dat"), stored);
+  if (!CloseAndCheckSettings(report, session, *program, form, stored)) return;
   auto other = ReadFileBytes(session.Path(L"tavilune.dat"));
   report.Check(other.has_value() && *other == decoyBytes, "tavilune.dat left alone");
 }

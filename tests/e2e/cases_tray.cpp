@@ -32,10 +32,6 @@ std::vector<RECT> TraySlots() {
   return slots;
 }
 
-POINT Centre(const RECT& rect) {
-  return POINT{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
-}
-
 bool WaitForIcon(Report& report, bool present, const std::string& when) {
   bool ok = WaitUntil([&] { return TraySlots().empty() != present; }, kStepTimeout);
   return report.Check(ok, std::string(present ? "tray icon shown " : "tray icon gone ") + when);
@@ -46,33 +42,37 @@ bool WaitForShown(Report& report, HWND form, bool shown, const std::string& when
   return report.Check(ok, std::string(shown ? "window shown " : "window hidden ") + when);
 }
 
+// Presses on the icon with the key; the window is to show and the icon to go.
+void PressIconToShow(Report& report, HWND form, MouseKey key, const std::string& press) {
+  ClickAt(Centre(TraySlots().front()), key);
+  WaitForShown(report, form, true, "by a " + press + " on the icon");
+  WaitForIcon(report, false, "after the " + press);
+}
+
 bool WalkOpenMenu(Report& report, const Program& program, const std::vector<WORD>& keys,
                   const std::string& what) {
   return WalkMenu(report, program, keys, "a menu opens for " + what, "menu closes after " + what);
 }
 
 void HideAndRestore(Report& report, Session& session) {
-  std::wstring picture = PlacePicture(report, session, L"picture.bmp");
-  SettingsValues stored;
-  stored.picturePath = ToAnsi(picture);
-  stored.windowTop = 90;
-  stored.windowLeft = 150;
+  SettingsValues stored = RestorableSettings(report, session, 90, 150);
   stored.stayOnTop = 1;
-  PlaceFile(report, session, L"tavilune.dat", stored.Encode());
+  PlaceSettings(report, session, stored);
   {
     auto [program, form] = StartShown(report, session);
     if (form == nullptr) return;
     report.Check(TraySlots().empty(), "no tray icon while the window is shown");
     const POINT onPicture = {150 + 40, 90 + 30};
+    auto hideByDoubleClick = [&] {
+      BringToFront(form);
+      DoubleClickAt(onPicture);
+      return WaitForShown(report, form, false, "by a double click") &&
+             WaitForIcon(report, true, "after the double click");
+    };
 
     report.Note("double click on the picture, left press on the icon");
-    BringToFront(form);
-    DoubleClickAt(onPicture);
-    if (!WaitForShown(report, form, false, "by a double click")) return;
-    if (!WaitForIcon(report, true, "after the double click")) return;
-    ClickAt(Centre(TraySlots().front()), MouseKey::kLeft);
-    WaitForShown(report, form, true, "by a left press on the icon");
-    WaitForIcon(report, false, "after the left press");
+    if (!hideByDoubleClick()) return;
+    PressIconToShow(report, form, MouseKey::kLeft, "left press");
     report.Check(WaitUntil([&] { return GetForegroundWindow() == form; }, 5000),
                  "window is the foreground window again");
     report.Check(IsTopmost(form), "window is still stay-on-top");
@@ -84,15 +84,10 @@ void HideAndRestore(Report& report, Session& session) {
     if (!WalkOpenMenu(report, *program, {VK_DOWN, VK_DOWN, VK_RIGHT, VK_RETURN}, "最小化")) return;
     if (!WaitForShown(report, form, false, "by the menu")) return;
     if (!WaitForIcon(report, true, "after the menu")) return;
-    ClickAt(Centre(TraySlots().front()), MouseKey::kMiddle);
-    WaitForShown(report, form, true, "by a middle press on the icon");
-    WaitForIcon(report, false, "after the middle press");
+    PressIconToShow(report, form, MouseKey::kMiddle, "middle press");
 
     report.Note("right press on the icon: 元のサイズに戻す");
-    BringToFront(form);
-    DoubleClickAt(onPicture);
-    if (!WaitForShown(report, form, false, "by a double click")) return;
-    if (!WaitForIcon(report, true, "after the double click")) return;
+    if (!hideByDoubleClick()) return;
     ClickAt(Centre(TraySlots().front()), MouseKey::kRight);
     Settle(300);
     report.Check(!IsWindowVisible(form), "a right press leaves the window hidden");
@@ -102,10 +97,7 @@ void HideAndRestore(Report& report, Session& session) {
     CheckFramedPicture(report, form, POINT{150, 90}, 3, kWhite, TestPicture{});
 
     report.Note("log-off question while hidden, then right press on the icon: 終了");
-    BringToFront(form);
-    DoubleClickAt(onPicture);
-    if (!WaitForShown(report, form, false, "by a double click")) return;
-    if (!WaitForIcon(report, true, "after the double click")) return;
+    if (!hideByDoubleClick()) return;
     DeleteFileW(session.SettingsPath().c_str());
     DWORD_PTR answer = 0;
     report.Check(AskToEndSession(form, answer) != 0 && answer == 1,
@@ -123,14 +115,13 @@ void HideAndRestore(Report& report, Session& session) {
   CheckSettingsFile(report, session.SettingsPath(), expected);
 
   report.Note("next start: hidden in the tray");
-  auto program = session.Start();
-  if (!report.Check(program != nullptr, "program started again")) return;
-  if (!WaitUntil([] { return !TraySlots().empty(); }, kFirstWindowTimeout)) {
-    report.Check(false, "tray icon shown at start");
-    report.Note("windows:" + DescribeWindows(program->id()));
+  auto program = StartChecked(report, session, "program started again");
+  if (program == nullptr ||
+      !CheckOrListWindows(report, *program,
+                          WaitUntil([] { return !TraySlots().empty(); }, kFirstWindowTimeout),
+                          "tray icon shown at start")) {
     return;
   }
-  report.Check(true, "tray icon shown at start");
   Settle(1000);
   report.Check(FindTopLevel(program->id(), kPictureWindowClass) == nullptr,
                "no window shown at start");
@@ -140,20 +131,19 @@ void HideAndRestore(Report& report, Session& session) {
   WaitForIcon(report, false, "after the left press");
   CheckFramedPicture(report, form, POINT{150, 90}, 3, kWhite, TestPicture{});
   report.Check(IsTopmost(form), "window is stay-on-top");
-  if (!CloseWithAltF4(report, *program, form)) return;
   expected.inTray = 0;
-  CheckSettingsFile(report, session.SettingsPath(), expected);
+  CloseAndCheckSettings(report, session, *program, form, expected);
 }
 
 // The shell's "TaskbarCreated" also comes while it still shows the icon (the taskbar made anew
 // for a change of DPI, or any program broadcasting it): the program keeps its window hidden
 // behind the icon it has and reports nothing.
 void TaskbarCreatedWithIconShown(Report& report, Session& session) {
-  SettingsValues stored = PlaceRestorableSettings(report, session, 90, 150);
+  SettingsValues stored = RestorableSettings(report, session, 90, 150);
   stored.inTray = 1;
-  PlaceFile(report, session, L"tavilune.dat", stored.Encode());
-  auto program = session.Start();
-  if (!report.Check(program != nullptr, "program started")) return;
+  PlaceSettings(report, session, stored);
+  auto program = StartChecked(report, session);
+  if (program == nullptr) return;
   if (!WaitForIcon(report, true, "at a hidden start")) return;
   Settle(500);
 

@@ -1,7 +1,6 @@
 // The running window: dragging it, the log-off question, and where a restored window appears.
 #include <windows.h>
 
-#include <cstdio>
 #include <thread>
 
 #include "cases.h"
@@ -14,21 +13,28 @@ namespace tavilune::e2e {
 
 namespace {
 
-std::string RectText(const RECT& rect) {
-  char text[80];
-  std::snprintf(text, sizeof text, "(%ld, %ld)-(%ld, %ld)", rect.left, rect.top, rect.right,
-                rect.bottom);
-  return text;
+// Settings that restore the test picture at (100, 80) with StayOnTop stored as 7, in a file of
+// 300 bytes; returns the values, and the file's bytes in `bytes`.
+SettingsValues PlaceOnTopSettings(Report& report, Session& session, Bytes& bytes) {
+  SettingsValues stored = RestorableSettings(report, session, 80, 100);
+  stored.stayOnTop = 7;
+  bytes = PlaceSettings(report, session, stored, 300);
+  return stored;
+}
+
+// Checks that the error box (when one came) tells of the failed save, and answers it.
+void AnswerFailedSave(Report& report, const Program& program, HWND box) {
+  std::string error = ErrorBoxText(program);
+  report.Check(error == kAccessDeniedError || error == kSharingViolationError,
+               "the failed save is shown (\"" + error + "\")");
+  if (box != nullptr) AnswerErrorBox(report, program, error);
 }
 
 // The log-off question saves at once, keeps the window open and lets the log-off go on; when the
 // save fails it asks the log-off to stop.
 void QueryEndSession(Report& report, Session& session) {
-  SettingsValues stored = PlaceRestorableSettings(report, session, 80, 100, 300);
-  stored.stayOnTop = 7;
-  Bytes bytes = stored.Encode();
-  bytes.resize(300, 0x33);
-  WriteFileBytes(session.SettingsPath(), bytes);
+  Bytes bytes;
+  SettingsValues stored = PlaceOnTopSettings(report, session, bytes);
 
   auto [program, form] = StartShown(report, session);
   if (form == nullptr) return;
@@ -51,11 +57,7 @@ void QueryEndSession(Report& report, Session& session) {
     DWORD_PTR refused = 1;
     LRESULT answered = 0;
     std::thread asker([&] { answered = AskToEndSession(form, refused, 60000); });
-    HWND box = WaitForErrorBox(*program, kStepTimeout);
-    std::string error = ErrorBoxText(*program);
-    report.Check(error == kAccessDeniedError || error == kSharingViolationError,
-                 "the failed save is shown (\"" + error + "\")");
-    if (box != nullptr) AnswerErrorBox(report, *program, error);
+    AnswerFailedSave(report, *program, WaitForErrorBox(*program, kStepTimeout));
     asker.join();
     report.Check(answered != 0, "WM_QUERYENDSESSION answered");
     report.CheckEqual(static_cast<long long>(refused), 0,
@@ -83,11 +85,8 @@ std::string LeftoverTemporaryFiles(const Session& session) {
 // record is in place, no error box. A hold that lasts is a failed save as before: the error box,
 // the answer 0, the old file byte for byte and no temporary file left beside it.
 void SaveWhileHeld(Report& report, Session& session, DWORD holdMs, bool waitedOut) {
-  SettingsValues stored = PlaceRestorableSettings(report, session, 80, 100);
-  stored.stayOnTop = 7;
-  Bytes old = stored.Encode();
-  old.resize(300, 0x33);
-  WriteFileBytes(session.SettingsPath(), old);
+  Bytes old;
+  SettingsValues stored = PlaceOnTopSettings(report, session, old);
   auto [program, form] = StartShown(report, session);
   if (form == nullptr) return;
 
@@ -105,10 +104,7 @@ void SaveWhileHeld(Report& report, Session& session, DWORD holdMs, bool waitedOu
   if (!waitedOut) {
     HWND box = WaitForErrorBox(*program, kStepTimeout);
     report.Check(GetTickCount64() - heldSince < holdMs, "error box shown while the file is held");
-    std::string error = ErrorBoxText(*program);
-    report.Check(error == kAccessDeniedError || error == kSharingViolationError,
-                 "the failed save is shown (\"" + error + "\")");
-    if (box != nullptr) AnswerErrorBox(report, *program, error);
+    AnswerFailedSave(report, *program, box);
   }
   const ULONGLONG held = GetTickCount64() - heldSince;
   if (held < holdMs) Sleep(static_cast<DWORD>(holdMs - held));
@@ -183,11 +179,10 @@ void Drag(Report& report, Session& session) {
                         "a left drag by (+40, +30) moves the window with it");
   CheckFramedPicture(report, form, POINT{wanted.left, wanted.top}, 3, kWhite, TestPicture{});
 
-  if (!CloseWithAltF4(report, *program, form)) return;
   SettingsValues expected = stored;
   expected.windowTop = moved.top;
   expected.windowLeft = moved.left;
-  CheckSettingsFile(report, session.SettingsPath(), expected);
+  CloseAndCheckSettings(report, session, *program, form, expected);
 }
 
 // A stored place that no monitor shows is pulled onto the nearest monitor's work area, whole.
@@ -207,11 +202,10 @@ void OffscreenPosition(Report& report, Session& session) {
                      rect.bottom <= work.bottom,
                  "window " + RectText(rect) + " lies inside the work area " + RectText(work));
     CheckFramedPicture(report, form, POINT{rect.left, rect.top}, 3, kWhite, TestPicture{});
-    if (!CloseWithAltF4(report, *program, form)) return;
     SettingsValues expected = stored;
     expected.windowTop = rect.top;
     expected.windowLeft = rect.left;
-    CheckSettingsFile(report, session.SettingsPath(), expected);
+    if (!CloseAndCheckSettings(report, session, *program, form, expected)) return;
   }
 }
 

@@ -15,6 +15,23 @@ void SendKey(WORD virtualKey, bool down) {
   SendInput(1, &input, sizeof input);
 }
 
+void SendMouse(DWORD flags) {
+  INPUT input{};
+  input.type = INPUT_MOUSE;
+  input.mi.dwFlags = flags;
+  SendInput(1, &input, sizeof input);
+}
+
+// Moves to the point, presses, holds, releases and waits.
+void Click(POINT at, DWORD down, DWORD up, DWORD holdMs, DWORD afterMs) {
+  MoveMouseTo(at.x, at.y);
+  Settle(150);
+  SendMouse(down);
+  Settle(holdMs);
+  SendMouse(up);
+  Settle(afterMs);
+}
+
 }  // namespace
 
 bool BringToFront(HWND window) {
@@ -54,21 +71,10 @@ void MoveMouseTo(int x, int y) {
   SendInput(1, &input, sizeof input);
 }
 
-void MouseButton(bool left, bool down) {
-  INPUT input{};
-  input.type = INPUT_MOUSE;
-  if (left) {
-    input.mi.dwFlags = down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP;
-  } else {
-    input.mi.dwFlags = down ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_RIGHTUP;
-  }
-  SendInput(1, &input, sizeof input);
-}
-
 void DragWithLeftButton(POINT from, int dx, int dy) {
   MoveMouseTo(from.x, from.y);
   Settle(150);
-  MouseButton(true, true);
+  SendMouse(MOUSEEVENTF_LEFTDOWN);
   Settle(300);  // the window enters its move loop on the press
   const int steps = 10;
   for (int step = 1; step <= steps; ++step) {
@@ -76,56 +82,26 @@ void DragWithLeftButton(POINT from, int dx, int dy) {
     Settle(60);
   }
   Settle(200);
-  MouseButton(true, false);
+  SendMouse(MOUSEEVENTF_LEFTUP);
   Settle(200);
 }
 
-void ClickRightButton(POINT at) {
-  MoveMouseTo(at.x, at.y);
-  Settle(150);
-  MouseButton(false, true);
-  Settle(100);
-  MouseButton(false, false);
-  Settle(200);
-}
-
-}  // namespace tavilune::e2e
-
-namespace tavilune::e2e {
+void ClickRightButton(POINT at) { Click(at, MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP, 100, 200); }
 
 void ClickAt(POINT at, MouseKey key) {
-  DWORD down = MOUSEEVENTF_LEFTDOWN;
-  DWORD up = MOUSEEVENTF_LEFTUP;
-  if (key == MouseKey::kRight) {
-    down = MOUSEEVENTF_RIGHTDOWN;
-    up = MOUSEEVENTF_RIGHTUP;
-  } else if (key == MouseKey::kMiddle) {
-    down = MOUSEEVENTF_MIDDLEDOWN;
-    up = MOUSEEVENTF_MIDDLEUP;
-  }
-  MoveMouseTo(at.x, at.y);
-  Settle(150);
-  INPUT input{};
-  input.type = INPUT_MOUSE;
-  input.mi.dwFlags = down;
-  SendInput(1, &input, sizeof input);
-  Settle(60);
-  input.mi.dwFlags = up;
-  SendInput(1, &input, sizeof input);
-  Settle(150);
+  if (key == MouseKey::kLeft) return Click(at, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP, 60, 150);
+  if (key == MouseKey::kRight)
+    return Click(at, MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP, 60, 150);
+  Click(at, MOUSEEVENTF_MIDDLEDOWN, MOUSEEVENTF_MIDDLEUP, 60, 150);
 }
 
 void DoubleClickAt(POINT at) {
   MoveMouseTo(at.x, at.y);
   Settle(150);
-  INPUT input{};
-  input.type = INPUT_MOUSE;
   for (int click = 0; click < 2; ++click) {
-    input.mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-    SendInput(1, &input, sizeof input);
+    SendMouse(MOUSEEVENTF_LEFTDOWN);
     Settle(40);
-    input.mi.dwFlags = MOUSEEVENTF_LEFTUP;
-    SendInput(1, &input, sizeof input);
+    SendMouse(MOUSEEVENTF_LEFTUP);
     Settle(40);
   }
   Settle(200);

@@ -11,7 +11,6 @@
 #include <commctrl.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <functional>
 #include <string>
 #include <vector>
@@ -145,24 +144,6 @@ bool ShowsCaption(const PreviewView& view, const std::string& caption) {
          offCentre <= 6;
 }
 
-std::string RectText(const RECT& r) {
-  char text[80];
-  std::snprintf(text, sizeof text, "(%ld,%ld)-(%ld,%ld)", r.left, r.top, r.right, r.bottom);
-  return text;
-}
-
-HWND FileNameBox(HWND dialog) {
-  HWND box = GetDlgItem(dialog, kFileNameCombo);
-  return box != nullptr ? box : GetDlgItem(dialog, kFileNameEdit);
-}
-
-HWND FindDescendant(HWND parent, const wchar_t* className) {
-  for (HWND child : Descendants(parent)) {
-    if (SameClass(ClassOf(child), className)) return child;
-  }
-  return nullptr;
-}
-
 // Waits for the preview to show what the condition wants; returns the last view read.
 PreviewView WaitForView(HWND area, const std::function<bool(const PreviewView&)>& condition,
                         DWORD timeoutMs = kStepTimeout) {
@@ -200,8 +181,8 @@ OpenDialog WaitForPictureDialog(Report& report, const Program& program) {
 }
 
 OpenDialog StartToDialog(Report& report, Session& session, std::unique_ptr<Program>& program) {
-  program = session.Start();
-  if (!report.Check(program != nullptr, "program started")) return {};
+  program = StartChecked(report, session);
+  if (program == nullptr) return {};
   if (!AnswerMessageDialog(report, *program, kNoSettingsMessage, VK_RETURN)) return {};
   return WaitForPictureDialog(report, *program);
 }
@@ -232,22 +213,15 @@ void PickByLetter(const OpenDialog& open, wchar_t letter) {
   if (GetFocus() != list) {
     // A click on the list's empty lower right corner gives it the keyboard.
     RECT rect = WindowRect(list);
-    MoveMouseTo(rect.right - 30, rect.bottom - 30);
-    Settle(100);
-    MouseButton(true, true);
-    Settle(50);
-    MouseButton(true, false);
-    Settle(200);
+    ClickAt(POINT{rect.right - 30, rect.bottom - 30}, MouseKey::kLeft);
   }
   PressKey(static_cast<WORD>(letter));
   Settle(200);
 }
 
 COLORREF CentreColour(const RECT& area) {
-  RECT middle{(area.left + area.right) / 2, (area.top + area.bottom) / 2, 0, 0};
-  middle.right = middle.left + 1;
-  middle.bottom = middle.top + 1;
-  ScreenShot shot(middle);
+  const POINT middle = Centre(area);
+  ScreenShot shot(RECT{middle.x, middle.y, middle.x + 1, middle.y + 1});
   return shot.ok() ? shot.At(0, 0) : CLR_INVALID;
 }
 
@@ -297,6 +271,18 @@ std::wstring PlacePictures(Report& report, Session& session) {
   TestPicture icon{32, 32};
   PlaceFile(report, session, std::wstring(L"pictures\\") + kIconName, icon.EncodeIcon());
   return session.Path(L"pictures");
+}
+
+// Escape on the preview window, checked to close it.
+void CloseWithEscape(Report& report, HWND preview, const std::string& what) {
+  BringToFront(preview);
+  PressKey(VK_ESCAPE);
+  report.Check(WaitUntilGone(preview, kStepTimeout), what);
+}
+
+// Checks that the window is enabled again within the time.
+void CheckUsable(Report& report, HWND window, const std::string& what, DWORD timeoutMs = 5000) {
+  report.Check(WaitUntil([&] { return IsWindowEnabled(window) != FALSE; }, timeoutMs), what);
 }
 
 // Placement, the preview of a picture, of a text file and of damaged JPEG data.
@@ -414,14 +400,10 @@ void PreviewWindow(Report& report, Session& session) {
 
   const RECT button = ToScreen(open.area, view.button);
   BringToFront(open.dialog);
-  MoveMouseTo((button.left + button.right) / 2, (button.top + button.bottom) / 2);
-  Settle(150);
-  MouseButton(true, true);
-  Settle(80);
-  MouseButton(true, false);
+  ClickAt(Centre(button), MouseKey::kLeft);
   HWND preview = WaitForTopLevel(*program, kPreviewWindowClass, kPreviewTitle, kStepTimeout);
-  if (!report.Check(preview != nullptr, "the button opens the preview window \"プレビュー\"")) {
-    report.Note("windows:" + DescribeWindows(program->id()));
+  if (!CheckOrListWindows(report, *program, preview != nullptr,
+                          "the button opens the preview window \"プレビュー\"")) {
     return SaveScreenLog(report, session, "no_preview");
   }
   report.Check(GetWindow(preview, GW_OWNER) == open.dialog, "owned by the file dialog");
@@ -456,14 +438,9 @@ void PreviewWindow(Report& report, Session& session) {
   PressKey('Q');
   Settle(300);
   report.Check(IsWindow(preview) && IsWindowVisible(preview), "another key leaves it open");
-  BringToFront(preview);
-  PressKey(VK_ESCAPE);
-  bool closed =
-      WaitUntil([&] { return !IsWindow(preview) || !IsWindowVisible(preview); }, kStepTimeout);
-  report.Check(closed, "Escape closes the preview window");
+  CloseWithEscape(report, preview, "Escape closes the preview window");
   report.Check(IsWindowVisible(open.dialog), "the file dialog is still there");
-  report.Check(WaitUntil([&] { return IsWindowEnabled(open.dialog) != FALSE; }, 5000),
-               "and usable again");
+  CheckUsable(report, open.dialog, "and usable again");
   // Judged as the program leaves it, with the other program's window there to take the
   // activation should the preview give it away.
   report.Check(WaitUntil([&] { return GetForegroundWindow() == open.dialog; }, 5000),
@@ -472,23 +449,11 @@ void PreviewWindow(Report& report, Session& session) {
   report.Note("a double click on the preview picture");
   const RECT box = ToScreen(open.area, FittedInto(view.box, 640, 480));
   BringToFront(open.dialog);
-  MoveMouseTo((box.left + box.right) / 2, (box.top + box.bottom) / 2);
-  Settle(150);
-  for (int click = 0; click < 2; ++click) {
-    MouseButton(true, true);
-    Settle(40);
-    MouseButton(true, false);
-    Settle(40);
-  }
+  DoubleClickAt(Centre(box));
   preview = WaitForTopLevel(*program, kPreviewWindowClass, kPreviewTitle, kStepTimeout);
   if (report.Check(preview != nullptr, "a double click on the picture opens the preview window")) {
-    BringToFront(preview);
-    PressKey(VK_ESCAPE);
-    report.Check(
-        WaitUntil([&] { return !IsWindow(preview) || !IsWindowVisible(preview); }, kStepTimeout),
-        "Escape closes it again");
-    report.Check(WaitUntil([&] { return IsWindowEnabled(open.dialog) != FALSE; }, 5000),
-                 "the file dialog is usable again");
+    CloseWithEscape(report, preview, "Escape closes it again");
+    CheckUsable(report, open.dialog, "the file dialog is usable again");
   }
 
   if (!ChooseFile(report, *program, folder + L"\\" + kPhotoName)) return;
@@ -510,13 +475,7 @@ void PreviewReopensLastFile(Report& report, Session& session) {
   HWND form = WaitForPictureWindow(report, *program);
   if (form == nullptr) return;
 
-  // The window menu, walked from its end: 終了, Taviluneについて..., -, 画像選択.
-  BringToFront(form);
-  RECT rect = WindowRect(form);
-  ClickRightButton(POINT{rect.left + 30, rect.top + 20});
-  HWND menu = WaitForMenu(*program);
-  if (!report.Check(menu != nullptr, "right click opens the window menu")) return;
-  PressKeys({VK_UP, VK_UP, VK_UP, VK_RETURN});
+  if (!UseWindowMenu(report, *program, form, kOpenPictureKeys, u8"画像選択")) return;
   open = WaitForPictureDialog(report, *program);
   if (open.dialog == nullptr) return;
   std::wstring name;
@@ -536,8 +495,7 @@ void PreviewReopensLastFile(Report& report, Session& session) {
   CancelFileDialog(report, *program);
   report.Check(IsWindowVisible(form), "cancelling keeps the picture window");
   // Wine's file dialog takes a moment (about two seconds here) to return after it has gone.
-  report.Check(WaitUntil([&] { return IsWindowEnabled(form) != FALSE; }, kStepTimeout),
-               "the picture window is usable again");
+  CheckUsable(report, form, "the picture window is usable again", kStepTimeout);
   CloseWithAltF4(report, *program, form);
 }
 

@@ -18,43 +18,55 @@ std::string PointText(LONG x, LONG y) {
   return text;
 }
 
-HWND FindChildByClass(HWND parent, const wchar_t* className, const std::wstring* text) {
-  for (HWND child : Descendants(parent)) {
-    if (!SameClass(ClassOf(child), className)) continue;
-    if (text != nullptr && TextOf(child) != *text) continue;
-    return child;
+// The first visible system dialog of the process that the test accepts.
+HWND FindSystemDialog(DWORD processId, const std::function<bool(HWND)>& test) {
+  for (HWND window : TopLevelWindows(processId)) {
+    if (IsWindowVisible(window) && SameClass(ClassOf(window), kSystemDialogClass) && test(window)) {
+      return window;
+    }
   }
   return nullptr;
 }
 
 // The file dialog is the system dialog that holds a file-name box.
-HWND FileNameBox(HWND dialog) {
-  HWND box = GetDlgItem(dialog, kFileNameCombo);
-  if (box == nullptr) box = GetDlgItem(dialog, kFileNameEdit);
-  return box;
-}
-
 HWND FindFileDialog(DWORD processId) {
-  for (HWND window : TopLevelWindows(processId)) {
-    if (IsWindowVisible(window) && SameClass(ClassOf(window), kSystemDialogClass) &&
-        FileNameBox(window) != nullptr) {
-      return window;
-    }
-  }
-  return nullptr;
+  return FindSystemDialog(processId, [](HWND window) { return FileNameBox(window) != nullptr; });
 }
 
 HWND FindErrorBox(DWORD processId) {
-  for (HWND window : TopLevelWindows(processId)) {
-    if (IsWindowVisible(window) && SameClass(ClassOf(window), kSystemDialogClass) &&
-        FileNameBox(window) == nullptr && TextOf(window) == kApplicationTitle) {
-      return window;
+  return FindSystemDialog(processId, [](HWND window) {
+    return FileNameBox(window) == nullptr && TextOf(window) == kApplicationTitle;
+  });
+}
+
+}  // namespace
+
+std::string RectText(const RECT& r) {
+  return PointText(r.left, r.top) + "-" + PointText(r.right, r.bottom);
+}
+
+bool CheckOrListWindows(Report& report, const Program& program, bool ok, const std::string& what) {
+  if (!report.Check(ok, what)) report.Note("windows:" + DescribeWindows(program.id()));
+  return ok;
+}
+
+HWND FileNameBox(HWND dialog) {
+  HWND box = GetDlgItem(dialog, kFileNameCombo);
+  return box != nullptr ? box : GetDlgItem(dialog, kFileNameEdit);
+}
+
+HWND FindDescendant(HWND parent, const wchar_t* className, const std::wstring* text) {
+  for (HWND child : Descendants(parent)) {
+    if (SameClass(ClassOf(child), className) && (text == nullptr || TextOf(child) == *text)) {
+      return child;
     }
   }
   return nullptr;
 }
 
-}  // namespace
+bool WaitUntilGone(HWND window, DWORD timeoutMs) {
+  return WaitUntil([&] { return !IsWindow(window) || !IsWindowVisible(window); }, timeoutMs);
+}
 
 Watch::Watch(std::function<bool()> condition)
     : thread_([this, condition = std::move(condition)] {
@@ -75,8 +87,8 @@ VisibilityWatch::VisibilityWatch(DWORD processId)
 bool AnswerMessageDialog(Report& report, const Program& program, const std::string& expectedText,
                          WORD closingKey) {
   HWND dialog = WaitForTopLevelByTitle(program, kMessageDialogTitle, kFirstWindowTimeout);
-  if (!report.Check(dialog != nullptr, u8"the message dialog \"情報\" appears")) {
-    report.Note("windows:" + DescribeWindows(program.id()));
+  if (!CheckOrListWindows(report, program, dialog != nullptr,
+                          u8"the message dialog \"情報\" appears")) {
     return false;
   }
   RECT rect = WindowRect(dialog);
@@ -84,8 +96,7 @@ bool AnswerMessageDialog(Report& report, const Program& program, const std::stri
   const int screenHeight = GetSystemMetrics(SM_CYSCREEN);
   report.Check(std::abs(static_cast<int>(rect.left + rect.right) - screenWidth) <= 1 &&
                    std::abs(static_cast<int>(rect.top + rect.bottom) - screenHeight) <= 1,
-               "message dialog centred on the primary screen " + PointText(rect.left, rect.top) +
-                   "-" + PointText(rect.right, rect.bottom));
+               "message dialog centred on the primary screen " + RectText(rect));
   // The text sits in a static control; the icon beside it is a static control without text.
   std::string text;
   for (HWND child : Descendants(dialog)) {
@@ -96,18 +107,18 @@ bool AnswerMessageDialog(Report& report, const Program& program, const std::stri
   }
   report.CheckEqualText(Escaped(text), Escaped(expectedText), "message dialog text");
   std::wstring ok = L"OK";
-  HWND button = FindChildByClass(dialog, L"Button", &ok);
+  HWND button = FindDescendant(dialog, L"Button", &ok);
   report.Check(button != nullptr, "message dialog has an OK button");
 
   BringToFront(dialog);
   PressKey(closingKey);
-  bool closed = WaitUntil([&] { return !IsWindow(dialog) || !IsWindowVisible(dialog); }, 5000);
+  bool closed = WaitUntilGone(dialog);
   report.Check(closed, std::string("message dialog closes with ") +
                            (closingKey == VK_RETURN ? "Enter" : "Escape"));
   if (!closed && button != nullptr) {
     // Go on with the rest of the case all the same.
     PostMessageW(button, BM_CLICK, 0, 0);
-    WaitUntil([&] { return !IsWindow(dialog) || !IsWindowVisible(dialog); }, 5000);
+    WaitUntilGone(dialog);
   }
   return closed;
 }
@@ -120,33 +131,30 @@ HWND WaitForFileDialog(Report& report, const Program& program) {
         return dialog != nullptr || !program.Running();
       },
       kFirstWindowTimeout);
-  if (!report.Check(dialog != nullptr, "the file-open dialog appears")) {
-    report.Note("windows:" + DescribeWindows(program.id()));
-  }
+  CheckOrListWindows(report, program, dialog != nullptr, "the file-open dialog appears");
   return dialog;
+}
+
+// Presses the dialog's button by its command and waits for the dialog to close.
+bool PressDialogButton(HWND dialog, int button) {
+  PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
+               reinterpret_cast<LPARAM>(GetDlgItem(dialog, button)));
+  return WaitUntilGone(dialog, kStepTimeout);
 }
 
 bool ChooseFile(Report& report, const Program& program, const std::wstring& path) {
   HWND dialog = WaitForFileDialog(report, program);
   if (dialog == nullptr) return false;
-  HWND box = FileNameBox(dialog);
-  SendMessageW(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
+  SendMessageW(FileNameBox(dialog), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
   report.Note("typed " + Narrow(path));
-  PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
-               reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
-  bool closed =
-      WaitUntil([&] { return !IsWindow(dialog) || !IsWindowVisible(dialog); }, kStepTimeout);
-  return report.Check(closed, "the file-open dialog takes the typed path and closes");
+  return report.Check(PressDialogButton(dialog, IDOK),
+                      "the file-open dialog takes the typed path and closes");
 }
 
 bool CancelFileDialog(Report& report, const Program& program) {
   HWND dialog = WaitForFileDialog(report, program);
-  if (dialog == nullptr) return false;
-  PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
-               reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDCANCEL)));
-  bool closed =
-      WaitUntil([&] { return !IsWindow(dialog) || !IsWindowVisible(dialog); }, kStepTimeout);
-  return report.Check(closed, "the file-open dialog is cancelled");
+  return dialog != nullptr &&
+         report.Check(PressDialogButton(dialog, IDCANCEL), "the file-open dialog is cancelled");
 }
 
 std::string ErrorBoxText(const Program& program, HWND* found) {
@@ -164,49 +172,43 @@ std::string ErrorBoxText(const Program& program, HWND* found) {
 }
 
 bool AnswerErrorBox(Report& report, const Program& program, const std::string& expectedText) {
-  HWND box = nullptr;
-  WaitUntil(
-      [&] {
-        box = FindErrorBox(program.id());
-        return box != nullptr || !program.Running();
-      },
-      kFirstWindowTimeout);
-  if (!report.Check(box != nullptr, "the error box \"Tavilune\" appears")) {
-    report.Note("windows:" + DescribeWindows(program.id()));
+  HWND box = WaitForErrorBox(program, kFirstWindowTimeout);
+  if (!CheckOrListWindows(report, program, box != nullptr, "the error box \"Tavilune\" appears")) {
     return false;
   }
   report.CheckEqualText(ErrorBoxText(program), expectedText, "error box text");
   BringToFront(box);
   PressKey(VK_RETURN);
-  bool closed = WaitUntil([&] { return !IsWindow(box) || !IsWindowVisible(box); }, 5000);
+  bool closed = WaitUntilGone(box);
   if (!closed) {
     PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-    closed = WaitUntil([&] { return !IsWindow(box) || !IsWindowVisible(box); }, 5000);
+    closed = WaitUntilGone(box);
   }
   return report.Check(closed, "error box closes");
 }
 
 HWND WaitForPictureWindow(Report& report, const Program& program) {
   HWND window = WaitForTopLevel(program, kPictureWindowClass, nullptr, kFirstWindowTimeout);
-  if (!report.Check(window != nullptr, "the picture window TForm1 is shown")) {
-    report.Note("windows:" + DescribeWindows(program.id()));
-  }
+  CheckOrListWindows(report, program, window != nullptr, "the picture window TForm1 is shown");
   return window;
 }
 
+std::unique_ptr<Program> StartChecked(Report& report, Session& session,
+                                      const std::string& started) {
+  auto program = session.Start();
+  report.Check(program != nullptr, started);
+  return program;
+}
+
 ShownProgram StartShown(Report& report, Session& session, const std::string& started) {
-  ShownProgram shown;
-  shown.program = session.Start();
-  if (report.Check(shown.program != nullptr, started)) {
-    shown.form = WaitForPictureWindow(report, *shown.program);
-  }
+  ShownProgram shown{StartChecked(report, session, started)};
+  if (shown.program != nullptr) shown.form = WaitForPictureWindow(report, *shown.program);
   return shown;
 }
 
 ShownProgram StartWithFirstChoice(Report& report, Session& session, const std::wstring& picture) {
-  ShownProgram shown;
-  shown.program = session.Start();
-  if (!report.Check(shown.program != nullptr, "program started")) return shown;
+  ShownProgram shown{StartChecked(report, session)};
+  if (shown.program == nullptr) return shown;
   AnswerMessageDialog(report, *shown.program, kNoSettingsMessage, VK_RETURN);
   if (ChooseFile(report, *shown.program, picture)) {
     shown.form = WaitForPictureWindow(report, *shown.program);
@@ -218,7 +220,7 @@ HWND WaitForErrorBox(const Program& program, DWORD timeoutMs) {
   HWND box = nullptr;
   WaitUntil(
       [&] {
-        ErrorBoxText(program, &box);
+        box = FindErrorBox(program.id());
         return box != nullptr || !program.Running();
       },
       timeoutMs);
@@ -245,10 +247,7 @@ void PressKeys(const std::vector<WORD>& keys) {
 
 bool WalkMenu(Report& report, const Program& program, const std::vector<WORD>& keys,
               const std::string& opened, const std::string& closed) {
-  if (!report.Check(WaitForMenu(program) != nullptr, opened)) {
-    report.Note("windows:" + DescribeWindows(program.id()));
-    return false;
-  }
+  if (!CheckOrListWindows(report, program, WaitForMenu(program) != nullptr, opened)) return false;
   PressKeys(keys);
   return report.Check(
       WaitUntil([&] { return FindTopLevel(program.id(), kMenuClass) == nullptr; }, 5000), closed);
@@ -353,8 +352,8 @@ void CheckDesignWindow(Report& report, HWND window) {
 
 void CheckTaskbarButton(Report& report, const Program& program, bool expectButton) {
   HWND application = FindTopLevel(program.id(), kApplicationClass, nullptr, false);
-  if (!report.Check(application != nullptr, "the application window TApplication exists")) {
-    report.Note("windows:" + DescribeWindows(program.id()));
+  if (!CheckOrListWindows(report, program, application != nullptr,
+                          "the application window TApplication exists")) {
     return;
   }
   report.CheckEqualText(Narrow(TextOf(application)), "Tavilune", "application window title");
@@ -372,16 +371,19 @@ void PressAltF4(Report& report, HWND window) {
 }
 
 bool ExpectExit(Report& report, const Program& program, DWORD timeoutMs) {
-  bool ended = program.WaitForExit(timeoutMs);
-  if (!report.Check(ended, "the program ends")) {
-    report.Note("windows:" + DescribeWindows(program.id()));
-  }
-  return ended;
+  return CheckOrListWindows(report, program, program.WaitForExit(timeoutMs), "the program ends");
 }
 
 bool CloseWithAltF4(Report& report, const Program& program, HWND form) {
   PressAltF4(report, form);
   return ExpectExit(report, program);
+}
+
+bool CloseAndCheckSettings(Report& report, const Session& session, const Program& program,
+                           HWND form, const SettingsValues& expected) {
+  if (!CloseWithAltF4(report, program, form)) return false;
+  CheckSettingsFile(report, session.SettingsPath(), expected);
+  return true;
 }
 
 void ExpectExitWithoutErrorBox(Report& report, const Program& program) {

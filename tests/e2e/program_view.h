@@ -21,6 +21,7 @@ inline constexpr wchar_t kApplicationClass[] = L"TApplication";
 inline constexpr wchar_t kPictureWindowClass[] = L"TForm1";
 inline constexpr wchar_t kSystemDialogClass[] = L"#32770";
 inline constexpr wchar_t kMenuClass[] = L"#32768";
+inline constexpr wchar_t kAboutBoxClass[] = L"TForm2";
 inline constexpr wchar_t kApplicationTitle[] = L"Tavilune";
 inline constexpr wchar_t kMessageDialogTitle[] = L"情報";
 
@@ -69,6 +70,18 @@ class VisibilityWatch : public Watch {
   explicit VisibilityWatch(DWORD processId);
 };
 
+// "(left, top)-(right, bottom)" for the log.
+std::string RectText(const RECT& rect);
+inline POINT Centre(const RECT& r) { return {(r.left + r.right) / 2, (r.top + r.bottom) / 2}; }
+// Checks ok; when it fails, lists the program's windows in the log. Returns ok.
+bool CheckOrListWindows(Report& report, const Program& program, bool ok, const std::string& what);
+// The file dialog's name box, of the explorer-style template or an older one.
+HWND FileNameBox(HWND dialog);
+// The first descendant of that class (and text, when given).
+HWND FindDescendant(HWND parent, const wchar_t* className, const std::wstring* text = nullptr);
+// Waits until the window is gone or hidden; false when the time ran out.
+bool WaitUntilGone(HWND window, DWORD timeoutMs = 5000);
+
 // Waits for the message dialog, checks its text and its OK button, closes it with the key
 // (VK_RETURN or VK_ESCAPE) and checks that it went away.
 bool AnswerMessageDialog(Report& report, const Program& program, const std::string& expectedText,
@@ -79,6 +92,9 @@ HWND WaitForFileDialog(Report& report, const Program& program);
 // Types the full path into the name box and confirms; checks that the dialog closed.
 bool ChooseFile(Report& report, const Program& program, const std::wstring& path);
 bool CancelFileDialog(Report& report, const Program& program);
+// Presses the dialog's button (IDOK, IDCANCEL) by its command; checks nothing, true when the
+// dialog closed.
+bool PressDialogButton(HWND dialog, int button);
 
 // Waits for the standard error box, checks caption and text, closes it with Enter.
 bool AnswerErrorBox(Report& report, const Program& program, const std::string& expectedText);
@@ -94,6 +110,9 @@ struct ShownProgram {
   std::unique_ptr<Program> program;
   HWND form = nullptr;
 };
+// Starts the program and checks that it started; nullptr when it did not.
+std::unique_ptr<Program> StartChecked(Report& report, Session& session,
+                                      const std::string& started = "program started");
 // Starts the program, checks that it started and waits for its picture window.
 ShownProgram StartShown(Report& report, Session& session,
                         const std::string& started = "program started");
@@ -137,6 +156,10 @@ void PressAltF4(Report& report, HWND window);
 bool ExpectExit(Report& report, const Program& program, DWORD timeoutMs = kStepTimeout);
 // Alt+F4 on the picture window and the program's end, both checked.
 bool CloseWithAltF4(Report& report, const Program& program, HWND form);
+// Closes with Alt+F4 as above, then checks the settings file the program saved; false when the
+// program did not end.
+bool CloseAndCheckSettings(Report& report, const Session& session, const Program& program,
+                           HWND form, const SettingsValues& expected);
 // Checks that the program ends within the step's time and shows no error box while doing so.
 void ExpectExitWithoutErrorBox(Report& report, const Program& program);
 

@@ -26,6 +26,38 @@ void Program::Terminate() {
   process_ = nullptr;
 }
 
+namespace {
+
+// Starts the program with the command line in the folder (nullptr: the driver's own).
+std::unique_ptr<Program> StartProcess(const std::wstring& exe, std::wstring commandLine,
+                                      const wchar_t* folder) {
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION info{};
+  if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder,
+                      &startup, &info)) {
+    std::printf("cannot start %s (error %lu)\n", Narrow(exe).c_str(), GetLastError());
+    return nullptr;
+  }
+  CloseHandle(info.hThread);
+  return std::make_unique<Program>(info.hProcess, info.dwProcessId);
+}
+
+bool CopyProgram(const std::wstring& from, const std::wstring& to) {
+  if (CopyFileW(from.c_str(), to.c_str(), FALSE)) return true;
+  std::printf("cannot copy %s (error %lu)\n", Narrow(from).c_str(), GetLastError());
+  return false;
+}
+
+constexpr wchar_t kOtherProgramClass[] = L"TaviluneE2EOtherProgram";
+
+LRESULT CALLBACK OtherProgramProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_DESTROY) PostQuitMessage(0);
+  return DefWindowProcW(window, message, wParam, lParam);
+}
+
+}  // namespace
+
 Session::Session(const std::wstring& scratchRoot, const std::string& caseName,
                  const std::wstring& programPath, const std::wstring& dataFolder)
     : folder_(WindowsPath(scratchRoot) + L"\\" + Widen(caseName)),
@@ -41,20 +73,13 @@ bool Session::Prepare(const std::wstring& exeName) {
     std::printf("cannot create the scratch folder %s\n", Narrow(exeFolder).c_str());
     return false;
   }
-  if (!CopyFileW(programPath_.c_str(), ExePath().c_str(), FALSE)) {
-    std::printf("cannot copy %s (error %lu)\n", Narrow(programPath_).c_str(), GetLastError());
-    return false;
-  }
-  return true;
+  return CopyProgram(programPath_, ExePath());
 }
 
 void Session::SetOtherProgram(const std::wstring& path) { otherProgramPath_ = WindowsPath(path); }
 
 bool Session::SwapProgram() {
-  if (!CopyFileW(otherProgramPath_.c_str(), ExePath().c_str(), FALSE)) {
-    std::printf("cannot copy %s (error %lu)\n", Narrow(otherProgramPath_).c_str(), GetLastError());
-    return false;
-  }
+  if (!CopyProgram(otherProgramPath_, ExePath())) return false;
   std::swap(programPath_, otherProgramPath_);
   return true;
 }
@@ -70,29 +95,8 @@ std::wstring Session::SettingsPath() const {
 }
 
 std::unique_ptr<Program> Session::Start() {
-  std::wstring commandLine = L"\"" + ExePath() + L"\"";
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION info{};
-  if (!CreateProcessW(ExePath().c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                      folder_.c_str(), &startup, &info)) {
-    std::printf("cannot start %s (error %lu)\n", Narrow(ExePath()).c_str(), GetLastError());
-    return nullptr;
-  }
-  CloseHandle(info.hThread);
-  return std::make_unique<Program>(info.hProcess, info.dwProcessId);
+  return StartProcess(ExePath(), L"\"" + ExePath() + L"\"", folder_.c_str());
 }
-
-namespace {
-
-constexpr wchar_t kOtherProgramClass[] = L"TaviluneE2EOtherProgram";
-
-LRESULT CALLBACK OtherProgramProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_DESTROY) PostQuitMessage(0);
-  return DefWindowProcW(window, message, wParam, lParam);
-}
-
-}  // namespace
 
 int RunOtherProgram() {
   WNDCLASSW windowClass{};
@@ -119,17 +123,9 @@ int RunOtherProgram() {
 bool Session::StartOtherProgram() {
   wchar_t self[MAX_PATH];
   if (GetModuleFileNameW(nullptr, self, MAX_PATH) == 0) return false;
-  std::wstring commandLine = L"\"" + std::wstring(self) + L"\" " + kOtherProgramOption;
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION info{};
-  if (!CreateProcessW(self, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                      &startup, &info)) {
-    std::printf("cannot start the other program (error %lu)\n", GetLastError());
-    return false;
-  }
-  CloseHandle(info.hThread);
-  otherProgram_ = std::make_unique<Program>(info.hProcess, info.dwProcessId);
+  otherProgram_ =
+      StartProcess(self, L"\"" + std::wstring(self) + L"\" " + kOtherProgramOption, nullptr);
+  if (otherProgram_ == nullptr) return false;
   otherWindow_ = WaitForTopLevel(*otherProgram_, kOtherProgramClass, nullptr, 20000);
   // A window that has only just been made may not take the foreground at once on a busy machine.
   return otherWindow_ != nullptr && WaitUntil([&] { return BringToFront(otherWindow_); }, 15000);
