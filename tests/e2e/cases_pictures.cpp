@@ -6,6 +6,8 @@
 
 #include <cinttypes>
 #include <cstdio>
+#include <cstdlib>
+#include <utility>
 #include <sstream>
 
 #include "cases.h"
@@ -175,12 +177,71 @@ void IconPicture(Report& report, Session& session) {
   CloseAndCheckSettings(report, session, *program, form, {.picturePath = ToAnsi(path)});
 }
 
+// Parts of the window painted again (another window moved across it, a box closed over it) show
+// the rows that belong there, whatever order the bitmap keeps its rows in: a JPEG (decoded top row
+// first), a bitmap stored top row first and one stored bottom row first, each a picture of four
+// bands that a part counted from the wrong end would show mirrored about the middle.
+void RepaintBand(Report& report, Session& session) {
+  constexpr int kWidth = 200, kHeight = 192, kBandRows = 48;
+  static constexpr COLORREF kBands[] = {RGB(0xFF, 0, 0), RGB(0, 0xFF, 0), RGB(0, 0, 0xFF),
+                                        RGB(0xFF, 0xFF, 0)};
+  auto jpeg = ReadFileBytes(session.Path(L"..\\bands.jpg"));
+  if (!report.Check(jpeg.has_value(), "the build made bands.jpg")) return;
+  auto bandAt = [](int, int y) { return kBands[y / kBandRows]; };
+  const std::pair<const wchar_t*, Bytes> pictures[] = {
+      {L"bands.jpg", *jpeg},
+      {L"top_down.bmp", EncodeBitmap(kWidth, kHeight, true, bandAt)},
+      {L"bottom_up.bmp", EncodeBitmap(kWidth, kHeight, false, bandAt)}};
+  for (const auto& [file, bytes] : pictures) {
+    const std::string name = Narrow(file);
+    const SettingsValues stored{.frameThickness = 0,
+                                .picturePath = ToAnsi(PlaceFile(report, session, file, bytes)),
+                                .windowTop = 100,
+                                .windowLeft = 150};
+    PlaceSettings(report, session, stored);
+    auto [program, form] = StartShown(report, session, name + " started");
+    if (form == nullptr) return;
+    const RECT area = CheckWindowPlace(report, form, POINT{150, 100}, kWidth, kHeight);
+    // Rows top to bottom - 1 show their band across the picture (a JPEG's colours within a few
+    // levels).
+    auto bandsShown = [&](int top, int bottom) {
+      ScreenShot shot(area);
+      for (int y = top; y < bottom; ++y) {
+        for (int x : {0, kWidth / 2, kWidth - 1}) {
+          const COLORREF shown = shot.At(x, y), wanted = kBands[y / kBandRows];
+          if (std::abs(GetRValue(shown) - GetRValue(wanted)) +
+                  std::abs(GetGValue(shown) - GetGValue(wanted)) +
+                  std::abs(GetBValue(shown) - GetBValue(wanted)) >
+              12) {
+            return false;
+          }
+        }
+      }
+      return true;
+    };
+    report.Check(WaitUntil([&] { return bandsShown(0, kHeight); }, kStepTimeout),
+                 name + ": every band in its place");
+    for (const RECT part : {RECT{0, 60, kWidth, 80}, RECT{0, 0, kWidth, 16},
+                            RECT{0, kHeight - 16, kWidth, kHeight}}) {
+      // Painted again at once, from outside; the screen has then had time to take the drawing.
+      RedrawWindow(form, &part, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+      Settle(500);
+      report.Check(WaitUntil([&] { return bandsShown(part.top, part.bottom); }, 3000),
+                   name + ": rows " + std::to_string(part.top) + "-" +
+                       std::to_string(part.bottom) + " painted again show their own band");
+    }
+    report.CheckEqualText(ErrorBoxText(*program), "", name + ": no error box");
+    if (!CloseAndCheckSettings(report, session, *program, form, stored)) return;
+  }
+}
+
 }  // namespace
 
 std::vector<CaseEntry> PictureCases() {
   return {{"jpeg_picture", JpegPicture},
           {"jpeg_damaged_data", JpegDamagedData},
-          {"icon_picture", IconPicture}};
+          {"icon_picture", IconPicture},
+          {"repaint_band", RepaintBand}};
 }
 
 }  // namespace tavilune::e2e

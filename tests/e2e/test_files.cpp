@@ -21,7 +21,8 @@ void AppendInt16(Bytes& bytes, std::uint16_t value) {
 
 }  // namespace
 
-Bytes TestPicture::Encode() const {
+Bytes EncodeBitmap(int width, int height, bool topDown,
+                   const std::function<COLORREF(int x, int y)>& colourAt) {
   const int rowSize = (width * 3 + 3) / 4 * 4;
   const int pixelBytes = rowSize * height;
   Bytes bytes;
@@ -35,7 +36,7 @@ Bytes TestPicture::Encode() const {
   AppendInt32(bytes, 54);
   AppendInt32(bytes, 40);
   AppendInt32(bytes, width);
-  AppendInt32(bytes, height);  // positive: bottom row first
+  AppendInt32(bytes, topDown ? -height : height);
   AppendInt16(bytes, 1);
   AppendInt16(bytes, 24);
   AppendInt32(bytes, 0);
@@ -45,9 +46,9 @@ Bytes TestPicture::Encode() const {
   AppendInt32(bytes, 0);
   AppendInt32(bytes, 0);
   for (int fileRow = 0; fileRow < height; ++fileRow) {
-    const int y = height - 1 - fileRow;
+    const int y = topDown ? fileRow : height - 1 - fileRow;
     for (int x = 0; x < width; ++x) {
-      const COLORREF colour = ColourAt(x, y);
+      const COLORREF colour = colourAt(x, y);
       bytes.push_back(GetBValue(colour));
       bytes.push_back(GetGValue(colour));
       bytes.push_back(GetRValue(colour));
@@ -55,6 +56,10 @@ Bytes TestPicture::Encode() const {
     for (int pad = width * 3; pad < rowSize; ++pad) bytes.push_back(0);
   }
   return bytes;
+}
+
+Bytes TestPicture::Encode() const {
+  return EncodeBitmap(width, height, false, [this](int x, int y) { return ColourAt(x, y); });
 }
 
 COLORREF TestPicture::ColourAt(int x, int y) const {

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "session.h"
@@ -29,6 +30,10 @@ struct TestPicture {
   // The same picture as a one-image icon file: 32 bits per pixel, every pixel opaque.
   Bytes EncodeIcon() const;
 };
+
+// A 24-bit bitmap file, its rows stored top row first or bottom row first.
+Bytes EncodeBitmap(int width, int height, bool topDown,
+                   const std::function<COLORREF(int x, int y)>& colourAt);
 
 // A picture file that is damaged beyond loading: the bitmap's "BM" mark is missing.
 Bytes DamagedBitmap();
