@@ -110,6 +110,14 @@ class Dib {
   // the bitmap is made and when its colours change, not each time it is drawn.
   const std::vector<std::uint8_t>& BitmapInfo() const { return info_; }
 
+  // Rows top to bottom - 1 (picture rows, 0 the top one) as a bitmap of their own: a BITMAPINFO
+  // block for just those rows, in the same order in memory, and their first stored row.
+  struct Band {
+    std::vector<std::uint8_t> info;
+    const std::uint8_t* bits = nullptr;
+  };
+  Band RowsOf(std::int32_t top, std::int32_t bottom) const;
+
  private:
   void MakeBitmapInfo();
 
@@ -214,6 +222,16 @@ inline const std::uint8_t* Dib::Row(std::int32_t y) const {
 inline std::ptrdiff_t Dib::RowStep() const {
   const auto stride = static_cast<std::ptrdiff_t>(stride_);
   return topDown_ ? stride : -stride;
+}
+
+inline Dib::Band Dib::RowsOf(std::int32_t top, std::int32_t bottom) const {
+  const std::int32_t rows = bottom - top;
+  const std::int32_t firstStored = topDown_ ? top : height_ - bottom;
+  Band band{info_, pixels_.get() + static_cast<std::size_t>(firstStored) * stride_};
+  LittleEndianWriter fields(band.info);
+  fields.Seek(8).PutInt32(topDown_ ? -rows : rows);
+  fields.Seek(20).PutUint32(static_cast<std::uint32_t>(stride_ * static_cast<std::size_t>(rows)));
+  return band;
 }
 
 inline void Dib::MakeBitmapInfo() {

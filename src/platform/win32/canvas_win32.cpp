@@ -76,13 +76,14 @@ void Win32Canvas::DrawDibPart(const Dib& dib, const Rect& dest, const Rect& sour
     previousMode = SetStretchBltMode(dc_, HALFTONE);
     SetBrushOrgEx(dc_, 0, 0, nullptr);
   }
-  // The source's origin is the bitmap's first stored row: the bottom row of a bottom-up bitmap,
-  // whose rectangles are then counted from the bottom.
-  const int sourceY = dib.TopDown() ? source.top : dib.Height() - source.bottom;
-  StretchDIBits(dc_, dest.left, dest.top, dest.Width(), dest.Height(), source.left, sourceY,
-                source.Width(), source.Height(), dib.Pixels().data(),
-                reinterpret_cast<const BITMAPINFO*>(dib.BitmapInfo().data()), DIB_RGB_COLORS,
-                SRCCOPY);
+  // GDI counts a source rectangle's top from the bitmap's bottom, for bitmaps stored top row
+  // first as well, unless the whole bitmap is drawn unscaled from its origin: so the system is
+  // given only the rows to draw, as a bitmap of their own drawn in its whole height. Both row
+  // orders then show the same rows for the same source rectangle.
+  const Dib::Band band = dib.RowsOf(source.top, source.bottom);
+  StretchDIBits(dc_, dest.left, dest.top, dest.Width(), dest.Height(), source.left, 0,
+                source.Width(), source.Height(), band.bits,
+                reinterpret_cast<const BITMAPINFO*>(band.info.data()), DIB_RGB_COLORS, SRCCOPY);
   if (previousMode != 0) SetStretchBltMode(dc_, previousMode);
 }
 
