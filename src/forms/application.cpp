@@ -9,7 +9,14 @@
 
 namespace tavilune {
 
-TApplication::TApplication(WindowSystem& windows) : TComponent(nullptr), windows_(windows) {
+namespace {
+
+constexpr char kOutOfMemoryText[] = u8"メモリが足りません";
+
+}  // namespace
+
+TApplication::TApplication(WindowSystem& windows)
+    : TComponent(nullptr), windows_(windows), outOfMemoryBoxText_(ErrorBoxText(kOutOfMemoryText)) {
   uiThread_ = windows_.CurrentThread();
 }
 
@@ -121,17 +128,27 @@ void TApplication::ShowException(const Exception& error) {
   windows_.ShowMessageBox(handle_, ErrorBoxText(error.Message()), title_, MessageBoxKind::kError);
 }
 
-void TApplication::HandleException() {
+void TApplication::HandleException() noexcept {
   try {
-    throw;
-  } catch (const EAbort&) {
-    // Silent by design.
-  } catch (const Exception& error) {
-    ShowException(error);
-  } catch (const std::bad_alloc&) {
-    ShowException(EOutOfMemory(u8"メモリが足りません"));
-  } catch (const std::exception& error) {
-    ShowException(Exception(error.what()));
+    try {
+      throw;
+    } catch (const EAbort&) {
+      // Silent by design.
+    } catch (const Exception& error) {
+      ShowException(error);
+    } catch (const std::bad_alloc&) {
+      ShowException(EOutOfMemory(kOutOfMemoryText));
+    } catch (const std::exception& error) {
+      ShowException(Exception(error.what()));
+    }
+  } catch (...) {
+    // Making the box failed in turn, which only a shortage of memory does: the plain
+    // out-of-memory box then, its text made when there was memory; and when even that cannot
+    // be shown, nothing, since no exception may leave the fence around a window procedure.
+    try {
+      windows_.ShowMessageBox(handle_, outOfMemoryBoxText_, title_, MessageBoxKind::kError);
+    } catch (...) {
+    }
   }
 }
 

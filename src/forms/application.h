@@ -54,8 +54,9 @@ class TApplication : public TComponent, private WindowListener {
 
   // The standard error box for an exception that left an event handler or a message.
   void ShowException(const Exception& error);
-  // Shows whatever is being handled (call from a catch block).
-  void HandleException();
+  // Shows whatever is being handled (call from a catch block). Throws nothing: it runs inside
+  // the catch that fences a window procedure.
+  void HandleException() noexcept;
   // The text the error box shows: "." is added when the last character sorts above ".".
   static std::string ErrorBoxText(const std::string& message);
 
@@ -100,6 +101,7 @@ class TApplication : public TComponent, private WindowListener {
   WindowSystem& windows_;
   WindowHandle handle_ = 0;
   std::string title_;
+  std::string outOfMemoryBoxText_;
   IconHandle icon_ = 0;
   std::vector<TForm*> forms_;
   TForm* mainForm_ = nullptr;

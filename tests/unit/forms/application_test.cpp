@@ -61,6 +61,25 @@ TEST_F(ApplicationTest, AbortIsSilent) {
   EXPECT_TRUE(windows.messageBoxes.empty());
 }
 
+// Memory running out while the error box is made: the plain out-of-memory box is shown instead,
+// and when even that fails nothing leaves the handler (it runs inside a window procedure's fence).
+TEST_F(ApplicationTest, AnErrorBoxThatCannotBeMadeGivesWayToTheOutOfMemoryBoxOrToNothing) {
+  for (const int failing : {1, 2}) {
+    windows.messageBoxes.clear();
+    windows.onMessageBox = [&](const auto&) {
+      if (static_cast<int>(windows.messageBoxes.size()) <= failing) throw std::bad_alloc();
+    };
+    try {
+      throw EInvalidGraphic(u8"ビットマップイメージが不正です");
+    } catch (...) {
+      app.HandleException();
+    }
+    ASSERT_EQ(windows.messageBoxes.size(), 2u);
+    EXPECT_EQ(windows.messageBoxes[1].text, u8"メモリが足りません.");
+    EXPECT_EQ(windows.messageBoxes[1].caption, "Tavilune");
+  }
+}
+
 TEST_F(ApplicationTest, LoopTakesTheQuitSoBoxesShownWhileEndingStayUp) {
   auto* main = new TForm(&app, app);
   windows.Post(main->Handle(), WindowMessage{msg::kClose, 0, 0});
