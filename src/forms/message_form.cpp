@@ -53,12 +53,15 @@ TMessageForm::TMessageForm(TApplication& application, std::string text, std::str
   label_ = new TSystemControl(this, application, "STATIC", kStaticNoPrefix, text_);
   ok_ = new TSystemControl(this, application, "BUTTON", kButtonDefault | kStyleTabStop, "OK");
   const Rect screen = Windows().Monitors().front().bounds;
-  const MessageDialogLayout layout = LayOut(Windows().DpiNearest(screen));
-  const WindowSpec spec = CreateParams();
-  const Rect outer = Windows().OuterForClient(Rect{0, 0, layout.clientWidth, layout.clientHeight},
-                                              spec.style, spec.exStyle, dpi_);
+  const Rect outer = OuterFor(LayOut(Windows().DpiNearest(screen)));
   SetBounds((screen.Width() - outer.Width()) / 2, (screen.Height() - outer.Height()) / 2,
             outer.Width(), outer.Height());
+}
+
+Rect TMessageForm::OuterFor(const MessageDialogLayout& layout) {
+  const WindowSpec spec = CreateParams();
+  return Windows().OuterForClient(Rect{0, 0, layout.clientWidth, layout.clientHeight}, spec.style,
+                                  spec.exStyle, dpi_);
 }
 
 WindowSpec TMessageForm::CreateParams() {
@@ -122,11 +125,12 @@ bool TMessageForm::WndProc(const WindowMessage& message, std::intptr_t& result) 
     return true;
   }
   if (message.message == msg::kDpiChanged) {
-    // Moved to a monitor of another DPI: the system suggests the place and size the box has
-    // there; the controls, their font and the icon follow.
+    // Moved to a monitor of another DPI: the system suggests the place the box has there, and a
+    // size scaled in proportion; but text and icon do not scale in proportion, so the box takes
+    // the size its content laid out again needs, at the suggested place.
     const Rect suggested = msg::RectAt(message.lParam);
-    SetBounds(suggested.left, suggested.top, suggested.Width(), suggested.Height());
-    LayOut(msg::SignedHigh(static_cast<std::intptr_t>(message.wParam)));
+    const Rect outer = OuterFor(LayOut(msg::SignedHigh(static_cast<std::intptr_t>(message.wParam))));
+    SetBounds(suggested.left, suggested.top, outer.Width(), outer.Height());
     result = 0;
     return true;
   }

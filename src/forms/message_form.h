@@ -56,6 +56,8 @@ class TMessageForm : public TForm {
  private:
   // Places the controls for the DPI, with the icon and the font of that DPI; returns the layout.
   MessageDialogLayout LayOut(int dpi);
+  // The window's outer size for the layout at the box's DPI.
+  Rect OuterFor(const MessageDialogLayout& layout);
 
   std::string text_;
   TSystemControl* icon_ = nullptr;
