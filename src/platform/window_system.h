@@ -156,7 +156,8 @@ class WindowSystem {
                                        MenuListener* listener) = 0;
 
   virtual IconHandle ApplicationIcon() = 0;  // the program's own 32 x 32 icon
-  virtual IconHandle LoadIconResource(const std::string& name, IconSize size) = 0;
+  // The resource's image for the system's icon size at that DPI.
+  virtual IconHandle LoadIconResource(const std::string& name, IconSize size, int dpi) = 0;
 };
 
 }  // namespace tavilune

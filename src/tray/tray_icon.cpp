@@ -255,6 +255,7 @@ void TTrayIcon::ShellRestarted() {
   // up to date instead. Only when the shell takes neither is the icon lost.
   added_ = false;
   try {
+    if (OnShellRestarted) OnShellRestarted(*this);
     try {
       NotifyShell(NotifyAction::kAdd);
     } catch (const ENotifyIconError&) {

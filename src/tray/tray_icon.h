@@ -108,6 +108,8 @@ class TTrayIcon : public TComponent {
   // After the shell made its notification area anew and refused to take the icon back (the
   // error has been shown): whoever hid a window behind the icon must bring it back.
   NotifyEvent OnReAddRefused;
+  // Before the icon is added again after the shell was made anew: the moment to change its image.
+  NotifyEvent OnShellRestarted;
 
   // Reading from a stored form: ReadState (once or more, as for an inherited description),
   // ReadProperties after each, then Loaded once. ReadFromStoredForm does all three.

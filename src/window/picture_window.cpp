@@ -209,17 +209,28 @@ void TForm1::CreateTrayIcon() {
   // As stored with the window: its icon, its tip and the right-button menu; everything else
   // keeps its default.
   TrayIconStoredState stored;
-  // The notification area shows small icons: its own image of that size, not the large one
-  // shrunk by the shell.
-  stored.icon = Windows().LoadIconResource("TRAYICON", IconSize::kSmall);
+  stored.icon = TrayIconImage();
   stored.tipHelp = "Tavilune";
   stored.rbPopupMenu = popupMenu2_;
   trayIcon1_->ReadFromStoredForm(stored);
   trayIcon1_->OnMouseDown = [this](TTrayIcon&, TMouseButton, TShiftState, std::int32_t,
                                    std::int32_t) { TrayIcon1MouseDown(); };
+  // A shell made anew may have come back at another DPI (the taskbar is also made anew when the
+  // scaling changes): the icon it gets again is the image for its size now.
+  trayIcon1_->OnShellRestarted = [this](TTrayIcon& icon) {
+    icon.Icon().SetHandle(TrayIconImage());
+  };
   // A shell that restarted and refused the icon must not leave the window hidden with nothing
   // to bring it back by.
   trayIcon1_->OnReAddRefused = [this](TTrayIcon&) { ComeBackUnlessIconShown(); };
+}
+
+// The notification area shows small icons: its own image of that size, not the large one shrunk
+// by the shell, at the DPI of the primary monitor, where the taskbar keeps the area.
+IconHandle TForm1::TrayIconImage() {
+  WindowSystem& windows = Windows();
+  return windows.LoadIconResource("TRAYICON", IconSize::kSmall,
+                                  windows.DpiNearest(windows.Monitors().front().bounds));
 }
 
 void TForm1::ComeBackUnlessIconShown() {

@@ -106,6 +106,7 @@ class TForm1 : public TForm {
   // Never a hidden window without an icon: when the window counts as in the tray but the shell
   // does not show the icon, the window comes back in its place and no longer counts as hidden.
   void ComeBackUnlessIconShown();
+  IconHandle TrayIconImage();
   void ApplyLayout(const FrameLayout& layout);
 
   Platform& platform_;

@@ -223,9 +223,11 @@ std::uint32_t FakeWindowSystem::TrackPopupMenu(const std::vector<MenuItemSpec>& 
   return onPopup ? onPopup(popups.back(), listener) : 0;
 }
 
-IconHandle FakeWindowSystem::LoadIconResource(const std::string& name, IconSize size) {
+IconHandle FakeWindowSystem::LoadIconResource(const std::string& name, IconSize size,
+                                              int forDpi) {
   if (name.empty() || !iconResourcesFound) return 0;
-  return (size == IconSize::kSmall ? 0x3000 : 0x2000) + static_cast<IconHandle>(name.size());
+  return (size == IconSize::kSmall ? 0x3000 : 0x2000) + static_cast<IconHandle>(name.size()) +
+         (static_cast<IconHandle>(forDpi) << 16);
 }
 
 std::vector<WindowHandle> FakeWindowSystem::WindowsTitled(const std::string& title) const {

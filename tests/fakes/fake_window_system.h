@@ -106,8 +106,8 @@ class FakeWindowSystem : public WindowSystem {
                                std::uint32_t flags, WindowHandle owner,
                                MenuListener* listener) override;
   IconHandle ApplicationIcon() override { return applicationIcon; }
-  // Each resource has a large and a small image, told apart by their handles.
-  IconHandle LoadIconResource(const std::string& name, IconSize size) override;
+  // Each resource has a large and a small image for each DPI, told apart by their handles.
+  IconHandle LoadIconResource(const std::string& name, IconSize size, int forDpi) override;
 
   // Sends a message as the system would deliver it to the window's listener.
   std::intptr_t Deliver(WindowHandle window, std::uint32_t message, std::uintptr_t wParam = 0,

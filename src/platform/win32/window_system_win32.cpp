@@ -130,16 +130,18 @@ Win32WindowSystem::~Win32WindowSystem() = default;
 
 void Win32WindowSystem::SetFont(WindowHandle window, const std::string& face, int pixelHeight,
                                 int charset) {
-  LOGFONTW logical{};
-  logical.lfHeight = -pixelHeight;
-  logical.lfCharSet = static_cast<BYTE>(charset);
-  logical.lfQuality = DEFAULT_QUALITY;
-  std::wstring name = Wide(face);
-  wcsncpy(logical.lfFaceName, name.c_str(), LF_FACESIZE - 1);
-  GdiObject<HFONT> font(CreateFontIndirectW(&logical));
-  if (!font) return;
+  GdiObject<HFONT>& font = fonts_[{face, pixelHeight, charset}];
+  if (!font) {
+    LOGFONTW logical{};
+    logical.lfHeight = -pixelHeight;
+    logical.lfCharSet = static_cast<BYTE>(charset);
+    logical.lfQuality = DEFAULT_QUALITY;
+    std::wstring name = Wide(face);
+    wcsncpy(logical.lfFaceName, name.c_str(), LF_FACESIZE - 1);
+    font = GdiObject<HFONT>(CreateFontIndirectW(&logical));
+    if (!font) return;
+  }
   SendMessageW(H(window), WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), TRUE);
-  fonts_.push_back(std::move(font));
 }
 
 void Win32WindowSystem::RegisterClassFor(const WindowSpec& spec) {
@@ -394,39 +396,38 @@ std::uint32_t Win32WindowSystem::TrackPopupMenu(const std::vector<MenuItemSpec>&
 }
 
 IconHandle Win32WindowSystem::ApplicationIcon() {
-  return LoadIconResource("MAINICON", IconSize::kLarge);
+  return LoadIconResource("MAINICON", IconSize::kLarge, ScreenDpi());
 }
 
 namespace {
 
-// The image the resource holds for the system's icon size at the screen's DPI, as the system
-// picks it: a larger image is scaled down only when the resource has none of that size. Through
-// the common controls' LoadIconMetric where the program runs with them (version 6, which its
-// manifest asks for), else at the size the system metrics give.
-HICON LoadIconAtSystemSize(HINSTANCE instance, const std::wstring& name, IconSize size) {
-  using LoadIconMetricFunction = HRESULT(WINAPI*)(HINSTANCE, PCWSTR, int, HICON*);
-  static const auto loadIconMetric =
-      FindSystemCall<LoadIconMetricFunction>(L"comctl32.dll", "LoadIconMetric");
-  const bool small = size == IconSize::kSmall;
+// The image the resource holds for the system's icon size at the DPI, as the system picks it: a
+// larger image is scaled down only when the resource has none of that size. Through the common
+// controls' LoadIconWithScaleDown where the program runs with them (version 6, which its manifest
+// asks for), else by the plain loader at that size.
+HICON LoadIconAtSize(HINSTANCE instance, const std::wstring& name, int size) {
+  using LoadIconWithScaleDownCall = HRESULT(WINAPI*)(HINSTANCE, PCWSTR, int, int, HICON*);
+  static const auto loadScaledDown =
+      FindSystemCall<LoadIconWithScaleDownCall>(L"comctl32.dll", "LoadIconWithScaleDown");
   HICON icon = nullptr;
-  if (loadIconMetric != nullptr &&
-      SUCCEEDED(loadIconMetric(instance, name.c_str(), small ? LIM_SMALL : LIM_LARGE, &icon))) {
+  if (loadScaledDown != nullptr &&
+      SUCCEEDED(loadScaledDown(instance, name.c_str(), size, size, &icon))) {
     return icon;
   }
-  return static_cast<HICON>(LoadImageW(instance, name.c_str(), IMAGE_ICON,
-                                       GetSystemMetrics(small ? SM_CXSMICON : SM_CXICON),
-                                       GetSystemMetrics(small ? SM_CYSMICON : SM_CYICON), 0));
+  return static_cast<HICON>(LoadImageW(instance, name.c_str(), IMAGE_ICON, size, size, 0));
 }
 
 }  // namespace
 
 // Windows, their classes and the notification area go on using an icon after the call, and
-// nothing above hands it back: each icon is loaded once and lives as long as the window system.
-IconHandle Win32WindowSystem::LoadIconResource(const std::string& name, IconSize size) {
-  const std::string key = name + (size == IconSize::kSmall ? "/small" : "/large");
+// nothing above hands it back: each icon is loaded once for each size and lives as long as the
+// window system.
+IconHandle Win32WindowSystem::LoadIconResource(const std::string& name, IconSize size, int dpi) {
+  const int pixels = SystemMetricForDpi(size == IconSize::kSmall ? SM_CXSMICON : SM_CXICON, dpi);
+  const std::string key = name + "/" + std::to_string(pixels);
   auto found = icons_.find(key);
   if (found == icons_.end()) {
-    OwnedIcon icon(LoadIconAtSystemSize(instance_, Wide(name), size));
+    OwnedIcon icon(LoadIconAtSize(instance_, Wide(name), pixels));
     if (!icon) return 0;
     found = icons_.emplace(key, std::move(icon)).first;
   }

@@ -5,6 +5,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "platform/win32/handles.h"
@@ -70,7 +71,7 @@ class Win32WindowSystem : public WindowSystem {
                                std::uint32_t flags, WindowHandle owner,
                                MenuListener* listener) override;
   IconHandle ApplicationIcon() override;
-  IconHandle LoadIconResource(const std::string& name, IconSize size) override;
+  IconHandle LoadIconResource(const std::string& name, IconSize size, int dpi) override;
 
   HINSTANCE Instance() const { return instance_; }
 
@@ -81,7 +82,9 @@ class Win32WindowSystem : public WindowSystem {
 
   HINSTANCE instance_;
   std::set<std::wstring> registered_;
-  std::vector<GdiObject<HFONT>> fonts_;     // made for windows, deleted with the window system
+  // Made for windows, one for each face, height and character set, so that laying a box out
+  // again (at each change of DPI) reuses them; deleted with the window system.
+  std::map<std::tuple<std::string, int, int>, GdiObject<HFONT>> fonts_;
   std::map<std::string, OwnedIcon> icons_;  // loaded by resource name
   std::map<int, GdiObject<HFONT>> messageFonts_;  // by DPI
   std::map<int, OwnedIcon> informationIcons_;     // by size

@@ -37,7 +37,7 @@ TEST_F(TrayHidingTest, DoubleClickHidesBehindAnIconTippedTavilune) {
   EXPECT_EQ(record.Tip(), "Tavilune");
   EXPECT_EQ(record.uFlags, 7u);
   // The tray icon's own small image, not its large one shrunk by the shell.
-  EXPECT_EQ(record.hIcon, windows.LoadIconResource("TRAYICON", IconSize::kSmall));
+  EXPECT_EQ(record.hIcon, windows.LoadIconResource("TRAYICON", IconSize::kSmall, 96));
   EXPECT_TRUE(window.InTray());
   // Hidden, not minimised: the place is kept.
   EXPECT_EQ(windows.WindowRect(window.Handle()), RectFromSize(300, 200, 206, 106));
@@ -122,6 +122,18 @@ TEST_F(TrayHidingTest, StayOnTopSurvivesHidingAndMinimiseItemHidesToo) {
   EXPECT_TRUE(Shown().topmost);
   window.Window1Click();
   EXPECT_TRUE(window.PopupMenu1().Items().Find("MainMenuStayOnTop")->Checked());
+}
+
+// The taskbar made anew after the scaling changed takes the small image for its DPI now.
+TEST_F(TrayHidingTest, AShellMadeAnewGetsTheIconImageForItsDpiNow) {
+  Hidden();
+  windows.dpi = 144;
+  shell.Restart();
+  windows.Deliver(app.Handle(), shell.taskbarCreatedMessage);
+  ASSERT_EQ(shell.CallsOf(kNimAdd).size(), 2u);
+  EXPECT_EQ(shell.CallsOf(kNimAdd)[1].record.hIcon,
+            windows.LoadIconResource("TRAYICON", IconSize::kSmall, 144));
+  EXPECT_NE(shell.CallsOf(kNimAdd)[1].record.hIcon, shell.CallsOf(kNimAdd)[0].record.hIcon);
 }
 
 // Never a hidden window without an icon: a shell that comes back but refuses the icon, or no
