@@ -220,7 +220,7 @@ TEST_F(WriteSettingsFileTest, WhenTheTemporaryFileCannotBeRemovedTheSavesOwnErro
 }
 
 // Another program holding the settings file for a moment (a virus scanner, the indexer, a sync
-// client) makes the system refuse with 5, 32 or 33: the read or save waits with growing pauses,
+// client) makes the system refuse with 5, 32, 33 or 303: the read or save waits with growing pauses,
 // about 1.4 s in all, then reports the last refusal with the old file whole. Lasting errors and
 // a read-only file are reported at once.
 struct HeldFile {
@@ -242,6 +242,8 @@ TEST(SettingsFileTest, WaitsForAFileHeldForAMoment) {
       {"read: sharing violation 3 times", false, false, FileOperation::kOpen, {32, 0, 3}, -1, 3},
       {"read: region locked once", false, false, FileOperation::kRead, {33, 10, 1}, -1, 1},
       {"read: held too long", false, false, FileOperation::kOpen, {5}, 5, 10},
+      {"save: create while deletion pending", true, true, FileOperation::kOpen, {303, 0, 2}, -1, 2},
+      {"read: denied while held 4 times", false, false, FileOperation::kOpen, {5, 0, 4}, -1, 4},
   };
   for (const HeldFile& row : rows) {
     SCOPED_TRACE(row.name);
@@ -269,6 +271,50 @@ TEST(SettingsFileTest, WaitsForAFileHeldForAMoment) {
       EXPECT_EQ(record, done ? Saved() : SettingsRecord{});
     }
     EXPECT_EQ(files.Paths(), std::vector<std::string>{kPath});
+    EXPECT_EQ(files.OpenFileCount(), 0);
+  }
+}
+
+// A refusal that the file's or its folder's security explains lasts: a program folder the user
+// may not write to, a settings file the user may only read. It is reported at once with the same
+// code and text, where waiting for it used to cost about 1.4 s at every start and save.
+struct LastingDenial {
+  const char* name;
+  bool save;
+  bool fileRefused;    // the settings file may be read but not changed
+  bool folderRefused;  // its folder takes no new file
+  bool fileExists = true;
+};
+
+TEST_F(SettingsFileFixture, ADenialTheSecurityExplainsIsReportedWithoutWaiting) {
+  const std::string folderPath = "C:\\tavilune";
+  const LastingDenial rows[] = {
+      {"read: file may only be read", false, true, false},
+      {"read: program folder", false, true, true},
+      {"save: program folder", true, true, true},
+      {"save: program folder, first save", true, false, true, false},
+      {"save: file may only be read", true, true, false},
+  };
+  for (const LastingDenial& row : rows) {
+    SCOPED_TRACE(row.name);
+    FakeFileSystem files;
+    files.AddFolder(folderPath);
+    files.SetWriteRefusedBySecurity(folderPath, row.folderRefused);
+    if (row.fileExists) {
+      files.AddFile(kPath, kOldFile);
+      files.SetWriteRefusedBySecurity(kPath, row.fileRefused);
+    }
+    EXPECT_EQ(InOutCodeOf(
+                  [&] {
+                    row.save ? WriteSettingsFile(files, kPath, Saved())
+                             : ReadSettingsFile(files, kPath, record);
+                  },
+                  &message),
+              5);
+    EXPECT_EQ(message, u8"ファイルへのアクセスが拒否されました");
+    EXPECT_TRUE(files.Pauses().empty()) << files.Pauses().size() << " pauses";
+    EXPECT_EQ(files.Contents(kPath), row.fileExists ? std::optional(kOldFile) : std::nullopt);
+    EXPECT_FALSE(files.Exists(SettingsTemporaryPath(kPath)));
     EXPECT_EQ(files.OpenFileCount(), 0);
   }
 }
