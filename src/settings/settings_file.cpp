@@ -132,8 +132,8 @@ void WriteSettingsFile(FileSystem& files, const FilePath& path, const SettingsRe
   SystemError error = retry.Run(temporaryPath, FileIntent::kWrite,
                                 [&] { return WriteDurably(files, temporaryPath, bytes); });
   if (error == kNoError) {
-    error = retry.Run(path, FileIntent::kReplace,
-                      [&] { return files.Replace(temporaryPath, path); });
+    error =
+        retry.Run(path, FileIntent::kReplace, [&] { return files.Replace(temporaryPath, path); });
   }
   if (error != kNoError) {
     // Nothing more can be done when this fails too; the save's own error is the one to show.

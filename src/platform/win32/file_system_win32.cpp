@@ -104,8 +104,8 @@ Permission SecurityGrants(const std::wstring& path, DWORD rights) {
   DWORD privilegesSize = sizeof privileges;
   DWORD granted = 0;
   BOOL allowed = FALSE;
-  if (!AccessCheck(descriptor.data(), token.Get(), rights, &mapping, &privileges,
-                   &privilegesSize, &granted, &allowed)) {
+  if (!AccessCheck(descriptor.data(), token.Get(), rights, &mapping, &privileges, &privilegesSize,
+                   &granted, &allowed)) {
     return Permission::kUnknown;
   }
   return allowed ? Permission::kGranted : Permission::kRefused;

@@ -8,6 +8,7 @@
 #include <numeric>
 #include <ostream>
 #include <string>
+#include <tuple>
 
 #include "fakes/fake_file_system.h"
 #include "fakes/scratch_folder.h"
@@ -220,9 +221,9 @@ TEST_F(WriteSettingsFileTest, WhenTheTemporaryFileCannotBeRemovedTheSavesOwnErro
 }
 
 // Another program holding the settings file for a moment (a virus scanner, the indexer, a sync
-// client) makes the system refuse with 5, 32, 33 or 303: the read or save waits with growing pauses,
-// about 1.4 s in all, then reports the last refusal with the old file whole. Lasting errors and
-// a read-only file are reported at once.
+// client) makes the system refuse with 5, 32, 33 or 303: the read or save waits with growing
+// pauses, about 1.4 s in all, then reports the last refusal with the old file whole. Lasting errors
+// and a read-only file are reported at once.
 struct HeldFile {
   const char* name;
   bool save;       // else the read at start-up
@@ -275,45 +276,36 @@ TEST(SettingsFileTest, WaitsForAFileHeldForAMoment) {
   }
 }
 
-// A refusal that the file's or its folder's security explains lasts: a program folder the user
-// may not write to, a settings file the user may only read. It is reported at once with the same
-// code and text, where waiting for it used to cost about 1.4 s at every start and save.
-struct LastingDenial {
-  const char* name;
-  bool save;
-  bool fileRefused;    // the settings file may be read but not changed
-  bool folderRefused;  // its folder takes no new file
-  bool fileExists = true;
-};
-
+// A refusal that the security of the file (read only) or of its folder (a program folder) explains
+// is reported at once with the same code and text; waiting for it cost 1.375 s at each start and
+// save.
 TEST_F(SettingsFileFixture, ADenialTheSecurityExplainsIsReportedWithoutWaiting) {
   const std::string folderPath = "C:\\tavilune";
-  const LastingDenial rows[] = {
-      {"read: file may only be read", false, true, false},
-      {"read: program folder", false, true, true},
-      {"save: program folder", true, true, true},
-      {"save: program folder, first save", true, false, true, false},
-      {"save: file may only be read", true, true, false},
+  // Name, save (else read), file refuses writing, folder refuses new files, file exists.
+  const std::tuple<const char*, bool, bool, bool, bool> rows[] = {
+      {"read: file", false, true, false, true}, {"read: folder", false, true, true, true},
+      {"save: folder", true, true, true, true}, {"save: first, folder", true, false, true, false},
+      {"save: file", true, true, false, true},
   };
-  for (const LastingDenial& row : rows) {
-    SCOPED_TRACE(row.name);
+  for (const auto& [name, save, fileRefused, folderRefused, fileExists] : rows) {
+    SCOPED_TRACE(name);
     FakeFileSystem files;
     files.AddFolder(folderPath);
-    files.SetWriteRefusedBySecurity(folderPath, row.folderRefused);
-    if (row.fileExists) {
+    files.SetWriteRefusedBySecurity(folderPath, folderRefused);
+    if (fileExists) {
       files.AddFile(kPath, kOldFile);
-      files.SetWriteRefusedBySecurity(kPath, row.fileRefused);
+      files.SetWriteRefusedBySecurity(kPath, fileRefused);
     }
     EXPECT_EQ(InOutCodeOf(
                   [&] {
-                    row.save ? WriteSettingsFile(files, kPath, Saved())
-                             : ReadSettingsFile(files, kPath, record);
+                    save ? WriteSettingsFile(files, kPath, Saved())
+                         : ReadSettingsFile(files, kPath, record);
                   },
                   &message),
               5);
     EXPECT_EQ(message, u8"ファイルへのアクセスが拒否されました");
     EXPECT_TRUE(files.Pauses().empty()) << files.Pauses().size() << " pauses";
-    EXPECT_EQ(files.Contents(kPath), row.fileExists ? std::optional(kOldFile) : std::nullopt);
+    EXPECT_EQ(files.Contents(kPath), fileExists ? std::optional(kOldFile) : std::nullopt);
     EXPECT_FALSE(files.Exists(SettingsTemporaryPath(kPath)));
     EXPECT_EQ(files.OpenFileCount(), 0);
   }
