@@ -35,6 +35,30 @@ void SetDecodeParameters(jpeg_decompress_struct& info, const JpegSettings& setti
   }
 }
 
+// Reads the header and sets the decode up as the settings ask, up to the output dimensions;
+// whether the file is spread over several scans.
+bool PrepareDecode(JpegDecompressor& decompressor, const JpegSettings& settings) {
+  decompressor.ReadHeader();
+  jpeg_decompress_struct& info = decompressor.Info();
+  SetDecodeParameters(info, settings);
+  const bool multipleScans = decompressor.HasMultipleScans();
+  if (settings.progressiveDisplay && multipleScans) info.buffered_image = TRUE;
+  decompressor.CalcOutputDimensions();
+  return multipleScans;
+}
+
+// Whether the prepared decode's bitmap and the library's own whole-picture buffers (a
+// progressive file's coefficients are twice its samples) fit the pixel memory bound together.
+// Checked before the library sets any of them up, so that a picture too large for the machine
+// is refused for want of memory rather than failing half-way in the library.
+bool PreparedDecodeFitsMemory(const jpeg_decompress_struct& info, bool multipleScans) {
+  const std::uint32_t bitCount = info.quantize_colors ? 8 : 24;
+  if (!Dib::LayoutAllowed(info.output_width, info.output_height, bitCount)) return false;
+  const std::uint64_t bitmapBytes = Dib::RowBytes(info.output_width, bitCount) * info.output_height;
+  return bitmapBytes + JpegWholePictureBufferBytes(info, multipleScans) <=
+         PixelMemoryBound(Memory());
+}
+
 JpegProgressFacts ProgressFactsOf(const jpeg_decompress_struct& info) {
   JpegProgressFacts facts;
   if (info.progress != nullptr) {
@@ -109,6 +133,13 @@ void ReadPasses(JpegDecompressor& decompressor, TBitmap& bitmap, J_DCT_METHOD fi
 
 }  // namespace
 
+bool TJPEGImage::DecodeFitsMemory(std::span<const std::uint8_t> bytes,
+                                  const JpegSettings& settings) {
+  JpegDecompressor decompressor(bytes);
+  const bool multipleScans = PrepareDecode(decompressor, settings);
+  return PreparedDecodeFitsMemory(decompressor.Info(), multipleScans);
+}
+
 TBitmap& TJPEGImage::DecodeJpeg() {
   if (bitmap_) return *bitmap_;
   bitmap_ = std::make_shared<TBitmap>();
@@ -125,13 +156,10 @@ TBitmap& TJPEGImage::DecodeJpeg() {
       Progress(event->stage, event->percentDone, event->redrawNow, event->r);
     }
   });
-  decompressor.ReadHeader();
+  const bool multipleScans = PrepareDecode(decompressor, settings_);
   jpeg_decompress_struct& info = decompressor.Info();
-  SetDecodeParameters(info, settings_);
   const J_DCT_METHOD finalMethod = info.dct_method;
-  const bool progressive = settings_.progressiveDisplay && decompressor.HasMultipleScans();
-  if (progressive) info.buffered_image = TRUE;
-  decompressor.CalcOutputDimensions();
+  const bool progressive = info.buffered_image != FALSE;
   const bool eightBit = info.quantize_colors != FALSE;
 
   std::exception_ptr failure;
@@ -139,11 +167,7 @@ TBitmap& TJPEGImage::DecodeJpeg() {
     Progress(ProgressStage::kStarting, 0, false, Rect{});
     // A halftone palette stood in for the true-colour picture until now.
     temporaryPalette_.reset();
-    // A picture too large to hold as a bitmap is refused before the library sets up its own
-    // buffers for it (a progressive file's buffers hold the whole picture's coefficients).
-    if (!Dib::LayoutAllowed(info.output_width, info.output_height, eightBit ? 8 : 24)) {
-      throw EOutOfMemory(u8"メモリが足りません");
-    }
+    if (!PreparedDecodeFitsMemory(info, multipleScans)) throw EOutOfMemory(u8"メモリが足りません");
     decompressor.Start();
     const int rowComponents = eightBit ? 1 : 3;
     if (info.output_components != rowComponents) {

@@ -1,5 +1,6 @@
 #include "picture/jpeg_decompressor.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <type_traits>
 #include <utility>
@@ -146,6 +147,44 @@ void JpegDecompressor::OutputMessage(j_common_ptr) {}
 void JpegDecompressor::ProgressCall(j_common_ptr info) {
   auto* state = reinterpret_cast<State*>(info);
   if (!state->owner->RunProgressHook()) std::longjmp(state->jump, 1);
+}
+
+namespace {
+
+std::uint64_t DivideRoundingUp(std::uint64_t value, std::uint64_t divisor) {
+  return (value + divisor - 1) / divisor;
+}
+
+std::uint64_t RoundUp(std::uint64_t value, std::uint64_t multiple) {
+  return DivideRoundingUp(value, multiple) * multiple;
+}
+
+}  // namespace
+
+std::uint64_t JpegWholePictureBufferBytes(const jpeg_decompress_struct& info, bool multipleScans) {
+  std::uint64_t bytes = 0;
+  const std::uint64_t maxH = std::max(info.max_h_samp_factor, 1);
+  const std::uint64_t maxV = std::max(info.max_v_samp_factor, 1);
+  if (multipleScans || info.buffered_image) {
+    // The blocks of each component as the library counts them from the frame header, each side
+    // rounded up to whole groups of the component's sampling factor, as its coefficient buffer
+    // asks for them.
+    for (int i = 0; i < info.num_components; ++i) {
+      const jpeg_component_info& component = info.comp_info[i];
+      const std::uint64_t h = std::max(component.h_samp_factor, 1);
+      const std::uint64_t v = std::max(component.v_samp_factor, 1);
+      const std::uint64_t across = DivideRoundingUp(info.image_width * h, maxH * DCTSIZE);
+      const std::uint64_t down = DivideRoundingUp(info.image_height * v, maxV * DCTSIZE);
+      bytes += RoundUp(across, h) * RoundUp(down, v) * sizeof(JBLOCK);
+    }
+  }
+  if (info.quantize_colors && info.two_pass_quantize && info.colormap == nullptr &&
+      info.out_color_components == 3) {
+    // The quantiser chooses its colours from the whole picture first, so every colour row is
+    // kept until the second pass maps it, in strips of a full row group.
+    bytes += std::uint64_t{info.output_width} * 3 * RoundUp(info.output_height, maxV * DCTSIZE);
+  }
+  return bytes;
 }
 
 JpegHeaderFacts ReadJpegHeaderFacts(std::span<const std::uint8_t> bytes) {

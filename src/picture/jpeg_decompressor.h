@@ -32,6 +32,12 @@ struct JpegHeaderFacts {
 // library's message code for a file that is not a JPEG or whose header is damaged.
 JpegHeaderFacts ReadJpegHeaderFacts(std::span<const std::uint8_t> bytes);
 
+// Bytes libjpeg holds for the whole picture, besides the output rows, while it decodes with the
+// parameters now set in `info` (read them once the output dimensions are calculated): all the
+// coefficients of a file spread over several scans, at full size whatever the output scale, and
+// the two-pass quantiser's copy of the colour picture.
+std::uint64_t JpegWholePictureBufferBytes(const jpeg_decompress_struct& info, bool multipleScans);
+
 // The message of a fatal libjpeg error ("JPEG エラー #%d").
 std::string JpegErrorMessage(int messageCode);
 

@@ -50,12 +50,7 @@ void TJPEGImage::LoadFromStream(Stream& stream) {
     data->multipleScans = facts.multipleScans;
     // The pixels are decoded on first need, but whether they can be held at all is known now:
     // a picture too large for memory is refused while the previous one is still shown.
-    const bool eightBit =
-        settings_.pixelFormat == JpegPixelFormat::k8Bit || settings_.grayscale || data->grayscale;
-    if (!Dib::LayoutAllowed(ScaledSide(data->width, settings_.scale),
-                            ScaledSide(data->height, settings_.scale), eightBit ? 8 : 24)) {
-      throw EOutOfMemory(u8"メモリが足りません");
-    }
+    if (!DecodeFitsMemory(data->bytes, settings_)) throw EOutOfMemory(u8"メモリが足りません");
   }
   data_ = std::move(data);
 

@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <span>
 #include <vector>
 
 #include "picture/bitmap.h"
@@ -91,6 +92,10 @@ class TJPEGImage : public TGraphic {
   void SetTickSource(TickSource ticks) { ticks_ = std::move(ticks); }
 
  private:
+  // Whether decoding these bytes (a JPEG whose header reads) with these settings holds the
+  // bitmap and the decoder's own whole-picture buffers within the pixel memory bound.
+  static bool DecodeFitsMemory(std::span<const std::uint8_t> bytes, const JpegSettings& settings);
+
   std::shared_ptr<const TJPEGData> data_;
   std::shared_ptr<TBitmap> bitmap_;
   std::optional<Palette> temporaryPalette_;

@@ -23,6 +23,7 @@ constexpr SystemError kErrorSharingViolation = 32;
 constexpr SystemError kErrorLockViolation = 33;
 constexpr SystemError kErrorHandleDiskFull = 39;
 constexpr SystemError kErrorDiskFull = 112;
+constexpr SystemError kErrorDeletePending = 303;
 
 // A path as the program holds it. Paths are ANSI bytes, as the settings record stores the
 // picture's; the settings file's own path is UTF-8 when the program's folder is named in
@@ -58,6 +59,18 @@ enum class FileAccess {
   kReadWriteShareReadWrite,  // the settings file when read at start-up; must exist
   kCreateWrite,              // a new or emptied file for writing, not shared
 };
+
+// What the program means to do to a file, as far as the file's and its folder's security
+// decide whether it may at all.
+enum class FileIntent {
+  kReadWrite,  // open the existing file for reading and writing
+  kWrite,      // create the file, or empty an existing one and write it anew
+  kReplace,    // move another file of the same folder into its place
+};
+
+// The security's answer, whatever other programs are doing with the file at the moment.
+// kUnknown where the system cannot tell (a file system without security, a failed query).
+enum class Permission { kGranted, kRefused, kUnknown };
 
 struct IoResult {
   std::size_t bytes = 0;
@@ -95,6 +108,9 @@ class FileSystem {
   virtual SystemError Replace(const FilePath& from, const FilePath& to) = 0;
   virtual SystemError Remove(const FilePath& path) = 0;
   virtual bool IsReadOnly(const FilePath& path) = 0;
+  // Whether this process's rights let it do that to the file at the path at all: asked after a
+  // refusal, to tell a lasting one from another program holding the file for a moment.
+  virtual Permission SecurityPermits(const FilePath& path, FileIntent intent) = 0;
   // Waits before a file that another program holds for a moment is tried again. The calling
   // thread does nothing else meanwhile.
   virtual void Pause(std::uint32_t milliseconds) = 0;

@@ -17,14 +17,21 @@ int InOutCodeOf(SystemError error) {
 
 // Virus scanners, the search indexer and sync clients open a file they see change for a moment,
 // sharing reads only. Meanwhile the system refuses to open, write or replace it with a sharing
-// violation, a lock violation or a plain access denied; all three are tried again.
-bool MayBeHeldForAMoment(FileSystem& files, const FilePath& path, SystemError error) {
-  if (error == kErrorSharingViolation || error == kErrorLockViolation) return true;
+// violation, a lock violation, or a plain access denied (also given for a file whose deletion is
+// pending); all of these are tried again. An access denied that the file's or its folder's own
+// rules explain lasts: a program folder the user may not write to, a settings file the user may
+// only read. Waiting cannot change those, so they are reported at once.
+bool MayBeHeldForAMoment(FileSystem& files, const FilePath& path, FileIntent intent,
+                         SystemError error) {
+  if (error == kErrorSharingViolation || error == kErrorLockViolation ||
+      error == kErrorDeletePending) {
+    return true;
+  }
   if (error != kErrorAccessDenied) return false;
-  // A read-only file or a folder refuses for good: no point waiting for them.
   if (files.IsReadOnly(path)) return false;
   const std::optional<FileEntry> entry = files.FindEntry(path);
-  return !entry || !entry->isDirectory;
+  if (entry && entry->isDirectory) return false;
+  return files.SecurityPermits(path, intent) != Permission::kRefused;
 }
 
 // Tries a step of one read or save again while the file may only be held for a moment, with
@@ -35,12 +42,13 @@ class HeldFileRetry {
   explicit HeldFileRetry(FileSystem& files) : files_(files) {}
 
   // Runs the step until it gives no error, an error that lasts, or the pauses are used up;
-  // returns its last error. `path` is the file whose refusal the step reports.
+  // returns its last error. `path` is the file whose refusal the step reports, `intent` what the
+  // step does to it.
   template <typename Step>
-  SystemError Run(const FilePath& path, Step&& step) {
+  SystemError Run(const FilePath& path, FileIntent intent, Step&& step) {
     SystemError error = step();
     while (error != kNoError && pausesTaken_ < kPauseCount &&
-           MayBeHeldForAMoment(files_, path, error)) {
+           MayBeHeldForAMoment(files_, path, intent, error)) {
       files_.Pause(kFirstPauseMs * ++pausesTaken_);
       error = step();
     }
@@ -98,7 +106,7 @@ void ReadSettingsFile(FileSystem& files, const FilePath& path, SettingsRecord& r
   SettingsBytes bytes{};
   IoResult read;
   HeldFileRetry retry(files);
-  const SystemError error = retry.Run(path, [&] {
+  const SystemError error = retry.Run(path, FileIntent::kReadWrite, [&] {
     SystemError opened = kNoError;
     // Closed at the end of each try, before anything can throw.
     std::unique_ptr<File> file = files.Open(path, FileAccess::kReadWriteShareReadWrite, opened);
@@ -121,10 +129,12 @@ void WriteSettingsFile(FileSystem& files, const FilePath& path, const SettingsRe
   const FilePath temporaryPath = FreeTemporaryPath(files, path);
   const SettingsBytes bytes = EncodeSettingsRecord(record);
   HeldFileRetry retry(files);
-  SystemError error =
-      retry.Run(temporaryPath, [&] { return WriteDurably(files, temporaryPath, bytes); });
-  if (error == kNoError)
-    error = retry.Run(path, [&] { return files.Replace(temporaryPath, path); });
+  SystemError error = retry.Run(temporaryPath, FileIntent::kWrite,
+                                [&] { return WriteDurably(files, temporaryPath, bytes); });
+  if (error == kNoError) {
+    error =
+        retry.Run(path, FileIntent::kReplace, [&] { return files.Replace(temporaryPath, path); });
+  }
   if (error != kNoError) {
     // Nothing more can be done when this fails too; the save's own error is the one to show.
     static_cast<void>(files.Remove(temporaryPath));

@@ -26,8 +26,9 @@ void ReadSettingsFile(FileSystem& files, const FilePath& path, SettingsRecord& r
 // fails the previous file stays exactly as it was, the temporary file is removed, and EInOutError
 // tells why. A read-only settings file fails with 5 untouched. Writing and replacing are tried
 // again after growing pauses, about 1.4 s in all, while the system reports a sharing violation,
-// a lock violation or access denied (another program may be reading the file for a moment);
-// only then is the last error reported.
+// a lock violation, a pending deletion or access denied (another program may be reading the file
+// for a moment); only then is the last error reported. An access denied that the security of the
+// file or its folder explains is reported at once, in reading as in saving.
 void WriteSettingsFile(FileSystem& files, const FilePath& path, const SettingsRecord& record);
 
 // The temporary files a save may write before it replaces the settings file (same folder):

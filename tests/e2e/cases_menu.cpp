@@ -173,8 +173,9 @@ void MenuOpenPicture(Report& report, Session& session) {
 
 // Pictures of today's cameras: a 12000 x 9000 bitmap (written here) and JPEG (made by the build
 // beside the scratch folders) show at natural size with no box; then, from the menu, a bitmap
-// claiming 70000 x 70000 is damaged and a JPEG claiming 65000 x 65000 too large for memory, and
-// the window keeps its picture.
+// claiming 70000 x 70000 is damaged, a JPEG claiming 65000 x 65000 too large for memory, and so
+// is one claiming 30000 x 30000 progressive (its bitmap would fit, not with the decoder's
+// coefficients); the window keeps its picture.
 void LargePictures(Report& report, Session& session) {
   const TestPicture bitmap{12000, 9000};
   auto jpeg = ReadFileBytes(session.Path(L"..\\large.jpg"));
@@ -183,9 +184,12 @@ void LargePictures(Report& report, Session& session) {
   Bytes huge = TestPicture{}.Encode();
   for (size_t at : {18, 22}) huge[at] = 0x70, huge[at + 1] = 0x11, huge[at + 2] = 0x01;  // 70000
   Bytes tooLarge = *jpeg;
+  Bytes progressive = *jpeg;
   for (size_t at = 0; at + 8 < tooLarge.size(); ++at) {
     if (tooLarge[at] != 0xFF || tooLarge[at + 1] != 0xC0) continue;
     for (size_t side : {at + 5, at + 7}) tooLarge[side] = 0xFD, tooLarge[side + 1] = 0xE8;  // 65000
+    progressive[at + 1] = 0xC2;
+    for (size_t side : {at + 5, at + 7}) progressive[side] = 0x75, progressive[side + 1] = 0x30;
     break;
   }
   struct Shown {
@@ -221,7 +225,8 @@ void LargePictures(Report& report, Session& session) {
     if (&picture == &shown[1]) {
       const std::pair<std::wstring, const char*> refused[] = {
           {PlaceFile(report, session, L"huge.bmp", huge), kDamagedBitmapError},
-          {PlaceFile(report, session, L"huge.jpg", tooLarge), u8"メモリが足りません."}};
+          {PlaceFile(report, session, L"huge.jpg", tooLarge), u8"メモリが足りません."},
+          {PlaceFile(report, session, L"progressive.jpg", progressive), u8"メモリが足りません."}};
       for (const auto& [path, text] : refused) {
         if (!UseWindowMenu(report, *program, form, kOpenPictureKeys, "a huge picture")) return;
         if (!ChooseFile(report, *program, path)) return;

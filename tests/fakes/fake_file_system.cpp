@@ -15,6 +15,7 @@ struct FakeFileSystem::Node {
   bool readOnly = false;
   std::optional<int> lastWriteYear;
   bool attributesReadable = true;
+  bool writeRefusedBySecurity = false;
   int sharedHandles = 0;     // opened for reading, others may go on using the file
   int exclusiveHandles = 0;  // created for writing, nobody else may touch the file
 };
@@ -122,6 +123,10 @@ void FakeFileSystem::SetLastWriteYear(const FilePath& path, std::optional<int> y
   Existing(nodes_, Key(path)).lastWriteYear = year;
 }
 
+void FakeFileSystem::SetWriteRefusedBySecurity(const FilePath& path, bool refused) {
+  Existing(nodes_, Key(path)).writeRefusedBySecurity = refused;
+}
+
 void FakeFileSystem::SetAttributesReadable(const FilePath& path, bool readable) {
   Existing(nodes_, Key(path)).attributesReadable = readable;
 }
@@ -163,6 +168,25 @@ std::optional<FakeFileSystem::Failure> FakeFileSystem::TakeFailure(const std::st
   return std::nullopt;
 }
 
+bool FakeFileSystem::SecurityRefuses(const std::string& key, FileIntent intent) const {
+  const auto refuses = [&](const std::string& path) {
+    const auto found = nodes_.find(path);
+    return found != nodes_.end() && found->second->writeRefusedBySecurity;
+  };
+  const std::size_t cut = key.find_last_of("\\/");
+  const bool folderRefuses = cut != std::string::npos && refuses(key.substr(0, cut));
+  const bool exists = nodes_.contains(key);
+  switch (intent) {
+    case FileIntent::kReadWrite:
+      return refuses(key);
+    case FileIntent::kWrite:
+      return exists ? refuses(key) : folderRefuses;
+    case FileIntent::kReplace:
+      return folderRefuses || refuses(key);
+  }
+  return false;
+}
+
 void FakeFileSystem::Record(FileOperation operation, const std::string& path,
                             const std::string& target) {
   calls_.push_back(FileCall{operation, path, target});
@@ -184,7 +208,7 @@ std::unique_ptr<File> FakeFileSystem::Open(const FilePath& filePath, FileAccess 
     return nullptr;
   }
   if (access == FileAccess::kCreateWrite) {
-    if (node && node->readOnly) {
+    if ((node && node->readOnly) || SecurityRefuses(path, FileIntent::kWrite)) {
       error = kErrorAccessDenied;
     } else if (node && (node->sharedHandles > 0 || node->exclusiveHandles > 0)) {
       error = kErrorSharingViolation;
@@ -199,7 +223,8 @@ std::unique_ptr<File> FakeFileSystem::Open(const FilePath& filePath, FileAccess 
   }
   if (!node) {
     error = kErrorFileNotFound;
-  } else if (access == FileAccess::kReadWriteShareReadWrite && node->readOnly) {
+  } else if (access == FileAccess::kReadWriteShareReadWrite &&
+             (node->readOnly || SecurityRefuses(path, FileIntent::kReadWrite))) {
     error = kErrorAccessDenied;
   } else if (node->exclusiveHandles > 0) {
     error = kErrorSharingViolation;
@@ -231,6 +256,7 @@ SystemError FakeFileSystem::Replace(const FilePath& fromPath, const FilePath& to
   }
   const auto source = nodes_.find(from);
   if (source == nodes_.end()) return kErrorFileNotFound;
+  if (SecurityRefuses(to, FileIntent::kReplace)) return kErrorAccessDenied;
   if (source->second->sharedHandles > 0 || source->second->exclusiveHandles > 0) {
     return kErrorSharingViolation;
   }
@@ -256,7 +282,9 @@ SystemError FakeFileSystem::Remove(const FilePath& filePath) {
   const auto found = nodes_.find(path);
   if (found == nodes_.end()) return kErrorFileNotFound;
   const Node& node = *found->second;
-  if (node.folder || node.readOnly) return kErrorAccessDenied;
+  if (node.folder || node.readOnly || SecurityRefuses(path, FileIntent::kReplace)) {
+    return kErrorAccessDenied;
+  }
   if (node.sharedHandles > 0 || node.exclusiveHandles > 0) return kErrorSharingViolation;
   nodes_.erase(found);
   return kNoError;
@@ -265,6 +293,10 @@ SystemError FakeFileSystem::Remove(const FilePath& filePath) {
 bool FakeFileSystem::IsReadOnly(const FilePath& path) {
   const auto found = nodes_.find(Key(path));
   return found != nodes_.end() && found->second->readOnly;
+}
+
+Permission FakeFileSystem::SecurityPermits(const FilePath& path, FileIntent intent) {
+  return SecurityRefuses(Key(path), intent) ? Permission::kRefused : Permission::kGranted;
 }
 
 }  // namespace tavilune::testing

@@ -1,5 +1,5 @@
 // An in-memory file system that behaves as Windows does where it matters to the program: a
-// read-write open of a read-only file is refused, creating a file empties it at once, and a file
+// read-write open of a read-only file (or one whose security refuses writing) is refused, creating a file empties it at once, and a file
 // that is open cannot be replaced or removed. Tests add files and folders, mark them read-only,
 // and script failures per path and operation; every call is recorded.
 #pragma once
@@ -53,6 +53,10 @@ class FakeFileSystem : public FileSystem {
   void SetReadOnly(const FilePath& path, bool readOnly = true);
   // What a directory search reports as the year; nothing models a time that is no date.
   void SetLastWriteYear(const FilePath& path, std::optional<int> year);
+  // Security that lets this process read but not change the entry: such a file cannot be opened
+  // for writing, written anew or replaced, such a folder takes no new file (so no replace into
+  // it either). Each refusal is an access denied, and SecurityPermits tells that it lasts.
+  void SetWriteRefusedBySecurity(const FilePath& path, bool refused = true);
   // Whether asking for the entry's attributes works (it does for every existing entry by default).
   void SetAttributesReadable(const FilePath& path, bool readable);
 
@@ -85,6 +89,7 @@ class FakeFileSystem : public FileSystem {
   SystemError Replace(const FilePath& from, const FilePath& to) override;
   SystemError Remove(const FilePath& path) override;
   bool IsReadOnly(const FilePath& path) override;
+  Permission SecurityPermits(const FilePath& path, FileIntent intent) override;
   void Pause(std::uint32_t milliseconds) override { pauses_.push_back(milliseconds); }
 
  private:
@@ -97,6 +102,8 @@ class FakeFileSystem : public FileSystem {
   // The scripted failure for the call on the file kept under `key`, if one applies (and uses
   // one of its times up).
   std::optional<Failure> TakeFailure(const std::string& key, FileOperation operation);
+  // Whether the security of the file at `key`, or of the folder it goes into, refuses `intent`.
+  bool SecurityRefuses(const std::string& key, FileIntent intent) const;
   void Record(FileOperation operation, const std::string& path, const std::string& target = {});
 
   std::map<std::string, std::shared_ptr<Node>> nodes_;

@@ -148,6 +148,28 @@ bool PosixFileSystem::IsReadOnly(const FilePath& path) {
          (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
 }
 
+// The mode bits and the mount decide here: writing needs the file's write permission, creating
+// and renaming need the folder's write and search permissions.
+Permission PosixFileSystem::SecurityPermits(const FilePath& path, FileIntent intent) {
+  const std::string& file = path.text;
+  const std::size_t cut = file.rfind('/');
+  const std::string folder =
+      cut == std::string::npos ? std::string(".") : file.substr(0, cut == 0 ? 1 : cut);
+  struct stat info {};
+  const bool exists = ::stat(file.c_str(), &info) == 0;
+  const char* checked = file.c_str();
+  int mode = R_OK | W_OK;
+  if (intent == FileIntent::kWrite && exists) {
+    mode = W_OK;
+  } else if (intent != FileIntent::kReadWrite) {
+    checked = folder.c_str();
+    mode = W_OK | X_OK;
+  }
+  if (::faccessat(AT_FDCWD, checked, mode, AT_EACCESS) == 0) return Permission::kGranted;
+  return errno == EACCES || errno == EPERM || errno == EROFS ? Permission::kRefused
+                                                             : Permission::kUnknown;
+}
+
 void PosixFileSystem::Pause(std::uint32_t milliseconds) {
   std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
 }

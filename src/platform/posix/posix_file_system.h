@@ -13,6 +13,7 @@ class PosixFileSystem : public FileSystem {
   SystemError Replace(const FilePath& from, const FilePath& to) override;
   SystemError Remove(const FilePath& path) override;
   bool IsReadOnly(const FilePath& path) override;
+  Permission SecurityPermits(const FilePath& path, FileIntent intent) override;
   void Pause(std::uint32_t milliseconds) override;
 };
 

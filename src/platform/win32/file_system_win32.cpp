@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <limits>
+#include <vector>
 
 #include "platform/win32/handles.h"
 #include "platform/win32/text.h"
@@ -64,6 +65,50 @@ class Win32File : public File {
 // page) reach files that no ANSI call could name.
 std::wstring WidePath(const FilePath& path) {
   return path.IsUtf8() ? Wide(path.text) : WideFromAnsi(path.text);
+}
+
+// The folder that holds the path's file, as a path of its own ("C:\\" for a file at a root).
+std::wstring FolderOf(const std::wstring& path) {
+  const std::size_t cut = path.find_last_of(L"\\/");
+  if (cut == std::wstring::npos) return L".";
+  if (cut == 0 || (cut == 2 && path[1] == L':')) return path.substr(0, cut + 1);
+  return path.substr(0, cut);
+}
+
+// Whether the file's or folder's security descriptor grants this process all of `rights`.
+// AccessCheck wants an impersonation token, so the process's own token is duplicated as one;
+// it also wants the owner and group besides the access list.
+Permission SecurityGrants(const std::wstring& path, DWORD rights) {
+  constexpr SECURITY_INFORMATION kParts =
+      OWNER_SECURITY_INFORMATION | GROUP_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION;
+  DWORD size = 0;
+  GetFileSecurityW(path.c_str(), kParts, nullptr, 0, &size);
+  if (size == 0) return Permission::kUnknown;
+  std::vector<BYTE> descriptor(size);
+  if (!GetFileSecurityW(path.c_str(), kParts, descriptor.data(), size, &size)) {
+    return Permission::kUnknown;
+  }
+  HANDLE opened = nullptr;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_DUPLICATE | TOKEN_QUERY, &opened)) {
+    return Permission::kUnknown;
+  }
+  const KernelHandle processToken(opened);
+  HANDLE duplicated = nullptr;
+  if (!DuplicateToken(processToken.Get(), SecurityImpersonation, &duplicated)) {
+    return Permission::kUnknown;
+  }
+  const KernelHandle token(duplicated);
+  GENERIC_MAPPING mapping{FILE_GENERIC_READ, FILE_GENERIC_WRITE, FILE_GENERIC_EXECUTE,
+                          FILE_ALL_ACCESS};
+  PRIVILEGE_SET privileges{};
+  DWORD privilegesSize = sizeof privileges;
+  DWORD granted = 0;
+  BOOL allowed = FALSE;
+  if (!AccessCheck(descriptor.data(), token.Get(), rights, &mapping, &privileges, &privilegesSize,
+                   &granted, &allowed)) {
+    return Permission::kUnknown;
+  }
+  return allowed ? Permission::kGranted : Permission::kRefused;
 }
 
 }  // namespace
@@ -128,6 +173,31 @@ SystemError Win32FileSystem::Remove(const FilePath& path) {
 bool Win32FileSystem::IsReadOnly(const FilePath& path) {
   DWORD attributes = GetFileAttributesW(WidePath(path).c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0;
+}
+
+// What the system checks before it opens, creates or renames: reading and writing the file
+// itself; a new file needs the right to add files to its folder; putting a file in another's
+// place needs that too, and the right to delete the old one (granted by the file, or by its
+// folder to all its files).
+Permission Win32FileSystem::SecurityPermits(const FilePath& path, FileIntent intent) {
+  const std::wstring file = WidePath(path);
+  const bool exists = GetFileAttributesW(file.c_str()) != INVALID_FILE_ATTRIBUTES;
+  if (intent == FileIntent::kReadWrite) {
+    return SecurityGrants(file, FILE_GENERIC_READ | FILE_GENERIC_WRITE);
+  }
+  if (intent == FileIntent::kWrite && exists) return SecurityGrants(file, FILE_GENERIC_WRITE);
+  const std::wstring folder = FolderOf(file);
+  const Permission adding = SecurityGrants(folder, FILE_ADD_FILE);
+  if (intent == FileIntent::kWrite || !exists || adding == Permission::kRefused) return adding;
+  const Permission byFile = SecurityGrants(file, DELETE);
+  const Permission byFolder = byFile == Permission::kGranted
+                                  ? Permission::kGranted
+                                  : SecurityGrants(folder, FILE_DELETE_CHILD);
+  if (byFile == Permission::kRefused && byFolder == Permission::kRefused) {
+    return Permission::kRefused;
+  }
+  return adding == Permission::kGranted && byFolder == Permission::kGranted ? Permission::kGranted
+                                                                            : Permission::kUnknown;
 }
 
 void Win32FileSystem::Pause(std::uint32_t milliseconds) { Sleep(milliseconds); }

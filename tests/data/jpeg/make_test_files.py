@@ -75,6 +75,12 @@ def main():
         ppm = os.path.join(tmp, "source.ppm")
         with open(ppm, "wb") as f:
             f.write(source_ppm())
+        # Sequential coding with one scan per component: not progressive, yet spread over
+        # several scans, so the decoder keeps the whole picture's coefficients.
+        scans = os.path.join(tmp, "one_scan_per_component.txt")
+        with open(scans, "w") as f:
+            f.write("0;\n1;\n2;\n")
+        files["multiscan.jpg"] = ["-quality", "85", "-sample", "2x2", "-scans", scans]
         for name, options in files.items():
             subprocess.run(["cjpeg", *options, "-outfile", os.path.join(HERE, name), ppm],
                            check=True)

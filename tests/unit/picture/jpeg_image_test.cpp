@@ -106,7 +106,7 @@ std::vector<Golden> ReadGoldens() {
 
 TEST(JpegGoldenTest, DecodesLikeTheLibrarysOwnDecoder) {
   const std::vector<Golden> goldens = ReadGoldens();
-  ASSERT_EQ(goldens.size(), 9u);
+  ASSERT_EQ(goldens.size(), 11u);
   for (const Golden& g : goldens) {
     SCOPED_TRACE(g.file + " " + std::to_string(g.bits));
     auto image =
@@ -336,9 +336,10 @@ TEST(JpegDecodeFailureTest, DataEndingEarlyDecodesWithoutAMessage) {
 // refused at load, while the picture shown before stays; the bound follows the machine.
 TEST(JpegDecodeFailureTest, PictureTooLargeToHoldIsRefusedAtLoadForWantOfMemory) {
   std::vector<std::uint8_t> bytes = JpegFile("progressive.jpg");
-  // The frame header (progressive: marker C2) claims 30000 x 30000 pixels: 2.5 GiB at 24 bits.
+  // The frame header (progressive: marker C2) claims 20000 x 20000 pixels: 1.1 GiB at 24 bits,
+  // and as much again for the decoder's coefficients.
   const std::uint8_t marker[] = {0xFF, 0xC2};
-  const std::uint8_t sides[] = {0x75, 0x30, 0x75, 0x30};
+  const std::uint8_t sides[] = {0x4E, 0x20, 0x4E, 0x20};
   const auto sof = std::search(bytes.begin(), bytes.end(), std::begin(marker), std::end(marker));
   ASSERT_NE(sof, bytes.end());
   std::copy(std::begin(sides), std::end(sides), sof + 5);
@@ -351,7 +352,55 @@ TEST(JpegDecodeFailureTest, PictureTooLargeToHoldIsRefusedAtLoadForWantOfMemory)
     EXPECT_EQ(e.Message(), u8"メモリが足りません");
   }
   SetMemory(MemoryFacts{64, 24 * kGibibyte});
-  EXPECT_EQ(Load(bytes)->Width(), 30000);
+  EXPECT_EQ(Load(bytes)->Width(), 20000);
+  SetMemory(saved);
+}
+
+// Besides the bitmap, the decoder of a file spread over several scans (progressive, or one scan
+// per component) keeps every coefficient of the picture, 2 bytes a sample, and its two-pass
+// quantiser keeps a copy of the colour picture. What does not fit the bound with them is refused
+// for want of memory at load, and again before the first row of a picture loaded when memory
+// allowed, never with a library error half-way. The 67 x 45 4:2:0 files need a 9,180-byte
+// 24-bit bitmap or a 3,060-byte 8-bit one, 90 blocks of 64 coefficients when spread over
+// several scans, and 201 bytes a row for the quantiser's 48 rows.
+struct MemoryRow {
+  const char* file;
+  JpegPixelFormat format;
+  std::uint64_t bytesNeeded;
+};
+
+TEST(JpegDecodeFailureTest, WholePictureBuffersOfTheDecoderCountAgainstTheBound) {
+  const MemoryRow rows[] = {
+      {"baseline_420.jpg", JpegPixelFormat::k24Bit, 9180},
+      {"progressive.jpg", JpegPixelFormat::k24Bit, 9180 + 90 * 128},
+      {"multiscan.jpg", JpegPixelFormat::k24Bit, 9180 + 90 * 128},
+      {"baseline_420.jpg", JpegPixelFormat::k8Bit, 3060 + 201 * 48},
+      {"progressive.jpg", JpegPixelFormat::k8Bit, 3060 + 90 * 128 + 201 * 48},
+      {"grayscale.jpg", JpegPixelFormat::k8Bit, 3060},
+  };
+  const MemoryFacts saved = Memory();
+  // The 64-bit program's bound is half the machine's memory.
+  const auto setBound = [](std::uint64_t bound) { SetMemory(MemoryFacts{64, 2 * bound}); };
+  for (const MemoryRow& row : rows) {
+    SCOPED_TRACE(std::string(row.file) + (row.format == JpegPixelFormat::k8Bit ? " 8" : " 24"));
+    const std::vector<std::uint8_t> bytes = JpegFile(row.file);
+    setBound(row.bytesNeeded);
+    EXPECT_EQ(Load(bytes, row.format)->DecodeJpeg().Width(), 67);
+    setBound(row.bytesNeeded - 1);
+    EXPECT_THROW(Load(bytes, row.format), EOutOfMemory);
+
+    SetMemory(saved);
+    std::unique_ptr<TJPEGImage> image = Load(bytes, row.format);
+    setBound(row.bytesNeeded - 1);
+    try {
+      image->DecodeJpeg();
+      ADD_FAILURE() << "decoded";
+    } catch (const EOutOfMemory& e) {
+      EXPECT_EQ(e.Message(), u8"メモリが足りません");
+    }
+    // Refused before the bitmap was made: no row was decoded.
+    EXPECT_EQ(image->DecodeJpeg().Width(), 0);
+  }
   SetMemory(saved);
 }
 

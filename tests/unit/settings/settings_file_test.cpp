@@ -8,6 +8,7 @@
 #include <numeric>
 #include <ostream>
 #include <string>
+#include <tuple>
 
 #include "fakes/fake_file_system.h"
 #include "fakes/scratch_folder.h"
@@ -220,9 +221,9 @@ TEST_F(WriteSettingsFileTest, WhenTheTemporaryFileCannotBeRemovedTheSavesOwnErro
 }
 
 // Another program holding the settings file for a moment (a virus scanner, the indexer, a sync
-// client) makes the system refuse with 5, 32 or 33: the read or save waits with growing pauses,
-// about 1.4 s in all, then reports the last refusal with the old file whole. Lasting errors and
-// a read-only file are reported at once.
+// client) makes the system refuse with 5, 32, 33 or 303: the read or save waits with growing
+// pauses, about 1.4 s in all, then reports the last refusal with the old file whole. Lasting errors
+// and a read-only file are reported at once.
 struct HeldFile {
   const char* name;
   bool save;       // else the read at start-up
@@ -242,6 +243,8 @@ TEST(SettingsFileTest, WaitsForAFileHeldForAMoment) {
       {"read: sharing violation 3 times", false, false, FileOperation::kOpen, {32, 0, 3}, -1, 3},
       {"read: region locked once", false, false, FileOperation::kRead, {33, 10, 1}, -1, 1},
       {"read: held too long", false, false, FileOperation::kOpen, {5}, 5, 10},
+      {"save: create while deletion pending", true, true, FileOperation::kOpen, {303, 0, 2}, -1, 2},
+      {"read: denied while held 4 times", false, false, FileOperation::kOpen, {5, 0, 4}, -1, 4},
   };
   for (const HeldFile& row : rows) {
     SCOPED_TRACE(row.name);
@@ -269,6 +272,41 @@ TEST(SettingsFileTest, WaitsForAFileHeldForAMoment) {
       EXPECT_EQ(record, done ? Saved() : SettingsRecord{});
     }
     EXPECT_EQ(files.Paths(), std::vector<std::string>{kPath});
+    EXPECT_EQ(files.OpenFileCount(), 0);
+  }
+}
+
+// A refusal that the security of the file (read only) or of its folder (a program folder) explains
+// is reported at once with the same code and text; waiting for it cost 1.375 s at each start and
+// save.
+TEST_F(SettingsFileFixture, ADenialTheSecurityExplainsIsReportedWithoutWaiting) {
+  const std::string folderPath = "C:\\tavilune";
+  // Name, save (else read), file refuses writing, folder refuses new files, file exists.
+  const std::tuple<const char*, bool, bool, bool, bool> rows[] = {
+      {"read: file", false, true, false, true}, {"read: folder", false, true, true, true},
+      {"save: folder", true, true, true, true}, {"save: first, folder", true, false, true, false},
+      {"save: file", true, true, false, true},
+  };
+  for (const auto& [name, save, fileRefused, folderRefused, fileExists] : rows) {
+    SCOPED_TRACE(name);
+    FakeFileSystem files;
+    files.AddFolder(folderPath);
+    files.SetWriteRefusedBySecurity(folderPath, folderRefused);
+    if (fileExists) {
+      files.AddFile(kPath, kOldFile);
+      files.SetWriteRefusedBySecurity(kPath, fileRefused);
+    }
+    EXPECT_EQ(InOutCodeOf(
+                  [&] {
+                    save ? WriteSettingsFile(files, kPath, Saved())
+                         : ReadSettingsFile(files, kPath, record);
+                  },
+                  &message),
+              5);
+    EXPECT_EQ(message, u8"ファイルへのアクセスが拒否されました");
+    EXPECT_TRUE(files.Pauses().empty()) << files.Pauses().size() << " pauses";
+    EXPECT_EQ(files.Contents(kPath), fileExists ? std::optional(kOldFile) : std::nullopt);
+    EXPECT_FALSE(files.Exists(SettingsTemporaryPath(kPath)));
     EXPECT_EQ(files.OpenFileCount(), 0);
   }
 }
