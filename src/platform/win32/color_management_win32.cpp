@@ -187,7 +187,7 @@ std::unique_ptr<ColorTransform> Win32ColorManagement::CreateTransform(
   if (display.Get() == nullptr) return nullptr;
   HPROFILE profiles[] = {source.Get(), display.Get()};
   DWORD intents[] = {INTENT_PERCEPTUAL, INTENT_PERCEPTUAL};
-  HTRANSFORM transform = Calls().createTransform(profiles, 2, intents, 2, BEST_MODE,
+  HTRANSFORM transform = Calls().createTransform(profiles, 2, intents, 2, NORMAL_MODE,
                                                  INDEX_DONT_CARE);
   if (transform == nullptr) return nullptr;
   try {
