@@ -113,7 +113,8 @@ int main(int argc, char** argv) {
   }
   // The system's byte order: sRGB to the display (sRGB here) keeps a pure red red and a pure
   // blue blue, in bitmap rows (blue, green, red) and in 32-bit pixels.
-  if (auto same = colors.CreateTransform(MakeMatrixProfile(kSrgbProfileSpec), PixelLayout::kBgr24)) {
+  if (auto same =
+          colors.CreateTransform(MakeMatrixProfile(kSrgbProfileSpec), PixelLayout::kBgr24)) {
     std::uint8_t pixels[8] = {0, 0, 255, 255, 0, 0, 0, 0};
     same->Translate(pixels, 8, pixels, 8, 2, 1);
     std::printf("sRGB red and blue through the system: (%d, %d, %d) (%d, %d, %d)\n", pixels[2],

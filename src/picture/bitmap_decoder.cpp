@@ -421,8 +421,8 @@ std::vector<std::uint8_t> ReadEmbeddedProfile(Stream& stream, std::uint64_t posi
 void ApplyEmbeddedProfile(Dib& dib, std::span<const std::uint8_t> profile,
                           ColorManagement& colors) {
   const bool table = dib.BitCount() <= 8;
-  const bool standard32 = dib.BitCount() == 32 &&
-                          dib.Masks() == std::array<std::uint32_t, 3>{0xFF0000, 0xFF00, 0xFF};
+  const bool standard32 =
+      dib.BitCount() == 32 && dib.Masks() == std::array<std::uint32_t, 3>{0xFF0000, 0xFF00, 0xFF};
   if (!table && dib.BitCount() != 24 && !standard32) return;
   if (table && dib.Colors().empty()) return;
   const PixelLayout layout = dib.BitCount() == 24 ? PixelLayout::kBgr24 : PixelLayout::kBgrx32;

@@ -115,11 +115,21 @@ bool FollowsSrgbCurve(std::span<const std::uint8_t> data) {
       const double x = double(s) / kCurveSamples;
       auto power = [&](double base) { return base > 0 ? std::pow(base, g) : 0.0; };
       switch (function) {
-        case 0: values[s] = power(x); break;
-        case 1: values[s] = power(a * x + b); break;
-        case 2: values[s] = power(a * x + b) + c; break;
-        case 3: values[s] = x >= d ? power(a * x + b) : c * x; break;
-        default: values[s] = x >= d ? power(a * x + b) + e : c * x + f; break;
+        case 0:
+          values[s] = power(x);
+          break;
+        case 1:
+          values[s] = power(a * x + b);
+          break;
+        case 2:
+          values[s] = power(a * x + b) + c;
+          break;
+        case 3:
+          values[s] = x >= d ? power(a * x + b) : c * x;
+          break;
+        default:
+          values[s] = x >= d ? power(a * x + b) + e : c * x + f;
+          break;
       }
     }
   } else {
@@ -140,9 +150,15 @@ bool IsSrgbProfile(std::span<const TagEntry> tags) {
       case Signature("A2B1"):
       case Signature("A2B2"):
         return false;
-      case Signature("rXYZ"): colorants[0] = ReadXyz(tag.data); break;
-      case Signature("gXYZ"): colorants[1] = ReadXyz(tag.data); break;
-      case Signature("bXYZ"): colorants[2] = ReadXyz(tag.data); break;
+      case Signature("rXYZ"):
+        colorants[0] = ReadXyz(tag.data);
+        break;
+      case Signature("gXYZ"):
+        colorants[1] = ReadXyz(tag.data);
+        break;
+      case Signature("bXYZ"):
+        colorants[2] = ReadXyz(tag.data);
+        break;
       case Signature("rTRC"):
       case Signature("gTRC"):
       case Signature("bTRC"):

@@ -61,8 +61,8 @@ Matrix Colorants(const MatrixProfileSpec& s) {
   for (auto& row : rgbToXyz) {
     for (int j = 0; j < 3; ++j) row[j] *= scale[j];
   }
-  const Matrix bradford{{{0.8951, 0.2664, -0.1614}, {-0.7502, 1.7135, 0.0367},
-                         {0.0389, -0.0685, 1.0296}}};
+  const Matrix bradford{
+      {{0.8951, 0.2664, -0.1614}, {-0.7502, 1.7135, 0.0367}, {0.0389, -0.0685, 1.0296}}};
   const Vector from = Apply(bradford, w), to = Apply(bradford, kD50);
   Matrix gain{};
   for (int i = 0; i < 3; ++i) gain[i][i] = to[i] / from[i];
@@ -122,13 +122,15 @@ std::vector<std::uint8_t> MakeMatrixProfile(const MatrixProfileSpec& spec) {
   out.Seek(68);
   for (double v : kD50) out.PutUint32(Fixed16(v));
 
-  const std::array<Tag, 9> tags{
-      Tag{Signature("desc"), desc.offset, desc.size}, Tag{Signature("cprt"), cprt.offset, cprt.size},
-      Tag{Signature("wtpt"), wtpt.offset, wtpt.size}, Tag{Signature("rXYZ"), rXYZ.offset, rXYZ.size},
-      Tag{Signature("gXYZ"), gXYZ.offset, gXYZ.size}, Tag{Signature("bXYZ"), bXYZ.offset, bXYZ.size},
-      Tag{Signature("rTRC"), curve.offset, curve.size},
-      Tag{Signature("gTRC"), curve.offset, curve.size},
-      Tag{Signature("bTRC"), curve.offset, curve.size}};
+  const std::array<Tag, 9> tags{Tag{Signature("desc"), desc.offset, desc.size},
+                                Tag{Signature("cprt"), cprt.offset, cprt.size},
+                                Tag{Signature("wtpt"), wtpt.offset, wtpt.size},
+                                Tag{Signature("rXYZ"), rXYZ.offset, rXYZ.size},
+                                Tag{Signature("gXYZ"), gXYZ.offset, gXYZ.size},
+                                Tag{Signature("bXYZ"), bXYZ.offset, bXYZ.size},
+                                Tag{Signature("rTRC"), curve.offset, curve.size},
+                                Tag{Signature("gTRC"), curve.offset, curve.size},
+                                Tag{Signature("bTRC"), curve.offset, curve.size}};
   out.Seek(128).PutUint32(static_cast<std::uint32_t>(tags.size()));
   for (const Tag& tag : tags) {
     out.PutUint32(tag.signature);

@@ -19,8 +19,8 @@ struct MatrixProfileSpec {
   std::string_view description;  // ASCII
 };
 
-inline constexpr MatrixProfileSpec kSrgbProfileSpec{0.64,   0.33,   0.30, 0.60, 0.15,
-                                                    0.06,   0.3127, 0.3290, 0.0, "sRGB"};
+inline constexpr MatrixProfileSpec kSrgbProfileSpec{0.64, 0.33,   0.30,   0.60, 0.15,
+                                                    0.06, 0.3127, 0.3290, 0.0,  "sRGB"};
 
 // The profile's bytes, a few hundred of them.
 std::vector<std::uint8_t> MakeMatrixProfile(const MatrixProfileSpec& spec);

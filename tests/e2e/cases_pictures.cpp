@@ -5,8 +5,8 @@
 #include <windows.h>
 
 #include <cinttypes>
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 #include <sstream>
 
 #include "cases.h"
@@ -211,9 +211,9 @@ void ProfiledBitmap(Report& report, Session& session) {
   for (const Shown& shown : cases) {
     const std::wstring path = PlaceFile(report, session, shown.name,
                                         WideGamutBitmap(kWidth, kHeight, kStored, shown.damaged));
-    PlaceSettings(report, session,
-                  {.frameThickness = 0, .picturePath = ToAnsi(path), .windowTop = 120,
-                   .windowLeft = 140});
+    PlaceSettings(
+        report, session,
+        {.frameThickness = 0, .picturePath = ToAnsi(path), .windowTop = 120, .windowLeft = 140});
     auto [program, form] = StartShown(report, session, std::string("started with ") + shown.what);
     if (form == nullptr) return;
     const RECT area = CheckWindowPlace(report, form, POINT{140, 120}, kWidth, kHeight);

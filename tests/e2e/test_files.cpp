@@ -26,7 +26,7 @@ void AppendInt16(Bytes& bytes, std::uint16_t value) {
 }
 
 constexpr MatrixProfileSpec kWideGamut{0.64, 0.33,   0.21,   0.71, 0.15,
-                                        0.06, 0.3127, 0.3290, 2.2,  "wide gamut"};
+                                       0.06, 0.3127, 0.3290, 2.2,  "wide gamut"};
 
 }  // namespace
 
@@ -49,8 +49,8 @@ Bytes WideGamutBitmap(int width, int height, COLORREF stored, bool damagedProfil
   AppendInt32(bytes, 0);
   AppendInt32(bytes, pixelBytes);
   bytes.resize(14 + kHeaderSize, 0);
-  PutInt32(bytes, 14 + 56, 0x4D424544);  // 'MBED': the profile is embedded
-  PutInt32(bytes, 14 + 108, 4);          // intent: pictures
+  PutInt32(bytes, 14 + 56, 0x4D424544);                 // 'MBED': the profile is embedded
+  PutInt32(bytes, 14 + 108, 4);                         // intent: pictures
   PutInt32(bytes, 14 + 112, kHeaderSize + pixelBytes);  // counted from the header's start
   PutInt32(bytes, 14 + 116, static_cast<std::int32_t>(profile.size()));
   for (int y = 0; y < height; ++y) {
@@ -95,7 +95,8 @@ Matrix3 RgbToXyz(const double (&primaries)[3][2], double whiteX, double whiteY) 
   const Matrix3 inverse = Inverse3(m);
   const double white[3] = {whiteX / whiteY, 1, (1 - whiteX - whiteY) / whiteY};
   for (int c = 0; c < 3; ++c) {
-    const double scale = inverse[c][0] * white[0] + inverse[c][1] * white[1] + inverse[c][2] * white[2];
+    const double scale =
+        inverse[c][0] * white[0] + inverse[c][1] * white[1] + inverse[c][2] * white[2];
     for (int r = 0; r < 3; ++r) m[r][c] *= scale;
   }
   return m;
@@ -118,7 +119,8 @@ COLORREF WideGamutOnSrgb(COLORREF stored) {
                         std::pow(GetGValue(stored) / 255.0, power),
                         std::pow(GetBValue(stored) / 255.0, power)};
   double xyz[3];
-  for (int r = 0; r < 3; ++r) xyz[r] = toXyz[r][0] * in[0] + toXyz[r][1] * in[1] + toXyz[r][2] * in[2];
+  for (int r = 0; r < 3; ++r)
+    xyz[r] = toXyz[r][0] * in[0] + toXyz[r][1] * in[1] + toXyz[r][2] * in[2];
   int out[3];
   for (int c = 0; c < 3; ++c) {
     double v = toSrgb[c][0] * xyz[0] + toSrgb[c][1] * xyz[1] + toSrgb[c][2] * xyz[2];

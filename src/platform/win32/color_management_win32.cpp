@@ -10,9 +10,8 @@
 // BM_xRGBQUADS that of RGBQUAD entries and 32-bit rows.
 #include "platform/win32/color_management_win32.h"
 
-#include <windows.h>
-
 #include <icm.h>
+#include <windows.h>
 
 #include <algorithm>
 #include <cstring>
@@ -88,7 +87,8 @@ HPROFILE OpenDisplayProfile() {
   DWORD length = static_cast<DWORD>(name.size());
   {
     WindowDc screen(nullptr);
-    if (screen.Get() == nullptr || !GetICMProfileW(screen.Get(), &length, name.data())) return nullptr;
+    if (screen.Get() == nullptr || !GetICMProfileW(screen.Get(), &length, name.data()))
+      return nullptr;
   }
   name.back() = L'\0';
   PROFILE profile{PROFILE_FILENAME, name.data(),
@@ -145,8 +145,7 @@ class MscmsTransform : public ColorTransform {
       const std::uint32_t count = std::min(bandRows, rows - first);
       std::uint8_t* rowsAt = out + std::size_t{first} * outStride;
       if (!Calls().translate(handle_, rowsAt, inFormat, width, count, static_cast<DWORD>(inStride),
-                             band_.data(), outFormat, static_cast<DWORD>(bandStride), nullptr,
-                             0)) {
+                             band_.data(), outFormat, static_cast<DWORD>(bandStride), nullptr, 0)) {
         return false;
       }
       for (std::uint32_t y = 0; y < count; ++y) {
@@ -187,8 +186,8 @@ std::unique_ptr<ColorTransform> Win32ColorManagement::CreateTransform(
   if (display.Get() == nullptr) return nullptr;
   HPROFILE profiles[] = {source.Get(), display.Get()};
   DWORD intents[] = {INTENT_PERCEPTUAL, INTENT_PERCEPTUAL};
-  HTRANSFORM transform = Calls().createTransform(profiles, 2, intents, 2, NORMAL_MODE,
-                                                 INDEX_DONT_CARE);
+  HTRANSFORM transform =
+      Calls().createTransform(profiles, 2, intents, 2, NORMAL_MODE, INDEX_DONT_CARE);
   if (transform == nullptr) return nullptr;
   try {
     return std::make_unique<MscmsTransform>(transform, in);

@@ -18,8 +18,8 @@ namespace tavilune::testing {
 namespace {
 
 // Wider primaries than sRGB's and a plain power curve, as wide-gamut photo profiles have.
-constexpr MatrixProfileSpec kWide{0.7347, 0.2653, 0.1596, 0.8404, 0.0366, 0.0001,
-                                  0.3457, 0.3585, 1.8,    "wide"};
+constexpr MatrixProfileSpec kWide{0.7347, 0.2653, 0.1596, 0.8404, 0.0366,
+                                  0.0001, 0.3457, 0.3585, 1.8,    "wide"};
 
 void Put32(std::vector<std::uint8_t>& bytes, std::size_t at, std::uint32_t value) {
   BigEndianWriter(bytes).Seek(at).PutUint32(value);
@@ -179,7 +179,8 @@ class ProfiledBitmapTest : public ::testing::Test {
 };
 
 // Two 24-bit pixels per row, two rows, each row padded to 8 bytes.
-const std::vector<std::uint8_t> kRows{10, 20, 30, 40, 50, 60, 0, 0, 70, 80, 90, 100, 110, 120, 0, 0};
+const std::vector<std::uint8_t> kRows{10, 20, 30, 40,  50,  60,  0, 0,
+                                      70, 80, 90, 100, 110, 120, 0, 0};
 
 std::vector<std::uint8_t> Converted(std::vector<std::uint8_t> rows) {
   for (std::size_t row = 0; row < rows.size(); row += 8) {
