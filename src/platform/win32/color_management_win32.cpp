@@ -10,8 +10,9 @@
 // BM_xRGBQUADS that of RGBQUAD entries and 32-bit rows.
 #include "platform/win32/color_management_win32.h"
 
-#include <icm.h>
 #include <windows.h>
+// icm.h needs the types windows.h declares.
+#include <icm.h>
 
 #include <algorithm>
 #include <cstring>
