@@ -122,7 +122,8 @@ double Seconds(std::chrono::steady_clock::duration d) {
 double ProgramPath(const std::string& path, tavilune::FileSystem& files, int width) {
   const auto start = std::chrono::steady_clock::now();
   tavilune::TPicture picture;
-  tavilune::LoadPicture(picture, path, files);
+  tavilune::NoColorManagement colors;
+  tavilune::LoadPicture(picture, path, files, colors);
   auto* image = dynamic_cast<tavilune::TJPEGImage*>(picture.Graphic());
   if (image == nullptr || image->DecodeJpeg().Width() != width) {
     std::fprintf(stderr, "the program did not decode the picture\n");
@@ -141,7 +142,8 @@ std::uint64_t ProgramPathPeakMemory(const std::string& path, tavilune::FileSyste
   {
     tavilune::TPicture picture;
     picture.onProgress = [&](tavilune::TGraphic&, const tavilune::ProgressEvent&) { sample(); };
-    tavilune::LoadPicture(picture, path, files);
+    tavilune::NoColorManagement colors;
+    tavilune::LoadPicture(picture, path, files, colors);
     sample();
     auto* image = dynamic_cast<tavilune::TJPEGImage*>(picture.Graphic());
     std::uint32_t now = 0;

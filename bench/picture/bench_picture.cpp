@@ -212,7 +212,8 @@ int main(int argc, char** argv) {
   };
   auto load = [&] {
     TPicture picture;
-    LoadPicture(picture, path, files);
+    NoColorManagement colors;
+    LoadPicture(picture, path, files, colors);
     auto& dib = static_cast<TBitmap*>(picture.Graphic())->GetDib();
     sink = dib.Pixels().back();
   };

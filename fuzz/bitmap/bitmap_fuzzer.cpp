@@ -16,8 +16,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   SetMemory(MemoryFacts{64, 512ull << 20});
   MemoryStream stream({data, size});
   TBitmap bitmap;
+  // No colour management, but an embedded profile is still read and checked.
+  NoColorManagement colors;
   try {
-    ReadBitmapFile(bitmap, stream);
+    ReadBitmapFile(bitmap, stream, &colors);
   } catch (const Exception&) {
     return 0;
   }

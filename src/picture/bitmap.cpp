@@ -14,7 +14,9 @@ const GraphicClass& TBitmap::StaticClass() {
 
 std::unique_ptr<TGraphic> TBitmap::Create() { return std::make_unique<TBitmap>(); }
 
-void TBitmap::LoadFromStream(Stream& stream) { ReadBitmapFile(*this, stream); }
+void TBitmap::LoadFromStream(Stream& stream) {
+  ReadBitmapFile(*this, stream, ColorManagementInUse());
+}
 
 const Palette* TBitmap::GetPalette() {
   if (palette_) return &*palette_;

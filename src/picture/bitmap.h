@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "picture/graphic.h"
+#include "platform/color_management.h"
 #include "platform/dib.h"
 
 namespace tavilune {
@@ -64,7 +65,8 @@ class TBitmap : public TGraphic {
 };
 
 // Reads a bitmap file from the stream's position to its end into bitmap (see bitmap_decoder.cpp
-// for the rules and limits).
-void ReadBitmapFile(TBitmap& bitmap, Stream& stream);
+// for the rules and limits). With colour management, an embedded colour profile that checks out
+// turns the colours into the display's; without, the colours are as stored.
+void ReadBitmapFile(TBitmap& bitmap, Stream& stream, ColorManagement* colors = nullptr);
 
 }  // namespace tavilune

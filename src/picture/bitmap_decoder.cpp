@@ -22,6 +22,11 @@
 // EInvalidGraphic ("ビットマップイメージが不正です"); bytes missing in the headers, masks or colour
 // table raise EReadError, and take precedence over a refused header, as they would if the masks
 // and the table were read first.
+//
+// A version 5 header may embed a colour profile (see ReadEmbeddedProfile). One that checks out
+// turns the colours once, as the bitmap is read: the colour table of a bitmap of 8 bits or fewer,
+// the rows of a deeper one. Whatever is wrong with a profile, the pixels stay as stored and the
+// bitmap loads as before; a linked profile (a file name) is never opened.
 #include <algorithm>
 #include <array>
 #include <cassert>
@@ -32,6 +37,7 @@
 #include <vector>
 
 #include "picture/bitmap.h"
+#include "picture/icc_profile.h"
 #include "picture/stream.h"
 #include "platform/exceptions.h"
 #include "platform/little_endian.h"
@@ -54,6 +60,8 @@ constexpr std::size_t kProfileSizeOffset = 116;
 constexpr std::uint32_t kProfileEmbedded = 0x4D424544;  // 'MBED'
 constexpr std::uint32_t kProfileLinked = 0x4C494E4B;    // 'LINK'
 constexpr std::uint32_t kColorSpaceSrgb = 0x73524742;   // 'sRGB'
+// No profile in use is near this size; a larger claim is not read.
+constexpr std::uint32_t kMaxProfileSize = 16u * 1024 * 1024;
 
 [[noreturn]] void RaiseInvalid() { throw EInvalidGraphic(u8"ビットマップイメージが不正です"); }
 [[noreturn]] void RaiseOutOfMemory() { throw EOutOfMemory(u8"メモリが足りません"); }
@@ -373,6 +381,76 @@ void PrepareInfoHeader(std::vector<std::uint8_t>& info, const Layout& layout, bo
   }
 }
 
+// Where the header says its embedded profile lies in the file: from (counted from the file's first
+// byte) and its size; nothing for a bitmap without one or one whose claim is beyond reason.
+struct ProfilePlace {
+  std::uint64_t start = 0;
+  std::uint32_t size = 0;
+};
+
+std::optional<ProfilePlace> EmbeddedProfilePlace(const std::vector<std::uint8_t>& info) {
+  if (info.size() < kV5HeaderSize) return std::nullopt;
+  LittleEndianReader fields(info);
+  if (fields.Seek(kColorSpaceOffset).GetUint32() != kProfileEmbedded) return std::nullopt;
+  // The offset counts from the info header's start, which follows the file header.
+  const std::uint32_t offset = fields.Seek(kProfileDataOffset).GetUint32();
+  const std::uint32_t size = fields.Seek(kProfileSizeOffset).GetUint32();
+  if (size == 0 || size > kMaxProfileSize) return std::nullopt;
+  return ProfilePlace{kFileHeaderSize + std::uint64_t{offset}, size};
+}
+
+// Reads the profile when it starts at or after the stream's position (the file's position
+// given) and lies whole inside the file; a profile placed over the headers, the table or the
+// pixels is damage and is left alone. Writers put it after the pixels, some in the gap before
+// them.
+std::vector<std::uint8_t> ReadEmbeddedProfile(Stream& stream, std::uint64_t position,
+                                              const ProfilePlace& place) {
+  if (place.start < position || place.start - position > stream.Remaining() ||
+      place.size > stream.Remaining() - (place.start - position)) {
+    return {};
+  }
+  Skip(stream, place.start - position);
+  std::vector<std::uint8_t> profile(place.size);
+  stream.ReadBuffer(profile);
+  return profile;
+}
+
+// Turns the bitmap's colours through the profile: the colour table of a bitmap of 8 bits or
+// fewer, else 24-bit rows and 32-bit rows with the standard masks in place. 16-bit rows and other
+// masks keep their colours. Rows are turned in memory order, which is no matter for colours.
+void ApplyEmbeddedProfile(Dib& dib, std::span<const std::uint8_t> profile,
+                          ColorManagement& colors) {
+  const bool table = dib.BitCount() <= 8;
+  const bool standard32 =
+      dib.BitCount() == 32 && dib.Masks() == std::array<std::uint32_t, 3>{0xFF0000, 0xFF00, 0xFF};
+  if (!table && dib.BitCount() != 24 && !standard32) return;
+  if (table && dib.Colors().empty()) return;
+  const PixelLayout layout = dib.BitCount() == 24 ? PixelLayout::kBgr24 : PixelLayout::kBgrx32;
+  const std::unique_ptr<ColorTransform> transform = ProfileTransform(colors, profile, layout);
+  if (!transform) return;
+  if (table) {
+    std::vector<RgbQuad> entries = dib.Colors();
+    std::vector<std::uint8_t> row(4 * entries.size());
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+      const RgbQuad& c = entries[i];
+      std::copy_n(std::array<std::uint8_t, 4>{c.blue, c.green, c.red, c.reserved}.data(), 4,
+                  &row[4 * i]);
+    }
+    const auto width = static_cast<std::uint32_t>(entries.size());
+    if (!transform->Translate(row.data(), row.size(), row.data(), row.size(), width, 1)) return;
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+      entries[i].blue = row[4 * i];
+      entries[i].green = row[4 * i + 1];
+      entries[i].red = row[4 * i + 2];
+    }
+    dib.SetColors(std::move(entries));
+    return;
+  }
+  transform->Translate(dib.Pixels().data(), dib.Stride(), dib.Pixels().data(), dib.Stride(),
+                       static_cast<std::uint32_t>(dib.Width()),
+                       static_cast<std::uint32_t>(dib.Height()));
+}
+
 // The pixels, up to available bytes of the stream: run-length data expanded into a 32-bit
 // bitmap, other pixels straight into the pixel memory, where only what the file does not cover
 // is cleared.
@@ -401,7 +479,7 @@ Dib ReadPixels(Stream& stream, const Layout& layout, std::uint64_t available,
 
 }  // namespace
 
-void ReadBitmapFile(TBitmap& bitmap, Stream& stream) {
+void ReadBitmapFile(TBitmap& bitmap, Stream& stream, ColorManagement* colors) {
   if (stream.Remaining() == 0) {
     bitmap.SetDib(Dib());
     bitmap.SetPalette(std::nullopt);
@@ -416,9 +494,16 @@ void ReadBitmapFile(TBitmap& bitmap, Stream& stream) {
   const Layout layout = LayOut(headers, position(), stream.Remaining());
   ColorTable table = ReadColorTable(stream, layout);
 
+  const std::optional<ProfilePlace> profilePlace =
+      colors != nullptr ? EmbeddedProfilePlace(headers.info) : std::nullopt;
+  std::vector<std::uint8_t> profile;
   // Pixels that lie after a gap: the offset is honoured only past the table and inside the
-  // file, so an offset that is wrong in any other way leaves the pixels after the table.
+  // file, so an offset that is wrong in any other way leaves the pixels after the table. A
+  // profile may lie in the gap.
   if (headers.pixelOffset > position() && headers.pixelOffset < fileSize) {
+    if (profilePlace && profilePlace->start + profilePlace->size <= headers.pixelOffset) {
+      profile = ReadEmbeddedProfile(stream, position(), *profilePlace);
+    }
     Skip(stream, headers.pixelOffset - position());
   }
   const std::uint64_t arrayBytes =
@@ -439,6 +524,10 @@ void ReadBitmapFile(TBitmap& bitmap, Stream& stream) {
   }
   PrepareInfoHeader(headers.info, layout, headers.core, table.colors.size(), arrayBytes);
   Dib dib = ReadPixels(stream, layout, available, std::move(headers.info), std::move(table));
+  if (profilePlace && profile.empty()) {
+    profile = ReadEmbeddedProfile(stream, position(), *profilePlace);
+  }
+  if (!profile.empty()) ApplyEmbeddedProfile(dib, profile, *colors);
 
   bitmap.SetDib(std::move(dib));
   bitmap.SetPalette(std::move(palette));

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "platform/canvas.h"
+#include "platform/color_management.h"
 #include "platform/dib.h"
 #include "platform/files.h"
 #include "platform/types.h"
@@ -76,6 +77,12 @@ class TGraphic {
   // Draws the graphic scaled into rect.
   virtual void Draw(Canvas& canvas, const Rect& rect) = 0;
 
+  // The system's colour management, through which decoders turn colours described by a
+  // picture's embedded profile into the display's; with none (the default) pictures show as
+  // stored. It must outlive the graphic: a JPEG picture uses it when first drawn.
+  void SetColorManagement(ColorManagement* colors) { colors_ = colors; }
+  ColorManagement* ColorManagementInUse() const { return colors_; }
+
   void SetOnChange(ChangeHandler handler) { onChange_ = std::move(handler); }
   void SetOnProgress(ProgressHandler handler) { onProgress_ = std::move(handler); }
 
@@ -90,6 +97,7 @@ class TGraphic {
  private:
   ChangeHandler onChange_;
   ProgressHandler onProgress_;
+  ColorManagement* colors_ = nullptr;
   bool paletteModified_ = false;
 };
 

@@ -39,13 +39,15 @@ std::string PictureExtension(const std::string& ansiPath) {
   return ansiPath.substr(last + 1);
 }
 
-void LoadPicture(TPicture& picture, const std::string& ansiPath, FileSystem& files) {
+void LoadPicture(TPicture& picture, const std::string& ansiPath, FileSystem& files,
+                 ColorManagement& colors) {
   const std::string extension = PictureExtension(ansiPath);
   const GraphicClass* graphicClass = FindPictureClass(extension);
   if (graphicClass == nullptr || graphicClass->create == nullptr) {
     throw EInvalidGraphic(u8"拡張子 ." + AnsiToUtf8(extension) + u8" の画像形式は処理できません");
   }
   std::unique_ptr<TGraphic> graphic = graphicClass->create();
+  graphic->SetColorManagement(&colors);
   // Progress reaches the owner while the graphic loads; changes only once it is installed.
   picture.RouteProgress(*graphic);
   graphic->LoadFromFile(ansiPath, files);

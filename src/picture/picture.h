@@ -30,7 +30,7 @@ class TPicture {
   std::function<void(TGraphic& sender, const ProgressEvent& event)> onProgress;
 
  private:
-  friend void LoadPicture(TPicture&, const std::string&, FileSystem&);
+  friend void LoadPicture(TPicture&, const std::string&, FileSystem&, ColorManagement&);
   void RouteProgress(TGraphic& graphic);
 
   std::unique_ptr<TGraphic> graphic_;
@@ -38,8 +38,10 @@ class TPicture {
 
 // Loads the file named by the ANSI path into the picture with the decoder the format table
 // names for its extension. Raises on failure and leaves the picture as it was; on success
-// replaces the graphic and sends the changed notification once.
-void LoadPicture(TPicture& picture, const std::string& ansiPath, FileSystem& files);
+// replaces the graphic and sends the changed notification once. Colours described by a picture's
+// embedded profile are turned into the display's through colors, which must outlive the picture.
+void LoadPicture(TPicture& picture, const std::string& ansiPath, FileSystem& files,
+                 ColorManagement& colors);
 
 // The extension as LoadPicture takes it: the bytes after the last "." when no "\" or ":" comes
 // later, case kept, empty otherwise. Second bytes of double-byte characters never count.

@@ -254,7 +254,7 @@ void TOpenPictureDialog::SelectionChanged() {
       selected ? LoadablePath(*selected) : std::optional<std::string>();
   if (loadable && IsPreviewCandidate(files, *loadable)) {
     try {
-      LoadPicture(picture_, *loadable, files);
+      LoadPicture(picture_, *loadable, files, platform_.colors);
       pictureLabel_.caption = SizeText(picture_.Width(), picture_.Height());
       previewButton_.enabled = true;
       paintPanel_.caption.clear();

@@ -1,6 +1,7 @@
 // Everything the program needs of the operating system, handed to the code that uses it.
 #pragma once
 
+#include "platform/color_management.h"
 #include "platform/dialogs.h"
 #include "platform/files.h"
 #include "platform/shell.h"
@@ -13,6 +14,7 @@ struct Platform {
   FileSystem& files;
   Dialogs& dialogs;
   Shell& shell;
+  ColorManagement& colors;
 };
 
 }  // namespace tavilune

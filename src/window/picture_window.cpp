@@ -85,7 +85,7 @@ void TForm1::MoveImage1(std::int32_t left, std::int32_t top) {
 }
 
 void TForm1::LoadPictureFile(const std::string& ansiPath) {
-  LoadPicture(picture_, ansiPath, platform_.files);
+  LoadPicture(picture_, ansiPath, platform_.files, platform_.colors);
   image1_.bounds =
       RectFromSize(image1_.bounds.left, image1_.bounds.top, picture_.Width(), picture_.Height());
 }

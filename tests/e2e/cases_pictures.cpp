@@ -235,13 +235,72 @@ void RepaintBand(Report& report, Session& session) {
   }
 }
 
+std::string ColourText(COLORREF colour) {
+  char text[32];
+  std::snprintf(text, sizeof text, "(%d, %d, %d)", GetRValue(colour), GetGValue(colour),
+                GetBValue(colour));
+  return text;
+}
+
+bool CloseColours(COLORREF a, COLORREF b, int tolerance) {
+  return std::abs(GetRValue(a) - GetRValue(b)) <= tolerance &&
+         std::abs(GetGValue(a) - GetGValue(b)) <= tolerance &&
+         std::abs(GetBValue(a) - GetBValue(b)) <= tolerance;
+}
+
+// A bitmap whose embedded profile describes wide primaries shows its colour as that space means
+// it on an sRGB screen, clearly more saturated than its numbers read as sRGB; the same bitmap
+// with a damaged profile shows its numbers as they are, and no error box.
+void ProfiledBitmap(Report& report, Session& session) {
+  constexpr COLORREF kStored = RGB(180, 120, 90);
+  constexpr int kWidth = 120, kHeight = 80;
+  // Colour engines round their own way: a few levels either way are the same colour.
+  constexpr int kTolerance = 3;
+  const COLORREF converted = WideGamutOnSrgb(kStored);
+  report.Check(!CloseColours(converted, kStored, 3 * kTolerance),
+               "the wide space's colour " + ColourText(converted) + " differs from the numbers");
+  struct Shown {
+    const wchar_t* name;
+    bool damaged;
+    COLORREF expected;
+    const char* what;
+  };
+  const Shown cases[] = {{L"wide.bmp", false, converted, "colour of the embedded profile"},
+                         {L"damaged.bmp", true, kStored, "damaged profile: colour as stored"}};
+  for (const Shown& shown : cases) {
+    const std::wstring path = PlaceFile(report, session, shown.name,
+                                        WideGamutBitmap(kWidth, kHeight, kStored, shown.damaged));
+    PlaceSettings(
+        report, session,
+        {.frameThickness = 0, .picturePath = ToAnsi(path), .windowTop = 120, .windowLeft = 140});
+    auto [program, form] = StartShown(report, session, std::string("started with ") + shown.what);
+    if (form == nullptr) return;
+    const RECT area = CheckWindowPlace(report, form, POINT{140, 120}, kWidth, kHeight);
+    COLORREF centre = 0, corner = 0;
+    WaitUntil(
+        [&] {
+          ScreenShot shot(area);
+          centre = shot.At(kWidth / 2, kHeight / 2);
+          corner = shot.At(0, kHeight - 1);
+          return CloseColours(centre, shown.expected, kTolerance);
+        },
+        kStepTimeout);
+    report.Check(CloseColours(centre, shown.expected, kTolerance) && corner == centre,
+                 std::string(shown.what) + ": shown " + ColourText(centre) + ", expected " +
+                     ColourText(shown.expected));
+    report.Check(ErrorBoxText(*program).empty(), std::string(shown.what) + ": no error box");
+    CloseWithAltF4(report, *program, form);
+  }
+}
+
 }  // namespace
 
 std::vector<CaseEntry> PictureCases() {
   return {{"jpeg_picture", JpegPicture},
           {"jpeg_damaged_data", JpegDamagedData},
           {"icon_picture", IconPicture},
-          {"repaint_band", RepaintBand}};
+          {"repaint_band", RepaintBand},
+          {"profiled_bitmap", ProfiledBitmap}};
 }
 
 }  // namespace tavilune::e2e

@@ -1,5 +1,11 @@
 #include "test_files.h"
 
+#include <algorithm>
+#include <array>
+#include <cmath>
+
+#include "platform/matrix_profile.h"
+
 namespace tavilune::e2e {
 
 namespace {
@@ -19,7 +25,111 @@ void AppendInt16(Bytes& bytes, std::uint16_t value) {
   bytes.push_back(static_cast<std::uint8_t>(value >> 8));
 }
 
+constexpr MatrixProfileSpec kWideGamut{0.64, 0.33,   0.21,   0.71, 0.15,
+                                       0.06, 0.3127, 0.3290, 2.2,  "wide gamut"};
+
 }  // namespace
+
+Bytes WideGamutBitmap(int width, int height, COLORREF stored, bool damagedProfile) {
+  Bytes profile = MakeMatrixProfile(kWideGamut);
+  if (damagedProfile) profile[36] = 'x';  // 'acsp' no more
+  constexpr int kHeaderSize = 124;
+  const int rowSize = (width * 3 + 3) / 4 * 4;
+  const int pixelBytes = rowSize * height;
+  const int pixelsAt = 14 + kHeaderSize;
+  Bytes bytes{'B', 'M'};
+  AppendInt32(bytes, pixelsAt + pixelBytes + static_cast<std::int32_t>(profile.size()));
+  AppendInt32(bytes, 0);
+  AppendInt32(bytes, pixelsAt);
+  AppendInt32(bytes, kHeaderSize);
+  AppendInt32(bytes, width);
+  AppendInt32(bytes, height);
+  AppendInt16(bytes, 1);
+  AppendInt16(bytes, 24);
+  AppendInt32(bytes, 0);
+  AppendInt32(bytes, pixelBytes);
+  bytes.resize(14 + kHeaderSize, 0);
+  PutInt32(bytes, 14 + 56, 0x4D424544);                 // 'MBED': the profile is embedded
+  PutInt32(bytes, 14 + 108, 4);                         // intent: pictures
+  PutInt32(bytes, 14 + 112, kHeaderSize + pixelBytes);  // counted from the header's start
+  PutInt32(bytes, 14 + 116, static_cast<std::int32_t>(profile.size()));
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      bytes.insert(bytes.end(), {GetBValue(stored), GetGValue(stored), GetRValue(stored)});
+    }
+    bytes.resize(bytes.size() + static_cast<size_t>(rowSize - width * 3), 0);
+  }
+  bytes.insert(bytes.end(), profile.begin(), profile.end());
+  return bytes;
+}
+
+namespace {
+
+using Matrix3 = std::array<std::array<double, 3>, 3>;
+
+Matrix3 Inverse3(const Matrix3& m) {
+  Matrix3 r{};
+  const double det = m[0][0] * (m[1][1] * m[2][2] - m[1][2] * m[2][1]) -
+                     m[0][1] * (m[1][0] * m[2][2] - m[1][2] * m[2][0]) +
+                     m[0][2] * (m[1][0] * m[2][1] - m[1][1] * m[2][0]);
+  for (int i = 0; i < 3; ++i) {
+    for (int j = 0; j < 3; ++j) {
+      // The cofactor of (j, i), over the determinant.
+      const int r0 = (j + 1) % 3, r1 = (j + 2) % 3, c0 = (i + 1) % 3, c1 = (i + 2) % 3;
+      r[i][j] = (m[r0][c0] * m[r1][c1] - m[r0][c1] * m[r1][c0]) / det;
+    }
+  }
+  return r;
+}
+
+// RGB to XYZ for primaries and white given as chromaticities (x, y): columns are the
+// primaries' XYZ, scaled so that full RGB gives the white.
+Matrix3 RgbToXyz(const double (&primaries)[3][2], double whiteX, double whiteY) {
+  Matrix3 m{};
+  for (int c = 0; c < 3; ++c) {
+    const double x = primaries[c][0], y = primaries[c][1];
+    m[0][c] = x / y;
+    m[1][c] = 1;
+    m[2][c] = (1 - x - y) / y;
+  }
+  const Matrix3 inverse = Inverse3(m);
+  const double white[3] = {whiteX / whiteY, 1, (1 - whiteX - whiteY) / whiteY};
+  for (int c = 0; c < 3; ++c) {
+    const double scale =
+        inverse[c][0] * white[0] + inverse[c][1] * white[1] + inverse[c][2] * white[2];
+    for (int r = 0; r < 3; ++r) m[r][c] *= scale;
+  }
+  return m;
+}
+
+}  // namespace
+
+COLORREF WideGamutOnSrgb(COLORREF stored) {
+  // Both spaces have the same white, so linear values go from one to the other through one
+  // matrix: sRGB's XYZ to RGB after the wide space's RGB to XYZ.
+  const double wide[3][2] = {{kWideGamut.redX, kWideGamut.redY},
+                             {kWideGamut.greenX, kWideGamut.greenY},
+                             {kWideGamut.blueX, kWideGamut.blueY}};
+  const double srgb[3][2] = {{0.64, 0.33}, {0.30, 0.60}, {0.15, 0.06}};
+  const Matrix3 toXyz = RgbToXyz(wide, 0.3127, 0.3290);
+  const Matrix3 toSrgb = Inverse3(RgbToXyz(srgb, 0.3127, 0.3290));
+  // The profile stores the curve's power in steps of 1/256.
+  const double power = std::round(kWideGamut.gamma * 256) / 256;
+  const double in[3] = {std::pow(GetRValue(stored) / 255.0, power),
+                        std::pow(GetGValue(stored) / 255.0, power),
+                        std::pow(GetBValue(stored) / 255.0, power)};
+  double xyz[3];
+  for (int r = 0; r < 3; ++r)
+    xyz[r] = toXyz[r][0] * in[0] + toXyz[r][1] * in[1] + toXyz[r][2] * in[2];
+  int out[3];
+  for (int c = 0; c < 3; ++c) {
+    double v = toSrgb[c][0] * xyz[0] + toSrgb[c][1] * xyz[1] + toSrgb[c][2] * xyz[2];
+    v = std::clamp(v, 0.0, 1.0);
+    v = v <= 0.0031308 ? 12.92 * v : 1.055 * std::pow(v, 1 / 2.4) - 0.055;
+    out[c] = static_cast<int>(std::lround(v * 255));
+  }
+  return RGB(out[0], out[1], out[2]);
+}
 
 Bytes EncodeBitmap(int width, int height, bool topDown,
                    const std::function<COLORREF(int x, int y)>& colourAt) {

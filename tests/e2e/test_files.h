@@ -41,6 +41,15 @@ Bytes DamagedBitmap();
 // decodes, and the library gives up only at the end, while the picture is drawn.
 Bytes JpegWithStrayScan(const Bytes& jpeg);
 
+// A 24-bit bitmap of one colour with a version 5 header that embeds a colour profile after its
+// pixels. The profile describes wide primaries (those of the common wide-gamut photo space: red
+// 0.64, 0.33; green 0.21, 0.71; blue 0.15, 0.06; white D65) and a 2.2 power curve; damaged,
+// its signature is gone and it must be ignored.
+Bytes WideGamutBitmap(int width, int height, COLORREF stored, bool damagedProfile);
+// The colour the stored one is on an sRGB screen when its numbers are read in that wide space:
+// worked out here, independently of any colour engine.
+COLORREF WideGamutOnSrgb(COLORREF stored);
+
 // The settings record, 276 bytes, little-endian.
 namespace record {
 constexpr size_t kSize = 276;

@@ -56,9 +56,10 @@ int main(int argc, char** argv) {
 #endif
 
   PosixFileSystem files;
+  NoColorManagement colors;
   TPicture picture;
   try {
-    LoadPicture(picture, path, files);
+    LoadPicture(picture, path, files, colors);
     TGraphic* graphic = picture.Graphic();
     const Dib* dib = nullptr;
     if (!bmpOut.empty()) {

@@ -242,6 +242,7 @@ class JpegLoadPictureTest : public ::testing::Test {
 
   ScratchFolder folder_;
   PosixFileSystem files_;
+  NoColorManagement colors_;
   TPicture picture_;
 };
 
@@ -250,7 +251,7 @@ TEST_F(JpegLoadPictureTest, BitmapFileNamedJpgFailsWithNotAJpegCode) {
   bitmap.resize(70, '\0');
   folder_.Write("photo.jpg", bitmap);
   try {
-    LoadPicture(picture_, folder_.File("photo.jpg"), files_);
+    LoadPicture(picture_, folder_.File("photo.jpg"), files_, colors_);
     FAIL() << "loaded";
   } catch (const EJPEG& e) {
     EXPECT_EQ(e.Message(), ErrorText(JERR_NO_SOI));
@@ -260,7 +261,7 @@ TEST_F(JpegLoadPictureTest, BitmapFileNamedJpgFailsWithNotAJpegCode) {
 
 TEST_F(JpegLoadPictureTest, ZeroLengthFileIsAnEmptyPictureThatDrawsNothing) {
   folder_.Write("empty.JPG", "");
-  LoadPicture(picture_, folder_.File("empty.JPG"), files_);
+  LoadPicture(picture_, folder_.File("empty.JPG"), files_, colors_);
   ASSERT_NE(picture_.Graphic(), nullptr);
   EXPECT_EQ(&picture_.Graphic()->Class(), &JpegPictureClass());
   EXPECT_EQ(picture_.Width(), 0);
@@ -275,7 +276,7 @@ TEST_F(JpegLoadPictureTest, DamagedHeaderFailsAtLoad) {
   const std::vector<std::uint8_t> bytes = JpegFile("baseline_420.jpg");
   // Cut inside the header: the start-of-frame marker's segment is incomplete.
   folder_.Write("cut.jpeg", std::string(bytes.begin(), bytes.begin() + 200));
-  EXPECT_THROW(LoadPicture(picture_, folder_.File("cut.jpeg"), files_), EJPEG);
+  EXPECT_THROW(LoadPicture(picture_, folder_.File("cut.jpeg"), files_, colors_), EJPEG);
   EXPECT_EQ(picture_.Graphic(), nullptr);
 }
 

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "bitmap_builder.h"
+#include "fakes/fake_color_management.h"
 #include "fakes/fake_file_system.h"
 #include "picture/bitmap.h"
 #include "picture/icon.h"
@@ -68,12 +69,13 @@ class LoadPictureTest : public ::testing::Test {
   }
   // Loads the previous picture, so that failures can be seen to leave it in place.
   void LoadPrevious() {
-    LoadPicture(picture, "C:\\old.bmp", files);
+    LoadPicture(picture, "C:\\old.bmp", files, colors);
     previous = picture.Graphic();
     changes = 0;
   }
 
   RecordingFileSystem files;
+  FakeColorManagement colors;
   TPicture picture;
   TGraphic* previous = nullptr;
   int changes = 0;
@@ -82,7 +84,7 @@ class LoadPictureTest : public ::testing::Test {
 TEST_F(LoadPictureTest, LoadsABitmapAndSendsOneChange) {
   LoadPrevious();
   files.AddFile("C:\\new.BMP", SmallBitmap(4, 6));
-  LoadPicture(picture, "C:\\new.BMP", files);
+  LoadPicture(picture, "C:\\new.BMP", files, colors);
   EXPECT_EQ(picture.Width(), 4);
   EXPECT_EQ(picture.Height(), 6);
   EXPECT_EQ(&picture.Graphic()->Class(), &TBitmap::StaticClass());
@@ -94,7 +96,7 @@ TEST_F(LoadPictureTest, LoadsABitmapAndSendsOneChange) {
 TEST_F(LoadPictureTest, ZeroLengthBitmapLoadsAsAnEmptyPicture) {
   LoadPrevious();
   files.AddFile("C:\\empty.bmp", "");
-  LoadPicture(picture, "C:\\empty.bmp", files);
+  LoadPicture(picture, "C:\\empty.bmp", files, colors);
   ASSERT_NE(picture.Graphic(), nullptr);
   EXPECT_EQ(picture.Width(), 0);
   EXPECT_EQ(picture.Height(), 0);
@@ -103,7 +105,7 @@ TEST_F(LoadPictureTest, ZeroLengthBitmapLoadsAsAnEmptyPicture) {
 
 TEST_F(LoadPictureTest, IconsAndMetafilesLoadThroughTheTable) {
   files.AddFile("C:\\app.ICO", Bytes().U16(0).U16(0).U16(0).Str());
-  LoadPicture(picture, "C:\\app.ICO", files);
+  LoadPicture(picture, "C:\\app.ICO", files, colors);
   EXPECT_EQ(&picture.Graphic()->Class(), &TIcon::StaticClass());
 
   Bytes placeable;
@@ -112,7 +114,7 @@ TEST_F(LoadPictureTest, IconsAndMetafilesLoadThroughTheTable) {
   for (std::size_t i = 0; i < 20; i += 2) sum ^= placeable.Get()[i] | placeable.Get()[i + 1] << 8;
   placeable.U16(sum);
   files.AddFile("C:\\drawing.wmf", placeable.Str());
-  LoadPicture(picture, "C:\\drawing.wmf", files);
+  LoadPicture(picture, "C:\\drawing.wmf", files, colors);
   EXPECT_EQ(&picture.Graphic()->Class(), &TMetafile::StaticClass());
   EXPECT_EQ(picture.Width(), 96);
   EXPECT_EQ(picture.Height(), 48);
@@ -124,7 +126,7 @@ TEST_F(LoadPictureTest, ProgressReachesTheOwnerWhileLoading) {
   std::vector<ProgressEvent> events;
   picture.onProgress = [&](TGraphic&, const ProgressEvent& e) { events.push_back(e); };
   ProgressingGraphic::fail = false;
-  LoadPicture(picture, "C:\\p.prg", files);
+  LoadPicture(picture, "C:\\p.prg", files, colors);
   ASSERT_EQ(events.size(), 1u);
   EXPECT_EQ(events[0].percentDone, 40);
   EXPECT_TRUE(events[0].redrawNow);
@@ -133,7 +135,7 @@ TEST_F(LoadPictureTest, ProgressReachesTheOwnerWhileLoading) {
 
   LoadPrevious();
   ProgressingGraphic::fail = true;
-  EXPECT_THROW(LoadPicture(picture, "C:\\p.prg", files), EReadError);
+  EXPECT_THROW(LoadPicture(picture, "C:\\p.prg", files, colors), EReadError);
   EXPECT_EQ(events.size(), 2u);
   EXPECT_EQ(picture.Graphic(), previous);
   EXPECT_EQ(changes, 0);
@@ -204,7 +206,7 @@ TEST_F(LoadPictureTest, EveryFailureLeavesThePreviousPictureAndRaisesItsText) {
     LoadPrevious();
     std::optional<std::pair<Kind, std::string>> raised;  // what was raised, and its text
     try {
-      LoadPicture(picture, row.path, files);
+      LoadPicture(picture, row.path, files, colors);
     } catch (const EInvalidGraphic& e) {
       raised = {Kind::kInvalid, e.Message()};
     } catch (const EFOpenError& e) {

@@ -8,6 +8,7 @@
 #include "fakes/fake_canvas.h"
 #include "fakes/fake_dialogs.h"
 #include "fakes/fake_file_system.h"
+#include "fakes/fake_color_management.h"
 #include "fakes/fake_shell.h"
 #include "fakes/fake_window_system.h"
 #include "fakes/scratch_folder.h"
@@ -184,7 +185,8 @@ class OpenPictureDialogTest : public ::testing::Test {
   FakeFileSystem files;
   FakeDialogs dialogs;
   FakeShell shell;
-  Platform platform{windows, files, dialogs, shell};
+  FakeColorManagement colors;
+  Platform platform{windows, files, dialogs, shell, colors};
   TApplication app{windows};
   TForm* mainForm = nullptr;
   TOpenPictureDialog* dialog = nullptr;
@@ -552,7 +554,7 @@ TEST(PreviewWindowSizeTest, NaturalSizeForSmallPicturesThreeQuartersForHugeOnesD
 
 TEST_F(OpenPictureDialogTest, PreviewWindowShowsThePictureAtNaturalSizeAndClosesOnEscapeOnly) {
   TPicture picture;
-  LoadPicture(picture, kPhoto, files);
+  LoadPicture(picture, kPhoto, files, colors);
   TPreviewForm form(nullptr, app, picture, dialogWindow);
   form.Show();
   // A client of 652 x 492: the picture's 640 x 480 exactly fits inside line and margins.

@@ -9,6 +9,7 @@
 #include "fakes/fake_canvas.h"
 #include "fakes/fake_dialogs.h"
 #include "fakes/fake_file_system.h"
+#include "fakes/fake_color_management.h"
 #include "fakes/fake_shell.h"
 #include "fakes/fake_window_system.h"
 #include "forms/application.h"
@@ -99,7 +100,8 @@ class WindowFixture : public ::testing::Test {
   FakeFileSystem files;
   FakeDialogs dialogs;
   FakeShell shell;
-  Platform platform{windows, files, dialogs, shell};
+  FakeColorManagement colors;
+  Platform platform{windows, files, dialogs, shell, colors};
   TApplication app{windows};
   TForm1* form = nullptr;
 };

@@ -9,6 +9,7 @@
 #include "platform/display.h"
 #include "app/program.h"
 #include "platform/memory.h"
+#include "platform/win32/color_management_win32.h"
 #include "platform/win32/dialogs_win32.h"
 #include "platform/win32/file_system_win32.h"
 #include "platform/win32/handles.h"
@@ -56,6 +57,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   win32::Win32FileSystem files;
   win32::Win32Dialogs dialogs(instance);
   win32::Win32Shell shell;
-  Platform platform{windows, files, dialogs, shell};
+  win32::Win32ColorManagement colors;
+  Platform platform{windows, files, dialogs, shell, colors};
   return RunProgram(platform, ExecutablePath());
 }
