@@ -39,6 +39,8 @@
 #include "platform/win32/file_system_win32.h"
 using BenchFileSystem = tavilune::win32::Win32FileSystem;
 #else
+#include <malloc.h>
+
 #include "platform/posix/posix_file_system.h"
 using BenchFileSystem = tavilune::PosixFileSystem;
 #endif
@@ -154,6 +156,10 @@ double ProgramPath(const std::string& path, tavilune::FileSystem& files, int wid
 // progress reports all through the decode (a clock that always moves makes every change of the
 // percentage a report). Returns the highest sample above the starting point.
 std::uint64_t ProgramPathPeakMemory(const std::string& path, tavilune::FileSystem& files) {
+#ifdef __GLIBC__
+  // Freed memory of earlier runs that the allocator still holds would hide new allocations.
+  malloc_trim(0);
+#endif
   const std::uint64_t start = MemoryNow();
   std::uint64_t peak = start;
   auto sample = [&] { peak = std::max(peak, MemoryNow()); };
