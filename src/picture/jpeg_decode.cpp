@@ -138,20 +138,8 @@ void ReadRowsInBands(JpegDecompressor& decompressor, RowTarget& target) {
   std::vector<JSAMPROW> rows(RowTarget::kBandRows);
   for (std::int32_t i = 0; i < RowTarget::kBandRows; ++i) rows[i] = band.data() + i * rowBytes;
   const int bytesPerPixel = target.cubeIndices || info.output_components == 1 ? 1 : 3;
-  bool stalled = false;
-  while (!stalled && info.output_scanline < info.output_height) {
-    const auto first = static_cast<std::int32_t>(info.output_scanline);
-    const std::int32_t wanted = std::min(RowTarget::kBandRows, height - first);
-    std::int32_t filled = 0;
-    while (filled < wanted) {
-      const JDIMENSION read = decompressor.ReadScanlines(rows.data() + filled,
-                                                         static_cast<JDIMENSION>(wanted - filled));
-      if (read == 0) {
-        stalled = true;
-        break;
-      }
-      filled += static_cast<std::int32_t>(read);
-    }
+  // Converts the band's rows and writes them into their places.
+  auto place = [&](std::int32_t first, std::int32_t filled) {
     for (std::int32_t i = 0; i < filled; ++i) {
       if (target.cmyk) target.cmyk(rows[i], rows[i], info.output_width);
       if (target.cubeIndices) BgrToCubeIndices(rows[i], rows[i], info.output_width);
@@ -159,6 +147,28 @@ void ReadRowsInBands(JpegDecompressor& decompressor, RowTarget& target) {
     target.orientation.PlaceRows(*target.bitmap, width, height, first, filled, band.data(),
                                  static_cast<std::ptrdiff_t>(rowBytes), bytesPerPixel);
     target.placedRows = static_cast<std::uint32_t>(first + filled);
+  };
+  bool stalled = false;
+  while (!stalled && info.output_scanline < info.output_height) {
+    const auto first = static_cast<std::int32_t>(info.output_scanline);
+    const std::int32_t wanted = std::min(RowTarget::kBandRows, height - first);
+    std::int32_t filled = 0;
+    try {
+      while (filled < wanted) {
+        const JDIMENSION read = decompressor.ReadScanlines(
+            rows.data() + filled, static_cast<JDIMENSION>(wanted - filled));
+        if (read == 0) {
+          stalled = true;
+          break;
+        }
+        filled += static_cast<std::int32_t>(read);
+      }
+    } catch (...) {
+      // A decode that fails part way keeps the rows made so far, in the band too.
+      place(first, filled);
+      throw;
+    }
+    place(first, filled);
   }
 }
 

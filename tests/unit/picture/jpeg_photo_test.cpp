@@ -13,6 +13,7 @@
 #include "picture/jpeg_library.h"
 #include "picture/jpeg_markers.h"
 #include "picture/stream.h"
+#include "platform/exceptions.h"
 
 namespace tavilune {
 namespace {
@@ -204,6 +205,31 @@ TEST(JpegOrientationTest, ScaledDecodesAndProgressReportsAreTurnedToo) {
   // Stored rows are shown columns: each report spans the shown height, within the picture.
   for (const Rect& r : reports)
     EXPECT_TRUE(r.top == 0 && r.bottom == 34 && r.left >= 0 && r.right <= 23);
+}
+
+TEST(JpegOrientationTest, AFailedDecodeKeepsTheTurnedRowsMadeSoFar) {
+  auto clean = Load(MakeJpeg(kW, kH, Quadrants, {}));
+  TBitmap& stored = clean->DecodeJpeg();
+  auto image = Load(MakeJpeg(kW, kH, Quadrants, {{JPEG_APP0 + 1, Orientation(3)}}));
+  std::uint32_t now = 0;
+  image->SetTickSource([&now] { return now += 1000; });
+  int rows = 0;
+  image->SetOnProgress([&](TGraphic&, const ProgressEvent& e) {
+    if (e.stage != ProgressStage::kRunning) return;
+    rows = e.r.Height();
+    throw EOutOfResources("no room");
+  });
+  EXPECT_THROW(image->DecodeJpeg(), EOutOfResources);
+  ASSERT_GT(rows, 0);  // fewer than a band: the rows were still in it
+  TBitmap& shown = image->DecodeJpeg();
+  int wrong = 0;
+  for (int y = 0; y < rows; ++y) {
+    for (int x = 0; x < kW; ++x) {
+      const RgbQuad a = PixelAt(stored, x, y), b = PixelAt(shown, kW - 1 - x, kH - 1 - y);
+      wrong += a.red != b.red || a.green != b.green || a.blue != b.blue;
+    }
+  }
+  EXPECT_EQ(wrong, 0);
 }
 
 // Damaged or foreign EXIF data: the picture loads and shows as stored.
