@@ -90,12 +90,15 @@ void ApplyColourCube(TBitmap& bitmap) {
 }
 
 // Where the decoded rows go. A picture shown as stored whose samples are the bitmap's own is read
-// straight into the bitmap's rows; otherwise rows are read into a band of kBandRows, converted
+// straight into the bitmap's rows; otherwise rows are read into a band of rows, converted
 // there in place (CMYK to blue, green, red, and to colour-cube indices for 8 bits), and written
 // into their turned places. The band is small next to the bitmap, and tall enough that a turned
 // row's pixels land in the bitmap in runs rather than one by one.
 struct RowTarget {
-  static constexpr std::int32_t kBandRows = 32;
+  // Up to 64 rows, as many as fit in 1 MiB (at least 8): the more rows, the longer the runs.
+  static constexpr std::int32_t kMaxBandRows = 64;
+  static constexpr std::int32_t kMinBandRows = 8;
+  static constexpr std::size_t kBandBytes = std::size_t{1} << 20;
 
   TBitmap* bitmap = nullptr;
   PictureOrientation orientation;
@@ -134,9 +137,12 @@ void ReadRowsInBands(JpegDecompressor& decompressor, RowTarget& target) {
   const auto height = static_cast<std::int32_t>(info.output_height);
   const std::size_t rowBytes = static_cast<std::size_t>(info.output_width) *
                                static_cast<std::size_t>(info.output_components);
-  std::vector<std::uint8_t> band(rowBytes * RowTarget::kBandRows);
-  std::vector<JSAMPROW> rows(RowTarget::kBandRows);
-  for (std::int32_t i = 0; i < RowTarget::kBandRows; ++i) rows[i] = band.data() + i * rowBytes;
+  const auto bandRows = static_cast<std::int32_t>(
+      std::clamp<std::size_t>(RowTarget::kBandBytes / std::max<std::size_t>(rowBytes, 1),
+                              RowTarget::kMinBandRows, RowTarget::kMaxBandRows));
+  std::vector<std::uint8_t> band(rowBytes * static_cast<std::size_t>(bandRows));
+  std::vector<JSAMPROW> rows(static_cast<std::size_t>(bandRows));
+  for (std::int32_t i = 0; i < bandRows; ++i) rows[i] = band.data() + i * rowBytes;
   const int bytesPerPixel = target.cubeIndices || info.output_components == 1 ? 1 : 3;
   // Converts the band's rows and writes them into their places.
   auto place = [&](std::int32_t first, std::int32_t filled) {
@@ -151,7 +157,7 @@ void ReadRowsInBands(JpegDecompressor& decompressor, RowTarget& target) {
   bool stalled = false;
   while (!stalled && info.output_scanline < info.output_height) {
     const auto first = static_cast<std::int32_t>(info.output_scanline);
-    const std::int32_t wanted = std::min(RowTarget::kBandRows, height - first);
+    const std::int32_t wanted = std::min(bandRows, height - first);
     std::int32_t filled = 0;
     try {
       while (filled < wanted) {
