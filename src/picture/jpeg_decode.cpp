@@ -1,12 +1,16 @@
 // DecodeJpeg: the decoded bitmap of a JPEG picture, made on first need.
 #include <algorithm>
+#include <cstdint>
 #include <exception>
+#include <utility>
 #include <vector>
 
-#include "platform/exceptions.h"
+#include "picture/jpeg_cmyk.h"
 #include "picture/jpeg_decompressor.h"
 #include "picture/jpeg_image.h"
+#include "picture/jpeg_orientation.h"
 #include "picture/jpeg_progress.h"
+#include "platform/exceptions.h"
 
 namespace tavilune {
 
@@ -14,15 +18,23 @@ namespace {
 
 constexpr int kQuantizedColors = 236;
 
+bool IsCmyk(const jpeg_decompress_struct& info) {
+  return info.jpeg_color_space == JCS_CMYK || info.jpeg_color_space == JCS_YCCK;
+}
+
 void SetDecodeParameters(jpeg_decompress_struct& info, const JpegSettings& settings) {
   info.scale_num = 1;
   info.scale_denom = 1u << static_cast<unsigned>(settings.scale);
   info.do_block_smoothing = settings.smoothing ? TRUE : FALSE;
   if (settings.grayscale) info.out_color_space = JCS_GRAYSCALE;
-  // Bitmap rows hold blue, green, red; the library writes them so itself. A colour space it
-  // cannot turn into that (CMYK) fails in the library instead of writing rows of the wrong size.
-  if (info.out_color_space != JCS_GRAYSCALE) info.out_color_space = JCS_EXT_BGR;
-  if (settings.pixelFormat == JpegPixelFormat::k8Bit || info.out_color_space == JCS_GRAYSCALE) {
+  // Bitmap rows hold blue, green, red; the library writes them so itself. CMYK and YCCK files
+  // come out as CMYK samples (the library undoes YCCK), which the program converts; the library
+  // cannot choose a colour map for four samples, so their 8-bit pictures use a fixed one.
+  if (info.out_color_space != JCS_GRAYSCALE) {
+    info.out_color_space = IsCmyk(info) ? JCS_CMYK : JCS_EXT_BGR;
+  }
+  if ((settings.pixelFormat == JpegPixelFormat::k8Bit && info.out_color_space != JCS_CMYK) ||
+      info.out_color_space == JCS_GRAYSCALE) {
     info.quantize_colors = TRUE;
     info.desired_number_of_colors = kQuantizedColors;
   }
@@ -92,10 +104,39 @@ void ApplyColorMap(TBitmap& bitmap, const jpeg_decompress_struct& info) {
   bitmap.SetPalette(std::move(palette));
 }
 
-// Reads every output row straight into the bitmap, several rows per library call when the rows
-// lie top row first at a distance the library's row groups can use.
-void ReadRows(JpegDecompressor& decompressor, TBitmap& bitmap) {
+// The colour table and palette of an 8-bit picture of a CMYK file: a fixed colour cube.
+void ApplyColourCube(TBitmap& bitmap) {
+  std::vector<RgbQuad> table = ColourCubeTable();
+  Palette palette;
+  for (const RgbQuad& c : table) palette.entries.push_back({c.red, c.green, c.blue, 0});
+  bitmap.SetColorTable(std::move(table));
+  bitmap.SetPalette(std::move(palette));
+}
+
+// Where the decoded rows go. A picture shown as stored whose samples are the bitmap's own is read
+// straight into the bitmap's rows; otherwise rows are read into a band of rows, converted
+// there in place (CMYK to blue, green, red, and to colour-cube indices for 8 bits), and written
+// into their turned places. The band is small next to the bitmap, and tall enough that a turned
+// row's pixels land in the bitmap in runs rather than one by one.
+struct RowTarget {
+  // Up to 64 rows, as many as fit in 1 MiB (at least 8): the more rows, the longer the runs.
+  static constexpr std::int32_t kMaxBandRows = 64;
+  static constexpr std::int32_t kMinBandRows = 8;
+  static constexpr std::size_t kBandBytes = std::size_t{1} << 20;
+
+  TBitmap* bitmap = nullptr;
+  PictureOrientation orientation;
+  CmykRowConverter cmyk;  // set for CMYK samples
+  bool cubeIndices = false;
+  // Rows of the current pass that are in the bitmap already.
+  std::uint32_t placedRows = 0;
+
+  bool Direct() const { return orientation.AsStored() && !cmyk; }
+};
+
+void ReadRowsDirect(JpegDecompressor& decompressor, RowTarget& target) {
   jpeg_decompress_struct& info = decompressor.Info();
+  TBitmap& bitmap = *target.bitmap;
   const std::ptrdiff_t step = bitmap.RowStep();
   const JDIMENSION group =
       step > 0 && step % 4 == 0 ? static_cast<JDIMENSION>(std::max(info.rec_outbuf_height, 1)) : 1;
@@ -108,14 +149,72 @@ void ReadRows(JpegDecompressor& decompressor, TBitmap& bitmap) {
     }
     // The source holds the whole file, so the library never suspends; a call that delivers
     // nothing would only repeat itself.
-    if (decompressor.ReadScanlines(rows.data(), count) == 0) break;
+    const JDIMENSION read = decompressor.ReadScanlines(rows.data(), count);
+    target.placedRows = first + read;
+    if (read == 0) break;
+  }
+}
+
+void ReadRowsInBands(JpegDecompressor& decompressor, RowTarget& target) {
+  jpeg_decompress_struct& info = decompressor.Info();
+  const auto width = static_cast<std::int32_t>(info.output_width);
+  const auto height = static_cast<std::int32_t>(info.output_height);
+  const std::size_t rowBytes = static_cast<std::size_t>(info.output_width) *
+                               static_cast<std::size_t>(info.output_components);
+  const auto bandRows = static_cast<std::int32_t>(
+      std::clamp<std::size_t>(RowTarget::kBandBytes / std::max<std::size_t>(rowBytes, 1),
+                              RowTarget::kMinBandRows, RowTarget::kMaxBandRows));
+  std::vector<std::uint8_t> band(rowBytes * static_cast<std::size_t>(bandRows));
+  std::vector<JSAMPROW> rows(static_cast<std::size_t>(bandRows));
+  for (std::int32_t i = 0; i < bandRows; ++i) rows[i] = band.data() + i * rowBytes;
+  const int bytesPerPixel = target.cubeIndices || info.output_components == 1 ? 1 : 3;
+  // Converts the band's rows and writes them into their places.
+  auto place = [&](std::int32_t first, std::int32_t filled) {
+    for (std::int32_t i = 0; i < filled; ++i) {
+      if (target.cmyk) target.cmyk(rows[i], rows[i], info.output_width);
+      if (target.cubeIndices) BgrToCubeIndices(rows[i], rows[i], info.output_width);
+    }
+    target.orientation.PlaceRows(*target.bitmap, width, height, first, filled, band.data(),
+                                 static_cast<std::ptrdiff_t>(rowBytes), bytesPerPixel);
+    target.placedRows = static_cast<std::uint32_t>(first + filled);
+  };
+  bool stalled = false;
+  while (!stalled && info.output_scanline < info.output_height) {
+    const auto first = static_cast<std::int32_t>(info.output_scanline);
+    const std::int32_t wanted = std::min(bandRows, height - first);
+    std::int32_t filled = 0;
+    try {
+      while (filled < wanted) {
+        const JDIMENSION read = decompressor.ReadScanlines(
+            rows.data() + filled, static_cast<JDIMENSION>(wanted - filled));
+        if (read == 0) {
+          stalled = true;
+          break;
+        }
+        filled += static_cast<std::int32_t>(read);
+      }
+    } catch (...) {
+      // A decode that fails part way keeps the rows made so far, in the band too.
+      place(first, filled);
+      throw;
+    }
+    place(first, filled);
+  }
+}
+
+void ReadRows(JpegDecompressor& decompressor, RowTarget& target) {
+  target.placedRows = 0;
+  if (target.Direct()) {
+    ReadRowsDirect(decompressor, target);
+  } else {
+    ReadRowsInBands(decompressor, target);
   }
 }
 
 // Progressive display: one output pass over the whole bitmap for each scan as it arrives, with
 // the fast transform, so that a coarse picture shows early; the last pass, once all input is
 // in, uses the transform of the settings. The passes write the same rows over and over.
-void ReadPasses(JpegDecompressor& decompressor, TBitmap& bitmap, J_DCT_METHOD finalMethod) {
+void ReadPasses(JpegDecompressor& decompressor, RowTarget& target, J_DCT_METHOD finalMethod) {
   jpeg_decompress_struct& info = decompressor.Info();
   for (;;) {
     const bool last = decompressor.InputComplete();
@@ -124,8 +223,8 @@ void ReadPasses(JpegDecompressor& decompressor, TBitmap& bitmap, J_DCT_METHOD fi
     // the two-pass quantiser choose afresh from the finished picture.
     if (last && info.quantize_colors && info.two_pass_quantize) info.colormap = nullptr;
     decompressor.StartOutput(info.input_scan_number);
-    if (info.quantize_colors) ApplyColorMap(bitmap, info);
-    ReadRows(decompressor, bitmap);
+    if (info.quantize_colors) ApplyColorMap(*target.bitmap, info);
+    ReadRows(decompressor, target);
     decompressor.FinishOutput();
     if (last) return;
   }
@@ -151,16 +250,34 @@ TBitmap& TJPEGImage::DecodeJpeg() {
 
   JpegDecompressor decompressor(data->bytes);
   JpegProgressMonitor monitor;
-  decompressor.SetProgressHook([this, &monitor](const jpeg_decompress_struct& info) {
-    if (auto event = monitor.OnProgress(ProgressFactsOf(info), ticks_())) {
-      Progress(event->stage, event->percentDone, event->redrawNow, event->r);
-    }
-  });
+  RowTarget target;
+  target.bitmap = bitmap.get();
+  target.orientation = PictureOrientation(data->metadata.orientation);
+  // Rows of a band reach the bitmap only when the band is full: a report names, besides the
+  // rows decoded since the last one, those that were still in the band then.
+  std::uint32_t placedAtLastReport = 0;
+  decompressor.SetProgressHook(
+      [this, &monitor, &target, &placedAtLastReport](const jpeg_decompress_struct& info) {
+        if (auto event = monitor.OnProgress(ProgressFactsOf(info), ticks_())) {
+          Rect r = event->r;
+          if (!target.Direct()) {
+            r.top = std::min(r.top, static_cast<std::int32_t>(placedAtLastReport));
+            placedAtLastReport = target.placedRows;
+          }
+          r = target.orientation.Shown(r, static_cast<std::int32_t>(info.output_width),
+                                       static_cast<std::int32_t>(info.output_height));
+          Progress(event->stage, event->percentDone, event->redrawNow, r);
+        }
+      });
   const bool multipleScans = PrepareDecode(decompressor, settings_);
   jpeg_decompress_struct& info = decompressor.Info();
   const J_DCT_METHOD finalMethod = info.dct_method;
   const bool progressive = info.buffered_image != FALSE;
-  const bool eightBit = info.quantize_colors != FALSE;
+  if (info.out_color_space == JCS_CMYK) {
+    target.cmyk = CmykConverterFor(data->metadata);
+    target.cubeIndices = settings_.pixelFormat == JpegPixelFormat::k8Bit;
+  }
+  const bool eightBit = info.quantize_colors != FALSE || target.cubeIndices;
 
   std::exception_ptr failure;
   try {
@@ -169,22 +286,27 @@ TBitmap& TJPEGImage::DecodeJpeg() {
     temporaryPalette_.reset();
     if (!PreparedDecodeFitsMemory(info, multipleScans)) throw EOutOfMemory(u8"メモリが足りません");
     decompressor.Start();
-    const int rowComponents = eightBit ? 1 : 3;
+    const int rowComponents = target.cmyk ? 4 : info.quantize_colors ? 1 : 3;
     if (info.output_components != rowComponents) {
       throw EJPEG(JpegErrorMessage(JERR_CONVERSION_NOTIMPL));
     }
-    bitmap->SetSize(static_cast<std::int32_t>(info.output_width),
-                    static_cast<std::int32_t>(info.output_height),
+    const auto storedWidth = static_cast<std::int32_t>(info.output_width);
+    const auto storedHeight = static_cast<std::int32_t>(info.output_height);
+    bitmap->SetSize(target.orientation.ShownWidth(storedWidth, storedHeight),
+                    target.orientation.ShownHeight(storedWidth, storedHeight),
                     eightBit ? PixelFormat::k8Bit : PixelFormat::k24Bit);
-    if (eightBit) {
+    if (target.cubeIndices) {
+      ApplyColourCube(*bitmap);
+      SetPaletteModified(true);
+    } else if (eightBit) {
       // In progressive display the passes make their colour maps as they start.
       if (!progressive) ApplyColorMap(*bitmap, info);
       SetPaletteModified(true);
     }
     if (progressive) {
-      ReadPasses(decompressor, *bitmap, finalMethod);
+      ReadPasses(decompressor, target, finalMethod);
     } else {
-      ReadRows(decompressor, *bitmap);
+      ReadRows(decompressor, target);
     }
     decompressor.Finish();
   } catch (...) {

@@ -46,6 +46,24 @@ void JpegDecompressor::SetProgressHook(ProgressHook hook) {
   state_.info.progress = &state_.progressManager;
 }
 
+void JpegDecompressor::SaveMetadataMarkers() {
+  Run([](State& state, void*) {
+    // 0xFFFF: the longest marker there can be, so none is cut short.
+    for (int code : {kJpegApp1, kJpegApp2, kJpegApp14}) {
+      jpeg_save_markers(&state.info, code, 0xFFFF);
+    }
+  });
+}
+
+std::vector<JpegMarker> JpegDecompressor::Markers() const {
+  std::vector<JpegMarker> markers;
+  for (jpeg_saved_marker_ptr m = state_.info.marker_list; m != nullptr; m = m->next) {
+    markers.push_back(
+        JpegMarker{m->marker, std::span<const std::uint8_t>(m->data, m->data_length)});
+  }
+  return markers;
+}
+
 void JpegDecompressor::ReadHeader() {
   Run([](State& state, void*) { jpeg_read_header(&state.info, TRUE); });
 }
@@ -189,6 +207,7 @@ std::uint64_t JpegWholePictureBufferBytes(const jpeg_decompress_struct& info, bo
 
 JpegHeaderFacts ReadJpegHeaderFacts(std::span<const std::uint8_t> bytes) {
   JpegDecompressor decompressor(bytes);
+  decompressor.SaveMetadataMarkers();
   decompressor.ReadHeader();
   const jpeg_decompress_struct& info = decompressor.Info();
   JpegHeaderFacts facts;
@@ -196,6 +215,7 @@ JpegHeaderFacts ReadJpegHeaderFacts(std::span<const std::uint8_t> bytes) {
   facts.height = static_cast<std::int32_t>(info.image_height);
   facts.grayscale = info.jpeg_color_space == JCS_GRAYSCALE;
   facts.multipleScans = decompressor.HasMultipleScans();
+  facts.metadata = ReadJpegMetadata(decompressor.Markers());
   return facts;
 }
 

@@ -15,8 +15,10 @@
 #include <functional>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "picture/jpeg_library.h"
+#include "picture/jpeg_markers.h"
 
 namespace tavilune {
 
@@ -26,10 +28,12 @@ struct JpegHeaderFacts {
   std::int32_t height = 0;
   bool grayscale = false;      // the file's colour space is grayscale
   bool multipleScans = false;  // progressive or otherwise spread over several scans
+  JpegMetadata metadata;       // orientation, colour profile, Adobe marker
 };
 
-// Reads only the header of a JPEG held in memory (at least one byte). Raises EJPEG with the
-// library's message code for a file that is not a JPEG or whose header is damaged.
+// Reads only the header of a JPEG held in memory (at least one byte), with the application markers
+// before the image (EXIF, colour profile, Adobe). Raises EJPEG with the library's message code for
+// a file that is not a JPEG or whose header is damaged; damaged metadata raises nothing.
 JpegHeaderFacts ReadJpegHeaderFacts(std::span<const std::uint8_t> bytes);
 
 // Bytes libjpeg holds for the whole picture, besides the output rows, while it decodes with the
@@ -60,6 +64,9 @@ class JpegDecompressor {
   jpeg_decompress_struct& Info() { return state_.info; }
 
   // Each of these raises EJPEG on a fatal library error, or whatever the progress hook raised.
+  // Keeps the EXIF, colour profile and Adobe markers that the next ReadHeader meets, whole, for
+  // Markers() to give out until the decompressor is destroyed.
+  void SaveMetadataMarkers();
   void ReadHeader();  // an image is required
   bool HasMultipleScans();
   void CalcOutputDimensions();
@@ -72,6 +79,9 @@ class JpegDecompressor {
   bool InputComplete();
   void StartOutput(int scanNumber);
   void FinishOutput();
+
+  // The markers kept by SaveMetadataMarkers, in file order, pointing into the library's memory.
+  std::vector<JpegMarker> Markers() const;
 
  private:
   // Plain data shared with the library's callbacks: the decompressor, its error manager with the

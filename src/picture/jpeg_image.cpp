@@ -1,9 +1,11 @@
 #include "picture/jpeg_image.h"
 
 #include <chrono>
+#include <utility>
 
 #include "platform/exceptions.h"
 #include "picture/jpeg_decompressor.h"
+#include "picture/jpeg_orientation.h"
 #include "picture/stream.h"
 
 namespace tavilune {
@@ -43,11 +45,12 @@ void TJPEGImage::LoadFromStream(Stream& stream) {
   auto data = std::make_shared<TJPEGData>();
   data->bytes = stream.ReadToEnd();
   if (!data->bytes.empty()) {
-    const JpegHeaderFacts facts = ReadJpegHeaderFacts(data->bytes);
+    JpegHeaderFacts facts = ReadJpegHeaderFacts(data->bytes);
     data->width = facts.width;
     data->height = facts.height;
     data->grayscale = facts.grayscale;
     data->multipleScans = facts.multipleScans;
+    data->metadata = std::move(facts.metadata);
     // The pixels are decoded on first need, but whether they can be held at all is known now:
     // a picture too large for memory is refused while the previous one is still shown.
     if (!DecodeFitsMemory(data->bytes, settings_)) throw EOutOfMemory(u8"メモリが足りません");
@@ -60,12 +63,14 @@ void TJPEGImage::LoadFromStream(Stream& stream) {
 
 std::int32_t TJPEGImage::Width() {
   if (bitmap_) return bitmap_->Width();
-  return ScaledSide(data_->width, settings_.scale);
+  const PictureOrientation orientation(data_->metadata.orientation);
+  return ScaledSide(orientation.ShownWidth(data_->width, data_->height), settings_.scale);
 }
 
 std::int32_t TJPEGImage::Height() {
   if (bitmap_) return bitmap_->Height();
-  return ScaledSide(data_->height, settings_.scale);
+  const PictureOrientation orientation(data_->metadata.orientation);
+  return ScaledSide(orientation.ShownHeight(data_->width, data_->height), settings_.scale);
 }
 
 bool TJPEGImage::Empty() {

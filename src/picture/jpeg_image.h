@@ -12,6 +12,7 @@
 
 #include "picture/bitmap.h"
 #include "picture/graphic.h"
+#include "picture/jpeg_markers.h"
 #include "platform/display.h"
 
 namespace tavilune {
@@ -41,13 +42,17 @@ JpegSettings& JpegDefaults();
 // at most 256 colours, else 24-bit) and stays so when the screen changes later.
 void InitJpegDefaults(const DisplayFacts& display);
 
-// A JPEG file's bytes and header facts, shared between pictures assigned from one another.
+// A JPEG file's bytes and header facts, shared between pictures assigned from one another. Width
+// and height are the stored picture's; the metadata's orientation says how it is shown.
 struct TJPEGData {
   std::vector<std::uint8_t> bytes;
   std::int32_t width = 0;
   std::int32_t height = 0;
   bool grayscale = false;
   bool multipleScans = false;
+  // The EXIF orientation, the embedded colour profile's bytes (for the colour transform) and
+  // the Adobe marker, read with the header.
+  JpegMetadata metadata;
 };
 
 // Milliseconds that wrap around like the system's tick count.
@@ -67,7 +72,8 @@ class TJPEGImage : public TGraphic {
   // JPEG or whose header is damaged; damage in the picture data shows only when decoding.
   void LoadFromStream(Stream& stream) override;
 
-  // The decoded bitmap's size once decoded, else the size the header promises at this scale.
+  // The decoded bitmap's size once decoded, else the size the header promises at this scale,
+  // turned by the picture's orientation: a photo taken upright is as tall as it is shown.
   std::int32_t Width() override;
   std::int32_t Height() override;
   bool Empty() override;

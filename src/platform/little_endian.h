@@ -1,5 +1,6 @@
 // Little-endian values in a byte buffer of known length: the settings record, the headers of the
-// picture files and the bitmap headers the system draws from are all laid out this way.
+// picture files and the bitmap headers the system draws from are all laid out this way. A JPEG's
+// EXIF block may be in either byte order, so the reader can be switched to big-endian values.
 //
 // Both directions are bounded by the buffer and remember a step past its end in a sticky ok
 // flag: a reader then gives zeros, a writer drops the bytes, and the caller checks once at the
@@ -16,6 +17,9 @@ namespace tavilune {
 class LittleEndianReader {
  public:
   explicit LittleEndianReader(std::span<const std::uint8_t> in) : in_(in) {}
+
+  // Multi-byte values from here on are read most significant byte first (or, with false, last).
+  void SetBigEndian(bool big) { bigEndian_ = big; }
 
   std::uint8_t GetByte() { return static_cast<std::uint8_t>(Get(1)); }
   std::uint16_t GetUint16() { return static_cast<std::uint16_t>(Get(2)); }
@@ -58,7 +62,10 @@ class LittleEndianReader {
       return 0;
     }
     std::uint32_t value = 0;
-    for (std::size_t i = 0; i < bytes; ++i) value |= std::uint32_t{in_[position_ + i]} << (8 * i);
+    for (std::size_t i = 0; i < bytes; ++i) {
+      const std::size_t shift = 8 * (bigEndian_ ? bytes - 1 - i : i);
+      value |= std::uint32_t{in_[position_ + i]} << shift;
+    }
     position_ += bytes;
     return value;
   }
@@ -70,6 +77,7 @@ class LittleEndianReader {
   std::span<const std::uint8_t> in_;
   std::size_t position_ = 0;
   bool ok_ = true;
+  bool bigEndian_ = false;
 };
 
 class LittleEndianWriter {

@@ -46,17 +46,27 @@ bool FindGolden(Report& report, const Session& session, const std::string& file,
   return report.Check(false, "reference checksum for " + file);
 }
 
-// FNV-1a 64 over the shown colours, top row first, blue, green, red per pixel: the reference's
-// own recipe.
-std::uint64_t ShownChecksum(const ScreenShot& shot, int left, int top, int width, int height) {
+// Where a photo's stored pixel (x, y) of a width x height picture is shown for an EXIF
+// orientation (1 as stored, 3 turned half round, 6 turned a quarter clockwise).
+POINT ShownPlace(int orientation, int x, int y, int width, int height) {
+  if (orientation == 3) return POINT{width - 1 - x, height - 1 - y};
+  if (orientation == 6) return POINT{height - 1 - y, x};
+  return POINT{x, y};
+}
+
+// FNV-1a 64 over the shown colours in the stored picture's order, top row first, blue, green,
+// red per pixel: the reference's own recipe.
+std::uint64_t ShownChecksum(const ScreenShot& shot, int left, int top, int width, int height,
+                            int orientation = 1) {
   std::uint64_t hash = 0xCBF29CE484222325ULL;
   auto add = [&](std::uint8_t byte) {
     hash ^= byte;
     hash *= 0x100000001B3ULL;
   };
-  for (int y = top; y < top + height; ++y) {
-    for (int x = left; x < left + width; ++x) {
-      COLORREF colour = shot.At(x, y);
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      const POINT at = ShownPlace(orientation, x, y, width, height);
+      COLORREF colour = shot.At(left + at.x, top + at.y);
       add(GetBValue(colour));
       add(GetGValue(colour));
       add(GetRValue(colour));
@@ -72,17 +82,19 @@ std::string HexChecksum(std::uint64_t value) {
 }
 
 void CheckShownJpeg(Report& report, HWND window, POINT topLeft, int thickness, COLORREF frameColour,
-                    const Golden& golden, const std::string& name) {
+                    const Golden& golden, const std::string& name, int orientation = 1) {
   const int t = thickness;
-  RECT area =
-      CheckWindowPlace(report, window, topLeft, golden.width + 2 * t, golden.height + 2 * t);
+  const bool turned = orientation >= 5;
+  RECT area = CheckWindowPlace(report, window, topLeft,
+                               (turned ? golden.height : golden.width) + 2 * t,
+                               (turned ? golden.width : golden.height) + 2 * t);
   // The picture is decoded on its first paint; wait until the shown pixels settle on the
   // reference or the time is up.
   std::uint64_t shown = 0;
   WaitUntil(
       [&] {
         ScreenShot shot(area);
-        shown = ShownChecksum(shot, t, t, golden.width, golden.height);
+        shown = ShownChecksum(shot, t, t, golden.width, golden.height, orientation);
         return shown == golden.checksum;
       },
       kStepTimeout);
@@ -164,6 +176,80 @@ void JpegDamagedData(Report& report, Session& session) {
   report.Check(!anotherError.seen(), "a later paint shows no new error box");
   CheckShownJpeg(report, form, POINT{200, 100}, 3, kWhite, colour, "the same rows again");
   CloseAndCheckSettings(report, session, *program, form, stored);
+}
+
+// A photo from a phone held upright (EXIF orientation 6) shows turned: the window is as tall as
+// the picture is wide, and every pixel is in its turned place. Restored from the settings, one
+// turned half round (3) keeps its sides.
+void JpegPhotoOrientation(Report& report, Session& session) {
+  Golden colour;
+  if (!FindGolden(report, session, "baseline_420.jpg", 24, colour)) return;
+  auto jpeg = ReadFileBytes(session.DataPath(L"jpeg\\baseline_420.jpg"));
+  if (!report.Check(jpeg.has_value(), "JPEG test file readable")) return;
+  std::wstring upright = PlaceFile(report, session, L"upright.jpg", JpegWithOrientation(*jpeg, 6));
+  std::wstring halfRound =
+      PlaceFile(report, session, L"half_round.jpg", JpegWithOrientation(*jpeg, 3));
+  {
+    auto [program, form] = StartWithFirstChoice(report, session, upright);
+    if (form == nullptr) return;
+    CheckShownJpeg(report, form, kDesignPosition, 3, kWhite, colour, "orientation 6", 6);
+    if (!CloseAndCheckSettings(report, session, *program, form, {.picturePath = ToAnsi(upright)})) {
+      return;
+    }
+  }
+  PlaceSettings(report, session, {.picturePath = ToAnsi(halfRound)});
+  auto [program, form] = StartShown(report, session, "program started again");
+  if (form == nullptr) return;
+  CheckShownJpeg(report, form, POINT{192, 107}, 3, kWhite, colour, "orientation 3", 3);
+  CloseWithAltF4(report, *program, form);
+}
+
+// A photo whose EXIF block is damaged (its directory lies past the block's end) shows as stored,
+// without an error box; an editor's CMYK file (YCCK, samples stored inverted) shows in its colours.
+void JpegPhotoDamagedExifAndCmyk(Report& report, Session& session) {
+  Golden colour;
+  if (!FindGolden(report, session, "baseline_420.jpg", 24, colour)) return;
+  auto jpeg = ReadFileBytes(session.DataPath(L"jpeg\\baseline_420.jpg"));
+  auto cmyk = ReadFileBytes(session.DataPath(L"jpeg\\cmyk.jpg"));
+  if (!report.Check(jpeg && cmyk, "JPEG test files readable")) return;
+  std::wstring damaged =
+      PlaceFile(report, session, L"damaged_exif.jpg", JpegWithOrientation(*jpeg, 6, 4000));
+  std::wstring cmykPath = PlaceFile(report, session, L"cmyk.jpg", *cmyk);
+  {
+    auto [program, form] = StartWithFirstChoice(report, session, damaged);
+    if (form == nullptr) return;
+    CheckShownJpeg(report, form, kDesignPosition, 3, kWhite, colour, "damaged EXIF, as stored");
+    report.CheckEqualText(ErrorBoxText(*program), "", "no error box");
+    if (!CloseAndCheckSettings(report, session, *program, form, {.picturePath = ToAnsi(damaged)})) {
+      return;
+    }
+  }
+  PlaceSettings(report, session, {.frameThickness = 0, .picturePath = ToAnsi(cmykPath)});
+  auto [program, form] = StartShown(report, session, "program started with the CMYK file");
+  if (form == nullptr) return;
+  RECT area = CheckWindowPlace(report, form, POINT{192, 107}, colour.width, colour.height);
+  // The test picture's dark corner, its red top right and its near-white bottom right corner.
+  struct Spot {
+    int x, y, red, green, blue;
+  };
+  const Spot spots[] = {{2, 2, 7, 11, 28}, {60, 5, 231, 28, 199}, {62, 40, 250, 250, 250}};
+  auto within = [](int a, int b) { return a - b < 24 && b - a < 24; };
+  bool coloured = false;
+  WaitUntil(
+      [&] {
+        ScreenShot shot(area);
+        coloured = true;
+        for (const Spot& s : spots) {
+          const COLORREF c = shot.At(s.x, s.y);
+          coloured = coloured && within(GetRValue(c), s.red) && within(GetGValue(c), s.green) &&
+                     within(GetBValue(c), s.blue);
+        }
+        return coloured;
+      },
+      kStepTimeout);
+  report.Check(coloured, "the CMYK file shows in the picture's colours");
+  report.CheckEqualText(ErrorBoxText(*program), "", "no error box for the CMYK file");
+  CloseWithAltF4(report, *program, form);
 }
 
 // The dialog offers bitmaps and JPEGs, but a typed name of any registered kind loads: an icon
@@ -300,7 +386,9 @@ std::vector<CaseEntry> PictureCases() {
           {"jpeg_damaged_data", JpegDamagedData},
           {"icon_picture", IconPicture},
           {"repaint_band", RepaintBand},
-          {"profiled_bitmap", ProfiledBitmap}};
+          {"profiled_bitmap", ProfiledBitmap},
+          {"jpeg_photo_orientation", JpegPhotoOrientation},
+          {"jpeg_photo_damaged_exif_and_cmyk", JpegPhotoDamagedExifAndCmyk}};
 }
 
 }  // namespace tavilune::e2e

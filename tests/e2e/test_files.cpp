@@ -274,4 +274,18 @@ Bytes JpegWithStrayScan(const Bytes& jpeg) {
   return bytes;
 }
 
+Bytes JpegWithOrientation(const Bytes& jpeg, std::uint16_t orientation,
+                          std::uint32_t directoryOffset) {
+  const std::uint8_t offset[4] = {static_cast<std::uint8_t>(directoryOffset),
+                                  static_cast<std::uint8_t>(directoryOffset >> 8),
+                                  static_cast<std::uint8_t>(directoryOffset >> 16),
+                                  static_cast<std::uint8_t>(directoryOffset >> 24)};
+  const Bytes app1 = {0xFF, 0xE1, 0, 34, 'E', 'x', 'i', 'f', 0, 0, 'I', 'I', 42, 0,
+                      offset[0], offset[1], offset[2], offset[3], 1, 0, 0x12, 0x01, 3, 0, 1, 0,
+                      0, 0, static_cast<std::uint8_t>(orientation), 0, 0, 0, 0, 0, 0, 0};
+  Bytes bytes = jpeg;
+  if (bytes.size() >= 2) bytes.insert(bytes.begin() + 2, app1.begin(), app1.end());
+  return bytes;
+}
+
 }  // namespace tavilune::e2e

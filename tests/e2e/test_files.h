@@ -40,6 +40,11 @@ Bytes DamagedBitmap();
 // The JPEG with a stray second scan header after its only scan: the header is sound, every row
 // decodes, and the library gives up only at the end, while the picture is drawn.
 Bytes JpegWithStrayScan(const Bytes& jpeg);
+// The JPEG with an EXIF block right after its start, as a camera writes it: a little-endian TIFF
+// header and one directory whose entry is the orientation (tag 0x0112, SHORT, one value). A
+// directory offset past the block's end makes the block damaged.
+Bytes JpegWithOrientation(const Bytes& jpeg, std::uint16_t orientation,
+                          std::uint32_t directoryOffset = 8);
 
 // A 24-bit bitmap of one colour with a version 5 header that embeds a colour profile after its
 // pixels. The profile describes wide primaries (those of the common wide-gamut photo space: red

@@ -37,6 +37,7 @@ constexpr const char* kFake = "C:\\pics\\text.bmp";
 constexpr const char* kMissing = "C:\\pics\\gone.bmp";
 constexpr const char* kJpeg = "C:\\pics\\photo.jpg";
 constexpr const char* kDamagedJpeg = "C:\\pics\\damaged.jpg";
+constexpr const char* kUprightJpeg = "C:\\pics\\upright.jpg";
 
 std::string BitmapFile(std::int32_t width, std::int32_t height) {
   BitmapSpec spec;
@@ -66,6 +67,13 @@ std::string WithStrayScan(std::string bytes) {
   const std::string header = bytes.substr(sos, 2 + length);
   bytes.resize(bytes.size() - 2);  // without its end marker
   return bytes + header + std::string("\x00\x00\xFF\xD9", 4);
+}
+
+// An EXIF block after the start saying orientation 6: a photo taken upright, stored on its side.
+std::string WithOrientationSix(const std::string& bytes) {
+  const char exif[] = "\xFF\xE1\x00\x22" "Exif\0\0II\x2A\0\x08\0\0\0\x01\0"
+                      "\x12\x01\x03\0\x01\0\0\0\x06\0\0\0\0\0\0\0";
+  return bytes.substr(0, 2) + std::string(exif, sizeof exif - 1) + bytes.substr(2);
 }
 
 // Remembers the windows made, so that a test can see a window that is gone again.
@@ -120,6 +128,8 @@ class OpenPictureDialogTest : public ::testing::Test {
     files.AddFile(kFake, "not a bitmap at all");
     files.AddFile(kJpeg, ReadFile(TestDataPath("jpeg/baseline_420.jpg")));
     files.AddFile(kDamagedJpeg, WithStrayScan(ReadFile(TestDataPath("jpeg/baseline_420.jpg"))));
+    files.AddFile(kUprightJpeg,
+                  WithOrientationSix(ReadFile(TestDataPath("jpeg/baseline_420.jpg"))));
 
     WindowSpec system;
     system.className = "#32770";
@@ -236,6 +246,16 @@ TEST_F(OpenPictureDialogTest, SmallAndWidePicturesAreEnlargedToTouchTwoEdgesKeep
     PaintArea();
     // 300 x 20: 154 wide, 154 / 15 = 10.26 high, cut to 10.
     EXPECT_EQ(Calls(FakeCanvas::Call::kDrawDib).at(0).rect, (Rect{8, 184, 162, 194}));
+  });
+}
+
+TEST_F(OpenPictureDialogTest, AnUprightPhotoPreviewsTurnedWithItsTurnedSize) {
+  Run([&](FakeFileDialogSite& site) {
+    Select(site, kUprightJpeg);
+    EXPECT_EQ(dialog->PictureLabel().caption, " (45x67)");
+    PaintArea();
+    // 45 x 67 enlarged to the box's width: 154 x 229, centred in its height.
+    EXPECT_EQ(Calls(FakeCanvas::Call::kDrawDib).at(0).rect, (Rect{8, 75, 162, 304}));
   });
 }
 

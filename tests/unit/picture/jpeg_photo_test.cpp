@@ -1,0 +1,361 @@
+// Photos as cameras and editors write them: the EXIF orientation turns the picture everywhere it
+// is seen, an embedded colour profile is assembled from its chunks, CMYK files show in colour, and
+// damaged metadata shows the picture as stored. The files are made here with the library, their
+// markers written the way cameras write them.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "picture/jpeg_image.h"
+#include "picture/jpeg_library.h"
+#include "picture/jpeg_markers.h"
+#include "picture/stream.h"
+#include "platform/exceptions.h"
+
+namespace tavilune {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+struct Marker {
+  int code;
+  Bytes data;
+};
+// Samples of one pixel: 3 (RGB) or 4 (CMYK).
+using PixelSource = std::function<std::vector<int>(int x, int y)>;
+
+// A JPEG written by the library, with the given markers after its start and the colour space
+// (JCS_RGB, or JCS_CMYK / JCS_YCCK from CMYK samples; adobe false drops the Adobe marker).
+Bytes MakeJpeg(int width, int height, const PixelSource& pixel, const std::vector<Marker>& markers,
+               J_COLOR_SPACE stored = JCS_YCbCr, bool adobe = true) {
+  jpeg_compress_struct info{};
+  jpeg_error_mgr errors{};
+  info.err = jpeg_std_error(&errors);
+  jpeg_create_compress(&info);
+  unsigned char* out = nullptr;
+  unsigned long size = 0;
+  jpeg_mem_dest(&info, &out, &size);
+  const bool cmyk = stored == JCS_CMYK || stored == JCS_YCCK;
+  info.image_width = static_cast<JDIMENSION>(width);
+  info.image_height = static_cast<JDIMENSION>(height);
+  info.input_components = cmyk ? 4 : 3;
+  info.in_color_space = cmyk ? JCS_CMYK : JCS_RGB;
+  jpeg_set_defaults(&info);
+  jpeg_set_colorspace(&info, stored);
+  info.write_Adobe_marker = adobe ? TRUE : FALSE;
+  jpeg_set_quality(&info, 98, TRUE);
+  jpeg_start_compress(&info, TRUE);
+  for (const Marker& m : markers) {
+    jpeg_write_marker(&info, m.code, m.data.data(), static_cast<unsigned>(m.data.size()));
+  }
+  Bytes row(static_cast<std::size_t>(width) * info.input_components);
+  while (info.next_scanline < info.image_height) {
+    for (int x = 0; x < width; ++x) {
+      const std::vector<int> p = pixel(x, static_cast<int>(info.next_scanline));
+      std::copy(p.begin(), p.end(), row.begin() + x * p.size());
+    }
+    JSAMPROW rows[1] = {row.data()};
+    jpeg_write_scanlines(&info, rows, 1);
+  }
+  jpeg_finish_compress(&info);
+  jpeg_destroy_compress(&info);
+  Bytes bytes(out, out + size);
+  std::free(out);
+  return bytes;
+}
+
+// An EXIF APP1 payload: "Exif\0\0", a TIFF header in the byte order given ('I' or 'M'), and an
+// image directory at ifdOffset holding one entry.
+Bytes Exif(char order, std::uint16_t tag, std::uint16_t type, std::uint32_t count,
+           std::uint16_t value, std::uint32_t ifdOffset = 8, std::uint16_t entries = 1) {
+  Bytes b = {'E', 'x', 'i', 'f', 0, 0};
+  auto put = [&](std::uint32_t v, int size) {
+    for (int i = 0; i < size; ++i) {
+      const int shift = 8 * (order == 'M' ? size - 1 - i : i);
+      b.push_back(static_cast<std::uint8_t>(v >> shift));
+    }
+  };
+  put(order << 8 | order, 2);
+  // The TIFF header, the directory's entry count, its one entry, no next directory.
+  const std::pair<std::uint32_t, int> fields[] = {{42, 2},    {ifdOffset, 4}, {entries, 2},
+                                                  {tag, 2},   {type, 2},      {count, 4},
+                                                  {value, 2}, {0, 2},         {0, 4}};
+  for (auto [v, size] : fields) put(v, size);
+  return b;
+}
+Bytes Orientation(int value, char order = 'I') {
+  return Exif(order, 0x0112, 3, 1, static_cast<std::uint16_t>(value));
+}
+Bytes Patched(Bytes b, std::size_t at, std::uint8_t value) {
+  b[at] = value;
+  return b;
+}
+
+std::unique_ptr<TJPEGImage> Load(const Bytes& bytes,
+                                 JpegPixelFormat format = JpegPixelFormat::k24Bit,
+                                 JpegScale scale = JpegScale::kFullSize) {
+  auto image = std::make_unique<TJPEGImage>();
+  image->MutableSettings().pixelFormat = format;
+  image->MutableSettings().scale = scale;
+  MemoryStream stream(bytes);
+  image->LoadFromStream(stream);
+  return image;
+}
+
+// Blue, green, red of one pixel of a decoded 8- or 24-bit bitmap.
+RgbQuad PixelAt(TBitmap& bitmap, int x, int y) {
+  const Dib& dib = bitmap.GetDib();
+  const std::uint8_t* row = dib.Row(y);
+  if (dib.BitCount() == 8) return dib.Colors().at(row[x]);
+  return RgbQuad{row[3 * x], row[3 * x + 1], row[3 * x + 2], 0};
+}
+
+void ExpectNear(const RgbQuad& got, int red, int green, int blue, int tolerance) {
+  EXPECT_NEAR(got.red, red, tolerance);
+  EXPECT_NEAR(got.green, green, tolerance);
+  EXPECT_NEAR(got.blue, blue, tolerance);
+}
+
+// ---- Orientation.
+
+// 67 x 45 (taller than a band, partial blocks at the edges), one flat colour per quadrant.
+enum Corner { kTL, kTR, kBL, kBR };
+constexpr int kCornerRgb[4][3] = {{200, 30, 30}, {30, 200, 30}, {30, 30, 200}, {220, 220, 40}};
+constexpr int kW = 67, kH = 45;
+std::vector<int> Quadrants(int x, int y) {
+  const int* c = kCornerRgb[(y < kH / 2 ? 0 : 2) + (x < kW / 2 ? 0 : 1)];
+  return {c[0], c[1], c[2]};
+}
+
+struct OrientationRow {
+  int orientation;
+  Corner shown[4];  // the stored corner seen at the shown top left, top right, bottom left, right
+};
+constexpr OrientationRow kOrientations[] = {
+    {1, {kTL, kTR, kBL, kBR}}, {2, {kTR, kTL, kBR, kBL}}, {3, {kBR, kBL, kTR, kTL}},
+    {4, {kBL, kBR, kTL, kTR}}, {5, {kTL, kBL, kTR, kBR}}, {6, {kBL, kTL, kBR, kTR}},
+    {7, {kBR, kTR, kBL, kTL}}, {8, {kTR, kBR, kTL, kBL}},
+};
+
+// Where the test expects stored pixel (x, y) to be shown: transposed for 5 to 8, then mirrored.
+std::pair<int, int> ShownAt(int o, int x, int y, int w, int h) {
+  const bool swap = o >= 5;
+  const int sw = swap ? h : w, sh = swap ? w : h;
+  int sx = swap ? y : x, sy = swap ? x : y;
+  if (o == 2 || o == 3 || o == 6 || o == 7) sx = sw - 1 - sx;
+  if (o == 3 || o == 4 || o == 7 || o == 8) sy = sh - 1 - sy;
+  return {sx, sy};
+}
+
+TEST(JpegOrientationTest, EachOrientationTurnsSizeCornersAndEveryPixel) {
+  const Bytes plain = MakeJpeg(kW, kH, Quadrants, {});
+  for (JpegPixelFormat format : {JpegPixelFormat::k24Bit, JpegPixelFormat::k8Bit}) {
+    auto storedImage = Load(plain, format);
+    TBitmap& stored = storedImage->DecodeJpeg();
+    for (const OrientationRow& row : kOrientations) {
+      for (char order : {'I', 'M'}) {
+        SCOPED_TRACE("orientation " + std::to_string(row.orientation) + " " + order +
+                     (format == JpegPixelFormat::k8Bit ? " 8-bit" : " 24-bit"));
+        auto image = Load(
+            MakeJpeg(kW, kH, Quadrants, {{JPEG_APP0 + 1, Orientation(row.orientation, order)}}),
+            format);
+        const bool swapped = row.orientation >= 5;
+        const int w = swapped ? kH : kW, h = swapped ? kW : kH;
+        EXPECT_EQ(image->Width(), w);  // before decoding: from the header
+        EXPECT_EQ(image->Height(), h);
+        TBitmap& shown = image->DecodeJpeg();
+        ASSERT_EQ(shown.Width(), w);
+        ASSERT_EQ(shown.Height(), h);
+        const int corners[4][2] = {{0, 0}, {w - 1, 0}, {0, h - 1}, {w - 1, h - 1}};
+        for (int i = 0; i < 4; ++i) {
+          const int* c = kCornerRgb[row.shown[i]];
+          ExpectNear(PixelAt(shown, corners[i][0], corners[i][1]), c[0], c[1], c[2], 24);
+        }
+        if (format == JpegPixelFormat::k8Bit) continue;  // the quantiser's choices may differ
+        int wrong = 0;
+        for (int y = 0; y < kH; ++y) {
+          for (int x = 0; x < kW; ++x) {
+            const auto [sx, sy] = ShownAt(row.orientation, x, y, kW, kH);
+            const RgbQuad a = PixelAt(stored, x, y), b = PixelAt(shown, sx, sy);
+            wrong += a.red != b.red || a.green != b.green || a.blue != b.blue;
+          }
+        }
+        EXPECT_EQ(wrong, 0);
+      }
+    }
+  }
+}
+
+TEST(JpegOrientationTest, ScaledDecodesAndProgressReportsAreTurnedToo) {
+  auto image = Load(MakeJpeg(kW, kH, Quadrants, {{JPEG_APP0 + 1, Orientation(6)}}),
+                    JpegPixelFormat::k24Bit, JpegScale::kHalf);
+  EXPECT_EQ(image->Height(), 34);
+  std::uint32_t now = 0;
+  image->SetTickSource([&now] { return now += 1000; });
+  std::vector<Rect> reports;
+  image->SetOnProgress([&](TGraphic&, const ProgressEvent& e) {
+    if (e.stage == ProgressStage::kRunning) reports.push_back(e.r);
+  });
+  TBitmap& shown = image->DecodeJpeg();
+  EXPECT_EQ(shown.Width(), 23);
+  ExpectNear(PixelAt(shown, 0, 0), 30, 30, 200, 24);  // stored bottom left
+  ASSERT_FALSE(reports.empty());
+  // Stored rows are shown columns: each report spans the shown height, within the picture.
+  for (const Rect& r : reports)
+    EXPECT_TRUE(r.top == 0 && r.bottom == 34 && r.left >= 0 && r.right <= 23);
+}
+
+TEST(JpegOrientationTest, AFailedDecodeKeepsTheTurnedRowsMadeSoFar) {
+  auto clean = Load(MakeJpeg(kW, kH, Quadrants, {}));
+  TBitmap& stored = clean->DecodeJpeg();
+  auto image = Load(MakeJpeg(kW, kH, Quadrants, {{JPEG_APP0 + 1, Orientation(3)}}));
+  std::uint32_t now = 0;
+  image->SetTickSource([&now] { return now += 1000; });
+  int rows = 0;
+  image->SetOnProgress([&](TGraphic&, const ProgressEvent& e) {
+    if (e.stage != ProgressStage::kRunning) return;
+    rows = e.r.Height();
+    throw EOutOfResources("no room");
+  });
+  EXPECT_THROW(image->DecodeJpeg(), EOutOfResources);
+  ASSERT_GT(rows, 0);  // fewer than a band: the rows were still in it
+  TBitmap& shown = image->DecodeJpeg();
+  int wrong = 0;
+  for (int y = 0; y < rows; ++y) {
+    for (int x = 0; x < kW; ++x) {
+      const RgbQuad a = PixelAt(stored, x, y), b = PixelAt(shown, kW - 1 - x, kH - 1 - y);
+      wrong += a.red != b.red || a.green != b.green || a.blue != b.blue;
+    }
+  }
+  EXPECT_EQ(wrong, 0);
+}
+
+// Damaged or foreign EXIF data: the picture loads and shows as stored.
+TEST(JpegOrientationTest, DamagedExifMeansAsStored) {
+  const Bytes six = Orientation(6);
+  const struct {
+    const char* what;
+    Bytes app1;
+  } rows[] = {
+      {"type LONG", Exif('I', 0x0112, 4, 1, 6)},
+      {"two values", Exif('M', 0x0112, 3, 2, 6)},
+      {"value 0", Orientation(0)},
+      {"value 9", Orientation(9, 'M')},
+      {"directory past the end", Exif('I', 0x0112, 3, 1, 6, 4000)},
+      {"entries past the end", Exif('I', 0x0112, 3, 1, 6, 8, 40)},
+      {"cut inside the directory", Bytes(six.begin(), six.begin() + 20)},
+      {"mixed byte order mark", Patched(six, 7, 'M')},
+      {"wrong TIFF magic", Patched(six, 8, 43)},
+      {"signature only", {'E', 'x', 'i', 'f', 0, 0}},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.what);
+    EXPECT_EQ(ReadExifOrientation(row.app1), 1);
+    auto image = Load(MakeJpeg(kW, kH, Quadrants, {{JPEG_APP0 + 1, row.app1}}));
+    EXPECT_EQ(image->Width(), kW);
+    ExpectNear(PixelAt(image->DecodeJpeg(), 0, 0), 200, 30, 30, 24);
+  }
+  // Not EXIF at all (an XMP packet): no answer, and a later EXIF block still counts.
+  const Bytes xmp = {'h', 't', 't', 'p', ':', '/', '/'};
+  EXPECT_EQ(ReadExifOrientation(xmp), std::nullopt);
+  EXPECT_EQ(
+      Load(MakeJpeg(kW, kH, Quadrants, {{JPEG_APP0 + 1, xmp}, {JPEG_APP0 + 1, Orientation(8)}}))
+          ->Width(),
+      kH);
+}
+
+// ---- Embedded colour profile.
+
+Marker IccChunk(int sequence, int count, Bytes body) {
+  Bytes b = {'I', 'C', 'C', '_', 'P', 'R', 'O', 'F', 'I', 'L', 'E', 0};
+  b.push_back(static_cast<std::uint8_t>(sequence));
+  b.push_back(static_cast<std::uint8_t>(count));
+  b.insert(b.end(), body.begin(), body.end());
+  return {JPEG_APP0 + 2, b};
+}
+
+TEST(JpegIccProfileTest, ChunksMakeOneProfileOnlyWhenWholeAndConsistent) {
+  const Bytes a = {1, 2, 3}, b = {4, 5}, c = {6};
+  const Bytes whole = {1, 2, 3, 4, 5, 6};
+  const Marker cut = IccChunk(1, 1, {});
+  const struct {
+    const char* what;
+    std::vector<Marker> chunks;
+    Bytes expected;
+  } rows[] = {
+      {"in order", {IccChunk(1, 3, a), IccChunk(2, 3, b), IccChunk(3, 3, c)}, whole},
+      {"out of order", {IccChunk(3, 3, c), IccChunk(1, 3, a), IccChunk(2, 3, b)}, whole},
+      {"one chunk", {IccChunk(1, 1, whole)}, whole},
+      {"missing", {IccChunk(1, 3, a), IccChunk(3, 3, c)}, {}},
+      {"repeated",
+       {IccChunk(1, 3, a), IccChunk(2, 3, b), IccChunk(2, 3, b), IccChunk(3, 3, c)},
+       {}},
+      {"counts differ", {IccChunk(1, 3, a), IccChunk(2, 2, b), IccChunk(3, 3, c)}, {}},
+      {"sequence 0", {IccChunk(0, 1, a)}, {}},
+      {"sequence above count", {IccChunk(1, 1, a), IccChunk(2, 1, b)}, {}},
+      {"count 0", {IccChunk(0, 0, a)}, {}},
+      {"cut header", {{JPEG_APP0 + 2, Bytes(cut.data.begin(), cut.data.end() - 1)}}, {}},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.what);
+    std::vector<JpegMarker> markers;
+    for (const Marker& m : row.chunks) markers.push_back({m.code, m.data});
+    EXPECT_EQ(AssembleIccProfile(markers), row.expected);
+    // The same through a file: read with its header, and kept with the picture.
+    std::vector<Marker> fileMarkers = row.chunks;
+    fileMarkers.insert(fileMarkers.begin(), {JPEG_APP0 + 1, Orientation(3)});
+    auto image = Load(MakeJpeg(16, 8, Quadrants, fileMarkers));
+    EXPECT_EQ(image->Data()->metadata.iccProfile, row.expected);
+    EXPECT_EQ(image->Data()->metadata.orientation, 3);
+  }
+}
+
+// ---- CMYK.
+
+struct CmykRow {
+  int c, m, y, k;
+  int red, green, blue;  // (255 - C) * (255 - K) / 255 and so on
+};
+constexpr CmykRow kInks[] = {
+    {0, 0, 0, 0, 255, 255, 255},     {255, 0, 0, 0, 0, 255, 255}, {0, 255, 0, 0, 255, 0, 255},
+    {0, 0, 255, 0, 255, 255, 0},     {0, 0, 0, 255, 0, 0, 0},     {0, 0, 0, 128, 127, 127, 127},
+    {64, 128, 192, 64, 143, 95, 47},
+};
+
+TEST(JpegCmykTest, PlainAdobeInvertedAndYcckFilesShowTheInksColours) {
+  // One 16 x 16 block per ink mix, so that every block is flat in the file.
+  constexpr int kCount = static_cast<int>(std::size(kInks));
+  const struct {
+    const char* what;
+    J_COLOR_SPACE stored;
+    bool adobe;  // the marker, with samples stored inverted
+  } files[] = {{"plain", JCS_CMYK, false}, {"Adobe", JCS_CMYK, true}, {"YCCK", JCS_YCCK, true}};
+  for (const auto& file : files) {
+    auto pixel = [&](int x, int) {
+      const CmykRow& i = kInks[x / 16];
+      std::vector<int> s = {i.c, i.m, i.y, i.k};
+      if (file.adobe) {
+        for (int& v : s) v = 255 - v;
+      }
+      return s;
+    };
+    const Bytes jpeg = MakeJpeg(16 * kCount, 16, pixel, {}, file.stored, file.adobe);
+    for (JpegPixelFormat format : {JpegPixelFormat::k24Bit, JpegPixelFormat::k8Bit}) {
+      SCOPED_TRACE(std::string(file.what) + (format == JpegPixelFormat::k8Bit ? " 8-bit" : ""));
+      auto image = Load(jpeg, format);
+      EXPECT_EQ(image->Data()->metadata.adobeTransform.has_value(), file.adobe);
+      TBitmap& bitmap = image->DecodeJpeg();
+      EXPECT_EQ(bitmap.GetDib().BitCount(), format == JpegPixelFormat::k8Bit ? 8 : 24);
+      for (int i = 0; i < kCount; ++i) {
+        // 8 bits: the nearest colour of a cube of levels 51 apart.
+        ExpectNear(PixelAt(bitmap, 16 * i + 8, 8), kInks[i].red, kInks[i].green, kInks[i].blue,
+                   format == JpegPixelFormat::k8Bit ? 26 : 4);
+      }
+    }
+  }
+}
+
+}  // namespace
+}  // namespace tavilune
