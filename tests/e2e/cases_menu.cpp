@@ -307,7 +307,7 @@ bool AnswerColourDialog(Report& report, const Program& program, const COLORREF* 
         dialog = FindColourDialog(program.id());
         return dialog != nullptr;
       },
-      kStepTimeout);
+      kFirstWindowTimeout);  // the first one also loads the common dialogs
   if (!CheckOrListWindows(report, program, dialog != nullptr, "the colour chooser appears")) {
     return false;
   }
