@@ -3,6 +3,7 @@
 #include "forms/application.h"
 #include "forms/messages.h"
 #include "platform/dpi.h"
+#include "tavilune_version.h"
 
 namespace tavilune {
 
@@ -20,7 +21,7 @@ constexpr std::uint32_t kStaticRealSizeControl = 0x0040;  // SS_REALSIZECONTROL
 
 }  // namespace
 
-const char* const TForm2::kCredit = u8"Tavilune 1.0  作：月見坂工房";
+const char* const TForm2::kCredit = u8"Tavilune " TAVILUNE_VERSION_SHORT u8"  作：月見坂工房";
 const char* const TForm2::kThanked = u8"ひなた、そら";
 
 TStaticControl::TStaticControl(TWinControl* parent, TApplication& application, std::string name,

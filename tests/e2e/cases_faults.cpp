@@ -1,11 +1,14 @@
 // Faults the program guards against: a failed save keeps the old file, a first choice that does
 // not load leaves nothing behind, picture paths too long for the record or for the system's old
-// 260-character limit, a program folder the ANSI code page cannot spell, and (in the window
-// cases) a stored place off every screen.
+// 260-character limit, a program folder the ANSI code page cannot spell, DLLs planted beside the
+// program under system DLLs' names, and (in the window cases) a stored place off every screen.
 #include <windows.h>
+// After windows.h, which it needs.
+#include <tlhelp32.h>
 
 #include <algorithm>
 #include <memory>
+#include <string>
 
 #include "cases.h"
 #include "input.h"
@@ -254,13 +257,112 @@ void UnspellableFolder(Report& report, Session& session) {
   StartAgainWithoutQuestion(report, session, "no message dialog: the settings file was found");
 }
 
+// System DLLs that are loaded after start: the program's own late ones (shcore for the DPI,
+// mscms for colours, comctl32's later calls, the common dialogs and the shell) and those that
+// the system loads on its behalf (the dialogs' and the themes' own, as Wine's loader shows
+// them).
+const wchar_t* const kPlantedNames[] = {
+    L"shcore.dll",  L"mscms.dll", L"comctl32.dll", L"comdlg32.dll", L"shell32.dll",
+    L"shlwapi.dll", L"ole32.dll", L"uxtheme.dll",  L"winspool.drv", L"msimg32.dll"};
+
+// What the program's process took of the planted DLLs: the ones whose code ran (from the marks
+// they left) and the modules it lists from its own folder besides itself.
+struct PlantedLoads {
+  std::string ran;
+  std::string listed;
+};
+
+PlantedLoads FindPlantedLoads(const Session& session, DWORD processId) {
+  PlantedLoads loads;
+  for (const std::wstring& name : FilesIn(session.folder())) {
+    const size_t at = name.rfind(L".loaded");
+    if (at == std::wstring::npos || at + 7 != name.size()) continue;
+    loads.ran += ' ';
+    loads.ran += Narrow(name.substr(0, at));
+  }
+  const std::wstring folder = session.folder() + L"\\";
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, processId);
+  if (snapshot == INVALID_HANDLE_VALUE) {
+    loads.listed = " (no module list)";
+    return loads;
+  }
+  MODULEENTRY32W module{};
+  module.dwSize = sizeof module;
+  for (BOOL more = Module32FirstW(snapshot, &module); more;
+       more = Module32NextW(snapshot, &module)) {
+    const std::wstring path = module.szExePath;
+    if (CompareStringOrdinal(path.c_str(), static_cast<int>(std::min(path.size(), folder.size())),
+                             folder.c_str(), static_cast<int>(folder.size()), TRUE) == CSTR_EQUAL &&
+        CompareStringOrdinal(module.szModule, -1, L"tavilune.exe", -1, TRUE) != CSTR_EQUAL) {
+      loads.listed += ' ';
+      loads.listed += Narrow(module.szModule);
+    }
+  }
+  CloseHandle(snapshot);
+  return loads;
+}
+
+// A downloads folder with DLLs named like the system's beside the program: the code of none of
+// them runs at start, by the window menu, the picture dialog or the about box, and on Windows
+// none is even mapped. Each planted DLL leaves a mark when anything loads it, which the driver
+// first shows by loading one itself. Wine looks up the DLLs its own DLLs load late (delay loads)
+// along the process's first search path, whatever the program narrowed the search to; for most
+// system names it then runs its own code but lists the module under the planted file's path, so
+// there the list is only noted.
+void PlantedDlls(Report& report, Session& session) {
+  wchar_t driver[MAX_PATH];
+  std::wstring planted(driver, GetModuleFileNameW(nullptr, driver, MAX_PATH));
+  planted = planted.substr(0, planted.rfind(L'\\') + 1) + L"e2e_planted.dll";
+  const std::wstring probe = session.Path(L"probe.dll");
+  bool copied = CopyFileW(planted.c_str(), probe.c_str(), FALSE) != FALSE;
+  for (const wchar_t* name : kPlantedNames) {
+    copied = CopyFileW(planted.c_str(), session.Path(name).c_str(), FALSE) && copied;
+  }
+  if (!report.Check(copied, "planted DLLs beside the program")) return;
+  HMODULE loaded = LoadLibraryW(probe.c_str());
+  report.Check(loaded != nullptr && FileExists(probe + L".loaded"),
+               "a planted DLL, once loaded, leaves its mark");
+  if (loaded != nullptr) FreeLibrary(loaded);
+  DeleteFileW((probe + L".loaded").c_str());
+
+  PlaceRestorableSettings(report, session, 60, 90);
+  auto [program, form] = StartShown(report, session);
+  const bool wine = GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
+  auto none = [&](const std::string& when) {
+    const PlantedLoads loads = FindPlantedLoads(session, program != nullptr ? program->id() : 0);
+    report.Check(loads.ran.empty(), "no planted DLL ran " + when + loads.ran);
+    if (!wine) {
+      report.Check(loads.listed.empty(), "no planted DLL mapped " + when + loads.listed);
+    } else if (!loads.listed.empty()) {
+      report.Note("Wine listed from the program's folder:" + loads.listed);
+    }
+  };
+  none("at start");
+  if (form == nullptr) return;
+  UseWindowMenu(report, *program, form, {VK_ESCAPE}, "nothing");
+  none("by the window menu");
+  if (UseWindowMenu(report, *program, form, kOpenPictureKeys, "a picture") &&
+      WaitForFileDialog(report, *program) != nullptr) {
+    Settle(2000);  // the dialog lists the folder and fills its parts after it shows
+    CancelFileDialog(report, *program);
+  }
+  none("by the picture dialog");
+  if (HWND about = OpenAboutBox(report, *program, form)) CloseAboutBoxWithAltF4(report, about);
+  none("by the about box");
+  CloseWithAltF4(report, *program, form);
+}
+
 }  // namespace
 
 std::vector<CaseEntry> MendedFaultCases() {
   return {
-      {"save_fails_keeps_file", SaveFailsKeepsFile},   {"bad_first_choice", BadFirstChoice},
-      {"missing_first_choice", MissingFirstChoice},    {"long_picture_path", LongPicturePath},
-      {"very_long_picture_path", VeryLongPicturePath}, {"unspellable_folder", UnspellableFolder},
+      {"save_fails_keeps_file", SaveFailsKeepsFile},
+      {"bad_first_choice", BadFirstChoice},
+      {"missing_first_choice", MissingFirstChoice},
+      {"long_picture_path", LongPicturePath},
+      {"very_long_picture_path", VeryLongPicturePath},
+      {"unspellable_folder", UnspellableFolder},
+      {"planted_dlls", PlantedDlls},
   };
 }
 

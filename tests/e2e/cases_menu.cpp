@@ -243,6 +243,33 @@ void LargePictures(Report& report, Session& session) {
 // The about box: centred, modal over the picture window (a stay-on-top picture window steps out
 // of the topmost band meanwhile), deaf to Escape and Enter, closed with Alt+F4, and at the same
 // place the second time. Then the exit command ends the program.
+// The about box's credit line as the program file's version resource says it should read: the
+// name, major and minor version, two spaces and the authors. Built from the file, so that a
+// credit line whose version differs from the resource's fails.
+std::string CreditFromVersionResource(const std::wstring& exe) {
+  DWORD unused = 0;
+  std::vector<BYTE> info(GetFileVersionInfoSizeW(exe.c_str(), &unused));
+  VS_FIXEDFILEINFO* fixed = nullptr;
+  UINT size = 0;
+  if (info.empty() ||
+      !GetFileVersionInfoW(exe.c_str(), 0, static_cast<DWORD>(info.size()), info.data()) ||
+      !VerQueryValueW(info.data(), L"\\", reinterpret_cast<void**>(&fixed), &size) ||
+      fixed == nullptr) {
+    return "(no version resource)";
+  }
+  return "Tavilune " + std::to_string(HIWORD(fixed->dwFileVersionMS)) + "." +
+         std::to_string(LOWORD(fixed->dwFileVersionMS)) + u8"  作：月見坂工房";
+}
+
+// The about box's text that begins with the program's name.
+std::string CreditLine(HWND about) {
+  for (HWND child : Descendants(about)) {
+    const std::string text = Narrow(TextOf(child));
+    if (text.rfind("Tavilune ", 0) == 0) return text;
+  }
+  return {};
+}
+
 void MenuAboutAndExit(Report& report, Session& session) {
   SettingsValues stored = RestorableSettings(report, session, 80, 130);
   stored.stayOnTop = 1;
@@ -259,6 +286,8 @@ void MenuAboutAndExit(Report& report, Session& session) {
     if (round == 1) {
       firstPlace = rect;
       report.CheckEqualText(Narrow(TextOf(about)), u8"Taviluneについて", "about box caption");
+      report.CheckEqualText(CreditLine(about), CreditFromVersionResource(session.ExePath()),
+                            "credit line names the version of the program's version resource");
       report.CheckEqual(client.right, 231, "about box client width");
       report.CheckEqual(client.bottom, 81, "about box client height");
       const int width = rect.right - rect.left;
@@ -312,7 +341,7 @@ bool AnswerColourDialog(Report& report, const Program& program, const COLORREF* 
         dialog = FindColourDialog(program.id());
         return dialog != nullptr;
       },
-      kStepTimeout);
+      kFirstWindowTimeout);  // the first one also loads the common dialogs
   if (!CheckOrListWindows(report, program, dialog != nullptr, "the colour chooser appears")) {
     return false;
   }

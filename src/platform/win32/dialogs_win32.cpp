@@ -1,11 +1,12 @@
 #include "platform/win32/dialogs_win32.h"
 
-#include <commdlg.h>
+#include <cderr.h>
 
 #include <algorithm>
 #include <vector>
 
 #include "platform/win32/fence.h"
+#include "platform/win32/system_call.h"
 #include "platform/win32/text.h"
 
 namespace tavilune::win32 {
@@ -19,6 +20,16 @@ std::wstring SystemFilter(const std::string& filter) {
 }
 
 namespace {
+
+// The common dialogs are loaded on first use rather than imported. A program's imports are
+// loaded before its first line runs, looked for in its own folder first, and comdlg32 brings a
+// train of DLLs with it (shell32, shlwapi and shcore under Wine, whose loader keeps no list of
+// known system DLLs that would protect them); loaded later, once the search is narrowed to the
+// system folder, none of them can come from the folder the program was downloaded to.
+template <typename Function>
+Function CommonDialogCall(const char* name) {
+  return FindSystemCall<Function>(L"comdlg32.dll", name, /*load=*/true);
+}
 
 struct ColorHookData {
   const ColorRequest& request;
@@ -56,7 +67,8 @@ std::optional<Color> Win32Dialogs::PickColor(const ColorRequest& request) {
   choose.Flags = request.flags;
   choose.lCustData = reinterpret_cast<LPARAM>(&hookData);
   choose.lpfnHook = ColorHook;
-  BOOL confirmed = ChooseColorA(&choose);
+  static const auto chooseColor = CommonDialogCall<BOOL(WINAPI*)(CHOOSECOLORA*)>("ChooseColorA");
+  const bool confirmed = chooseColor != nullptr && chooseColor(&choose) != FALSE;
   hookData.fence.Rethrow();
   if (request.customColors != nullptr) {
     std::copy(customs.begin(), customs.end(), request.customColors->begin());
@@ -80,11 +92,25 @@ std::optional<ChosenFile> Win32Dialogs::OpenFile(const OpenFileRequest& request)
   open.lpstrFile = name.data();
   open.nMaxFile = static_cast<DWORD>(name.size());
   open.Flags = OFN_HIDEREADONLY | OFN_EXPLORER | OFN_ENABLESIZING;
-  if (!GetOpenFileNameW(&open)) {
-    RaiseDialogFailure(CommDlgExtendedError());
+  DWORD error = 0;
+  if (!RunOpenFileDialog(open, error)) {
+    RaiseDialogFailure(error);
     return std::nullopt;
   }
   return SpellingsOf(name.data());
+}
+
+bool RunOpenFileDialog(OPENFILENAMEW& open, DWORD& error) {
+  static const auto getOpenFileName =
+      CommonDialogCall<BOOL(WINAPI*)(OPENFILENAMEW*)>("GetOpenFileNameW");
+  static const auto extendedError = CommonDialogCall<DWORD(WINAPI*)()>("CommDlgExtendedError");
+  if (getOpenFileName == nullptr || extendedError == nullptr) {
+    error = CDERR_INITIALIZATION;  // shown as the dialog's failure, never taken for a cancel
+    return false;
+  }
+  const bool confirmed = getOpenFileName(&open) != FALSE;
+  error = confirmed ? 0 : extendedError();
+  return confirmed;
 }
 
 }  // namespace tavilune::win32

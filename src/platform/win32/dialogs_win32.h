@@ -1,6 +1,8 @@
 #pragma once
 
 #include <windows.h>
+// After windows.h, which it needs.
+#include <commdlg.h>
 
 #include <string>
 
@@ -21,6 +23,10 @@ std::wstring SystemFilter(const std::string& filter);
 
 // Raises FileDialogFailure when the dialog reported an error of its own; a cancel reports none.
 void RaiseDialogFailure(DWORD extendedError);
+
+// GetOpenFileNameW; when it gives no file, `error` is the dialog's own error
+// (CommDlgExtendedError), 0 for a cancel.
+bool RunOpenFileDialog(OPENFILENAMEW& open, DWORD& error);
 
 class Win32Dialogs : public Dialogs {
  public:

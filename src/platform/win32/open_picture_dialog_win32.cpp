@@ -295,8 +295,8 @@ std::optional<ChosenFile> Win32Dialogs::OpenPictureFile(const OpenFileRequest& r
   open.lpfnHook = PreviewHook;
   open.lpTemplateName = kTemplateName;
   open.lCustData = reinterpret_cast<LPARAM>(&site);
-  const BOOL confirmed = GetOpenFileNameW(&open);
-  const DWORD error = confirmed ? 0 : CommDlgExtendedError();
+  DWORD error = 0;
+  const bool confirmed = RunOpenFileDialog(open, error);
   site.HideHints();
   site.RethrowFailure();
   if (confirmed) return SpellingsOf(name.data());

@@ -6,6 +6,8 @@
 
 #include <cstring>
 
+#include "platform/win32/system_call.h"
+
 namespace tavilune::win32 {
 
 static_assert(sizeof(void*) != 4 || NOTIFYICONDATAA_V1_SIZE == kNotifyIconRecordSize,
@@ -24,7 +26,10 @@ bool Win32Shell::NotifyIcon(std::uint32_t action, const NotifyIconRecord& record
   static_assert(sizeof(data.szTip) >= kNotifyIconTipBytes);
   std::memcpy(data.szTip, record.szTip.data(), kNotifyIconTipBytes);
   data.szTip[kNotifyIconTipBytes - 1] = '\0';
-  return Shell_NotifyIconA(static_cast<DWORD>(action), &data) != FALSE;
+  // shell32 is loaded on first use, as comdlg32 is (see dialogs_win32.cpp).
+  static const auto notify = FindSystemCall<BOOL(WINAPI*)(DWORD, NOTIFYICONDATAA*)>(
+      L"shell32.dll", "Shell_NotifyIconA", /*load=*/true);
+  return notify != nullptr && notify(static_cast<DWORD>(action), &data) != FALSE;
 }
 
 std::uint32_t Win32Shell::TaskbarCreatedMessage() {

@@ -330,8 +330,9 @@ Rect Win32WindowSystem::MessageTextExtent(const std::string& text, std::int32_t 
 // system has for its DPI.
 IconHandle Win32WindowSystem::InformationIcon(int size) {
   using LoadIconWithScaleDownCall = HRESULT(WINAPI*)(HINSTANCE, PCWSTR, int, int, HICON*);
-  static const auto call = FindSystemCall<LoadIconWithScaleDownCall>(
-      L"comctl32.dll", "LoadIconWithScaleDown", /*load=*/true);
+  // comctl32 is imported (the version the manifest names), so it is loaded already.
+  static const auto call =
+      FindSystemCall<LoadIconWithScaleDownCall>(L"comctl32.dll", "LoadIconWithScaleDown");
   OwnedIcon& icon = informationIcons_[size];
   HICON loaded = nullptr;
   if (!icon && call != nullptr && SUCCEEDED(call(nullptr, IDI_INFORMATION, size, size, &loaded))) {

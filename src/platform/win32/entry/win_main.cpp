@@ -14,6 +14,7 @@
 #include "platform/win32/file_system_win32.h"
 #include "platform/win32/handles.h"
 #include "platform/win32/shell_win32.h"
+#include "platform/win32/system_call.h"
 #include "platform/win32/text.h"
 #include "platform/win32/window_system_win32.h"
 
@@ -51,6 +52,8 @@ FilePath ExecutablePath() {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+  // First, before the program loads any DLL itself (see system_call.h).
+  win32::RestrictDllSearch();
   SetDisplay(ReadDisplayFacts());
   SetMemory(SystemMemoryFacts());
   win32::Win32WindowSystem windows(instance);
