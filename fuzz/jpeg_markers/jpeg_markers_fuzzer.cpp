@@ -3,7 +3,8 @@
 // or APP14, a big-endian length and that many bytes of payload (cut short at the input's end),
 // so that the fuzzer reaches into the markers' contents rather than the file's framing, which
 // the library checks (the JPEG target covers it). Damage must give "no answer", never a crash, a
-// sanitizer report or an answer out of range.
+// sanitizer report or an answer out of range; the profile the chunks make is then checked as a
+// picture's profile is, and only one that checks out may reach the colour management.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -12,6 +13,7 @@
 #include <span>
 #include <vector>
 
+#include "../checking_color_management.h"
 #include "picture/jpeg_markers.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -38,5 +40,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (metadata.orientation < 1 || metadata.orientation > 8) std::abort();
   // A profile is made of the chunks' bodies only.
   if (metadata.iccProfile.size() > payloadBytes) std::abort();
+  fuzzing::OfferProfile(metadata.iccProfile);
   return 0;
 }

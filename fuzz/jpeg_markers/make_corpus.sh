@@ -39,6 +39,11 @@ seeds = {
     "camera_file": marker(APP1, exif(b"II", value=5)) + marker(APP2, icc(1, 1, profile)) +
         marker(APP14, adobe[:-1] + b"\0"),
 }
+# A profile that checks out, as a phone writes it: in two chunks.
+with open(os.path.join(out, "..", "..", "icc", "corpus", "wide_gamma18.icc"), "rb") as f:
+    wide = f.read()
+seeds["icc_wide_gamut_two_chunks"] = (marker(APP2, icc(1, 2, wide[:200])) +
+                                      marker(APP2, icc(2, 2, wide[200:])))
 for name, data in seeds.items():
     with open(os.path.join(out, name), "wb") as f:
         f.write(data)

@@ -430,19 +430,7 @@ void ApplyEmbeddedProfile(Dib& dib, std::span<const std::uint8_t> profile,
   if (!transform) return;
   if (table) {
     std::vector<RgbQuad> entries = dib.Colors();
-    std::vector<std::uint8_t> row(4 * entries.size());
-    for (std::size_t i = 0; i < entries.size(); ++i) {
-      const RgbQuad& c = entries[i];
-      std::copy_n(std::array<std::uint8_t, 4>{c.blue, c.green, c.red, c.reserved}.data(), 4,
-                  &row[4 * i]);
-    }
-    const auto width = static_cast<std::uint32_t>(entries.size());
-    if (!transform->Translate(row.data(), row.size(), row.data(), row.size(), width, 1)) return;
-    for (std::size_t i = 0; i < entries.size(); ++i) {
-      entries[i].blue = row[4 * i];
-      entries[i].green = row[4 * i + 1];
-      entries[i].red = row[4 * i + 2];
-    }
+    TranslateColorTable(*transform, layout, entries);
     dib.SetColors(std::move(entries));
     return;
   }

@@ -228,4 +228,24 @@ std::unique_ptr<ColorTransform> ProfileTransform(ColorManagement& colors,
   return colors.CreateTransform(profile.first(facts->size), layout);
 }
 
+void TranslateColorTable(ColorTransform& transform, PixelLayout layout,
+                         std::vector<RgbQuad>& entries) {
+  const std::size_t inBytes = BytesPerPixel(layout);
+  std::vector<std::uint8_t> in(inBytes * entries.size());
+  std::vector<std::uint8_t> out(BytesPerPixel(OutputLayout(layout)) * entries.size());
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    const RgbQuad& c = entries[i];
+    const std::uint8_t bytes[4] = {c.blue, c.green, c.red, c.reserved};
+    std::copy_n(bytes, inBytes, &in[inBytes * i]);
+  }
+  const auto count = static_cast<std::uint32_t>(entries.size());
+  if (!transform.Translate(in.data(), in.size(), out.data(), out.size(), count, 1)) return;
+  const std::size_t outBytes = out.size() / std::max<std::size_t>(entries.size(), 1);
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    entries[i].blue = out[outBytes * i];
+    entries[i].green = out[outBytes * i + 1];
+    entries[i].red = out[outBytes * i + 2];
+  }
+}
+
 }  // namespace tavilune

@@ -15,8 +15,10 @@
 #include <memory>
 #include <optional>
 #include <span>
+#include <vector>
 
 #include "platform/color_management.h"
+#include "platform/dib.h"
 
 namespace tavilune {
 
@@ -50,5 +52,11 @@ constexpr ProfileColorSpace ColorSpaceOf(PixelLayout layout) {
 std::unique_ptr<ColorTransform> ProfileTransform(ColorManagement& colors,
                                                  std::span<const std::uint8_t> profile,
                                                  PixelLayout layout);
+
+// Turns a colour table's entries through a transform made for kBgrx32, or for kGray8, where
+// each entry is a grey level (its blue) that becomes a colour. Entries stay as they were when
+// the system fails.
+void TranslateColorTable(ColorTransform& transform, PixelLayout layout,
+                         std::vector<RgbQuad>& entries);
 
 }  // namespace tavilune

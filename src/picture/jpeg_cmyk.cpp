@@ -1,5 +1,9 @@
 #include "picture/jpeg_cmyk.h"
 
+#include <memory>
+
+#include "picture/icc_profile.h"
+
 namespace tavilune {
 
 namespace {
@@ -31,10 +35,30 @@ void CmykToBgr(const std::uint8_t* cmyk, std::uint8_t* bgr, std::size_t count, b
   }
 }
 
-CmykRowConverter CmykConverterFor(const JpegMetadata& metadata) {
+CmykRowConverter CmykConverterFor(const JpegMetadata& metadata, ColorManagement* colors) {
   const bool inverted = metadata.adobeTransform.has_value();
-  return [inverted](const std::uint8_t* cmyk, std::uint8_t* bgr, std::size_t count) {
-    CmykToBgr(cmyk, bgr, count, inverted);
+  std::shared_ptr<ColorTransform> transform;
+  if (colors != nullptr) {
+    transform = ProfileTransform(*colors, metadata.iccProfile, PixelLayout::kCmyk32);
+  }
+  if (!transform) {
+    return [inverted](const std::uint8_t* cmyk, std::uint8_t* bgr, std::size_t count) {
+      CmykToBgr(cmyk, bgr, count, inverted);
+    };
+  }
+  // The profile speaks of ink (0 none); the row's samples are first copied out of the way, as
+  // the colours are written over them, and turned back to ink where the file stores them
+  // inverted.
+  return [transform, inverted, ink = std::vector<std::uint8_t>()](
+             const std::uint8_t* cmyk, std::uint8_t* bgr, std::size_t count) mutable {
+    ink.assign(cmyk, cmyk + 4 * count);
+    if (inverted) {
+      for (std::uint8_t& sample : ink) sample = static_cast<std::uint8_t>(255 - sample);
+    }
+    if (!transform->Translate(ink.data(), ink.size(), bgr, 3 * count,
+                              static_cast<std::uint32_t>(count), 1)) {
+      CmykToBgr(ink.data(), bgr, count, false);
+    }
   };
 }
 

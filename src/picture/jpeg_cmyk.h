@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "picture/jpeg_markers.h"
+#include "platform/color_management.h"
 #include "platform/dib.h"
 
 namespace tavilune {
@@ -24,10 +25,9 @@ using CmykRowConverter =
 // inverted (255 - ink), as Photoshop writes them, so there red = C * K / 255 of the samples.
 void CmykToBgr(const std::uint8_t* cmyk, std::uint8_t* bgr, std::size_t count, bool inverted);
 
-// The conversion for a picture's CMYK samples. This is where a picture's own CMYK profile
-// (metadata.iccProfile) is to be applied through the system's colour transform once the program
-// has one; today every CMYK picture is converted by CmykToBgr.
-CmykRowConverter CmykConverterFor(const JpegMetadata& metadata);
+// The conversion for a picture's CMYK samples: through the system's colour management from the
+// picture's own CMYK profile where it has one that checks out, else by CmykToBgr.
+CmykRowConverter CmykConverterFor(const JpegMetadata& metadata, ColorManagement* colors);
 
 // An 8-bit picture of a CMYK file: the colour table of a 6 x 6 x 6 cube (216 colours, within the
 // 236 the program's 8-bit pictures use), and each pixel's nearest cube colour. The indices may

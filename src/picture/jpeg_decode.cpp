@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "picture/icc_profile.h"
 #include "picture/jpeg_cmyk.h"
 #include "picture/jpeg_decompressor.h"
 #include "picture/jpeg_image.h"
@@ -86,8 +87,10 @@ JpegProgressFacts ProgressFactsOf(const jpeg_decompress_struct& info) {
 }
 
 // The colour table and palette of an 8-bit result, from the quantiser's colour map (components in
-// blue, green, red order for colour output, one grey component otherwise).
-void ApplyColorMap(TBitmap& bitmap, const jpeg_decompress_struct& info) {
+// blue, green, red order for colour output, one grey component otherwise), turned through the
+// picture's profile when it has one.
+void ApplyColorMap(TBitmap& bitmap, const jpeg_decompress_struct& info,
+                   ColorTransform* profile) {
   const int count = std::clamp(info.actual_number_of_colors, 0, 256);
   const bool grey = info.out_color_components == 1;
   std::vector<RgbQuad> table(static_cast<std::size_t>(count));
@@ -98,7 +101,13 @@ void ApplyColorMap(TBitmap& bitmap, const jpeg_decompress_struct& info) {
     const std::uint8_t green = grey ? blue : info.colormap[1][i];
     const std::uint8_t red = grey ? blue : info.colormap[2][i];
     table[static_cast<std::size_t>(i)] = RgbQuad{blue, green, red, 0};
-    palette.entries[static_cast<std::size_t>(i)] = PaletteEntry{red, green, blue, 0};
+  }
+  if (profile != nullptr) {
+    TranslateColorTable(*profile, grey ? PixelLayout::kGray8 : PixelLayout::kBgrx32, table);
+  }
+  for (int i = 0; i < count; ++i) {
+    const RgbQuad& c = table[static_cast<std::size_t>(i)];
+    palette.entries[static_cast<std::size_t>(i)] = PaletteEntry{c.red, c.green, c.blue, 0};
   }
   bitmap.SetColorTable(std::move(table));
   bitmap.SetPalette(std::move(palette));
@@ -127,6 +136,9 @@ struct RowTarget {
   TBitmap* bitmap = nullptr;
   PictureOrientation orientation;
   CmykRowConverter cmyk;  // set for CMYK samples
+  // The picture's own colours turned into the display's: blue, green, red rows as they are
+  // decoded, or the colour table of an 8-bit picture.
+  std::unique_ptr<ColorTransform> profile;
   bool cubeIndices = false;
   // Rows of the current pass that are in the bitmap already.
   std::uint32_t placedRows = 0;
@@ -150,6 +162,12 @@ void ReadRowsDirect(JpegDecompressor& decompressor, RowTarget& target) {
     // The source holds the whole file, so the library never suspends; a call that delivers
     // nothing would only repeat itself.
     const JDIMENSION read = decompressor.ReadScanlines(rows.data(), count);
+    if (target.profile && !info.quantize_colors) {
+      for (JDIMENSION i = 0; i < read; ++i) {
+        target.profile->Translate(rows[i], 3 * info.output_width, rows[i], 3 * info.output_width,
+                                  info.output_width, 1);
+      }
+    }
     target.placedRows = first + read;
     if (read == 0) break;
   }
@@ -172,6 +190,10 @@ void ReadRowsInBands(JpegDecompressor& decompressor, RowTarget& target) {
   auto place = [&](std::int32_t first, std::int32_t filled) {
     for (std::int32_t i = 0; i < filled; ++i) {
       if (target.cmyk) target.cmyk(rows[i], rows[i], info.output_width);
+      if (target.profile && !info.quantize_colors) {
+        target.profile->Translate(rows[i], 3 * info.output_width, rows[i], 3 * info.output_width,
+                                  info.output_width, 1);
+      }
       if (target.cubeIndices) BgrToCubeIndices(rows[i], rows[i], info.output_width);
     }
     target.orientation.PlaceRows(*target.bitmap, width, height, first, filled, band.data(),
@@ -223,7 +245,7 @@ void ReadPasses(JpegDecompressor& decompressor, RowTarget& target, J_DCT_METHOD 
     // the two-pass quantiser choose afresh from the finished picture.
     if (last && info.quantize_colors && info.two_pass_quantize) info.colormap = nullptr;
     decompressor.StartOutput(info.input_scan_number);
-    if (info.quantize_colors) ApplyColorMap(*target.bitmap, info);
+    if (info.quantize_colors) ApplyColorMap(*target.bitmap, info, target.profile.get());
     ReadRows(decompressor, target);
     decompressor.FinishOutput();
     if (last) return;
@@ -273,9 +295,16 @@ TBitmap& TJPEGImage::DecodeJpeg() {
   jpeg_decompress_struct& info = decompressor.Info();
   const J_DCT_METHOD finalMethod = info.dct_method;
   const bool progressive = info.buffered_image != FALSE;
+  ColorManagement* const colors = ColorManagementInUse();
   if (info.out_color_space == JCS_CMYK) {
-    target.cmyk = CmykConverterFor(data->metadata);
+    target.cmyk = CmykConverterFor(data->metadata, colors);
     target.cubeIndices = settings_.pixelFormat == JpegPixelFormat::k8Bit;
+  } else if (colors != nullptr && !data->metadata.iccProfile.empty()) {
+    // Grey pictures are 8-bit, their grey levels the colour table's entries.
+    const PixelLayout samples = !info.quantize_colors         ? PixelLayout::kBgr24
+                                : info.out_color_components == 1 ? PixelLayout::kGray8
+                                                                 : PixelLayout::kBgrx32;
+    target.profile = ProfileTransform(*colors, data->metadata.iccProfile, samples);
   }
   const bool eightBit = info.quantize_colors != FALSE || target.cubeIndices;
 
@@ -300,7 +329,7 @@ TBitmap& TJPEGImage::DecodeJpeg() {
       SetPaletteModified(true);
     } else if (eightBit) {
       // In progressive display the passes make their colour maps as they start.
-      if (!progressive) ApplyColorMap(*bitmap, info);
+      if (!progressive) ApplyColorMap(*bitmap, info, target.profile.get());
       SetPaletteModified(true);
     }
     if (progressive) {

@@ -30,9 +30,37 @@ constexpr MatrixProfileSpec kWideGamut{0.64, 0.33,   0.21,   0.71, 0.15,
 
 }  // namespace
 
-Bytes WideGamutBitmap(int width, int height, COLORREF stored, bool damagedProfile) {
+namespace {
+
+Bytes WideGamutProfile(bool damaged) {
   Bytes profile = MakeMatrixProfile(kWideGamut);
-  if (damagedProfile) profile[36] = 'x';  // 'acsp' no more
+  if (damaged) profile[36] = 'x';  // 'acsp' no more
+  return profile;
+}
+
+}  // namespace
+
+Bytes WideGamutJpeg(const Bytes& jpeg, bool damagedProfile) {
+  const Bytes profile = WideGamutProfile(damagedProfile);
+  // One APP2 chunk right after the start of image, as phones write it: its length, the name,
+  // chunk 1 of 1, the profile.
+  Bytes chunk{0xFF, 0xE2};
+  AppendInt16(chunk, 0);
+  const char name[] = "ICC_PROFILE";
+  chunk.insert(chunk.end(), name, name + sizeof name);
+  chunk.insert(chunk.end(), {1, 1});
+  chunk.insert(chunk.end(), profile.begin(), profile.end());
+  const auto length = static_cast<std::uint16_t>(chunk.size() - 2);
+  chunk[2] = static_cast<std::uint8_t>(length >> 8);
+  chunk[3] = static_cast<std::uint8_t>(length);
+  Bytes bytes(jpeg.begin(), jpeg.begin() + 2);
+  bytes.insert(bytes.end(), chunk.begin(), chunk.end());
+  bytes.insert(bytes.end(), jpeg.begin() + 2, jpeg.end());
+  return bytes;
+}
+
+Bytes WideGamutBitmap(int width, int height, COLORREF stored, bool damagedProfile) {
+  const Bytes profile = WideGamutProfile(damagedProfile);
   constexpr int kHeaderSize = 124;
   const int rowSize = (width * 3 + 3) / 4 * 4;
   const int pixelBytes = rowSize * height;

@@ -9,11 +9,13 @@
 #include <string>
 #include <vector>
 
+#include "fakes/fake_color_management.h"
 #include "picture/jpeg_image.h"
 #include "picture/jpeg_library.h"
 #include "picture/jpeg_markers.h"
 #include "picture/stream.h"
 #include "platform/exceptions.h"
+#include "platform/matrix_profile.h"
 
 namespace tavilune {
 namespace {
@@ -95,8 +97,10 @@ Bytes Patched(Bytes b, std::size_t at, std::uint8_t value) {
 
 std::unique_ptr<TJPEGImage> Load(const Bytes& bytes,
                                  JpegPixelFormat format = JpegPixelFormat::k24Bit,
-                                 JpegScale scale = JpegScale::kFullSize) {
+                                 JpegScale scale = JpegScale::kFullSize,
+                                 ColorManagement* colors = nullptr) {
   auto image = std::make_unique<TJPEGImage>();
+  image->SetColorManagement(colors);
   image->MutableSettings().pixelFormat = format;
   image->MutableSettings().scale = scale;
   MemoryStream stream(bytes);
@@ -352,6 +356,71 @@ TEST(JpegCmykTest, PlainAdobeInvertedAndYcckFilesShowTheInksColours) {
         // 8 bits: the nearest colour of a cube of levels 51 apart.
         ExpectNear(PixelAt(bitmap, 16 * i + 8, 8), kInks[i].red, kInks[i].green, kInks[i].blue,
                    format == JpegPixelFormat::k8Bit ? 26 : 4);
+      }
+    }
+  }
+}
+
+// ---- Embedded colour profiles.
+
+// The picture's own colours are turned as they are decoded: the rows of a 24-bit picture (also
+// turned ones), the colour table of an 8-bit one, a CMYK file's inks through its CMYK profile. A
+// profile that does not check out leaves the picture as stored, and the system never sees it.
+TEST(JpegColourProfileTest, RowsTablesAndInksAreTurnedThroughTheEmbeddedProfile) {
+  Bytes wide = MakeMatrixProfile({0.7347, 0.2653, 0.1596, 0.8404, 0.0366, 0.0001, 0.3457,
+                                  0.3585, 1.8, "wide"});
+  const Bytes cmykProfile = [&] {
+    Bytes p = wide;
+    std::copy_n("CMYK", 4, p.begin() + 16);
+    p[12] = 'p', p[13] = 'r', p[14] = 't', p[15] = 'r';  // an output (printer) profile
+    return p;
+  }();
+  auto chunk = [](const Bytes& profile) {
+    Bytes b = {'I', 'C', 'C', '_', 'P', 'R', 'O', 'F', 'I', 'L', 'E', 0, 1, 1};
+    b.insert(b.end(), profile.begin(), profile.end());
+    return Marker{JPEG_APP0 + 2, b};
+  };
+  auto inks = [](int x, int) {
+    const CmykRow& i = kInks[x / 16 % std::size(kInks)];
+    return std::vector<int>{255 - i.c, 255 - i.m, 255 - i.y, 255 - i.k};
+  };
+  const struct {
+    const char* what;
+    Bytes jpeg;
+    JpegPixelFormat format;
+    PixelLayout layout;  // asked of the system; kGray8 stands for "nothing asked"
+  } rows[] = {
+      {"24-bit rows", MakeJpeg(kW, kH, Quadrants, {chunk(wide)}), JpegPixelFormat::k24Bit,
+       PixelLayout::kBgr24},
+      {"turned rows", MakeJpeg(kW, kH, Quadrants, {{JPEG_APP0 + 1, Orientation(6)}, chunk(wide)}),
+       JpegPixelFormat::k24Bit, PixelLayout::kBgr24},
+      {"8-bit table", MakeJpeg(kW, kH, Quadrants, {chunk(wide)}), JpegPixelFormat::k8Bit,
+       PixelLayout::kBgrx32},
+      {"CMYK inks", MakeJpeg(16 * 7, 16, inks, {chunk(cmykProfile)}, JCS_CMYK),
+       JpegPixelFormat::k24Bit, PixelLayout::kCmyk32},
+      {"damaged", MakeJpeg(kW, kH, Quadrants, {chunk(Patched(wide, 36, 'x'))}),
+       JpegPixelFormat::k24Bit, PixelLayout::kGray8},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.what);
+    testing::FakeColorManagement colors;
+    auto stored = Load(row.jpeg, row.format);
+    auto turned = Load(row.jpeg, row.format, JpegScale::kFullSize, &colors);
+    TBitmap& before = stored->DecodeJpeg();
+    TBitmap& after = turned->DecodeJpeg();
+    const bool asked = row.layout != PixelLayout::kGray8;
+    ASSERT_EQ(colors.requests.size(), asked ? 1u : 0u);
+    if (asked) {
+      EXPECT_EQ(colors.requests[0].layout, row.layout);
+    }
+    for (int y = 0; y < before.Height(); y += 7) {
+      for (int x = 0; x < before.Width(); x += 5) {
+        const RgbQuad a = PixelAt(before, x, y), b = PixelAt(after, x, y);
+        // The fake turns each channel into its complement, and the inks into the colours the
+        // plain conversion gives too (rounded down where the plain one rounds).
+        const bool complement = asked && row.layout != PixelLayout::kCmyk32;
+        ASSERT_NEAR(b.red, complement ? 255 - a.red : a.red, asked && !complement) << x << "," << y;
+        ASSERT_NEAR(b.blue, complement ? 255 - a.blue : a.blue, asked && !complement) << y;
       }
     }
   }
