@@ -42,20 +42,23 @@ Bytes WideGamutProfile(bool damaged) {
 
 Bytes WideGamutJpeg(const Bytes& jpeg, bool damagedProfile) {
   const Bytes profile = WideGamutProfile(damagedProfile);
-  // One APP2 chunk right after the start of image, as phones write it: its length, the name,
-  // chunk 1 of 1, the profile.
-  Bytes chunk{0xFF, 0xE2};
-  AppendInt16(chunk, 0);
-  const char name[] = "ICC_PROFILE";
-  chunk.insert(chunk.end(), name, name + sizeof name);
-  chunk.insert(chunk.end(), {1, 1});
-  chunk.insert(chunk.end(), profile.begin(), profile.end());
-  const auto length = static_cast<std::uint16_t>(chunk.size() - 2);
+  // One APP2 chunk right after the start of image, as phones write it: its marker and length,
+  // the name, chunk 1 of 1, the profile. Written into a buffer of the whole size (growing a
+  // vector of two bytes trips a false warning of mingw's compiler).
+  constexpr char kName[] = "ICC_PROFILE";
+  const std::size_t chunkSize = 4 + sizeof kName + 2 + profile.size();
+  Bytes bytes(jpeg.size() + chunkSize);
+  std::copy_n(jpeg.begin(), 2, bytes.begin());
+  const auto chunk = bytes.begin() + 2;
+  const std::size_t length = chunkSize - 2;
+  chunk[0] = 0xFF;
+  chunk[1] = 0xE2;
   chunk[2] = static_cast<std::uint8_t>(length >> 8);
   chunk[3] = static_cast<std::uint8_t>(length);
-  Bytes bytes(jpeg.begin(), jpeg.begin() + 2);
-  bytes.insert(bytes.end(), chunk.begin(), chunk.end());
-  bytes.insert(bytes.end(), jpeg.begin() + 2, jpeg.end());
+  std::copy_n(kName, sizeof kName, chunk + 4);
+  chunk[4 + sizeof kName] = chunk[5 + sizeof kName] = 1;
+  std::copy(profile.begin(), profile.end(), chunk + 6 + sizeof kName);
+  std::copy(jpeg.begin() + 2, jpeg.end(), chunk + static_cast<std::ptrdiff_t>(chunkSize));
   return bytes;
 }
 
