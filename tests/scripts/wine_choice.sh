@@ -4,7 +4,8 @@
 # reason must be one of our sentences, never a loader's own (localised) message.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
-tmp=$(mktemp -d)
+# Under build/, as the probe's own program: a temporary folder may forbid running programs.
+mkdir -p "$root/build" && tmp=$(mktemp -d "$root/build/.wine_choice.XXXXXX") || exit 1
 trap 'rm -rf "$tmp"' EXIT
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
