@@ -10,7 +10,10 @@
 // (measured in a separate, untimed run) against its floor, the file's size plus the bitmap's.
 // Then, for the 6000 x 4000 picture, a copy whose EXIF orientation is 6 (a phone held upright):
 // the program's path for it against the same path for the file as stored, so the cost of writing
-// each decoded row into its turned place shows, and that path's peak memory.
+// each decoded row into its turned place shows, and that path's peak memory. And a copy with an
+// embedded wide-gamut profile (ProPhoto's primaries, a 1.8 power curve) through the system's colour
+// management (natively there is none, and both paths do the same work) against the copy's plain
+// path, and that path's peak memory.
 // Prints only; speed goals are read off, never asserted.
 //
 //   bench_jpeg [folder]   (the pictures are made there if missing; default: the temporary folder)
@@ -31,18 +34,22 @@
 #include "picture/jpeg_progress.h"
 #include "picture/picture.h"
 #include "picture/picture_formats.h"
+#include "platform/matrix_profile.h"
 #include "platform/memory.h"
 
 #ifdef _WIN32
 #include <windows.h>
 
+#include "platform/win32/color_management_win32.h"
 #include "platform/win32/file_system_win32.h"
 using BenchFileSystem = tavilune::win32::Win32FileSystem;
+using SystemColorManagement = tavilune::win32::Win32ColorManagement;
 #else
 #include <malloc.h>
 
 #include "platform/posix/posix_file_system.h"
 using BenchFileSystem = tavilune::PosixFileSystem;
+using SystemColorManagement = tavilune::NoColorManagement;
 #endif
 
 namespace {
@@ -139,11 +146,29 @@ std::string WithOrientationSix(const std::string& path) {
   return turned;
 }
 
+// A copy of the JPEG at path with a wide-gamut colour profile in one APP2 chunk after its start.
+std::string WithWideProfile(const std::string& path) {
+  const std::string wide = path.substr(0, path.size() - 4) + "-wide.jpg";
+  std::ifstream in(path, std::ios::binary);
+  const std::string jpeg((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  const std::vector<std::uint8_t> profile = tavilune::MakeMatrixProfile(
+      {0.7347, 0.2653, 0.1596, 0.8404, 0.0366, 0.0001, 0.3457, 0.3585, 1.8, "wide"});
+  const std::size_t length = 2 + 12 + 2 + profile.size();
+  std::string chunk = {'\xFF', '\xE2', static_cast<char>(length >> 8), static_cast<char>(length)};
+  chunk += std::string("ICC_PROFILE\0\1\1", 14);
+  chunk.append(profile.begin(), profile.end());
+  std::ofstream out(wide, std::ios::binary);
+  out << jpeg.substr(0, 2) << chunk << jpeg.substr(2);
+  return wide;
+}
+
+tavilune::NoColorManagement noColors;
+
 // The program's path: LoadPicture, then the first decode.
-double ProgramPath(const std::string& path, tavilune::FileSystem& files, int width) {
+double ProgramPath(const std::string& path, tavilune::FileSystem& files, int width,
+                   tavilune::ColorManagement& colors = noColors) {
   const auto start = std::chrono::steady_clock::now();
   tavilune::TPicture picture;
-  tavilune::NoColorManagement colors;
   tavilune::LoadPicture(picture, path, files, colors);
   auto* image = dynamic_cast<tavilune::TJPEGImage*>(picture.Graphic());
   if (image == nullptr || image->DecodeJpeg().Width() != width) {
@@ -156,7 +181,8 @@ double ProgramPath(const std::string& path, tavilune::FileSystem& files, int wid
 // The program's path once more, untimed, sampling the memory it holds after loading and at
 // progress reports all through the decode (a clock that always moves makes every change of the
 // percentage a report). Returns the highest sample above the starting point.
-std::uint64_t ProgramPathPeakMemory(const std::string& path, tavilune::FileSystem& files) {
+std::uint64_t ProgramPathPeakMemory(const std::string& path, tavilune::FileSystem& files,
+                                    tavilune::ColorManagement& colors = noColors) {
 #ifdef __GLIBC__
   // Freed memory of earlier runs that the allocator still holds would hide new allocations.
   malloc_trim(0);
@@ -167,7 +193,6 @@ std::uint64_t ProgramPathPeakMemory(const std::string& path, tavilune::FileSyste
   {
     tavilune::TPicture picture;
     picture.onProgress = [&](tavilune::TGraphic&, const tavilune::ProgressEvent&) { sample(); };
-    tavilune::NoColorManagement colors;
     tavilune::LoadPicture(picture, path, files, colors);
     sample();
     auto* image = dynamic_cast<tavilune::TJPEGImage*>(picture.Graphic());
@@ -284,6 +309,26 @@ int main(int argc, char** argv) {
             *std::min_element(asStored.begin(), asStored.end()));
     std::printf("peak memory of the turned path: over the floor %.2f MiB (target within 2 MiB)\n",
                 (static_cast<double>(turnedPeak) - floor) / mib);
+
+    const std::string wide = WithWideProfile(path);
+    SystemColorManagement colors;
+    const std::uint64_t widePeak = ProgramPathPeakMemory(wide, files, colors);
+    std::vector<double> plain;
+    std::vector<double> managed;
+    for (int i = 0; i < kRuns; ++i) {
+      plain.push_back(ProgramPath(wide, files, size.width));
+      managed.push_back(ProgramPath(wide, files, size.width, colors));
+    }
+    std::printf("wide-gamut profile: median %.1f ms with colour management, %.1f ms without\n",
+                Median(managed) * 1000, Median(plain) * 1000);
+    std::printf(
+        "ratio with / without colour management: %.3f by medians, %.3f by fastest runs "
+        "(target at most 2)\n",
+        Median(managed) / Median(plain),
+        *std::min_element(managed.begin(), managed.end()) /
+            *std::min_element(plain.begin(), plain.end()));
+    std::printf("peak memory of the managed path: over the floor %.2f MiB (target within 2 MiB)\n",
+                (static_cast<double>(widePeak) - floor) / mib);
   }
   tavilune::UnregisterJpegPictureFormats();
   return 0;
