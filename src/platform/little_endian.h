@@ -84,6 +84,10 @@ class LittleEndianWriter {
  public:
   explicit LittleEndianWriter(std::span<std::uint8_t> out) : out_(out) {}
 
+  // Multi-byte values from here on are written most significant byte first (or, with false,
+  // last).
+  void SetBigEndian(bool big) { bigEndian_ = big; }
+
   void PutByte(std::uint8_t value) { Put(value, 1); }
   void PutUint16(std::uint16_t value) { Put(value, 2); }
   void PutUint32(std::uint32_t value) { Put(value, 4); }
@@ -102,6 +106,7 @@ class LittleEndianWriter {
   // False for good once anything was put or sought beyond the end.
   bool Ok() const { return ok_; }
   bool AtEnd() const { return position_ == out_.size(); }
+  std::size_t Position() const { return position_; }
 
  private:
   void Put(std::uint32_t value, std::size_t bytes) {
@@ -110,7 +115,8 @@ class LittleEndianWriter {
       return;
     }
     for (std::size_t i = 0; i < bytes; ++i) {
-      out_[position_ + i] = static_cast<std::uint8_t>(value >> (8 * i));
+      const std::size_t shift = 8 * (bigEndian_ ? bytes - 1 - i : i);
+      out_[position_ + i] = static_cast<std::uint8_t>(value >> shift);
     }
     position_ += bytes;
   }
@@ -122,6 +128,7 @@ class LittleEndianWriter {
   std::span<std::uint8_t> out_;
   std::size_t position_ = 0;
   bool ok_ = true;
+  bool bigEndian_ = false;
 };
 
 }  // namespace tavilune
