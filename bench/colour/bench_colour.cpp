@@ -135,17 +135,21 @@ int main(int argc, char** argv) {
       grid->Translate(colours.data(), colours.size(), sampled.data(), sampled.size(), width, 1);
       int worst = 0;
       double total = 0;
+      std::size_t over2 = 0;
       for (std::size_t i = 0; i < exact.size(); ++i) {
         const int error = std::abs(int{exact[i]} - int{sampled[i]});
         worst = std::max(worst, error);
+        over2 += error > 2;
         total += error;
       }
       const std::size_t last = exact.size() - 3;
       std::printf(
-          "grid vs system, %u colours: max %d levels, mean %.3f; RGB(180, 120, 90): "
+          "grid vs system, %u colours: max %d levels, mean %.3f, %.2f%% of channels over 2; "
+          "RGB(180, 120, 90): "
           "system (%d, %d, %d), grid (%d, %d, %d)\n",
-          width, worst, total / double(exact.size()), exact[last + 2], exact[last + 1], exact[last],
-          sampled[last + 2], sampled[last + 1], sampled[last]);
+          width, worst, total / double(exact.size()), 100.0 * double(over2) / double(exact.size()),
+          exact[last + 2], exact[last + 1], exact[last], sampled[last + 2], sampled[last + 1],
+          sampled[last]);
     }
   }
   const std::vector<double> plainTimes = Times(rounds, read(plain));
