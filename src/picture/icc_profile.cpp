@@ -4,6 +4,7 @@
 #include <cmath>
 #include <vector>
 
+#include "picture/color_grid.h"
 #include "platform/big_endian.h"
 
 namespace tavilune {
@@ -225,7 +226,7 @@ std::unique_ptr<ColorTransform> ProfileTransform(ColorManagement& colors,
                                                  PixelLayout layout) {
   const std::optional<ProfileFacts> facts = CheckColorProfile(profile);
   if (!facts || facts->srgb || facts->colorSpace != ColorSpaceOf(layout)) return nullptr;
-  return colors.CreateTransform(profile.first(facts->size), layout);
+  return SampledTransform(colors.CreateTransform(profile.first(facts->size), layout), layout);
 }
 
 void TranslateColorTable(ColorTransform& transform, PixelLayout layout,

@@ -22,7 +22,11 @@ class FakeTransform : public ColorTransform {
         switch (layout_) {
           case PixelLayout::kBgr24:
           case PixelLayout::kBgrx32:
-            for (int c = 0; c < 3; ++c) q[c] = FakeConverted(p[c]);
+            if (owner_.rgb) {
+              owner_.rgb(p, q);
+            } else {
+              for (int c = 0; c < 3; ++c) q[c] = FakeConverted(p[c]);
+            }
             break;
           case PixelLayout::kCmyk32: {
             const std::uint8_t c = p[0], m = p[1], yellow = p[2], k = p[3];

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -34,6 +35,8 @@ class FakeColorManagement : public ColorManagement {
   std::vector<TranslateCall> translations;
   bool refuseProfiles = false;
   bool failTranslations = false;
+  // When set, turns each RGB pixel (blue, green, red in; the same out) instead of the complement.
+  std::function<void(const std::uint8_t* in, std::uint8_t* out)> rgb;
 };
 
 // The fake's conversion of one RGB channel, for expected values.

@@ -1,0 +1,123 @@
+// The sampled transform against the fake system transform it samples: exact at the grid's points,
+// within a level between them, the unused byte kept, nothing turned when sampling fails.
+#include "picture/color_grid.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "fakes/fake_color_management.h"
+
+namespace tavilune::testing {
+namespace {
+
+// Blue through a power curve times green, green times red, red times blue: curved, and every
+// pair of channels crossed, so a wrongly chosen tetrahedron shows.
+void Curved(const std::uint8_t* p, std::uint8_t* q) {
+  q[0] = static_cast<std::uint8_t>(std::lround(std::pow(p[0] / 255.0, 2.2) * p[1]));
+  q[1] = static_cast<std::uint8_t>((p[1] * p[2] + 127) / 255);
+  q[2] = static_cast<std::uint8_t>((p[2] * p[0] + 127) / 255);
+}
+
+std::vector<std::uint8_t> GridColours(PixelLayout layout) {
+  const std::size_t bytes = BytesPerPixel(layout);
+  const unsigned n = GridPoints(layout), axes = layout == PixelLayout::kCmyk32 ? 4
+                                                : bytes == 1                   ? 1
+                                                                               : 3;
+  std::size_t count = 1;
+  for (unsigned c = 0; c < axes; ++c) count *= n;
+  std::vector<std::uint8_t> colours(count * bytes, 0x5A);
+  for (std::size_t i = 0; i < count; ++i) {
+    std::size_t rest = i;
+    for (unsigned c = 0; c < axes; ++c, rest /= n) {
+      colours[i * bytes + c] = static_cast<std::uint8_t>(GridLevel(rest % n, n));
+    }
+  }
+  return colours;
+}
+
+std::vector<std::uint8_t> RandomColours(PixelLayout layout, std::size_t count) {
+  std::vector<std::uint8_t> colours(count * BytesPerPixel(layout));
+  std::uint32_t seed = 99;
+  for (std::uint8_t& c : colours)
+    c = static_cast<std::uint8_t>((seed = seed * 1664525 + 1013904223) >> 24);
+  return colours;
+}
+
+struct GridRow {
+  const char* name;
+  PixelLayout layout;
+  std::function<std::vector<std::uint8_t>(PixelLayout)> colours;
+  int tolerance;
+};
+
+TEST(SampledTransform, MatchesTheSystemAtTheGridAndWithinALevelBetween) {
+  const GridRow rows[] = {
+      {"RGB grid", PixelLayout::kBgr24, GridColours, 0},
+      {"RGB between", PixelLayout::kBgr24, [](PixelLayout l) { return RandomColours(l, 50000); },
+       1},
+      {"BGRx grid", PixelLayout::kBgrx32, GridColours, 0},
+      {"BGRx between", PixelLayout::kBgrx32, [](PixelLayout l) { return RandomColours(l, 50000); },
+       1},
+      {"CMYK grid", PixelLayout::kCmyk32, GridColours, 0},
+      {"CMYK between", PixelLayout::kCmyk32, [](PixelLayout l) { return RandomColours(l, 90000); },
+       1},
+      {"grey, every level", PixelLayout::kGray8, GridColours, 0},
+  };
+  for (const GridRow& row : rows) {
+    SCOPED_TRACE(row.name);
+    FakeColorManagement colors;
+    colors.rgb = Curved;
+    const std::vector<std::uint8_t> in = row.colours(row.layout);
+    const std::size_t inBytes = BytesPerPixel(row.layout);
+    const std::size_t outBytes = BytesPerPixel(OutputLayout(row.layout));
+    const auto width = static_cast<std::uint32_t>(in.size() / inBytes);
+    std::vector<std::uint8_t> exact(width * outBytes), sampled(width * outBytes);
+    colors.CreateTransform({}, row.layout)->Translate(in.data(), 0, exact.data(), 0, width, 1);
+    auto transform = SampledTransform(colors.CreateTransform({}, row.layout), row.layout);
+    ASSERT_TRUE(transform->Translate(in.data(), 0, sampled.data(), 0, width, 1));
+    // One system call sampled the whole grid.
+    ASSERT_EQ(colors.translations.size(), 2u);
+    EXPECT_EQ(colors.translations[1].width, GridColours(row.layout).size() / inBytes);
+    int worst = 0;
+    for (std::size_t i = 0; i < exact.size(); ++i) {
+      if (outBytes == 4 && i % 4 == 3) {
+        ASSERT_EQ(sampled[i], in[i]) << "unused byte of pixel " << i / 4;
+      } else {
+        worst = std::max(worst, std::abs(exact[i] - sampled[i]));
+      }
+    }
+    EXPECT_LE(worst, row.tolerance);
+  }
+}
+
+TEST(SampledTransform, PixelsTurnedInPlaceMatchThoseTurnedAside) {
+  FakeColorManagement colors;
+  colors.rgb = Curved;
+  std::vector<std::uint8_t> pixels = RandomColours(PixelLayout::kBgrx32, 40000);
+  std::vector<std::uint8_t> aside(pixels.size());
+  auto transform =
+      SampledTransform(colors.CreateTransform({}, PixelLayout::kBgrx32), PixelLayout::kBgrx32);
+  // Two rows of 20000 with strides wider than the rows.
+  ASSERT_TRUE(transform->Translate(pixels.data(), 80000, aside.data(), 80000, 20000, 2));
+  ASSERT_TRUE(transform->Translate(pixels.data(), 80000, pixels.data(), 80000, 20000, 2));
+  EXPECT_EQ(pixels, aside);
+}
+
+TEST(SampledTransform, FailedSamplingTurnsNothing) {
+  FakeColorManagement colors;
+  colors.failTranslations = true;
+  auto transform =
+      SampledTransform(colors.CreateTransform({}, PixelLayout::kBgr24), PixelLayout::kBgr24);
+  std::vector<std::uint8_t> pixels = RandomColours(PixelLayout::kBgr24, 40000);
+  const std::vector<std::uint8_t> stored = pixels;
+  EXPECT_FALSE(transform->Translate(pixels.data(), 0, pixels.data(), 0, 40000, 1));
+  EXPECT_EQ(pixels, stored);
+  // Nor later, even when the system would answer again.
+  colors.failTranslations = false;
+  EXPECT_FALSE(transform->Translate(pixels.data(), 0, pixels.data(), 0, 40000, 1));
+  EXPECT_EQ(pixels, stored);
+}
+
+}  // namespace
+}  // namespace tavilune::testing
