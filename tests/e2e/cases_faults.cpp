@@ -275,10 +275,7 @@ struct PlantedLoads {
 PlantedLoads FindPlantedLoads(const Session& session, DWORD processId) {
   PlantedLoads loads;
   for (const std::wstring& name : FilesIn(session.folder())) {
-    const size_t at = name.rfind(L".loaded");
-    if (at == std::wstring::npos || at + 7 != name.size()) continue;
-    loads.ran += ' ';
-    loads.ran += Narrow(name.substr(0, at));
+    if (name.ends_with(L".loaded")) loads.ran += ' ' + Narrow(name.substr(0, name.size() - 7));
   }
   const std::wstring folder = session.folder() + L"\\";
   HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, processId);
@@ -294,8 +291,7 @@ PlantedLoads FindPlantedLoads(const Session& session, DWORD processId) {
     if (CompareStringOrdinal(path.c_str(), static_cast<int>(std::min(path.size(), folder.size())),
                              folder.c_str(), static_cast<int>(folder.size()), TRUE) == CSTR_EQUAL &&
         CompareStringOrdinal(module.szModule, -1, L"tavilune.exe", -1, TRUE) != CSTR_EQUAL) {
-      loads.listed += ' ';
-      loads.listed += Narrow(module.szModule);
+      loads.listed += ' ' + Narrow(module.szModule);
     }
   }
   CloseHandle(snapshot);
@@ -315,9 +311,8 @@ void PlantedDlls(Report& report, Session& session) {
   planted = planted.substr(0, planted.rfind(L'\\') + 1) + L"e2e_planted.dll";
   const std::wstring probe = session.Path(L"probe.dll");
   bool copied = CopyFileW(planted.c_str(), probe.c_str(), FALSE) != FALSE;
-  for (const wchar_t* name : kPlantedNames) {
+  for (const wchar_t* name : kPlantedNames)
     copied = CopyFileW(planted.c_str(), session.Path(name).c_str(), FALSE) && copied;
-  }
   if (!report.Check(copied, "planted DLLs beside the program")) return;
   HMODULE loaded = LoadLibraryW(probe.c_str());
   report.Check(loaded != nullptr && FileExists(probe + L".loaded"),

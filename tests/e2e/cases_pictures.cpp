@@ -4,9 +4,11 @@
 // shows at its image's size.
 #include <windows.h>
 
+#include <algorithm>
 #include <cinttypes>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <utility>
 #include <sstream>
 
@@ -104,6 +106,19 @@ void CheckShownJpeg(Report& report, HWND window, POINT topLeft, int thickness, C
   if (t > 0) CheckFrameBands(report, shot, t, frameColour);
 }
 
+std::string ColourText(COLORREF colour) {
+  char text[32];
+  std::snprintf(text, sizeof text, "(%d, %d, %d)", GetRValue(colour), GetGValue(colour),
+                GetBValue(colour));
+  return text;
+}
+
+bool CloseColours(COLORREF a, COLORREF b, int tolerance) {
+  return std::abs(GetRValue(a) - GetRValue(b)) <= tolerance &&
+         std::abs(GetGValue(a) - GetGValue(b)) <= tolerance &&
+         std::abs(GetBValue(a) - GetBValue(b)) <= tolerance;
+}
+
 // A colour JPEG chosen at the first start, then a greyscale one (decoded to a 236-colour table)
 // restored from the settings without a frame.
 void JpegPicture(Report& report, Session& session) {
@@ -178,25 +193,37 @@ void JpegDamagedData(Report& report, Session& session) {
   CloseAndCheckSettings(report, session, *program, form, stored);
 }
 
+// The reference photo's bytes, its checksum in golden; nothing (reported) where one is missing.
+std::optional<Bytes> ReferencePhoto(Report& report, const Session& session, Golden& golden) {
+  if (!FindGolden(report, session, "baseline_420.jpg", 24, golden)) return std::nullopt;
+  auto jpeg = ReadFileBytes(session.DataPath(L"jpeg\\baseline_420.jpg"));
+  report.Check(jpeg.has_value(), "JPEG test file readable");
+  return jpeg;
+}
+
+// The first start with the photo chosen: shown in the white frame as the reference decodes it,
+// turned by the orientation, no error box, its path then kept. False where the case must stop.
+bool FirstChoiceShown(Report& report, Session& session, const std::wstring& path,
+                      const Golden& golden, const std::string& what, int orientation = 1) {
+  auto [program, form] = StartWithFirstChoice(report, session, path);
+  if (form == nullptr) return false;
+  CheckShownJpeg(report, form, kDesignPosition, 3, kWhite, golden, what, orientation);
+  report.CheckEqualText(ErrorBoxText(*program), "", what + ": no error box");
+  return CloseAndCheckSettings(report, session, *program, form, {.picturePath = ToAnsi(path)});
+}
+
 // A photo from a phone held upright (EXIF orientation 6) shows turned: the window is as tall as
 // the picture is wide, and every pixel is in its turned place. Restored from the settings, one
 // turned half round (3) keeps its sides.
 void JpegPhotoOrientation(Report& report, Session& session) {
   Golden colour;
-  if (!FindGolden(report, session, "baseline_420.jpg", 24, colour)) return;
-  auto jpeg = ReadFileBytes(session.DataPath(L"jpeg\\baseline_420.jpg"));
-  if (!report.Check(jpeg.has_value(), "JPEG test file readable")) return;
-  std::wstring upright = PlaceFile(report, session, L"upright.jpg", JpegWithOrientation(*jpeg, 6));
-  std::wstring halfRound =
+  const auto jpeg = ReferencePhoto(report, session, colour);
+  if (!jpeg) return;
+  const std::wstring upright =
+      PlaceFile(report, session, L"upright.jpg", JpegWithOrientation(*jpeg, 6));
+  const std::wstring halfRound =
       PlaceFile(report, session, L"half_round.jpg", JpegWithOrientation(*jpeg, 3));
-  {
-    auto [program, form] = StartWithFirstChoice(report, session, upright);
-    if (form == nullptr) return;
-    CheckShownJpeg(report, form, kDesignPosition, 3, kWhite, colour, "orientation 6", 6);
-    if (!CloseAndCheckSettings(report, session, *program, form, {.picturePath = ToAnsi(upright)})) {
-      return;
-    }
-  }
+  if (!FirstChoiceShown(report, session, upright, colour, "orientation 6", 6)) return;
   PlaceSettings(report, session, {.picturePath = ToAnsi(halfRound)});
   auto [program, form] = StartShown(report, session, "program started again");
   if (form == nullptr) return;
@@ -208,42 +235,28 @@ void JpegPhotoOrientation(Report& report, Session& session) {
 // without an error box; an editor's CMYK file (YCCK, samples stored inverted) shows in its colours.
 void JpegPhotoDamagedExifAndCmyk(Report& report, Session& session) {
   Golden colour;
-  if (!FindGolden(report, session, "baseline_420.jpg", 24, colour)) return;
-  auto jpeg = ReadFileBytes(session.DataPath(L"jpeg\\baseline_420.jpg"));
-  auto cmyk = ReadFileBytes(session.DataPath(L"jpeg\\cmyk.jpg"));
-  if (!report.Check(jpeg && cmyk, "JPEG test files readable")) return;
-  std::wstring damaged =
+  const auto jpeg = ReferencePhoto(report, session, colour);
+  const auto cmyk = ReadFileBytes(session.DataPath(L"jpeg\\cmyk.jpg"));
+  if (!jpeg || !report.Check(cmyk.has_value(), "CMYK test file readable")) return;
+  const std::wstring damaged =
       PlaceFile(report, session, L"damaged_exif.jpg", JpegWithOrientation(*jpeg, 6, 4000));
-  std::wstring cmykPath = PlaceFile(report, session, L"cmyk.jpg", *cmyk);
-  {
-    auto [program, form] = StartWithFirstChoice(report, session, damaged);
-    if (form == nullptr) return;
-    CheckShownJpeg(report, form, kDesignPosition, 3, kWhite, colour, "damaged EXIF, as stored");
-    report.CheckEqualText(ErrorBoxText(*program), "", "no error box");
-    if (!CloseAndCheckSettings(report, session, *program, form, {.picturePath = ToAnsi(damaged)})) {
-      return;
-    }
-  }
+  const std::wstring cmykPath = PlaceFile(report, session, L"cmyk.jpg", *cmyk);
+  if (!FirstChoiceShown(report, session, damaged, colour, "damaged EXIF, as stored")) return;
   PlaceSettings(report, session, {.frameThickness = 0, .picturePath = ToAnsi(cmykPath)});
   auto [program, form] = StartShown(report, session, "program started with the CMYK file");
   if (form == nullptr) return;
   RECT area = CheckWindowPlace(report, form, POINT{192, 107}, colour.width, colour.height);
   // The test picture's dark corner, its red top right and its near-white bottom right corner.
-  struct Spot {
-    int x, y, red, green, blue;
-  };
-  const Spot spots[] = {{2, 2, 7, 11, 28}, {60, 5, 231, 28, 199}, {62, 40, 250, 250, 250}};
-  auto within = [](int a, int b) { return a - b < 24 && b - a < 24; };
+  const std::pair<POINT, COLORREF> spots[] = {{{2, 2}, RGB(7, 11, 28)},
+                                               {{60, 5}, RGB(231, 28, 199)},
+                                               {{62, 40}, RGB(250, 250, 250)}};
   bool coloured = false;
   WaitUntil(
       [&] {
         ScreenShot shot(area);
-        coloured = true;
-        for (const Spot& s : spots) {
-          const COLORREF c = shot.At(s.x, s.y);
-          coloured = coloured && within(GetRValue(c), s.red) && within(GetGValue(c), s.green) &&
-                     within(GetBValue(c), s.blue);
-        }
+        coloured = std::all_of(std::begin(spots), std::end(spots), [&](const auto& spot) {
+          return CloseColours(shot.At(spot.first.x, spot.first.y), spot.second, 23);
+        });
         return coloured;
       },
       kStepTimeout);
@@ -319,19 +332,6 @@ void RepaintBand(Report& report, Session& session) {
     report.CheckEqualText(ErrorBoxText(*program), "", name + ": no error box");
     if (!CloseAndCheckSettings(report, session, *program, form, stored)) return;
   }
-}
-
-std::string ColourText(COLORREF colour) {
-  char text[32];
-  std::snprintf(text, sizeof text, "(%d, %d, %d)", GetRValue(colour), GetGValue(colour),
-                GetBValue(colour));
-  return text;
-}
-
-bool CloseColours(COLORREF a, COLORREF b, int tolerance) {
-  return std::abs(GetRValue(a) - GetRValue(b)) <= tolerance &&
-         std::abs(GetGValue(a) - GetGValue(b)) <= tolerance &&
-         std::abs(GetBValue(a) - GetBValue(b)) <= tolerance;
 }
 
 // A bitmap and a JPEG whose embedded profile describes wide primaries show their colour as that

@@ -28,75 +28,70 @@ void AppendInt16(Bytes& bytes, std::uint16_t value) {
 constexpr MatrixProfileSpec kWideGamut{0.64, 0.33,   0.21,   0.71, 0.15,
                                        0.06, 0.3127, 0.3290, 2.2,  "wide gamut"};
 
-}  // namespace
-
-namespace {
-
 Bytes WideGamutProfile(bool damaged) {
   Bytes profile = MakeMatrixProfile(kWideGamut);
   if (damaged) profile[36] = 'x';  // 'acsp' no more
   return profile;
 }
 
-}  // namespace
-
-Bytes WideGamutJpeg(const Bytes& jpeg, bool damagedProfile) {
-  const Bytes profile = WideGamutProfile(damagedProfile);
-  // One APP2 chunk right after the start of image, as phones write it: its marker and length,
-  // the name, chunk 1 of 1, the profile. Written into a buffer of the whole size (growing a
-  // vector of two bytes trips a false warning of mingw's compiler).
-  constexpr char kName[] = "ICC_PROFILE";
-  const std::size_t chunkSize = 4 + sizeof kName + 2 + profile.size();
-  Bytes bytes(jpeg.size() + chunkSize);
-  std::copy_n(jpeg.begin(), 2, bytes.begin());
-  const auto chunk = bytes.begin() + 2;
-  const std::size_t length = chunkSize - 2;
-  chunk[0] = 0xFF;
-  chunk[1] = 0xE2;
-  chunk[2] = static_cast<std::uint8_t>(length >> 8);
-  chunk[3] = static_cast<std::uint8_t>(length);
-  std::copy_n(kName, sizeof kName, chunk + 4);
-  chunk[4 + sizeof kName] = chunk[5 + sizeof kName] = 1;
-  std::copy(profile.begin(), profile.end(), chunk + 6 + sizeof kName);
-  std::copy(jpeg.begin() + 2, jpeg.end(), chunk + static_cast<std::ptrdiff_t>(chunkSize));
-  return bytes;
-}
-
-Bytes WideGamutBitmap(int width, int height, COLORREF stored, bool damagedProfile) {
-  const Bytes profile = WideGamutProfile(damagedProfile);
-  constexpr int kHeaderSize = 124;
+// A 24-bit bitmap file with an info header of headerSize bytes (40, or 124 for version 5, which
+// then embeds the profile after the pixels).
+Bytes Bitmap(int width, int height, bool topDown,
+             const std::function<COLORREF(int x, int y)>& colourAt, std::int32_t headerSize = 40,
+             const Bytes& profile = {}) {
   const int rowSize = (width * 3 + 3) / 4 * 4;
-  const int pixelBytes = rowSize * height;
-  const int pixelsAt = 14 + kHeaderSize;
-  Bytes bytes{'B', 'M'};
-  AppendInt32(bytes, pixelsAt + pixelBytes + static_cast<std::int32_t>(profile.size()));
-  AppendInt32(bytes, 0);
-  AppendInt32(bytes, pixelsAt);
-  AppendInt32(bytes, kHeaderSize);
-  AppendInt32(bytes, width);
-  AppendInt32(bytes, height);
-  AppendInt16(bytes, 1);
-  AppendInt16(bytes, 24);
-  AppendInt32(bytes, 0);
-  AppendInt32(bytes, pixelBytes);
-  bytes.resize(14 + kHeaderSize, 0);
-  PutInt32(bytes, 14 + 56, 0x4D424544);                 // 'MBED': the profile is embedded
-  PutInt32(bytes, 14 + 108, 4);                         // intent: pictures
-  PutInt32(bytes, 14 + 112, kHeaderSize + pixelBytes);  // counted from the header's start
-  PutInt32(bytes, 14 + 116, static_cast<std::int32_t>(profile.size()));
-  for (int y = 0; y < height; ++y) {
-    for (int x = 0; x < width; ++x) {
-      bytes.insert(bytes.end(), {GetBValue(stored), GetGValue(stored), GetRValue(stored)});
-    }
-    bytes.resize(bytes.size() + static_cast<size_t>(rowSize - width * 3), 0);
+  const int pixelBytes = rowSize * height, pixelsAt = 14 + headerSize;
+  const auto profileSize = static_cast<std::int32_t>(profile.size());
+  // Made whole at once: a picture of hundreds of megabytes must not grow by copies in the 32-bit
+  // driver's address space.
+  Bytes bytes(static_cast<size_t>(pixelsAt + pixelBytes + profileSize), 0);
+  bytes[0] = 'B';
+  bytes[1] = 'M';
+  // File size, reserved, pixels' offset; header size, width, height, 1 plane of 24 bits, no
+  // compression, pixels' size, 72 dpi.
+  const std::int32_t fields[] = {pixelsAt + pixelBytes + profileSize, 0, pixelsAt, headerSize,
+                                 width, topDown ? -height : height, 1 | (24 << 16), 0,
+                                 pixelBytes, 2835, 2835};
+  for (size_t i = 0; i < std::size(fields); ++i) PutInt32(bytes, 2 + 4 * i, fields[i]);
+  if (profileSize > 0) {
+    PutInt32(bytes, 14 + 56, 0x4D424544);                // 'MBED': the profile is embedded
+    PutInt32(bytes, 14 + 108, 4);                        // intent: pictures
+    PutInt32(bytes, 14 + 112, headerSize + pixelBytes);  // counted from the header's start
+    PutInt32(bytes, 14 + 116, profileSize);
+    std::copy(profile.begin(), profile.end(), bytes.end() - profileSize);
   }
-  bytes.insert(bytes.end(), profile.begin(), profile.end());
+  for (int fileRow = 0; fileRow < height; ++fileRow) {
+    const auto row = bytes.begin() + pixelsAt + static_cast<std::ptrdiff_t>(fileRow) * rowSize;
+    for (int x = 0; x < width; ++x) {
+      const COLORREF colour = colourAt(x, topDown ? fileRow : height - 1 - fileRow);
+      row[3 * x] = GetBValue(colour);
+      row[3 * x + 1] = GetGValue(colour);
+      row[3 * x + 2] = GetRValue(colour);
+    }
+  }
   return bytes;
 }
 
-namespace {
+// The JPEG with a segment right after its start of image: its marker, length and body.
+Bytes WithSegment(const Bytes& jpeg, std::uint8_t marker, const Bytes& body) {
+  if (jpeg.size() < 2) return jpeg;
+  const std::size_t length = body.size() + 2;
+  const std::uint8_t head[] = {0xFF, marker, static_cast<std::uint8_t>(length >> 8),
+                               static_cast<std::uint8_t>(length)};
+  Bytes bytes = jpeg;
+  bytes.insert(bytes.begin() + 2, body.begin(), body.end());
+  bytes.insert(bytes.begin() + 2, std::begin(head), std::end(head));
+  return bytes;
+}
 
-using Matrix3 = std::array<std::array<double, 3>, 3>;
+using Vector3 = std::array<double, 3>;
+using Matrix3 = std::array<Vector3, 3>;
+
+Vector3 Times(const Matrix3& m, const Vector3& v) {
+  Vector3 r{};
+  for (int i = 0; i < 3; ++i) r[i] = m[i][0] * v[0] + m[i][1] * v[1] + m[i][2] * v[2];
+  return r;
+}
 
 Matrix3 Inverse3(const Matrix3& m) {
   Matrix3 r{};
@@ -113,90 +108,63 @@ Matrix3 Inverse3(const Matrix3& m) {
   return r;
 }
 
-// RGB to XYZ for primaries and white given as chromaticities (x, y): columns are the
+// RGB to XYZ for primaries given as chromaticities (x, y) and the D65 white: columns are the
 // primaries' XYZ, scaled so that full RGB gives the white.
-Matrix3 RgbToXyz(const double (&primaries)[3][2], double whiteX, double whiteY) {
+Matrix3 RgbToXyz(const double (&primaries)[3][2]) {
+  auto xyz = [](double x, double y) { return Vector3{x / y, 1, (1 - x - y) / y}; };
   Matrix3 m{};
   for (int c = 0; c < 3; ++c) {
-    const double x = primaries[c][0], y = primaries[c][1];
-    m[0][c] = x / y;
-    m[1][c] = 1;
-    m[2][c] = (1 - x - y) / y;
+    const Vector3 p = xyz(primaries[c][0], primaries[c][1]);
+    for (int r = 0; r < 3; ++r) m[r][c] = p[r];
   }
-  const Matrix3 inverse = Inverse3(m);
-  const double white[3] = {whiteX / whiteY, 1, (1 - whiteX - whiteY) / whiteY};
-  for (int c = 0; c < 3; ++c) {
-    const double scale =
-        inverse[c][0] * white[0] + inverse[c][1] * white[1] + inverse[c][2] * white[2];
-    for (int r = 0; r < 3; ++r) m[r][c] *= scale;
+  const Vector3 scale = Times(Inverse3(m), xyz(0.3127, 0.3290));
+  for (int r = 0; r < 3; ++r) {
+    for (int c = 0; c < 3; ++c) m[r][c] *= scale[c];
   }
   return m;
 }
 
 }  // namespace
 
+Bytes WideGamutJpeg(const Bytes& jpeg, bool damagedProfile) {
+  // One chunk holds all, as phones write it: the name, chunk 1 of 1, the profile. Made whole at
+  // once (growing a short vector trips a false warning of mingw's compiler).
+  const Bytes profile = WideGamutProfile(damagedProfile);
+  Bytes chunk(14 + profile.size());
+  std::copy_n("ICC_PROFILE\0\1\1", 14, chunk.begin());
+  std::copy(profile.begin(), profile.end(), chunk.begin() + 14);
+  return WithSegment(jpeg, 0xE2, chunk);
+}
+
+Bytes WideGamutBitmap(int width, int height, COLORREF stored, bool damagedProfile) {
+  return Bitmap(width, height, false, [stored](int, int) { return stored; }, 124,
+                WideGamutProfile(damagedProfile));
+}
+
 COLORREF WideGamutOnSrgb(COLORREF stored) {
   // Both spaces have the same white, so linear values go from one to the other through one
   // matrix: sRGB's XYZ to RGB after the wide space's RGB to XYZ.
-  const double wide[3][2] = {{kWideGamut.redX, kWideGamut.redY},
-                             {kWideGamut.greenX, kWideGamut.greenY},
-                             {kWideGamut.blueX, kWideGamut.blueY}};
-  const double srgb[3][2] = {{0.64, 0.33}, {0.30, 0.60}, {0.15, 0.06}};
-  const Matrix3 toXyz = RgbToXyz(wide, 0.3127, 0.3290);
-  const Matrix3 toSrgb = Inverse3(RgbToXyz(srgb, 0.3127, 0.3290));
+  const Matrix3 toXyz = RgbToXyz({{kWideGamut.redX, kWideGamut.redY},
+                                  {kWideGamut.greenX, kWideGamut.greenY},
+                                  {kWideGamut.blueX, kWideGamut.blueY}});
+  const Matrix3 toSrgb = Inverse3(RgbToXyz({{0.64, 0.33}, {0.30, 0.60}, {0.15, 0.06}}));
   // The profile stores the curve's power in steps of 1/256.
   const double power = std::round(kWideGamut.gamma * 256) / 256;
-  const double in[3] = {std::pow(GetRValue(stored) / 255.0, power),
-                        std::pow(GetGValue(stored) / 255.0, power),
-                        std::pow(GetBValue(stored) / 255.0, power)};
-  double xyz[3];
-  for (int r = 0; r < 3; ++r)
-    xyz[r] = toXyz[r][0] * in[0] + toXyz[r][1] * in[1] + toXyz[r][2] * in[2];
+  Vector3 in;
+  for (int c = 0; c < 3; ++c) in[c] = std::pow(((stored >> (8 * c)) & 0xFF) / 255.0, power);
+  const Vector3 linear = Times(toSrgb, Times(toXyz, in));
   int out[3];
   for (int c = 0; c < 3; ++c) {
-    double v = toSrgb[c][0] * xyz[0] + toSrgb[c][1] * xyz[1] + toSrgb[c][2] * xyz[2];
-    v = std::clamp(v, 0.0, 1.0);
-    v = v <= 0.0031308 ? 12.92 * v : 1.055 * std::pow(v, 1 / 2.4) - 0.055;
-    out[c] = static_cast<int>(std::lround(v * 255));
+    const double v = std::clamp(linear[c], 0.0, 1.0);
+    out[c] = static_cast<int>(
+        std::lround(255 * (v <= 0.0031308 ? 12.92 * v : 1.055 * std::pow(v, 1 / 2.4) - 0.055)));
   }
   return RGB(out[0], out[1], out[2]);
 }
 
 Bytes EncodeBitmap(int width, int height, bool topDown,
                    const std::function<COLORREF(int x, int y)>& colourAt) {
-  const int rowSize = (width * 3 + 3) / 4 * 4;
-  const int pixelBytes = rowSize * height;
-  Bytes bytes;
-  // Made whole at once: a picture of hundreds of megabytes must not grow by copies in the 32-bit
-  // driver's address space.
-  bytes.reserve(54 + static_cast<size_t>(pixelBytes));
-  bytes.push_back('B');
-  bytes.push_back('M');
-  AppendInt32(bytes, 54 + pixelBytes);
-  AppendInt32(bytes, 0);
-  AppendInt32(bytes, 54);
-  AppendInt32(bytes, 40);
-  AppendInt32(bytes, width);
-  AppendInt32(bytes, topDown ? -height : height);
-  AppendInt16(bytes, 1);
-  AppendInt16(bytes, 24);
-  AppendInt32(bytes, 0);
-  AppendInt32(bytes, pixelBytes);
-  AppendInt32(bytes, 2835);
-  AppendInt32(bytes, 2835);
-  AppendInt32(bytes, 0);
-  AppendInt32(bytes, 0);
-  for (int fileRow = 0; fileRow < height; ++fileRow) {
-    const int y = topDown ? fileRow : height - 1 - fileRow;
-    for (int x = 0; x < width; ++x) {
-      const COLORREF colour = colourAt(x, y);
-      bytes.push_back(GetBValue(colour));
-      bytes.push_back(GetGValue(colour));
-      bytes.push_back(GetRValue(colour));
-    }
-    for (int pad = width * 3; pad < rowSize; ++pad) bytes.push_back(0);
-  }
-  return bytes;
+  return Bitmap(width, height, topDown, colourAt);
 }
 
 Bytes TestPicture::Encode() const {
@@ -307,16 +275,13 @@ Bytes JpegWithStrayScan(const Bytes& jpeg) {
 
 Bytes JpegWithOrientation(const Bytes& jpeg, std::uint16_t orientation,
                           std::uint32_t directoryOffset) {
-  const std::uint8_t offset[4] = {static_cast<std::uint8_t>(directoryOffset),
-                                  static_cast<std::uint8_t>(directoryOffset >> 8),
-                                  static_cast<std::uint8_t>(directoryOffset >> 16),
-                                  static_cast<std::uint8_t>(directoryOffset >> 24)};
-  const Bytes app1 = {0xFF, 0xE1, 0, 34, 'E', 'x', 'i', 'f', 0, 0, 'I', 'I', 42, 0,
-                      offset[0], offset[1], offset[2], offset[3], 1, 0, 0x12, 0x01, 3, 0, 1, 0,
-                      0, 0, static_cast<std::uint8_t>(orientation), 0, 0, 0, 0, 0, 0, 0};
-  Bytes bytes = jpeg;
-  if (bytes.size() >= 2) bytes.insert(bytes.begin() + 2, app1.begin(), app1.end());
-  return bytes;
+  auto byte = [](std::uint32_t v, int at) { return static_cast<std::uint8_t>(v >> (8 * at)); };
+  const std::uint32_t d = directoryOffset;
+  // The TIFF header, one entry (tag, type, count, value), no next directory.
+  return WithSegment(jpeg, 0xE1,
+                     {'E', 'x', 'i', 'f', 0, 0, 'I', 'I', 42, 0, byte(d, 0), byte(d, 1), byte(d, 2),
+                      byte(d, 3), 1, 0, 0x12, 0x01, 3, 0, 1, 0, 0, 0, byte(orientation, 0),
+                      byte(orientation, 1), 0, 0, 0, 0, 0, 0});
 }
 
 }  // namespace tavilune::e2e

@@ -1,7 +1,6 @@
-// Photos as cameras and editors write them: the EXIF orientation turns the picture everywhere it
-// is seen, an embedded colour profile is assembled from its chunks, CMYK files show in colour, and
-// damaged metadata shows the picture as stored. The files are made here with the library, their
-// markers written the way cameras write them.
+// Photos as cameras and editors write them (made here with the library): the EXIF orientation
+// turns the picture everywhere, a colour profile is assembled from its chunks, CMYK files show in
+// colour, damaged metadata shows the picture as stored.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -49,17 +48,16 @@ Bytes MakeJpeg(int width, int height, const PixelSource& pixel, const std::vecto
   info.write_Adobe_marker = adobe ? TRUE : FALSE;
   jpeg_set_quality(&info, 98, TRUE);
   jpeg_start_compress(&info, TRUE);
-  for (const Marker& m : markers) {
+  for (const Marker& m : markers)
     jpeg_write_marker(&info, m.code, m.data.data(), static_cast<unsigned>(m.data.size()));
-  }
   Bytes row(static_cast<std::size_t>(width) * info.input_components);
   while (info.next_scanline < info.image_height) {
     for (int x = 0; x < width; ++x) {
       const std::vector<int> p = pixel(x, static_cast<int>(info.next_scanline));
       std::copy(p.begin(), p.end(), row.begin() + x * p.size());
     }
-    JSAMPROW rows[1] = {row.data()};
-    jpeg_write_scanlines(&info, rows, 1);
+    JSAMPROW rows = row.data();
+    jpeg_write_scanlines(&info, &rows, 1);
   }
   jpeg_finish_compress(&info);
   jpeg_destroy_compress(&info);
@@ -90,6 +88,7 @@ Bytes Exif(char order, std::uint16_t tag, std::uint16_t type, std::uint32_t coun
 Bytes Orientation(int value, char order = 'I') {
   return Exif(order, 0x0112, 3, 1, static_cast<std::uint16_t>(value));
 }
+Marker App1(Bytes exif) { return {JPEG_APP0 + 1, std::move(exif)}; }
 Bytes Patched(Bytes b, std::size_t at, std::uint8_t value) {
   b[at] = value;
   return b;
@@ -122,6 +121,28 @@ void ExpectNear(const RgbQuad& got, int red, int green, int blue, int tolerance)
   EXPECT_NEAR(got.blue, blue, tolerance);
 }
 
+// How many stored pixels of rows [0, rows) differ from the shown pixel place() maps them to.
+int Mismatches(TBitmap& stored, TBitmap& shown, int rows,
+               const std::function<std::pair<int, int>(int, int)>& place) {
+  int wrong = 0;
+  for (int y = 0; y < rows; ++y) {
+    for (int x = 0; x < stored.Width(); ++x) {
+      const auto [sx, sy] = place(x, y);
+      const RgbQuad a = PixelAt(stored, x, y), b = PixelAt(shown, sx, sy);
+      wrong += a.red != b.red || a.green != b.green || a.blue != b.blue;
+    }
+  }
+  return wrong;
+}
+
+// Calls onRunning with each running progress report, a second apart so that every band reports.
+void OnRunning(TJPEGImage& image, std::uint32_t& now, std::function<void(const Rect&)> onRunning) {
+  image.SetTickSource([&now] { return now += 1000; });
+  image.SetOnProgress([onRunning](TGraphic&, const ProgressEvent& e) {
+    if (e.stage == ProgressStage::kRunning) onRunning(e.r);
+  });
+}
+
 // ---- Orientation.
 
 // 67 x 45 (taller than a band, partial blocks at the edges), one flat colour per quadrant.
@@ -132,6 +153,7 @@ std::vector<int> Quadrants(int x, int y) {
   const int* c = kCornerRgb[(y < kH / 2 ? 0 : 2) + (x < kW / 2 ? 0 : 1)];
   return {c[0], c[1], c[2]};
 }
+Bytes Photo(const std::vector<Marker>& markers) { return MakeJpeg(kW, kH, Quadrants, markers); }
 
 struct OrientationRow {
   int orientation;
@@ -154,17 +176,14 @@ std::pair<int, int> ShownAt(int o, int x, int y, int w, int h) {
 }
 
 TEST(JpegOrientationTest, EachOrientationTurnsSizeCornersAndEveryPixel) {
-  const Bytes plain = MakeJpeg(kW, kH, Quadrants, {});
   for (JpegPixelFormat format : {JpegPixelFormat::k24Bit, JpegPixelFormat::k8Bit}) {
-    auto storedImage = Load(plain, format);
+    auto storedImage = Load(Photo({}), format);
     TBitmap& stored = storedImage->DecodeJpeg();
     for (const OrientationRow& row : kOrientations) {
       for (char order : {'I', 'M'}) {
         SCOPED_TRACE("orientation " + std::to_string(row.orientation) + " " + order +
                      (format == JpegPixelFormat::k8Bit ? " 8-bit" : " 24-bit"));
-        auto image = Load(
-            MakeJpeg(kW, kH, Quadrants, {{JPEG_APP0 + 1, Orientation(row.orientation, order)}}),
-            format);
+        auto image = Load(Photo({App1(Orientation(row.orientation, order))}), format);
         const bool swapped = row.orientation >= 5;
         const int w = swapped ? kH : kW, h = swapped ? kW : kH;
         EXPECT_EQ(image->Width(), w);  // before decoding: from the header
@@ -178,30 +197,20 @@ TEST(JpegOrientationTest, EachOrientationTurnsSizeCornersAndEveryPixel) {
           ExpectNear(PixelAt(shown, corners[i][0], corners[i][1]), c[0], c[1], c[2], 24);
         }
         if (format == JpegPixelFormat::k8Bit) continue;  // the quantiser's choices may differ
-        int wrong = 0;
-        for (int y = 0; y < kH; ++y) {
-          for (int x = 0; x < kW; ++x) {
-            const auto [sx, sy] = ShownAt(row.orientation, x, y, kW, kH);
-            const RgbQuad a = PixelAt(stored, x, y), b = PixelAt(shown, sx, sy);
-            wrong += a.red != b.red || a.green != b.green || a.blue != b.blue;
-          }
-        }
-        EXPECT_EQ(wrong, 0);
+        EXPECT_EQ(Mismatches(stored, shown, kH,
+                             [&](int x, int y) { return ShownAt(row.orientation, x, y, kW, kH); }),
+                  0);
       }
     }
   }
 }
 
 TEST(JpegOrientationTest, ScaledDecodesAndProgressReportsAreTurnedToo) {
-  auto image = Load(MakeJpeg(kW, kH, Quadrants, {{JPEG_APP0 + 1, Orientation(6)}}),
-                    JpegPixelFormat::k24Bit, JpegScale::kHalf);
+  auto image = Load(Photo({App1(Orientation(6))}), JpegPixelFormat::k24Bit, JpegScale::kHalf);
   EXPECT_EQ(image->Height(), 34);
   std::uint32_t now = 0;
-  image->SetTickSource([&now] { return now += 1000; });
   std::vector<Rect> reports;
-  image->SetOnProgress([&](TGraphic&, const ProgressEvent& e) {
-    if (e.stage == ProgressStage::kRunning) reports.push_back(e.r);
-  });
+  OnRunning(*image, now, [&](const Rect& r) { reports.push_back(r); });
   TBitmap& shown = image->DecodeJpeg();
   EXPECT_EQ(shown.Width(), 23);
   ExpectNear(PixelAt(shown, 0, 0), 30, 30, 200, 24);  // stored bottom left
@@ -212,28 +221,21 @@ TEST(JpegOrientationTest, ScaledDecodesAndProgressReportsAreTurnedToo) {
 }
 
 TEST(JpegOrientationTest, AFailedDecodeKeepsTheTurnedRowsMadeSoFar) {
-  auto clean = Load(MakeJpeg(kW, kH, Quadrants, {}));
+  auto clean = Load(Photo({}));
   TBitmap& stored = clean->DecodeJpeg();
-  auto image = Load(MakeJpeg(kW, kH, Quadrants, {{JPEG_APP0 + 1, Orientation(3)}}));
+  auto image = Load(Photo({App1(Orientation(3))}));
   std::uint32_t now = 0;
-  image->SetTickSource([&now] { return now += 1000; });
   int rows = 0;
-  image->SetOnProgress([&](TGraphic&, const ProgressEvent& e) {
-    if (e.stage != ProgressStage::kRunning) return;
-    rows = e.r.Height();
+  OnRunning(*image, now, [&](const Rect& r) {
+    rows = r.Height();
     throw EOutOfResources("no room");
   });
   EXPECT_THROW(image->DecodeJpeg(), EOutOfResources);
   ASSERT_GT(rows, 0);  // fewer than a band: the rows were still in it
   TBitmap& shown = image->DecodeJpeg();
-  int wrong = 0;
-  for (int y = 0; y < rows; ++y) {
-    for (int x = 0; x < kW; ++x) {
-      const RgbQuad a = PixelAt(stored, x, y), b = PixelAt(shown, kW - 1 - x, kH - 1 - y);
-      wrong += a.red != b.red || a.green != b.green || a.blue != b.blue;
-    }
-  }
-  EXPECT_EQ(wrong, 0);
+  EXPECT_EQ(Mismatches(stored, shown, rows,
+                       [](int x, int y) { return std::pair{kW - 1 - x, kH - 1 - y}; }),
+            0);
 }
 
 // Damaged or foreign EXIF data: the picture loads and shows as stored.
@@ -257,46 +259,40 @@ TEST(JpegOrientationTest, DamagedExifMeansAsStored) {
   for (const auto& row : rows) {
     SCOPED_TRACE(row.what);
     EXPECT_EQ(ReadExifOrientation(row.app1), 1);
-    auto image = Load(MakeJpeg(kW, kH, Quadrants, {{JPEG_APP0 + 1, row.app1}}));
+    auto image = Load(Photo({App1(row.app1)}));
     EXPECT_EQ(image->Width(), kW);
     ExpectNear(PixelAt(image->DecodeJpeg(), 0, 0), 200, 30, 30, 24);
   }
   // Not EXIF at all (an XMP packet): no answer, and a later EXIF block still counts.
   const Bytes xmp = {'h', 't', 't', 'p', ':', '/', '/'};
   EXPECT_EQ(ReadExifOrientation(xmp), std::nullopt);
-  EXPECT_EQ(
-      Load(MakeJpeg(kW, kH, Quadrants, {{JPEG_APP0 + 1, xmp}, {JPEG_APP0 + 1, Orientation(8)}}))
-          ->Width(),
-      kH);
+  EXPECT_EQ(Load(Photo({App1(xmp), App1(Orientation(8))}))->Width(), kH);
 }
 
 // ---- Embedded colour profile.
 
-Marker IccChunk(int sequence, int count, Bytes body) {
-  Bytes b = {'I', 'C', 'C', '_', 'P', 'R', 'O', 'F', 'I', 'L', 'E', 0};
-  b.push_back(static_cast<std::uint8_t>(sequence));
-  b.push_back(static_cast<std::uint8_t>(count));
+Marker IccChunk(int sequence, int count, const Bytes& body) {
+  Bytes b = {'I', 'C', 'C', '_', 'P', 'R', 'O', 'F', 'I', 'L', 'E', 0,
+             static_cast<std::uint8_t>(sequence), static_cast<std::uint8_t>(count)};
   b.insert(b.end(), body.begin(), body.end());
   return {JPEG_APP0 + 2, b};
 }
 
 TEST(JpegIccProfileTest, ChunksMakeOneProfileOnlyWhenWholeAndConsistent) {
-  const Bytes a = {1, 2, 3}, b = {4, 5}, c = {6};
-  const Bytes whole = {1, 2, 3, 4, 5, 6};
+  const Bytes a = {1, 2, 3}, b = {4, 5}, c = {6}, whole = {1, 2, 3, 4, 5, 6};
+  const Marker a1 = IccChunk(1, 3, a), b2 = IccChunk(2, 3, b), c3 = IccChunk(3, 3, c);
   const Marker cut = IccChunk(1, 1, {});
   const struct {
     const char* what;
     std::vector<Marker> chunks;
     Bytes expected;
   } rows[] = {
-      {"in order", {IccChunk(1, 3, a), IccChunk(2, 3, b), IccChunk(3, 3, c)}, whole},
-      {"out of order", {IccChunk(3, 3, c), IccChunk(1, 3, a), IccChunk(2, 3, b)}, whole},
+      {"in order", {a1, b2, c3}, whole},
+      {"out of order", {c3, a1, b2}, whole},
       {"one chunk", {IccChunk(1, 1, whole)}, whole},
-      {"missing", {IccChunk(1, 3, a), IccChunk(3, 3, c)}, {}},
-      {"repeated",
-       {IccChunk(1, 3, a), IccChunk(2, 3, b), IccChunk(2, 3, b), IccChunk(3, 3, c)},
-       {}},
-      {"counts differ", {IccChunk(1, 3, a), IccChunk(2, 2, b), IccChunk(3, 3, c)}, {}},
+      {"missing", {a1, c3}, {}},
+      {"repeated", {a1, b2, b2, c3}, {}},
+      {"counts differ", {a1, IccChunk(2, 2, b), c3}, {}},
       {"sequence 0", {IccChunk(0, 1, a)}, {}},
       {"sequence above count", {IccChunk(1, 1, a), IccChunk(2, 1, b)}, {}},
       {"count 0", {IccChunk(0, 0, a)}, {}},
@@ -309,7 +305,7 @@ TEST(JpegIccProfileTest, ChunksMakeOneProfileOnlyWhenWholeAndConsistent) {
     EXPECT_EQ(AssembleIccProfile(markers), row.expected);
     // The same through a file: read with its header, and kept with the picture.
     std::vector<Marker> fileMarkers = row.chunks;
-    fileMarkers.insert(fileMarkers.begin(), {JPEG_APP0 + 1, Orientation(3)});
+    fileMarkers.insert(fileMarkers.begin(), App1(Orientation(3)));
     auto image = Load(MakeJpeg(16, 8, Quadrants, fileMarkers));
     EXPECT_EQ(image->Data()->metadata.iccProfile, row.expected);
     EXPECT_EQ(image->Data()->metadata.orientation, 3);
@@ -327,32 +323,33 @@ constexpr CmykRow kInks[] = {
     {0, 0, 255, 0, 255, 255, 0},     {0, 0, 0, 255, 0, 0, 0},     {0, 0, 0, 128, 127, 127, 127},
     {64, 128, 192, 64, 143, 95, 47},
 };
+constexpr int kInkCount = static_cast<int>(std::size(kInks));
+// One 16 x 16 block per ink mix, so that every block is flat in the file; Adobe files store the
+// samples inverted.
+PixelSource Inks(bool inverted) {
+  return [inverted](int x, int) {
+    const CmykRow& i = kInks[x / 16 % kInkCount];
+    std::vector<int> s = {i.c, i.m, i.y, i.k};
+    for (int& v : s) v = inverted ? 255 - v : v;
+    return s;
+  };
+}
 
 TEST(JpegCmykTest, PlainAdobeInvertedAndYcckFilesShowTheInksColours) {
-  // One 16 x 16 block per ink mix, so that every block is flat in the file.
-  constexpr int kCount = static_cast<int>(std::size(kInks));
   const struct {
     const char* what;
     J_COLOR_SPACE stored;
     bool adobe;  // the marker, with samples stored inverted
   } files[] = {{"plain", JCS_CMYK, false}, {"Adobe", JCS_CMYK, true}, {"YCCK", JCS_YCCK, true}};
   for (const auto& file : files) {
-    auto pixel = [&](int x, int) {
-      const CmykRow& i = kInks[x / 16];
-      std::vector<int> s = {i.c, i.m, i.y, i.k};
-      if (file.adobe) {
-        for (int& v : s) v = 255 - v;
-      }
-      return s;
-    };
-    const Bytes jpeg = MakeJpeg(16 * kCount, 16, pixel, {}, file.stored, file.adobe);
+    const Bytes jpeg = MakeJpeg(16 * kInkCount, 16, Inks(file.adobe), {}, file.stored, file.adobe);
     for (JpegPixelFormat format : {JpegPixelFormat::k24Bit, JpegPixelFormat::k8Bit}) {
       SCOPED_TRACE(std::string(file.what) + (format == JpegPixelFormat::k8Bit ? " 8-bit" : ""));
       auto image = Load(jpeg, format);
       EXPECT_EQ(image->Data()->metadata.adobeTransform.has_value(), file.adobe);
       TBitmap& bitmap = image->DecodeJpeg();
       EXPECT_EQ(bitmap.GetDib().BitCount(), format == JpegPixelFormat::k8Bit ? 8 : 24);
-      for (int i = 0; i < kCount; ++i) {
+      for (int i = 0; i < kInkCount; ++i) {
         // 8 bits: the nearest colour of a cube of levels 51 apart.
         ExpectNear(PixelAt(bitmap, 16 * i + 8, 8), kInks[i].red, kInks[i].green, kInks[i].blue,
                    format == JpegPixelFormat::k8Bit ? 26 : 4);
@@ -367,39 +364,24 @@ TEST(JpegCmykTest, PlainAdobeInvertedAndYcckFilesShowTheInksColours) {
 // turned ones), the colour table of an 8-bit one, a CMYK file's inks through its CMYK profile. A
 // profile that does not check out leaves the picture as stored, and the system never sees it.
 TEST(JpegColourProfileTest, RowsTablesAndInksAreTurnedThroughTheEmbeddedProfile) {
-  Bytes wide = MakeMatrixProfile({0.7347, 0.2653, 0.1596, 0.8404, 0.0366, 0.0001, 0.3457,
-                                  0.3585, 1.8, "wide"});
-  const Bytes cmykProfile = [&] {
-    Bytes p = wide;
-    std::copy_n("CMYK", 4, p.begin() + 16);
-    p[12] = 'p', p[13] = 'r', p[14] = 't', p[15] = 'r';  // an output (printer) profile
-    return p;
-  }();
-  auto chunk = [](const Bytes& profile) {
-    Bytes b = {'I', 'C', 'C', '_', 'P', 'R', 'O', 'F', 'I', 'L', 'E', 0, 1, 1};
-    b.insert(b.end(), profile.begin(), profile.end());
-    return Marker{JPEG_APP0 + 2, b};
-  };
-  auto inks = [](int x, int) {
-    const CmykRow& i = kInks[x / 16 % std::size(kInks)];
-    return std::vector<int>{255 - i.c, 255 - i.m, 255 - i.y, 255 - i.k};
-  };
+  const Bytes wide = MakeMatrixProfile({0.7347, 0.2653, 0.1596, 0.8404, 0.0366, 0.0001, 0.3457,
+                                        0.3585, 1.8, "wide"});
+  Bytes cmykProfile = wide;
+  std::copy_n("prtrCMYK", 8, cmykProfile.begin() + 12);  // an output (printer) profile of CMYK
   const struct {
     const char* what;
     Bytes jpeg;
     JpegPixelFormat format;
     PixelLayout layout;  // asked of the system; kGray8 stands for "nothing asked"
   } rows[] = {
-      {"24-bit rows", MakeJpeg(kW, kH, Quadrants, {chunk(wide)}), JpegPixelFormat::k24Bit,
+      {"24-bit rows", Photo({IccChunk(1, 1, wide)}), JpegPixelFormat::k24Bit, PixelLayout::kBgr24},
+      {"turned rows", Photo({App1(Orientation(6)), IccChunk(1, 1, wide)}), JpegPixelFormat::k24Bit,
        PixelLayout::kBgr24},
-      {"turned rows", MakeJpeg(kW, kH, Quadrants, {{JPEG_APP0 + 1, Orientation(6)}, chunk(wide)}),
-       JpegPixelFormat::k24Bit, PixelLayout::kBgr24},
-      {"8-bit table", MakeJpeg(kW, kH, Quadrants, {chunk(wide)}), JpegPixelFormat::k8Bit,
-       PixelLayout::kBgrx32},
-      {"CMYK inks", MakeJpeg(16 * 7, 16, inks, {chunk(cmykProfile)}, JCS_CMYK),
+      {"8-bit table", Photo({IccChunk(1, 1, wide)}), JpegPixelFormat::k8Bit, PixelLayout::kBgrx32},
+      {"CMYK inks", MakeJpeg(16 * 7, 16, Inks(true), {IccChunk(1, 1, cmykProfile)}, JCS_CMYK),
        JpegPixelFormat::k24Bit, PixelLayout::kCmyk32},
-      {"damaged", MakeJpeg(kW, kH, Quadrants, {chunk(Patched(wide, 36, 'x'))}),
-       JpegPixelFormat::k24Bit, PixelLayout::kGray8},
+      {"damaged", Photo({IccChunk(1, 1, Patched(wide, 36, 'x'))}), JpegPixelFormat::k24Bit,
+       PixelLayout::kGray8},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.what);
