@@ -340,7 +340,9 @@ void RepaintBand(Report& report, Session& session) {
 // they are, upright as stored, and no error box.
 void EmbeddedProfiles(Report& report, Session& session) {
   constexpr COLORREF kStored = RGB(180, 120, 90);
-  constexpr int kWidth = 120, kHeight = 80;
+  // More pixels than the colour grid has points, so that the program turns them through the
+  // grid it samples from the system rather than one by one through the system.
+  constexpr int kWidth = 240, kHeight = 160;
   // Colour engines round their own way, and a JPEG's colour comes back within a level or two: a
   // few levels either way are the same colour.
   constexpr int kTolerance = 4;
