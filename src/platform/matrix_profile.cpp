@@ -50,7 +50,7 @@ Vector XyzOf(double x, double y) { return {x / y, 1.0, (1.0 - x - y) / y}; }
 // The profile connection space's white (D50), as the format fixes it.
 constexpr Vector kD50{0.9642, 1.0, 0.8249};
 
-// Columns: the XYZ of full red, green and blue, adapted from the spec's white to D50 with the
+// Columns: the XYZ of full red, green and blue, adapted from the profile's own white to D50 with the
 // Bradford transform, as version 2 profiles store their colorants.
 Matrix Colorants(const MatrixProfileSpec& s) {
   const Vector r = XyzOf(s.redX, s.redY), g = XyzOf(s.greenX, s.greenY),
