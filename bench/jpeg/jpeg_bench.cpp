@@ -244,6 +244,22 @@ double Median(std::vector<double> values) {
 
 }  // namespace
 
+// A path's medians against a reference path's, their ratios (against a target) and the path's
+// peak memory over the floor of file plus bitmap.
+void PrintAgainst(const char* what, const char* reference, double target,
+                  const std::vector<double>& runs, const std::vector<double>& referenceRuns,
+                  double peakOverFloorMiB) {
+  std::printf("%s: median %.1f ms; %s: median %.1f ms\n", what, Median(runs) * 1000, reference,
+              Median(referenceRuns) * 1000);
+  std::printf("ratio %s / %s: %.3f by medians, %.3f by fastest runs (target at most %.2f)\n", what,
+              reference, Median(runs) / Median(referenceRuns),
+              *std::min_element(runs.begin(), runs.end()) /
+                  *std::min_element(referenceRuns.begin(), referenceRuns.end()),
+              target);
+  std::printf("peak memory, %s: over the floor %.2f MiB (target within 2 MiB)\n", what,
+              peakOverFloorMiB);
+}
+
 int main(int argc, char** argv) {
   const std::filesystem::path folder =
       argc > 1 ? std::filesystem::path(argv[1]) : std::filesystem::temp_directory_path();
@@ -299,16 +315,8 @@ int main(int argc, char** argv) {
       asStored.push_back(ProgramPath(path, files, size.width));
       sixth.push_back(ProgramPath(turned, files, size.height));
     }
-    std::printf("orientation 6 (shown %d x %d): median %.1f ms, as stored %.1f ms\n", size.height,
-                size.width, Median(sixth) * 1000, Median(asStored) * 1000);
-    std::printf(
-        "ratio orientation 6 / as stored: %.3f by medians, %.3f by fastest runs "
-        "(target at most 1.25)\n",
-        Median(sixth) / Median(asStored),
-        *std::min_element(sixth.begin(), sixth.end()) /
-            *std::min_element(asStored.begin(), asStored.end()));
-    std::printf("peak memory of the turned path: over the floor %.2f MiB (target within 2 MiB)\n",
-                (static_cast<double>(turnedPeak) - floor) / mib);
+    PrintAgainst("orientation 6", "as stored", 1.25, sixth, asStored,
+                 (static_cast<double>(turnedPeak) - floor) / mib);
 
     const std::string wide = WithWideProfile(path);
     SystemColorManagement colors;
@@ -319,16 +327,8 @@ int main(int argc, char** argv) {
       plain.push_back(ProgramPath(wide, files, size.width));
       managed.push_back(ProgramPath(wide, files, size.width, colors));
     }
-    std::printf("wide-gamut profile: median %.1f ms with colour management, %.1f ms without\n",
-                Median(managed) * 1000, Median(plain) * 1000);
-    std::printf(
-        "ratio with / without colour management: %.3f by medians, %.3f by fastest runs "
-        "(target at most 2)\n",
-        Median(managed) / Median(plain),
-        *std::min_element(managed.begin(), managed.end()) /
-            *std::min_element(plain.begin(), plain.end()));
-    std::printf("peak memory of the managed path: over the floor %.2f MiB (target within 2 MiB)\n",
-                (static_cast<double>(widePeak) - floor) / mib);
+    PrintAgainst("wide-gamut profile with colour management", "without", 2, managed, plain,
+                 (static_cast<double>(widePeak) - floor) / mib);
   }
   tavilune::UnregisterJpegPictureFormats();
   return 0;
