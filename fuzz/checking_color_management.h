@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <memory>
 #include <span>
+#include <string>
 
 #include "picture/icc_profile.h"
 
@@ -19,6 +20,7 @@ class CheckingColorManagement : public tavilune::ColorManagement {
     if (!facts || facts->size != profile.size() || facts->srgb) std::abort();
     return nullptr;
   }
+  bool SetDisplay(const std::string&) override { return false; }
 };
 
 // Offers the profile for each kind of pixels a picture may have.

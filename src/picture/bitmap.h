@@ -57,9 +57,13 @@ class TBitmap : public TGraphic {
   Dib& GetDib() { return dib_; }
   // Installs a finished bitmap (the bitmap decoder, tests).
   void SetDib(Dib dib) { dib_ = std::move(dib); }
+  bool TurnedForDisplay() const override { return turnedForDisplay_; }
+  // The decoders say whether they turned the colours through the picture's profile.
+  void SetTurnedForDisplay(bool turned) { turnedForDisplay_ = turned; }
 
  private:
   Dib dib_;
+  bool turnedForDisplay_ = false;
   std::optional<Palette> palette_;
   Palette colorTablePalette_;
 };

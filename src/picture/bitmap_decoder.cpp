@@ -418,25 +418,27 @@ std::vector<std::uint8_t> ReadEmbeddedProfile(Stream& stream, std::uint64_t posi
 // Turns the bitmap's colours through the profile: the colour table of a bitmap of 8 bits or
 // fewer, else 24-bit rows and 32-bit rows with the standard masks in place. 16-bit rows and other
 // masks keep their colours. Rows are turned in memory order, which is no matter for colours.
-void ApplyEmbeddedProfile(Dib& dib, std::span<const std::uint8_t> profile,
+// True when a transform was made (a failing system may have turned only some rows).
+bool ApplyEmbeddedProfile(Dib& dib, std::span<const std::uint8_t> profile,
                           ColorManagement& colors) {
   const bool table = dib.BitCount() <= 8;
   const bool standard32 =
       dib.BitCount() == 32 && dib.Masks() == std::array<std::uint32_t, 3>{0xFF0000, 0xFF00, 0xFF};
-  if (!table && dib.BitCount() != 24 && !standard32) return;
-  if (table && dib.Colors().empty()) return;
+  if (!table && dib.BitCount() != 24 && !standard32) return false;
+  if (table && dib.Colors().empty()) return false;
   const PixelLayout layout = dib.BitCount() == 24 ? PixelLayout::kBgr24 : PixelLayout::kBgrx32;
   const std::unique_ptr<ColorTransform> transform = ProfileTransform(colors, profile, layout);
-  if (!transform) return;
+  if (!transform) return false;
   if (table) {
     std::vector<RgbQuad> entries = dib.Colors();
     TranslateColorTable(*transform, layout, entries);
     dib.SetColors(std::move(entries));
-    return;
+    return true;
   }
   transform->Translate(dib.Pixels().data(), dib.Stride(), dib.Pixels().data(), dib.Stride(),
                        static_cast<std::uint32_t>(dib.Width()),
                        static_cast<std::uint32_t>(dib.Height()));
+  return true;
 }
 
 // The pixels, up to available bytes of the stream: run-length data expanded into a 32-bit
@@ -515,9 +517,10 @@ void ReadBitmapFile(TBitmap& bitmap, Stream& stream, ColorManagement* colors) {
   if (profilePlace && profile.empty()) {
     profile = ReadEmbeddedProfile(stream, position(), *profilePlace);
   }
-  if (!profile.empty()) ApplyEmbeddedProfile(dib, profile, *colors);
+  const bool turned = !profile.empty() && ApplyEmbeddedProfile(dib, profile, *colors);
 
   bitmap.SetDib(std::move(dib));
+  bitmap.SetTurnedForDisplay(turned);
   bitmap.SetPalette(std::move(palette));
   bitmap.SetPaletteModified(bitmap.GetPalette() != nullptr);
   bitmap.NotifyChanged();

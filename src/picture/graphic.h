@@ -76,6 +76,9 @@ class TGraphic {
 
   // Draws the graphic scaled into rect.
   virtual void Draw(Canvas& canvas, const Rect& rect) = 0;
+  // Whether the pixels were turned from the picture's own colour profile into the display's
+  // colours, so that they are right on that display only.
+  virtual bool TurnedForDisplay() const { return false; }
 
   // The system's colour management, through which decoders turn colours described by a
   // picture's embedded profile into the display's; with none (the default) pictures show as

@@ -89,8 +89,7 @@ JpegProgressFacts ProgressFactsOf(const jpeg_decompress_struct& info) {
 // The colour table and palette of an 8-bit result, from the quantiser's colour map (components in
 // blue, green, red order for colour output, one grey component otherwise), turned through the
 // picture's profile when it has one.
-void ApplyColorMap(TBitmap& bitmap, const jpeg_decompress_struct& info,
-                   ColorTransform* profile) {
+void ApplyColorMap(TBitmap& bitmap, const jpeg_decompress_struct& info, ColorTransform* profile) {
   const int count = std::clamp(info.actual_number_of_colors, 0, 256);
   const bool grey = info.out_color_components == 1;
   std::vector<RgbQuad> table(static_cast<std::size_t>(count));
@@ -301,11 +300,14 @@ TBitmap& TJPEGImage::DecodeJpeg() {
     target.cubeIndices = settings_.pixelFormat == JpegPixelFormat::k8Bit;
   } else if (colors != nullptr && !data->metadata.iccProfile.empty()) {
     // Grey pictures are 8-bit, their grey levels the colour table's entries.
-    const PixelLayout samples = !info.quantize_colors         ? PixelLayout::kBgr24
+    const PixelLayout samples = !info.quantize_colors            ? PixelLayout::kBgr24
                                 : info.out_color_components == 1 ? PixelLayout::kGray8
                                                                  : PixelLayout::kBgrx32;
     target.profile = ProfileTransform(*colors, data->metadata.iccProfile, samples);
   }
+  // A CMYK picture's own profile is used where the system takes it, which is the usual case.
+  bitmap->SetTurnedForDisplay(target.profile != nullptr || (target.cmyk && colors != nullptr &&
+                                                            !data->metadata.iccProfile.empty()));
   const bool eightBit = info.quantize_colors != FALSE || target.cubeIndices;
 
   std::exception_ptr failure;

@@ -81,6 +81,7 @@ class TJPEGImage : public TGraphic {
   // Decodes on first need and draws the decoded bitmap. A decode that failed part way has left
   // the rows made so far, which are drawn from then on; the decode is never tried again.
   void Draw(Canvas& canvas, const Rect& rect) override;
+  bool TurnedForDisplay() const override { return bitmap_ && bitmap_->TurnedForDisplay(); }
 
   // The decoded bitmap, decoding it first if there is none yet (DecodeJpeg). Raises EJPEG (or
   // what a progress listener raised, except EAbort, which ends the decode silently).

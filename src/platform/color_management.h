@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <memory>
 #include <span>
+#include <string>
 
 namespace tavilune {
 
@@ -58,6 +59,10 @@ class ColorManagement {
   // the profile. The transform does not keep the profile's bytes.
   virtual std::unique_ptr<ColorTransform> CreateTransform(std::span<const std::uint8_t> profile,
                                                           PixelLayout in) = 0;
+  // The display whose profile transforms made from now on go to, named as the window system
+  // names a monitor (MonitorInfo::device); at first, the primary one. True when its profile is
+  // not the one of the display before, so colours turned for that one are wrong on this one.
+  virtual bool SetDisplay(const std::string& device) = 0;
 };
 
 // No colour management: every picture shows as stored.
@@ -67,6 +72,7 @@ class NoColorManagement final : public ColorManagement {
                                                   PixelLayout) override {
     return nullptr;
   }
+  bool SetDisplay(const std::string&) override { return false; }
 };
 
 }  // namespace tavilune

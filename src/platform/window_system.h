@@ -49,6 +49,7 @@ struct WindowSpec {
 struct MonitorInfo {
   Rect bounds;
   Rect workArea;
+  std::string device;  // the system's name for the display, such as \\.\DISPLAY1 (UTF-8)
 };
 
 // A popup menu as the system shows it. Identifiers of leaf items are returned by TrackPopupMenu;

@@ -90,6 +90,20 @@ void TForm1::LoadPictureFile(const std::string& ansiPath) {
       RectFromSize(image1_.bounds.left, image1_.bounds.top, picture_.Width(), picture_.Height());
 }
 
+void TForm1::FollowDisplay() {
+  if (!platform_.colors.SetDisplay(Windows().MonitorOfWindow(Handle()).device)) return;
+  const TGraphic* graphic = picture_.Graphic();
+  if (graphic == nullptr || !graphic->TurnedForDisplay()) return;
+  // The colours were made for the display the window has left: the picture is read again from
+  // its file and turned for this one. Nobody asked for it, so a file that cannot be read now
+  // leaves the picture as it is, and no box is shown.
+  try {
+    LoadPictureFile(PicturePathText());
+    FitToPicture();
+  } catch (const std::exception&) {
+  }
+}
+
 void TForm1::ApplyLayout(const FrameLayout& layout) {
   bars_ = layout;
   image1_.bounds = layout.picture;
@@ -310,6 +324,18 @@ bool TForm1::WndProc(const WindowMessage& message, std::intptr_t& result) {
       result = 0;
       return true;
     }
+    case msg::kMove:
+    case msg::kDisplayChange:
+      // While the user drags, the picture is made anew once the window is put down.
+      if (!moving_) FollowDisplay();
+      break;
+    case msg::kEnterSizeMove:
+      moving_ = true;
+      break;
+    case msg::kExitSizeMove:
+      moving_ = false;
+      FollowDisplay();
+      break;
     case msg::kContextMenu: {
       Point at = PointOf(message.lParam);
       if (at.x == -1 && at.y == -1) at = Point{Left(), Top()};  // the keyboard's menu key

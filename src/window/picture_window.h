@@ -108,6 +108,9 @@ class TForm1 : public TForm {
   void ComeBackUnlessIconShown();
   IconHandle TrayIconImage();
   void ApplyLayout(const FrameLayout& layout);
+  // Tells the colour management which monitor the window is on; a picture whose colours were
+  // turned for another display's profile is made again for this one.
+  void FollowDisplay();
 
   Platform& platform_;
   FilePath settingsPath_;
@@ -126,6 +129,7 @@ class TForm1 : public TForm {
   TPopupMenu* popupMenu2_ = nullptr;
   TTrayIcon* trayIcon1_ = nullptr;
   Color colorDialogColor_ = kBlack;
+  bool moving_ = false;  // inside the system's loop of moving the window
   std::array<std::uint32_t, 16> customColors_;
 };
 

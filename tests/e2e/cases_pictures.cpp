@@ -338,6 +338,39 @@ void RepaintBand(Report& report, Session& session) {
 // space means it on an sRGB screen, clearly more saturated than their numbers read as sRGB; the
 // same pictures with a damaged profile (the JPEG's EXIF block damaged too) show their numbers as
 // they are, upright as stored, and no error box.
+// While it lives, the file of the display's profile (as the system names it) holds another
+// profile; its own bytes come back after.
+class DisplayProfileStandIn {
+ public:
+  DisplayProfileStandIn(Report& report, const Bytes& profile) {
+    std::wstring name(MAX_PATH + 1, L'\0');
+    DWORD length = MAX_PATH;
+    HDC screen = GetDC(nullptr);
+    const bool named = GetICMProfileW(screen, &length, name.data()) != FALSE;
+    ReleaseDC(nullptr, screen);
+    if (!report.Check(named, "the system names a display profile")) return;
+    path_ = name.c_str();
+    own_ = ReadFileBytes(path_);
+    placed_ = report.Check(WriteFileBytes(path_, profile), "another display profile in place");
+  }
+  ~DisplayProfileStandIn() {
+    if (!placed_) return;
+    if (own_) {
+      WriteFileBytes(path_, *own_);
+    } else {
+      DeleteFileW(path_.c_str());
+    }
+  }
+  DisplayProfileStandIn(const DisplayProfileStandIn&) = delete;
+  DisplayProfileStandIn& operator=(const DisplayProfileStandIn&) = delete;
+  bool Placed() const { return placed_; }
+
+ private:
+  std::wstring path_;
+  std::optional<Bytes> own_;
+  bool placed_ = false;
+};
+
 void EmbeddedProfiles(Report& report, Session& session) {
   constexpr COLORREF kStored = RGB(180, 120, 90);
   // More pixels than the colour grid has points, so that the program turns them through the
@@ -356,6 +389,7 @@ void EmbeddedProfiles(Report& report, Session& session) {
     Bytes file;
     COLORREF expected;
     const char* what;
+    bool wideDisplay = false;  // the display's own profile is the picture's
   };
   const Shown cases[] = {
       {L"wide.bmp", WideGamutBitmap(kWidth, kHeight, kStored, false), converted,
@@ -364,8 +398,12 @@ void EmbeddedProfiles(Report& report, Session& session) {
        "bitmap, damaged profile: colour as stored"},
       {L"wide.jpg", WideGamutJpeg(*flat, false), converted, "JPEG: colour of the embedded profile"},
       {L"damaged.jpg", JpegWithOrientation(WideGamutJpeg(*flat, true), 6, 5000), kStored,
-       "JPEG, damaged profile and EXIF: as stored"}};
+       "JPEG, damaged profile and EXIF: as stored"},
+      {L"wide.bmp", WideGamutBitmap(kWidth, kHeight, kStored, false), kStored,
+       "bitmap on a display of the picture's own profile: as stored", true}};
   for (const Shown& shown : cases) {
+    std::optional<DisplayProfileStandIn> display;
+    if (shown.wideDisplay && !display.emplace(report, WideGamutProfile(false)).Placed()) return;
     const std::wstring path = PlaceFile(report, session, shown.name, shown.file);
     PlaceSettings(
         report, session,

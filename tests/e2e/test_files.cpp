@@ -28,12 +28,6 @@ void AppendInt16(Bytes& bytes, std::uint16_t value) {
 constexpr MatrixProfileSpec kWideGamut{0.64, 0.33,   0.21,   0.71, 0.15,
                                        0.06, 0.3127, 0.3290, 2.2,  "wide gamut"};
 
-Bytes WideGamutProfile(bool damaged) {
-  Bytes profile = MakeMatrixProfile(kWideGamut);
-  if (damaged) profile[36] = 'x';  // 'acsp' no more
-  return profile;
-}
-
 // A 24-bit bitmap file with an info header of headerSize bytes (40, or 124 for version 5, which
 // then embeds the profile after the pixels).
 Bytes Bitmap(int width, int height, bool topDown,
@@ -125,6 +119,12 @@ Matrix3 RgbToXyz(const double (&primaries)[3][2]) {
 }
 
 }  // namespace
+
+Bytes WideGamutProfile(bool damaged) {
+  Bytes profile = MakeMatrixProfile(kWideGamut);
+  if (damaged) profile[36] = 'x';  // 'acsp' no more
+  return profile;
+}
 
 Bytes WideGamutJpeg(const Bytes& jpeg, bool damagedProfile) {
   // One chunk holds all, as phones write it: the name, chunk 1 of 1, the profile. Made whole at

@@ -51,6 +51,8 @@ Bytes JpegWithOrientation(const Bytes& jpeg, std::uint16_t orientation,
 // 0.64, 0.33; green 0.21, 0.71; blue 0.15, 0.06; white D65) and a 2.2 power curve; damaged,
 // its signature is gone and it must be ignored.
 Bytes WideGamutBitmap(int width, int height, COLORREF stored, bool damagedProfile);
+// That profile alone (damaged: its signature spoilt).
+Bytes WideGamutProfile(bool damaged);
 // The JPEG with the same profile (or its damaged form) embedded in one APP2 chunk.
 Bytes WideGamutJpeg(const Bytes& jpeg, bool damagedProfile);
 // The colour the stored one is on an sRGB screen when its numbers are read in that wide space:

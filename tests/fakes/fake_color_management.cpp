@@ -56,9 +56,19 @@ class FakeTransform : public ColorTransform {
 
 std::unique_ptr<ColorTransform> FakeColorManagement::CreateTransform(
     std::span<const std::uint8_t> profile, PixelLayout in) {
-  requests.push_back({{profile.begin(), profile.end()}, in});
+  requests.push_back({{profile.begin(), profile.end()}, in, display});
   if (refuseProfiles) return nullptr;
   return std::make_unique<FakeTransform>(*this, requests.size() - 1, in);
+}
+
+bool FakeColorManagement::SetDisplay(const std::string& device) {
+  const auto profileOf = [this](const std::string& name) {
+    const auto found = displayProfiles.find(name);
+    return found == displayProfiles.end() ? std::string() : found->second;
+  };
+  const bool changed = profileOf(device) != profileOf(display);
+  display = device;
+  return changed;
 }
 
 }  // namespace tavilune::testing

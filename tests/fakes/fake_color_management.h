@@ -7,7 +7,9 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "platform/color_management.h"
@@ -17,6 +19,7 @@ namespace tavilune::testing {
 struct TransformRequest {
   std::vector<std::uint8_t> profile;
   PixelLayout layout;
+  std::string display;  // the display set when it was asked for
 };
 
 struct TranslateCall {
@@ -30,11 +33,15 @@ class FakeColorManagement : public ColorManagement {
  public:
   std::unique_ptr<ColorTransform> CreateTransform(std::span<const std::uint8_t> profile,
                                                   PixelLayout in) override;
+  // Displays have the profile displayProfiles names for them, none if not listed.
+  bool SetDisplay(const std::string& device) override;
 
   std::vector<TransformRequest> requests;
   std::vector<TranslateCall> translations;
   bool refuseProfiles = false;
   bool failTranslations = false;
+  std::string display;
+  std::map<std::string, std::string> displayProfiles;
   // When set, turns each RGB pixel (blue, green, red in; the same out) instead of the complement.
   std::function<void(const std::uint8_t* in, std::uint8_t* out)> rgb;
 };

@@ -135,7 +135,7 @@ class FakeWindowSystem : public WindowSystem {
   Point cursor{0, 0};
   std::uint32_t doubleClickTime = 500;
   std::uint32_t ticks = 0;
-  std::vector<MonitorInfo> monitors{{{0, 0, 1280, 1024}, {0, 0, 1280, 1024}}};
+  std::vector<MonitorInfo> monitors{{{0, 0, 1280, 1024}, {0, 0, 1280, 1024}, "DISPLAY1"}};
   int dpi = 96;  // of every monitor, and so of every window
   IconHandle applicationIcon = 0x1C0;
   bool iconResourcesFound = true;  // false: every icon resource is missing

@@ -1,9 +1,9 @@
 // Transforms from a picture's profile to the display's through mscms.
 //
-// The display's profile is the one the system assigns to the screen (GetICMProfileW on the
-// screen's device context); when it names no file the system can open (a system without colour
-// profiles installed), the transform goes to sRGB through a profile made in code, which is what
-// a display without a profile is taken to show.
+// The display's profile is the one the system assigns to the monitor the picture is shown on
+// (GetICMProfileW on that monitor's device context); when it names no file the system can open
+// (a system without colour profiles installed), the transform goes to sRGB through a profile
+// made in code, which is what a display without a profile is taken to show.
 //
 // Byte orders: mscms names its 24-bit format after the RGBTRIPLE structure, whose bytes are blue,
 // green, red in memory; so BM_RGBTRIPLETS is the order of a bitmap's rows, and likewise
@@ -17,11 +17,13 @@
 #include <algorithm>
 #include <cstring>
 #include <new>
+#include <string>
 #include <vector>
 
 #include "platform/matrix_profile.h"
 #include "platform/win32/handles.h"
 #include "platform/win32/system_call.h"
+#include "platform/win32/text.h"
 
 namespace tavilune::win32 {
 
@@ -81,19 +83,32 @@ HPROFILE OpenFromMemory(std::span<const std::uint8_t> bytes) {
   return Calls().openProfile(&profile, PROFILE_READ, FILE_SHARE_READ, OPEN_EXISTING);
 }
 
-// The display's profile as the system names it, opened; nothing when it names none or the
-// file cannot be opened.
-HPROFILE OpenDisplayProfile() {
+// The file name of the profile the system assigns to a display (a monitor's device name; the
+// primary monitor's when empty), or nothing when it names none. A device context of the screen is
+// the primary monitor's; that of another monitor is made from its device name.
+std::wstring DisplayProfileName(const std::wstring& device) {
+  const MemoryDc monitorDc(
+      device.empty() ? nullptr : CreateDCW(device.c_str(), device.c_str(), nullptr, nullptr));
+  const WindowDc screenDc(nullptr);
+  const HDC dc = device.empty() ? screenDc.Get() : monitorDc.Get();
+  if (dc == nullptr) return {};
   std::vector<wchar_t> name(MAX_PATH + 1);
-  DWORD length = static_cast<DWORD>(name.size());
-  {
-    WindowDc screen(nullptr);
-    if (screen.Get() == nullptr || !GetICMProfileW(screen.Get(), &length, name.data()))
-      return nullptr;
+  DWORD length = MAX_PATH;
+  // A name longer than the buffer is asked for again in the size the system gave.
+  if (!GetICMProfileW(dc, &length, name.data())) {
+    if (GetLastError() != ERROR_INSUFFICIENT_BUFFER || length <= MAX_PATH) return {};
+    name.resize(length + 1);
+    if (!GetICMProfileW(dc, &length, name.data())) return {};
   }
   name.back() = L'\0';
-  PROFILE profile{PROFILE_FILENAME, name.data(),
-                  static_cast<DWORD>((std::wcslen(name.data()) + 1) * sizeof(wchar_t))};
+  return name.data();
+}
+
+// A display's profile, opened; nothing when the file cannot be opened.
+HPROFILE OpenProfileFile(const std::wstring& name) {
+  if (name.empty()) return nullptr;
+  PROFILE profile{PROFILE_FILENAME, const_cast<wchar_t*>(name.c_str()),
+                  static_cast<DWORD>((name.size() + 1) * sizeof(wchar_t))};
   return Calls().openProfile(&profile, PROFILE_READ, FILE_SHARE_READ, OPEN_EXISTING);
 }
 
@@ -178,7 +193,7 @@ std::unique_ptr<ColorTransform> Win32ColorManagement::CreateTransform(
   if (source.Get() == nullptr) return nullptr;
   // Made only when needed, and kept while its handle is open.
   std::vector<std::uint8_t> srgb;
-  HPROFILE displayHandle = OpenDisplayProfile();
+  HPROFILE displayHandle = OpenProfileFile(DisplayProfileName(Wide(device_)));
   if (displayHandle == nullptr) {
     srgb = MakeMatrixProfile(kSrgbProfileSpec);
     displayHandle = OpenFromMemory(srgb);
@@ -196,6 +211,13 @@ std::unique_ptr<ColorTransform> Win32ColorManagement::CreateTransform(
     Calls().deleteTransform(transform);
     return nullptr;
   }
+}
+
+bool Win32ColorManagement::SetDisplay(const std::string& device) {
+  if (device == device_ || !Calls().Complete()) return false;
+  const std::wstring before = DisplayProfileName(Wide(device_));
+  device_ = device;
+  return DisplayProfileName(Wide(device)) != before;
 }
 
 }  // namespace tavilune::win32

@@ -100,13 +100,13 @@ struct MonitorCollection {
 
 BOOL CALLBACK CollectMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM data) {
   auto& collection = *reinterpret_cast<MonitorCollection*>(data);
-  MONITORINFO info{};
+  MONITORINFOEXW info{};
   info.cbSize = sizeof info;
   if (!GetMonitorInfoW(monitor, &info)) return TRUE;
-  const MonitorInfo entry{ToRect(info.rcMonitor), ToRect(info.rcWork)};
   std::vector<MonitorInfo>& monitors = collection.monitors;
   // A failed allocation ends the enumeration.
   return collection.fence.Run([&] {
+    MonitorInfo entry{ToRect(info.rcMonitor), ToRect(info.rcWork), Utf8(info.szDevice)};
     if (info.dwFlags & MONITORINFOF_PRIMARY) {
       monitors.insert(monitors.begin(), entry);
     } else {
@@ -116,10 +116,10 @@ BOOL CALLBACK CollectMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM data) {
 }
 
 MonitorInfo InfoOf(HMONITOR monitor) {
-  MONITORINFO info{};
+  MONITORINFOEXW info{};
   info.cbSize = sizeof info;
-  GetMonitorInfoW(monitor, &info);
-  return MonitorInfo{ToRect(info.rcMonitor), ToRect(info.rcWork)};
+  if (!GetMonitorInfoW(monitor, &info)) return MonitorInfo{};
+  return MonitorInfo{ToRect(info.rcMonitor), ToRect(info.rcWork), Utf8(info.szDevice)};
 }
 
 }  // namespace
@@ -278,7 +278,7 @@ std::vector<MonitorInfo> Win32WindowSystem::Monitors() {
   std::vector<MonitorInfo>& monitors = collection.monitors;
   if (monitors.empty()) {
     Rect screen{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
-    monitors.push_back(MonitorInfo{screen, screen});
+    monitors.push_back(MonitorInfo{screen, screen, {}});
   }
   return monitors;
 }

@@ -1,9 +1,12 @@
 // Builds bitmap files byte by byte, so that each test states exactly what its file holds.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <vector>
+
+#include "platform/matrix_profile.h"
 
 namespace tavilune::testing {
 
@@ -68,5 +71,44 @@ inline std::vector<std::uint8_t> MakeBitmapFile(const BitmapSpec& s) {
   file.U32(0).U32(offset).Append(info.Get()).Append(s.pixels);
   return file.Get();
 }
+
+// Wider primaries than sRGB's and a plain power curve, as wide-gamut photo profiles have.
+constexpr MatrixProfileSpec kWide{0.7347, 0.2653, 0.1596, 0.8404, 0.0366,
+                                  0.0001, 0.3457, 0.3585, 1.8,    "wide"};
+
+// Colour space types of a version 5 header.
+constexpr std::uint32_t kEmbedded = 0x4D424544;  // 'MBED'
+constexpr std::uint32_t kLinked = 0x4C494E4B;    // 'LINK'
+
+// A version 5 bitmap whose embedded profile lies after the pixels (or in a gap before them).
+struct ProfiledBitmap {
+  BitmapSpec spec{.headerSize = 124};
+  std::uint32_t colorSpace = kEmbedded;
+  std::vector<std::uint8_t> profile = MakeMatrixProfile(kWide);
+  bool inGap = false;
+  std::int64_t offsetShift = 0;  // moves the recorded profile offset, to place it wrongly
+
+  std::vector<std::uint8_t> Make() const {
+    BitmapSpec s = spec;
+    const std::size_t headersEnd = 14 + 124 + 4 * s.colors.size();
+    if (inGap) s.pixelOffset = static_cast<std::uint32_t>(headersEnd + profile.size());
+    auto file = MakeBitmapFile(s);
+    const std::size_t pixelsAt = inGap ? headersEnd : file.size();
+    if (inGap) {
+      file.insert(file.begin() + static_cast<std::ptrdiff_t>(headersEnd), profile.begin(),
+                  profile.end());
+    } else {
+      file.insert(file.end(), profile.begin(), profile.end());
+    }
+    Bytes fields;
+    fields.U32(colorSpace);
+    std::copy_n(fields.Get().begin(), 4, file.begin() + 14 + 56);
+    Bytes place;
+    place.U32(static_cast<std::uint32_t>(pixelsAt - 14 + offsetShift))
+        .U32(static_cast<std::uint32_t>(profile.size()));
+    std::copy_n(place.Get().begin(), 8, file.begin() + 14 + 112);
+    return file;
+  }
+};
 
 }  // namespace tavilune::testing

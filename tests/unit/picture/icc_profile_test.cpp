@@ -17,10 +17,6 @@
 namespace tavilune::testing {
 namespace {
 
-// Wider primaries than sRGB's and a plain power curve, as wide-gamut photo profiles have.
-constexpr MatrixProfileSpec kWide{0.7347, 0.2653, 0.1596, 0.8404, 0.0366,
-                                  0.0001, 0.3457, 0.3585, 1.8,    "wide"};
-
 void Put32(std::vector<std::uint8_t>& bytes, std::size_t at, std::uint32_t value) {
   BigEndianWriter(bytes).Seek(at).PutUint32(value);
 }
@@ -132,39 +128,6 @@ TEST(ColorProfile, TransformsOnlyForProfilesOfThePixelsColourSpace) {
 
 // ---- The bitmap decoder: a version 5 header whose profile lies after the pixels (or in a gap
 // before them).
-
-constexpr std::uint32_t kEmbedded = 0x4D424544;  // 'MBED'
-constexpr std::uint32_t kLinked = 0x4C494E4B;    // 'LINK'
-
-struct ProfiledBitmap {
-  BitmapSpec spec{.headerSize = 124};
-  std::uint32_t colorSpace = kEmbedded;
-  std::vector<std::uint8_t> profile = MakeMatrixProfile(kWide);
-  bool inGap = false;
-  std::int64_t offsetShift = 0;  // moves the recorded profile offset, to place it wrongly
-
-  std::vector<std::uint8_t> Make() const {
-    BitmapSpec s = spec;
-    const std::size_t headersEnd = 14 + 124 + 4 * s.colors.size();
-    if (inGap) s.pixelOffset = static_cast<std::uint32_t>(headersEnd + profile.size());
-    auto file = MakeBitmapFile(s);
-    const std::size_t pixelsAt = inGap ? headersEnd : file.size();
-    if (inGap) {
-      file.insert(file.begin() + static_cast<std::ptrdiff_t>(headersEnd), profile.begin(),
-                  profile.end());
-    } else {
-      file.insert(file.end(), profile.begin(), profile.end());
-    }
-    Bytes fields;
-    fields.U32(colorSpace);
-    std::copy_n(fields.Get().begin(), 4, file.begin() + 14 + 56);
-    Bytes place;
-    place.U32(static_cast<std::uint32_t>(pixelsAt - 14 + offsetShift))
-        .U32(static_cast<std::uint32_t>(profile.size()));
-    std::copy_n(place.Get().begin(), 8, file.begin() + 14 + 112);
-    return file;
-  }
-};
 
 class ProfiledBitmapTest : public ::testing::Test {
  protected:

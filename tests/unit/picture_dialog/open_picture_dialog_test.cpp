@@ -643,8 +643,8 @@ class PlacementTest : public OpenPictureDialogTest,
 
 TEST_P(PlacementTest, CentredAcrossAndAtOneThirdDown) {
   // The primary monitor, and a second one to its right and higher up.
-  windows.monitors = {MonitorInfo{{0, 0, 1280, 1024}, {0, 0, 1280, 984}},
-                      MonitorInfo{{1280, -200, 3200, 880}, {1280, -200, 3200, 880}}};
+  windows.monitors = {MonitorInfo{{0, 0, 1280, 1024}, {0, 0, 1280, 984}, "1"},
+                      MonitorInfo{{1280, -200, 3200, 880}, {1280, -200, 3200, 880}, "2"}};
   const PlacementCase& c = GetParam();
   mainForm->SetBounds(c.mainBounds.left, c.mainBounds.top, c.mainBounds.Width(),
                       c.mainBounds.Height());

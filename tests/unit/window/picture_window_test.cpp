@@ -120,5 +120,60 @@ TEST_F(PictureWindowTest, DestructionSavesAndAFailureIsShownWithoutStoppingTheEn
   EXPECT_EQ(files.Contents(kSettings), std::string(276, 'x'));
 }
 
+// Colours turned through the picture's own profile are made again for the profile of the monitor
+// the window is put down on, by reading the picture again; nothing else is read again.
+TEST_F(PictureWindowTest, ColoursFollowTheProfileOfTheMonitorTheWindowIsOn) {
+  struct Row {
+    const char* what;
+    bool profiled;
+    const char* secondProfile;
+    bool dragged;            // moved within the system's loop of moving a window
+    bool damagedLater;       // the file no longer reads when the window moves
+    std::size_t transforms;  // asked for after the move
+  };
+  const Row rows[] = {{"profiled picture, monitor of another profile", true, "b", false, false, 1},
+                      {"profiled picture, monitor of the same profile", true, "a", false, false, 0},
+                      {"picture without a profile", false, "b", false, false, 0},
+                      {"dragged: made once put down", true, "b", true, false, 1},
+                      {"file damaged meanwhile: kept, no box", true, "b", false, true, 0}};
+  constexpr const char* kPath = "C:\\pics\\profiled.bmp";
+  windows.monitors = {MonitorInfo{{0, 0, 1280, 1024}, {0, 0, 1280, 1024}, "1"},
+                      MonitorInfo{{1280, 0, 2560, 1024}, {1280, 0, 2560, 1024}, "2"}};
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    colors = FakeColorManagement();
+    colors.displayProfiles = {{"1", "a"}, {"2", row.secondProfile}};
+    ProfiledBitmap profiled;
+    profiled.spec.pixels.assign(16, 0x40);
+    const auto bytes = profiled.Make();
+    files.AddFile(kPath,
+                  row.profiled ? std::string(bytes.begin(), bytes.end()) : SolidBitmap(2, 2));
+    TForm1& window = MakeWindow();
+    window.SetSettingsFilePath(kSettings);
+    windows.Deliver(window.Handle(), msg::kMove);  // as the system does when it makes a window
+    window.LoadPictureFile(kPath);
+    window.SetPicturePath(kPath);
+    window.FitToPicture();
+    const TGraphic* before = window.Picture().Graphic();
+    const std::size_t asked = colors.requests.size();
+    if (row.damagedLater) files.AddFile(kPath, "BM");
+    if (row.dragged) windows.Deliver(window.Handle(), msg::kEnterSizeMove);
+    window.SetBounds(1400, 100, window.Width(), window.Height());
+    windows.Deliver(window.Handle(), msg::kMove);
+    if (row.dragged) {
+      EXPECT_EQ(colors.requests.size(), asked) << "nothing while the window is dragged";
+      windows.Deliver(window.Handle(), msg::kExitSizeMove);
+    }
+    EXPECT_EQ(colors.requests.size() - asked, row.transforms);
+    if (row.transforms > 0) {
+      EXPECT_EQ(colors.requests.back().display, "2");
+    }
+    EXPECT_EQ(window.Picture().Graphic() != before, row.transforms > 0);
+    EXPECT_EQ(windows.WindowRect(window.Handle()), RectFromSize(1400, 100, 2, 2));
+    EXPECT_TRUE(windows.messageBoxes.empty());
+    DestroyWindow();
+  }
+}
+
 }  // namespace
 }  // namespace tavilune::testing
