@@ -256,7 +256,12 @@ TEST_F(OpenPictureDialogTest, AnUprightPhotoPreviewsTurnedWithItsTurnedSize) {
     PaintArea();
     // 45 x 67 enlarged to the box's width: 154 x 229, centred in its height.
     EXPECT_EQ(Calls(FakeCanvas::Call::kDrawDib).at(0).rect, (Rect{8, 75, 162, 304}));
+    dialog->ShowPreviewWindow();
   });
+  // The preview window too is upright: 45 x 67 and the panel's 12, in the fake's frame.
+  const std::vector<WindowSpec> shown = windows.Titled(u8"プレビュー");
+  ASSERT_EQ(shown.size(), 1u);
+  EXPECT_EQ(shown[0].bounds, RectFromSize((1280 - 65) / 2, (1024 - 107) / 2, 65, 107));
 }
 
 TEST_F(OpenPictureDialogTest, AnIconReachedByATypedPatternPreviewsLikeAnyRegisteredFormat) {
