@@ -214,7 +214,8 @@ std::unique_ptr<ColorTransform> Win32ColorManagement::CreateTransform(
 }
 
 bool Win32ColorManagement::SetDisplay(const std::string& device) {
-  if (device == device_ || !Calls().Complete()) return false;
+  // Asks gdi32 only: mscms is loaded when a picture first needs it.
+  if (device == device_) return false;
   const std::wstring before = DisplayProfileName(Wide(device_));
   device_ = device;
   return DisplayProfileName(Wide(device)) != before;
