@@ -1,5 +1,7 @@
 #include "fakes/scratch_folder.h"
 
+#include <gtest/gtest.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -66,5 +68,11 @@ const std::string& TestDataRoot() {
 }  // namespace
 
 std::string TestDataPath(const std::string& name) { return TestDataRoot() + "/" + name; }
+
+std::vector<std::uint8_t> ReadTestData(const std::string& name) {
+  std::ifstream in(TestDataPath(name), std::ios::binary);
+  EXPECT_TRUE(in.good()) << name;
+  return {std::istreambuf_iterator<char>(in), {}};
+}
 
 }  // namespace tavilune::testing

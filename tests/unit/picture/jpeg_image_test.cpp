@@ -5,16 +5,16 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <cstdlib>
 #include <fstream>
-#include <iterator>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "fakes/fake_canvas.h"
+#include "fakes/raised.h"
 #include "fakes/scratch_folder.h"
+#include "jpeg_files.h"
 #include "picture/jpeg_library.h"
 #include "picture/jpeg_progress.h"
 #include "picture/picture.h"
@@ -27,15 +27,11 @@ namespace tavilune {
 namespace {
 
 using testing::FakeCanvas;
+using testing::JpegFile;
+using testing::Raised;
 using testing::ScratchFolder;
 using testing::TestDataPath;
-
-std::vector<std::uint8_t> JpegFile(const std::string& name) {
-  const std::string path = TestDataPath("jpeg/" + name);
-  std::ifstream in(path, std::ios::binary);
-  EXPECT_TRUE(in.good()) << path;
-  return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), {});
-}
+using testing::WithStrayScan;
 
 std::unique_ptr<TJPEGImage> Load(const std::vector<std::uint8_t>& bytes,
                                  JpegPixelFormat format = JpegPixelFormat::k24Bit,
@@ -81,6 +77,16 @@ std::uint64_t Fnv1a64(const std::vector<std::uint8_t>& bytes) {
 }
 
 std::string ErrorText(int code) { return u8"JPEG エラー #" + std::to_string(code); }
+const std::string kOutOfMemory = u8"メモリが足りません";
+
+// Decodes (with the given clock, else the image's own), and gives every progress report made.
+std::vector<ProgressEvent> DecodeReports(TJPEGImage& image, TickSource clock = nullptr) {
+  std::vector<ProgressEvent> events;
+  if (clock) image.SetTickSource(std::move(clock));
+  image.SetOnProgress([&](TGraphic&, const ProgressEvent& e) { events.push_back(e); });
+  image.DecodeJpeg();
+  return events;
+}
 
 // ---- Golden pixels: the program's decode equals djpeg -dct float -bmp (-colors 236 for 8-bit).
 
@@ -213,22 +219,24 @@ TEST(JpegPixelFormatTest, ProgressiveDisplayShowsEachScanAndEndsWithTheFullQuali
 // ---- Sizes, loading and failures.
 
 TEST(JpegLoadTest, SizeComesFromTheHeaderBeforeDecodingAndFromTheBitmapAfter) {
-  auto image = Load(JpegFile("progressive.jpg"));
-  EXPECT_FALSE(image->Decoded());
-  EXPECT_EQ(image->Width(), 67);
-  EXPECT_EQ(image->Height(), 45);
-  EXPECT_TRUE(image->Data()->multipleScans);
-  image->DecodeJpeg();
-  EXPECT_TRUE(image->Decoded());
-  EXPECT_EQ(image->Width(), 67);
-  EXPECT_EQ(image->Height(), 45);
-
-  auto half = Load(JpegFile("baseline_420.jpg"), JpegPixelFormat::k24Bit, JpegScale::kHalf);
-  EXPECT_EQ(half->Width(), 34);
-  EXPECT_EQ(half->Height(), 23);
-  half->DecodeJpeg();
-  EXPECT_EQ(half->Width(), 34);
-  EXPECT_EQ(half->Height(), 23);
+  const struct {
+    const char* file;
+    JpegScale scale;
+    std::int32_t width, height;
+    bool multipleScans;
+  } rows[] = {{"progressive.jpg", JpegScale::kFullSize, 67, 45, true},
+              {"baseline_420.jpg", JpegScale::kHalf, 34, 23, false}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.file);
+    auto image = Load(JpegFile(row.file), JpegPixelFormat::k24Bit, row.scale);
+    EXPECT_EQ(image->Data()->multipleScans, row.multipleScans);
+    for (bool decoded : {false, true}) {
+      if (decoded) image->DecodeJpeg();
+      EXPECT_EQ(image->Decoded(), decoded);
+      EXPECT_EQ(image->Width(), row.width);
+      EXPECT_EQ(image->Height(), row.height);
+    }
+  }
 }
 
 class JpegLoadPictureTest : public ::testing::Test {
@@ -246,17 +254,29 @@ class JpegLoadPictureTest : public ::testing::Test {
   TPicture picture_;
 };
 
-TEST_F(JpegLoadPictureTest, BitmapFileNamedJpgFailsWithNotAJpegCode) {
+// A bitmap named .jpg fails with the library's not-a-JPEG code; a file cut inside its header (the
+// start-of-frame segment incomplete) fails at load too.
+TEST_F(JpegLoadPictureTest, BitmapFileNamedJpgAndDamagedHeaderFailAtLoad) {
   std::string bitmap = "BM";
   bitmap.resize(70, '\0');
-  folder_.Write("photo.jpg", bitmap);
-  try {
-    LoadPicture(picture_, folder_.File("photo.jpg"), files_, colors_);
-    FAIL() << "loaded";
-  } catch (const EJPEG& e) {
-    EXPECT_EQ(e.Message(), ErrorText(JERR_NO_SOI));
+  const std::vector<std::uint8_t> photo = JpegFile("baseline_420.jpg");
+  const struct {
+    const char* name;
+    std::string bytes;
+    std::optional<std::string> message;  // nothing: any library error
+  } rows[] = {{"photo.jpg", bitmap, ErrorText(JERR_NO_SOI)},
+              {"cut.jpeg", std::string(photo.begin(), photo.begin() + 200), std::nullopt}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    folder_.Write(row.name, row.bytes);
+    const auto raised =
+        Raised<EJPEG>([&] { LoadPicture(picture_, folder_.File(row.name), files_, colors_); });
+    ASSERT_TRUE(raised);
+    if (row.message) {
+      EXPECT_EQ(raised, row.message);
+    }
+    EXPECT_EQ(picture_.Graphic(), nullptr);
   }
-  EXPECT_EQ(picture_.Graphic(), nullptr);
 }
 
 TEST_F(JpegLoadPictureTest, ZeroLengthFileIsAnEmptyPictureThatDrawsNothing) {
@@ -272,43 +292,13 @@ TEST_F(JpegLoadPictureTest, ZeroLengthFileIsAnEmptyPictureThatDrawsNothing) {
   EXPECT_EQ(image.Width(), 0);
 }
 
-TEST_F(JpegLoadPictureTest, DamagedHeaderFailsAtLoad) {
-  const std::vector<std::uint8_t> bytes = JpegFile("baseline_420.jpg");
-  // Cut inside the header: the start-of-frame marker's segment is incomplete.
-  folder_.Write("cut.jpeg", std::string(bytes.begin(), bytes.begin() + 200));
-  EXPECT_THROW(LoadPicture(picture_, folder_.File("cut.jpeg"), files_, colors_), EJPEG);
-  EXPECT_EQ(picture_.Graphic(), nullptr);
-}
-
-// A scan marker after the only scan: the library finds it after the last row and gives up.
-std::vector<std::uint8_t> WithStrayScan(std::vector<std::uint8_t> bytes) {
-  std::size_t sos = 0;
-  for (std::size_t i = 2; i + 1 < bytes.size(); ++i) {
-    if (bytes[i] == 0xFF && bytes[i + 1] == 0xDA) {
-      sos = i;
-      break;
-    }
-  }
-  const std::size_t length = bytes[sos + 2] << 8 | bytes[sos + 3];
-  std::vector<std::uint8_t> header(bytes.begin() + sos, bytes.begin() + sos + 2 + length);
-  bytes.resize(bytes.size() - 2);  // without its end marker
-  bytes.insert(bytes.end(), header.begin(), header.end());
-  bytes.insert(bytes.end(), {0x00, 0x00, 0xFF, 0xD9});
-  return bytes;
-}
-
 TEST(JpegDecodeFailureTest, DamagedDataFailsAtDecodeKeepsItsRowsAndIsNotRetried) {
   const std::vector<std::uint8_t> cleanColours = CleanColours("baseline_420.jpg");
   std::unique_ptr<TJPEGImage> image;
   ASSERT_NO_THROW(image = Load(WithStrayScan(JpegFile("baseline_420.jpg"))));
   std::vector<ProgressEvent> events;
   image->SetOnProgress([&](TGraphic&, const ProgressEvent& e) { events.push_back(e); });
-  try {
-    image->DecodeJpeg();
-    FAIL() << "decoded";
-  } catch (const EJPEG& e) {
-    EXPECT_EQ(e.Message(), ErrorText(JERR_EOI_EXPECTED));
-  }
+  EXPECT_EQ(Raised<EJPEG>([&] { image->DecodeJpeg(); }), ErrorText(JERR_EOI_EXPECTED));
   ASSERT_FALSE(events.empty());
   EXPECT_EQ(events.back().stage, ProgressStage::kEnding);
   EXPECT_EQ(events.back().percentDone, 0);
@@ -346,12 +336,7 @@ TEST(JpegDecodeFailureTest, PictureTooLargeToHoldIsRefusedAtLoadForWantOfMemory)
   std::copy(std::begin(sides), std::end(sides), sof + 5);
   const MemoryFacts saved = Memory();
   SetMemory(MemoryFacts{32, 24 * kGibibyte});
-  try {
-    Load(bytes);
-    ADD_FAILURE() << "loaded";
-  } catch (const EOutOfMemory& e) {
-    EXPECT_EQ(e.Message(), u8"メモリが足りません");
-  }
+  EXPECT_EQ(Raised<EOutOfMemory>([&] { Load(bytes); }), kOutOfMemory);
   SetMemory(MemoryFacts{64, 24 * kGibibyte});
   EXPECT_EQ(Load(bytes)->Width(), 20000);
   SetMemory(saved);
@@ -393,12 +378,7 @@ TEST(JpegDecodeFailureTest, WholePictureBuffersOfTheDecoderCountAgainstTheBound)
     SetMemory(saved);
     std::unique_ptr<TJPEGImage> image = Load(bytes, row.format);
     setBound(row.bytesNeeded - 1);
-    try {
-      image->DecodeJpeg();
-      ADD_FAILURE() << "decoded";
-    } catch (const EOutOfMemory& e) {
-      EXPECT_EQ(e.Message(), u8"メモリが足りません");
-    }
+    EXPECT_EQ(Raised<EOutOfMemory>([&] { image->DecodeJpeg(); }), kOutOfMemory);
     // Refused before the bitmap was made: no row was decoded.
     EXPECT_EQ(image->DecodeJpeg().Width(), 0);
   }
@@ -425,12 +405,9 @@ TickSource SteppingClock(std::uint32_t start, std::uint32_t step) {
 
 TEST(JpegProgressTest, ReportsEvery500MsWhenThePercentageMoved) {
   auto image = Load(JpegFile("baseline_420.jpg"));
-  image->SetTickSource(SteppingClock(0xFFFFF000u, 100));  // wraps around during the decode
   image->SetPaletteModified(false);
-  std::vector<ProgressEvent> events;
-  image->SetOnProgress([&](TGraphic&, const ProgressEvent& e) { events.push_back(e); });
-  image->DecodeJpeg();
-
+  // The clock wraps around during the decode.
+  const std::vector<ProgressEvent> events = DecodeReports(*image, SteppingClock(0xFFFFF000u, 100));
   ASSERT_GE(events.size(), 4u);
   EXPECT_EQ(events.front().stage, ProgressStage::kStarting);
   EXPECT_EQ(events.front().percentDone, 0);
@@ -453,23 +430,14 @@ TEST(JpegProgressTest, ReportsEvery500MsWhenThePercentageMoved) {
 }
 
 TEST(JpegProgressTest, FewNewRowsAskForNoRedrawAndAStillClockForNoReport) {
-  auto image = Load(JpegFile("baseline_420.jpg"));
-  image->SetTickSource(SteppingClock(0, 600));
-  std::vector<ProgressEvent> events;
-  image->SetOnProgress([&](TGraphic&, const ProgressEvent& e) { events.push_back(e); });
-  image->DecodeJpeg();
+  const std::vector<ProgressEvent> events =
+      DecodeReports(*Load(JpegFile("baseline_420.jpg")), SteppingClock(0, 600));
   ASSERT_GT(events.size(), 10u);
   for (std::size_t i = 2; i + 1 < events.size(); ++i) {
     EXPECT_EQ(events[i].r.Height(), 1);
     EXPECT_FALSE(events[i].redrawNow);
   }
-
-  auto still = Load(JpegFile("baseline_420.jpg"));
-  still->SetTickSource([] { return 1234u; });
-  events.clear();
-  still->SetOnProgress([&](TGraphic&, const ProgressEvent& e) { events.push_back(e); });
-  still->DecodeJpeg();
-  ASSERT_EQ(events.size(), 2u);
+  EXPECT_EQ(DecodeReports(*Load(JpegFile("baseline_420.jpg")), [] { return 1234u; }).size(), 2u);
 }
 
 TEST(JpegProgressTest, AbortFromAListenerEndsTheDecodeSilently) {
@@ -508,11 +476,9 @@ TEST(JpegProgressTest, OtherListenerFailuresPassOnAndKeepTheRowsMadeSoFar) {
 TEST(JpegProgressTest, EightBitDecodeEndsWithARedrawAndAChangeForItsNewPalette) {
   auto image = Load(JpegFile("grayscale.jpg"));
   image->SetPaletteModified(false);
-  std::vector<ProgressEvent> events;
   int changes = 0;
-  image->SetOnProgress([&](TGraphic&, const ProgressEvent& e) { events.push_back(e); });
   image->SetOnChange([&](TGraphic&) { ++changes; });
-  image->DecodeJpeg();
+  const std::vector<ProgressEvent> events = DecodeReports(*image);
   ASSERT_FALSE(events.empty());
   EXPECT_EQ(events.back().stage, ProgressStage::kEnding);
   EXPECT_TRUE(events.back().redrawNow);
