@@ -72,6 +72,14 @@ inline std::vector<std::uint8_t> MakeBitmapFile(const BitmapSpec& s) {
   return file.Get();
 }
 
+// A 24-bit file of width x height pixels all of one grey level, as the bytes a file system holds.
+inline std::string FlatBitmapFile(std::int32_t width, std::int32_t height, std::uint8_t level) {
+  const auto pixels = static_cast<std::size_t>((width * 3 + 3) / 4 * 4 * height);
+  const auto bytes =
+      MakeBitmapFile({.width = width, .height = height, .pixels = std::vector(pixels, level)});
+  return std::string(bytes.begin(), bytes.end());
+}
+
 // Wider primaries than sRGB's and a plain power curve, as wide-gamut photo profiles have.
 constexpr MatrixProfileSpec kWide{0.7347, 0.2653, 0.1596, 0.8404, 0.0366,
                                   0.0001, 0.3457, 0.3585, 1.8,    "wide"};

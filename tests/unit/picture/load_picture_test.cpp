@@ -24,15 +24,6 @@ class RecordingFileSystem : public FakeFileSystem {
   std::vector<FileAccess> accesses;
 };
 
-std::string SmallBitmap(std::int32_t width, std::int32_t height) {
-  BitmapSpec spec;
-  spec.width = width;
-  spec.height = height;
-  spec.pixels.assign(static_cast<std::size_t>((width * 3 + 3) / 4 * 4 * height), 0x80);
-  const auto bytes = MakeBitmapFile(spec);
-  return std::string(bytes.begin(), bytes.end());
-}
-
 // A graphic that reports progress while it loads, and then fails or not.
 class ProgressingGraphic : public TGraphic {
  public:
@@ -60,7 +51,7 @@ class LoadPictureTest : public ::testing::Test {
     ResetFileFormats();
     RemovePictureClass(TBitmap::StaticClass());
     AddPictureFormat("bmp", u8"ビットマップ", TBitmap::StaticClass());
-    files.AddFile("C:\\old.bmp", SmallBitmap(7, 3));
+    files.AddFile("C:\\old.bmp", FlatBitmapFile(7, 3, 0x80));
     picture.onChange = [this](TPicture&) { ++changes; };
   }
   void TearDown() override {
@@ -83,7 +74,7 @@ class LoadPictureTest : public ::testing::Test {
 
 TEST_F(LoadPictureTest, LoadsABitmapAndSendsOneChange) {
   LoadPrevious();
-  files.AddFile("C:\\new.BMP", SmallBitmap(4, 6));
+  files.AddFile("C:\\new.BMP", FlatBitmapFile(4, 6, 0x80));
   LoadPicture(picture, "C:\\new.BMP", files, colors);
   EXPECT_EQ(picture.Width(), 4);
   EXPECT_EQ(picture.Height(), 6);

@@ -2,13 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
-
 #include "fakes/fake_canvas.h"
+#include "fakes/fake_color_management.h"
 #include "fakes/fake_dialogs.h"
 #include "fakes/fake_file_system.h"
-#include "fakes/fake_color_management.h"
 #include "fakes/fake_shell.h"
 #include "fakes/fake_window_system.h"
 #include "fakes/scratch_folder.h"
@@ -21,6 +18,7 @@
 #include "picture_dialog/preview_window.h"
 #include "platform/files.h"
 #include "unit/picture/bitmap_builder.h"
+#include "unit/picture/jpeg_files.h"
 
 namespace tavilune::testing {
 namespace {
@@ -39,14 +37,7 @@ constexpr const char* kJpeg = "C:\\pics\\photo.jpg";
 constexpr const char* kDamagedJpeg = "C:\\pics\\damaged.jpg";
 constexpr const char* kUprightJpeg = "C:\\pics\\upright.jpg";
 
-std::string BitmapFile(std::int32_t width, std::int32_t height) {
-  BitmapSpec spec;
-  spec.width = width;
-  spec.height = height;
-  spec.pixels.assign(static_cast<std::size_t>((width * 3 + 3) / 4 * 4 * height), 0x40);
-  const auto bytes = MakeBitmapFile(spec);
-  return std::string(bytes.begin(), bytes.end());
-}
+std::string Str(const std::vector<std::uint8_t>& bytes) { return {bytes.begin(), bytes.end()}; }
 
 // The colour of a 24-bit pixel, as 0x00RRGGBB.
 Color PixelAt(const Dib& dib, int x, int y) {
@@ -54,25 +45,12 @@ Color PixelAt(const Dib& dib, int x, int y) {
   return static_cast<Color>(p[2] | p[1] << 8 | p[0] << 16);
 }
 
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-// A scan marker after the only scan: the picture loads, and its decode fails after the last row.
-std::string WithStrayScan(std::string bytes) {
-  const std::size_t sos = bytes.find("\xFF\xDA", 2);
-  const std::size_t length =
-      static_cast<unsigned char>(bytes[sos + 2]) << 8 | static_cast<unsigned char>(bytes[sos + 3]);
-  const std::string header = bytes.substr(sos, 2 + length);
-  bytes.resize(bytes.size() - 2);  // without its end marker
-  return bytes + header + std::string("\x00\x00\xFF\xD9", 4);
-}
-
 // An EXIF block after the start saying orientation 6: a photo taken upright, stored on its side.
 std::string WithOrientationSix(const std::string& bytes) {
-  const char exif[] = "\xFF\xE1\x00\x22" "Exif\0\0II\x2A\0\x08\0\0\0\x01\0"
-                      "\x12\x01\x03\0\x01\0\0\0\x06\0\0\0\0\0\0\0";
+  const char exif[] =
+      "\xFF\xE1\x00\x22"
+      "Exif\0\0II\x2A\0\x08\0\0\0\x01\0"
+      "\x12\x01\x03\0\x01\0\0\0\x06\0\0\0\0\0\0\0";
   return bytes.substr(0, 2) + std::string(exif, sizeof exif - 1) + bytes.substr(2);
 }
 
@@ -116,20 +94,22 @@ class OpenPictureDialogTest : public ::testing::Test {
     mainForm = new TForm(&app, app);
     mainForm->SetBounds(100, 100, 300, 200);
 
-    files.AddFile(kPhoto, BitmapFile(640, 480));
-    files.AddFile(kTiny, BitmapFile(16, 16));
-    files.AddFile(kWide, BitmapFile(300, 20));
+    for (auto [path, width, height] : {std::tuple{kPhoto, 640, 480},
+                                       {kTiny, 16, 16},
+                                       {kWide, 300, 20},
+                                       {kPng, 8, 8},
+                                       {kLocked, 8, 8}}) {
+      files.AddFile(path, FlatBitmapFile(width, height, 0x40));
+    }
+    files.AddFile(kOld, FlatBitmapFile(8, 8, 0x40), 1979);
+    files.SetAttributesReadable(kLocked, false);
     files.AddFolder(kFolder);
     files.AddFile(kText, "just some words\r\n");
-    files.AddFile(kPng, BitmapFile(8, 8));
-    files.AddFile(kOld, BitmapFile(8, 8), 1979);
-    files.AddFile(kLocked, BitmapFile(8, 8));
-    files.SetAttributesReadable(kLocked, false);
     files.AddFile(kFake, "not a bitmap at all");
-    files.AddFile(kJpeg, ReadFile(TestDataPath("jpeg/baseline_420.jpg")));
-    files.AddFile(kDamagedJpeg, WithStrayScan(ReadFile(TestDataPath("jpeg/baseline_420.jpg"))));
-    files.AddFile(kUprightJpeg,
-                  WithOrientationSix(ReadFile(TestDataPath("jpeg/baseline_420.jpg"))));
+    const std::vector<std::uint8_t> jpeg = JpegFile("baseline_420.jpg");
+    files.AddFile(kJpeg, Str(jpeg));
+    files.AddFile(kDamagedJpeg, Str(WithStrayScan(jpeg)));
+    files.AddFile(kUprightJpeg, WithOrientationSix(Str(jpeg)));
 
     WindowSpec system;
     system.className = "#32770";
@@ -234,49 +214,52 @@ TEST_F(OpenPictureDialogTest, APictureShowsItsSizeEnablesTheButtonAndFitsIntoThe
   EXPECT_TRUE(windows.messageBoxes.empty());
 }
 
-TEST_F(OpenPictureDialogTest, SmallAndWidePicturesAreEnlargedToTouchTwoEdgesKeepingTheirRatio) {
-  Run([&](FakeFileDialogSite& site) {
-    Select(site, kTiny);
-    EXPECT_EQ(dialog->PictureLabel().caption, " (16x16)");
-    PaintArea();
-    // A square fills the box's width: 154 x 154, centred in the 317-pixel height.
-    EXPECT_EQ(Calls(FakeCanvas::Call::kDrawDib).at(0).rect, (Rect{8, 112, 162, 266}));
-
-    Select(site, kWide);
-    PaintArea();
-    // 300 x 20: 154 wide, 154 / 15 = 10.26 high, cut to 10.
-    EXPECT_EQ(Calls(FakeCanvas::Call::kDrawDib).at(0).rect, (Rect{8, 184, 162, 194}));
-  });
-}
-
-TEST_F(OpenPictureDialogTest, AnUprightPhotoPreviewsTurnedWithItsTurnedSize) {
-  Run([&](FakeFileDialogSite& site) {
-    Select(site, kUprightJpeg);
-    EXPECT_EQ(dialog->PictureLabel().caption, " (45x67)");
-    PaintArea();
-    // 45 x 67 enlarged to the box's width: 154 x 229, centred in its height.
-    EXPECT_EQ(Calls(FakeCanvas::Call::kDrawDib).at(0).rect, (Rect{8, 75, 162, 304}));
-    dialog->ShowPreviewWindow();
-  });
-  // The preview window too is upright: 45 x 67 and the panel's 12, in the fake's frame.
-  const std::vector<WindowSpec> shown = windows.Titled(u8"プレビュー");
-  ASSERT_EQ(shown.size(), 1u);
-  EXPECT_EQ(shown[0].bounds, RectFromSize((1280 - 65) / 2, (1024 - 107) / 2, 65, 107));
-}
-
-TEST_F(OpenPictureDialogTest, AnIconReachedByATypedPatternPreviewsLikeAnyRegisteredFormat) {
+// Small, wide and turned pictures are enlarged to touch two edges of the box, keeping their ratio
+// and centred; an icon reached by a typed pattern previews like any registered format.
+TEST_F(OpenPictureDialogTest, EveryPictureShowsItsSizeAndTouchesTwoEdgesOfTheBox) {
   // One 16 x 16 image of 32 bits per pixel, its info header telling the depth.
   Bytes icon;
   icon.U16(0).U16(1).U16(1);
   icon.U8(16).U8(16).U8(0).U8(0).U16(1).U16(32).U32(16).U32(22);
   icon.U32(40).Fill(10).U16(32);
   files.AddFile("C:\\pics\\sign.ico", icon.Str());
+  const struct {
+    const char* path;
+    const char* label;
+    Rect shown;
+    FakeCanvas::Call drawn = FakeCanvas::Call::kDrawDib;
+  } rows[] = {
+      // A square fills the box's width: 154 x 154, centred in its 317-pixel height.
+      {kTiny, " (16x16)", {8, 112, 162, 266}},
+      // 300 x 20: 154 wide, 154 / 15 = 10.26 high, cut to 10.
+      {kWide, " (300x20)", {8, 184, 162, 194}},
+      // Stored 67 x 45 on its side (orientation 6): 45 x 67 enlarged to 154 x 229.
+      {kUprightJpeg, " (45x67)", {8, 75, 162, 304}},
+      {"C:\\pics\\sign.ico", " (16x16)", {8, 112, 162, 266}, FakeCanvas::Call::kDrawIcon},
+  };
   Run([&](FakeFileDialogSite& site) {
-    Select(site, "C:\\pics\\sign.ico");
-    EXPECT_EQ(dialog->PictureLabel().caption, " (16x16)");
-    EXPECT_TRUE(dialog->PreviewButton().enabled);
-    EXPECT_EQ(dialog->PaintBox().DestRect(), (Rect{8, 112, 162, 266}));
+    for (const auto& row : rows) {
+      SCOPED_TRACE(row.path);
+      Select(site, row.path);
+      EXPECT_EQ(dialog->PictureLabel().caption, row.label);
+      EXPECT_TRUE(dialog->PreviewButton().enabled);
+      EXPECT_EQ(dialog->PaintBox().DestRect(), row.shown);
+      PaintArea();
+      EXPECT_EQ(Calls(row.drawn).at(0).rect, row.shown);
+    }
   });
+}
+
+// The preview window of an upright photo is upright too: 45 x 67 and the panel's 12, in the
+// fake's frame.
+TEST_F(OpenPictureDialogTest, AnUprightPhotosPreviewWindowIsUprightToo) {
+  Run([&](FakeFileDialogSite& site) {
+    Select(site, kUprightJpeg);
+    dialog->ShowPreviewWindow();
+  });
+  const std::vector<WindowSpec> shown = windows.Titled(u8"プレビュー");
+  ASSERT_EQ(shown.size(), 1u);
+  EXPECT_EQ(shown[0].bounds, RectFromSize((1280 - 65) / 2, (1024 - 107) / 2, 65, 107));
 }
 
 struct NoPictureCase {
@@ -485,9 +468,9 @@ TEST_F(OpenPictureDialogTest, TheButtonDrawsItsGlyphGreyedUntilAPictureIsSelecte
 }
 
 TEST(PreviewGlyphResourceTest, TheShippedGlyphIs16By16With16ColoursAndATransparentCorner) {
-  std::string file = ReadFile(TestDataPath("../../res/preview_glyph.bmp"));
+  const std::vector<std::uint8_t> file = ReadTestData("../../res/preview_glyph.bmp");
   ASSERT_GT(file.size(), 14u + 40u);
-  EXPECT_EQ(static_cast<unsigned char>(file[28]), 4);  // bits per pixel
+  EXPECT_EQ(file[28], 4);  // bits per pixel
   std::vector<std::uint8_t> packed(file.begin() + 14, file.end());
   ButtonGlyph glyph = ButtonGlyphFromResource(packed);
   ASSERT_EQ(glyph.Width(), 16);
