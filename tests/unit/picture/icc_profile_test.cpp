@@ -129,6 +129,12 @@ TEST(ColorProfile, TransformsOnlyForProfilesOfThePixelsColourSpace) {
 // ---- The bitmap decoder: a version 5 header whose profile lies after the pixels (or in a gap
 // before them).
 
+// Two 24-bit pixels per row, two rows, each row padded to 8 bytes.
+const std::vector<std::uint8_t> kRows{10, 20, 30, 40,  50,  60,  0, 0,
+                                      70, 80, 90, 100, 110, 120, 0, 0};
+// Those rows with the wide profile after them.
+const ProfiledBitmap kProfiledRows{.spec = {.headerSize = 124, .pixels = kRows}};
+
 class ProfiledBitmapTest : public ::testing::Test {
  protected:
   TBitmap& Decode(const ProfiledBitmap& file, bool withColors = true) {
@@ -137,13 +143,13 @@ class ProfiledBitmapTest : public ::testing::Test {
     ReadBitmapFile(bitmap, stream, withColors ? &colors : nullptr);
     return bitmap;
   }
+  std::vector<std::uint8_t> Pixels() const {
+    const auto pixels = bitmap.GetDib().Pixels();
+    return {pixels.begin(), pixels.end()};
+  }
   FakeColorManagement colors;
   TBitmap bitmap;
 };
-
-// Two 24-bit pixels per row, two rows, each row padded to 8 bytes.
-const std::vector<std::uint8_t> kRows{10, 20, 30, 40,  50,  60,  0, 0,
-                                      70, 80, 90, 100, 110, 120, 0, 0};
 
 std::vector<std::uint8_t> Converted(std::vector<std::uint8_t> rows) {
   for (std::size_t row = 0; row < rows.size(); row += 8) {
@@ -156,12 +162,10 @@ TEST_F(ProfiledBitmapTest, RowsOfAProfiledBitmapAreTurnedOnceInPlace) {
   for (bool inGap : {false, true}) {
     SCOPED_TRACE(inGap ? "profile before the pixels" : "profile after the pixels");
     colors = FakeColorManagement();
-    ProfiledBitmap file;
-    file.spec.pixels = kRows;
+    ProfiledBitmap file = kProfiledRows;
     file.inGap = inGap;
     Decode(file);
-    const auto pixels = bitmap.GetDib().Pixels();
-    EXPECT_EQ(std::vector<std::uint8_t>(pixels.begin(), pixels.end()), Converted(kRows));
+    EXPECT_EQ(Pixels(), Converted(kRows));
     ASSERT_EQ(colors.requests.size(), 1u);
     EXPECT_EQ(colors.requests[0].profile, file.profile);
     EXPECT_EQ(colors.requests[0].layout, PixelLayout::kBgr24);
@@ -176,27 +180,21 @@ TEST_F(ProfiledBitmapTest, RowsOfAProfiledBitmapAreTurnedOnceInPlace) {
 }
 
 TEST_F(ProfiledBitmapTest, ThirtyTwoBitRowsKeepTheirUnusedByte) {
-  ProfiledBitmap file;
-  file.spec.bitCount = 32;
-  file.spec.width = 1;
-  file.spec.height = 1;
-  file.spec.pixels = {1, 2, 3, 0xAA};
-  Decode(file);
-  const auto pixels = bitmap.GetDib().Pixels();
-  EXPECT_EQ(std::vector<std::uint8_t>(pixels.begin(), pixels.end()),
-            (std::vector<std::uint8_t>{254, 253, 252, 0xAA}));
+  Decode(
+      {.spec = {
+           .headerSize = 124, .width = 1, .height = 1, .bitCount = 32, .pixels = {1, 2, 3, 0xAA}}});
+  EXPECT_EQ(Pixels(), (std::vector<std::uint8_t>{254, 253, 252, 0xAA}));
   EXPECT_EQ(colors.requests.at(0).layout, PixelLayout::kBgrx32);
 }
 
 TEST_F(ProfiledBitmapTest, ABitmapWithAColourTableHasItsTableTurnedNotItsPixels) {
-  ProfiledBitmap file;
-  file.spec.bitCount = 8;
-  file.spec.colors = {0x102030, 0x405060};
-  file.spec.colorsUsed = 2;
-  file.spec.pixels = {0, 1, 0, 0, 1, 0, 0, 0};
+  const ProfiledBitmap file{.spec = {.headerSize = 124,
+                                     .bitCount = 8,
+                                     .colorsUsed = 2,
+                                     .colors = {0x102030, 0x405060},
+                                     .pixels = {0, 1, 0, 0, 1, 0, 0, 0}}};
   Decode(file);
-  const auto pixels = bitmap.GetDib().Pixels();
-  EXPECT_EQ(std::vector<std::uint8_t>(pixels.begin(), pixels.end()), file.spec.pixels);
+  EXPECT_EQ(Pixels(), file.spec.pixels);
   EXPECT_EQ(bitmap.GetDib().Colors(),
             (std::vector<RgbQuad>{{0xCF, 0xDF, 0xEF, 0}, {0x9F, 0xAF, 0xBF, 0}}));
   ASSERT_EQ(colors.translations.size(), 1u);
@@ -226,19 +224,16 @@ TEST_F(ProfiledBitmapTest, PixelsStayAsStoredWhenTheProfileCannotBeUsed) {
   for (const AsStoredRow& row : rows) {
     SCOPED_TRACE(row.name);
     colors = FakeColorManagement();
-    ProfiledBitmap file;
-    file.spec.pixels = kRows;
+    ProfiledBitmap file = kProfiledRows;
     row.change(file);
     Decode(file);
-    const auto pixels = bitmap.GetDib().Pixels();
+    const auto pixels = Pixels();  // as many bytes as the rows take at the file's depth
     EXPECT_TRUE(std::equal(pixels.begin(), pixels.end(), kRows.begin()));
     EXPECT_EQ(colors.requests.size(), row.transformAsked ? 1u : 0u);
   }
   // Without colour management (the preview glyphs, the fuzzers) nothing is asked.
   colors = FakeColorManagement();
-  ProfiledBitmap file;
-  file.spec.pixels = kRows;
-  Decode(file, false);
+  Decode(kProfiledRows, false);
   EXPECT_TRUE(colors.requests.empty());
 }
 
