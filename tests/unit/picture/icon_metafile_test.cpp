@@ -2,6 +2,7 @@
 
 #include "bitmap_builder.h"
 #include "fakes/fake_canvas.h"
+#include "fakes/raised.h"
 #include "picture/icon.h"
 #include "picture/metafile.h"
 #include "picture/stream.h"
@@ -134,13 +135,9 @@ TEST(Icon, RefusesBrokenFiles) {
       MakeIconFile(kImages, 2), MakeIconFile({}, 1) /* no images */, cut, directoryCut, farOffset};
   for (const auto& bytes : invalid) {
     TIcon icon;
-    try {
-      Load(icon, bytes);
-      ADD_FAILURE() << "loaded " << bytes.size() << " bytes";
-    } catch (const EInvalidGraphic& e) {
-      EXPECT_TRUE(icon.Empty());
-      EXPECT_EQ(e.Message(), u8"アイコンイメージが不正です") << bytes.size() << " bytes";
-    }
+    EXPECT_EQ(Raised<EInvalidGraphic>([&] { Load(icon, bytes); }), u8"アイコンイメージが不正です")
+        << bytes.size() << " bytes";
+    EXPECT_TRUE(icon.Empty());
   }
 
   TIcon icon;
@@ -273,12 +270,8 @@ TEST(Metafile, RefusesWhatIsNeitherKind) {
   };
   for (const auto& bytes : bad) {
     TMetafile metafile;
-    try {
-      Load(metafile, bytes);
-      ADD_FAILURE() << "loaded " << bytes.size() << " bytes";
-    } catch (const EInvalidGraphic& e) {
-      EXPECT_EQ(e.Message(), u8"メタファイルが不正です");
-    }
+    EXPECT_EQ(Raised<EInvalidGraphic>([&] { Load(metafile, bytes); }), u8"メタファイルが不正です")
+        << bytes.size() << " bytes";
   }
 }
 

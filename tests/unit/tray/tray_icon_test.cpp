@@ -3,6 +3,7 @@
 #include <memory>
 #include <string>
 
+#include "fakes/raised.h"
 #include "platform/exceptions.h"
 #include "tray/image_list.h"
 #include "tray_fixture.h"
@@ -38,12 +39,8 @@ TEST_F(TrayIconIdentityTest, HundredIconsLiveAndTheNextIsRefusedLeavingTheRegist
   for (int i = 0; i < 100; ++i) before.push_back(NewIcon());
   std::size_t components = form->Components().size();
 
-  try {
-    NewIcon();
-    FAIL() << "the 101st icon was accepted";
-  } catch (const ENotifyIconError& error) {
-    EXPECT_EQ(error.Message(), u8"タスクトレイにアイコンを登録できません。");
-  }
+  EXPECT_EQ(Raised<ENotifyIconError>([&] { NewIcon(); }),
+            u8"タスクトレイにアイコンを登録できません。");
   for (std::size_t i = 0; i < before.size(); ++i) {
     EXPECT_EQ(IconRegistry::Instance().Find(std::to_string(i + 1)), before[i]);
   }
@@ -264,12 +261,7 @@ TEST_F(TrayIconShellTest, DestroyingAShownIconTakesItOutOfTheNotificationArea) {
 TEST_F(TrayIconShellTest, RefusedAddRaisesAndLeavesTheIconWantedButNotShown) {
   TTrayIcon* icon = NewIcon();
   shell.refused = {kNimAdd};
-  try {
-    icon->SetVisible(true);
-    FAIL() << "no error";
-  } catch (const ENotifyIconError& error) {
-    EXPECT_EQ(error.Message(), kNotifyIconErrorText);
-  }
+  EXPECT_EQ(Raised<ENotifyIconError>([&] { icon->SetVisible(true); }), kNotifyIconErrorText);
   EXPECT_TRUE(icon->Visible());
   EXPECT_FALSE(icon->Added());
 
