@@ -3,15 +3,34 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "fakes/scratch_folder.h"
+#include "picture/jpeg_image.h"
+#include "picture/stream.h"
 
 namespace tavilune::testing {
 
 inline std::vector<std::uint8_t> JpegFile(const std::string& name) {
   return ReadTestData("jpeg/" + name);
+}
+
+// The picture loaded from the bytes with the given settings (decoded later, on demand).
+inline std::unique_ptr<TJPEGImage> LoadJpeg(const std::vector<std::uint8_t>& bytes,
+                                            JpegPixelFormat format = JpegPixelFormat::k24Bit,
+                                            JpegScale scale = JpegScale::kFullSize,
+                                            ColorManagement* colors = nullptr,
+                                            bool progressiveDisplay = false) {
+  auto image = std::make_unique<TJPEGImage>();
+  image->SetColorManagement(colors);
+  image->MutableSettings().pixelFormat = format;
+  image->MutableSettings().scale = scale;
+  image->MutableSettings().progressiveDisplay = progressiveDisplay;
+  MemoryStream stream(bytes);
+  image->LoadFromStream(stream);
+  return image;
 }
 
 // A scan marker after the only scan: the picture loads, every row decodes, and the library gives

@@ -28,23 +28,11 @@ namespace {
 
 using testing::FakeCanvas;
 using testing::JpegFile;
+using testing::LoadJpeg;
 using testing::Raised;
 using testing::ScratchFolder;
 using testing::TestDataPath;
 using testing::WithStrayScan;
-
-std::unique_ptr<TJPEGImage> Load(const std::vector<std::uint8_t>& bytes,
-                                 JpegPixelFormat format = JpegPixelFormat::k24Bit,
-                                 JpegScale scale = JpegScale::kFullSize,
-                                 bool progressiveDisplay = false) {
-  auto image = std::make_unique<TJPEGImage>();
-  image->MutableSettings().pixelFormat = format;
-  image->MutableSettings().scale = scale;
-  image->MutableSettings().progressiveDisplay = progressiveDisplay;
-  MemoryStream stream(bytes);
-  image->LoadFromStream(stream);
-  return image;
-}
 
 // The decoded colours, top row first, blue, green, red per pixel (8-bit rows looked up in the
 // colour table): the form the golden checksums were made in.
@@ -67,7 +55,7 @@ std::vector<std::uint8_t> Colours(TBitmap& bitmap) {
 
 // The colours of a file decoded whole at 24 bits, to compare a damaged or stopped decode with.
 std::vector<std::uint8_t> CleanColours(const std::string& name) {
-  return Colours(Load(JpegFile(name))->DecodeJpeg());
+  return Colours(LoadJpeg(JpegFile(name))->DecodeJpeg());
 }
 
 std::uint64_t Fnv1a64(const std::vector<std::uint8_t>& bytes) {
@@ -116,7 +104,7 @@ TEST(JpegGoldenTest, DecodesLikeTheLibrarysOwnDecoder) {
   for (const Golden& g : goldens) {
     SCOPED_TRACE(g.file + " " + std::to_string(g.bits));
     auto image =
-        Load(JpegFile(g.file), g.bits == 8 ? JpegPixelFormat::k8Bit : JpegPixelFormat::k24Bit);
+        LoadJpeg(JpegFile(g.file), g.bits == 8 ? JpegPixelFormat::k8Bit : JpegPixelFormat::k24Bit);
     TBitmap& bitmap = image->DecodeJpeg();
     EXPECT_EQ(bitmap.GetDib().BitCount(), g.bits);
     EXPECT_EQ(bitmap.Width(), g.width);
@@ -128,7 +116,7 @@ TEST(JpegGoldenTest, DecodesLikeTheLibrarysOwnDecoder) {
 // ---- Pixel formats and palettes.
 
 TEST(JpegPixelFormatTest, GrayscaleFileGivesEightBitsWithAtMost236GreyLevels) {
-  auto image = Load(JpegFile("grayscale.jpg"), JpegPixelFormat::k24Bit);
+  auto image = LoadJpeg(JpegFile("grayscale.jpg"), JpegPixelFormat::k24Bit);
   EXPECT_TRUE(image->Data()->grayscale);
   TBitmap& bitmap = image->DecodeJpeg();
   const Dib& dib = bitmap.GetDib();
@@ -150,7 +138,7 @@ TEST(JpegPixelFormatTest, GrayscaleFileGivesEightBitsWithAtMost236GreyLevels) {
 TEST(JpegPixelFormatTest, EightBitDisplayGivesAtMost236ColoursCloseToTheTrueColours) {
   const std::vector<std::uint8_t> trueColours = CleanColours("baseline_444.jpg");
 
-  auto image = Load(JpegFile("baseline_444.jpg"), JpegPixelFormat::k8Bit);
+  auto image = LoadJpeg(JpegFile("baseline_444.jpg"), JpegPixelFormat::k8Bit);
   int changes = 0;
   image->SetOnChange([&](TGraphic&) { ++changes; });
   image->SetPaletteModified(false);
@@ -184,7 +172,7 @@ TEST(JpegPixelFormatTest, TrueColourPictureOnAPalettedScreenUsesHalftoneUntilDec
   DisplayFacts paletted = saved;
   paletted.bitsPerPixel = 8;
   SetDisplay(paletted);
-  auto image = Load(JpegFile("baseline_420.jpg"), JpegPixelFormat::k24Bit);
+  auto image = LoadJpeg(JpegFile("baseline_420.jpg"), JpegPixelFormat::k24Bit);
   const Palette* before = image->GetPalette();
   ASSERT_NE(before, nullptr);
   EXPECT_TRUE(before->halftone);
@@ -196,7 +184,7 @@ TEST(JpegPixelFormatTest, TrueColourPictureOnAPalettedScreenUsesHalftoneUntilDec
 TEST(JpegPixelFormatTest, ProgressiveDisplayShowsEachScanAndEndsWithTheFullQualityPicture) {
   const std::vector<Golden> goldens = ReadGoldens();
   for (JpegPixelFormat format : {JpegPixelFormat::k24Bit, JpegPixelFormat::k8Bit}) {
-    auto image = Load(JpegFile("progressive.jpg"), format, JpegScale::kFullSize, true);
+    auto image = LoadJpeg(JpegFile("progressive.jpg"), format, JpegScale::kFullSize, nullptr, true);
     image->SetTickSource([now = 0u]() mutable { return now += 1000; });
     int passes = 1;
     std::int32_t lastBottom = 0;
@@ -228,7 +216,7 @@ TEST(JpegLoadTest, SizeComesFromTheHeaderBeforeDecodingAndFromTheBitmapAfter) {
               {"baseline_420.jpg", JpegScale::kHalf, 34, 23, false}};
   for (const auto& row : rows) {
     SCOPED_TRACE(row.file);
-    auto image = Load(JpegFile(row.file), JpegPixelFormat::k24Bit, row.scale);
+    auto image = LoadJpeg(JpegFile(row.file), JpegPixelFormat::k24Bit, row.scale);
     EXPECT_EQ(image->Data()->multipleScans, row.multipleScans);
     for (bool decoded : {false, true}) {
       if (decoded) image->DecodeJpeg();
@@ -295,7 +283,7 @@ TEST_F(JpegLoadPictureTest, ZeroLengthFileIsAnEmptyPictureThatDrawsNothing) {
 TEST(JpegDecodeFailureTest, DamagedDataFailsAtDecodeKeepsItsRowsAndIsNotRetried) {
   const std::vector<std::uint8_t> cleanColours = CleanColours("baseline_420.jpg");
   std::unique_ptr<TJPEGImage> image;
-  ASSERT_NO_THROW(image = Load(WithStrayScan(JpegFile("baseline_420.jpg"))));
+  ASSERT_NO_THROW(image = LoadJpeg(WithStrayScan(JpegFile("baseline_420.jpg"))));
   std::vector<ProgressEvent> events;
   image->SetOnProgress([&](TGraphic&, const ProgressEvent& e) { events.push_back(e); });
   EXPECT_EQ(Raised<EJPEG>([&] { image->DecodeJpeg(); }), ErrorText(JERR_EOI_EXPECTED));
@@ -314,7 +302,7 @@ TEST(JpegDecodeFailureTest, DataEndingEarlyDecodesWithoutAMessage) {
   const std::vector<std::uint8_t> cleanColours = CleanColours("baseline_444.jpg");
   std::vector<std::uint8_t> bytes = JpegFile("baseline_444.jpg");
   bytes.resize(bytes.size() * 2 / 3);
-  auto image = Load(bytes);
+  auto image = LoadJpeg(bytes);
   TBitmap& bitmap = image->DecodeJpeg();
   ASSERT_EQ(bitmap.Height(), 45);
   const std::vector<std::uint8_t> colours = Colours(bitmap);
@@ -336,9 +324,9 @@ TEST(JpegDecodeFailureTest, PictureTooLargeToHoldIsRefusedAtLoadForWantOfMemory)
   std::copy(std::begin(sides), std::end(sides), sof + 5);
   const MemoryFacts saved = Memory();
   SetMemory(MemoryFacts{32, 24 * kGibibyte});
-  EXPECT_EQ(Raised<EOutOfMemory>([&] { Load(bytes); }), kOutOfMemory);
+  EXPECT_EQ(Raised<EOutOfMemory>([&] { LoadJpeg(bytes); }), kOutOfMemory);
   SetMemory(MemoryFacts{64, 24 * kGibibyte});
-  EXPECT_EQ(Load(bytes)->Width(), 20000);
+  EXPECT_EQ(LoadJpeg(bytes)->Width(), 20000);
   SetMemory(saved);
 }
 
@@ -371,12 +359,12 @@ TEST(JpegDecodeFailureTest, WholePictureBuffersOfTheDecoderCountAgainstTheBound)
     SCOPED_TRACE(std::string(row.file) + (row.format == JpegPixelFormat::k8Bit ? " 8" : " 24"));
     const std::vector<std::uint8_t> bytes = JpegFile(row.file);
     setBound(row.bytesNeeded);
-    EXPECT_EQ(Load(bytes, row.format)->DecodeJpeg().Width(), 67);
+    EXPECT_EQ(LoadJpeg(bytes, row.format)->DecodeJpeg().Width(), 67);
     setBound(row.bytesNeeded - 1);
-    EXPECT_THROW(Load(bytes, row.format), EOutOfMemory);
+    EXPECT_THROW(LoadJpeg(bytes, row.format), EOutOfMemory);
 
     SetMemory(saved);
-    std::unique_ptr<TJPEGImage> image = Load(bytes, row.format);
+    std::unique_ptr<TJPEGImage> image = LoadJpeg(bytes, row.format);
     setBound(row.bytesNeeded - 1);
     EXPECT_EQ(Raised<EOutOfMemory>([&] { image->DecodeJpeg(); }), kOutOfMemory);
     // Refused before the bitmap was made: no row was decoded.
@@ -387,7 +375,7 @@ TEST(JpegDecodeFailureTest, WholePictureBuffersOfTheDecoderCountAgainstTheBound)
 
 TEST(JpegPixelFormatTest, EditorsCmykFileShowsThePictureItWasMadeFrom) {
   // An editor's YCCK file with the Adobe marker (inverted samples), made from the same picture.
-  const std::vector<std::uint8_t> cmyk = Colours(Load(JpegFile("cmyk.jpg"))->DecodeJpeg());
+  const std::vector<std::uint8_t> cmyk = Colours(LoadJpeg(JpegFile("cmyk.jpg"))->DecodeJpeg());
   const std::vector<std::uint8_t> rgb = CleanColours("baseline_420.jpg");
   ASSERT_EQ(cmyk.size(), rgb.size());
   long difference = 0;
@@ -404,7 +392,7 @@ TickSource SteppingClock(std::uint32_t start, std::uint32_t step) {
 }
 
 TEST(JpegProgressTest, ReportsEvery500MsWhenThePercentageMoved) {
-  auto image = Load(JpegFile("baseline_420.jpg"));
+  auto image = LoadJpeg(JpegFile("baseline_420.jpg"));
   image->SetPaletteModified(false);
   // The clock wraps around during the decode.
   const std::vector<ProgressEvent> events = DecodeReports(*image, SteppingClock(0xFFFFF000u, 100));
@@ -431,17 +419,18 @@ TEST(JpegProgressTest, ReportsEvery500MsWhenThePercentageMoved) {
 
 TEST(JpegProgressTest, FewNewRowsAskForNoRedrawAndAStillClockForNoReport) {
   const std::vector<ProgressEvent> events =
-      DecodeReports(*Load(JpegFile("baseline_420.jpg")), SteppingClock(0, 600));
+      DecodeReports(*LoadJpeg(JpegFile("baseline_420.jpg")), SteppingClock(0, 600));
   ASSERT_GT(events.size(), 10u);
   for (std::size_t i = 2; i + 1 < events.size(); ++i) {
     EXPECT_EQ(events[i].r.Height(), 1);
     EXPECT_FALSE(events[i].redrawNow);
   }
-  EXPECT_EQ(DecodeReports(*Load(JpegFile("baseline_420.jpg")), [] { return 1234u; }).size(), 2u);
+  EXPECT_EQ(DecodeReports(*LoadJpeg(JpegFile("baseline_420.jpg")), [] { return 1234u; }).size(),
+            2u);
 }
 
 TEST(JpegProgressTest, AbortFromAListenerEndsTheDecodeSilently) {
-  auto image = Load(JpegFile("baseline_420.jpg"));
+  auto image = LoadJpeg(JpegFile("baseline_420.jpg"));
   image->SetTickSource(SteppingClock(0, 1000));
   std::vector<ProgressEvent> events;
   image->SetOnProgress([&](TGraphic&, const ProgressEvent& e) {
@@ -455,7 +444,7 @@ TEST(JpegProgressTest, AbortFromAListenerEndsTheDecodeSilently) {
 
 TEST(JpegProgressTest, OtherListenerFailuresPassOnAndKeepTheRowsMadeSoFar) {
   const std::vector<std::uint8_t> cleanColours = CleanColours("baseline_444.jpg");
-  auto image = Load(JpegFile("baseline_444.jpg"));
+  auto image = LoadJpeg(JpegFile("baseline_444.jpg"));
   image->SetTickSource(SteppingClock(0, 1000));
   std::int32_t stoppedAt = 0;
   image->SetOnProgress([&](TGraphic&, const ProgressEvent& e) {
@@ -474,7 +463,7 @@ TEST(JpegProgressTest, OtherListenerFailuresPassOnAndKeepTheRowsMadeSoFar) {
 }
 
 TEST(JpegProgressTest, EightBitDecodeEndsWithARedrawAndAChangeForItsNewPalette) {
-  auto image = Load(JpegFile("grayscale.jpg"));
+  auto image = LoadJpeg(JpegFile("grayscale.jpg"));
   image->SetPaletteModified(false);
   int changes = 0;
   image->SetOnChange([&](TGraphic&) { ++changes; });
@@ -513,7 +502,7 @@ TEST(JpegProgressTest, ANewPassReportsTheRowsDownToTheBottom) {
 // ---- Drawing, sharing, start-up.
 
 TEST(JpegDrawTest, FirstDrawDecodesAndEveryDrawShowsTheDecodedBitmap) {
-  auto image = Load(JpegFile("restart.jpg"));
+  auto image = LoadJpeg(JpegFile("restart.jpg"));
   FakeCanvas canvas;
   image->Draw(canvas, Rect{0, 0, 67, 45});
   EXPECT_TRUE(image->Decoded());

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "fakes/fake_color_management.h"
+#include "jpeg_files.h"
 #include "picture/jpeg_image.h"
 #include "picture/jpeg_library.h"
 #include "picture/jpeg_markers.h"
@@ -19,6 +20,7 @@
 namespace tavilune {
 namespace {
 
+using testing::LoadJpeg;
 using Bytes = std::vector<std::uint8_t>;
 struct Marker {
   int code;
@@ -94,19 +96,6 @@ Bytes Patched(Bytes b, std::size_t at, std::uint8_t value) {
   return b;
 }
 
-std::unique_ptr<TJPEGImage> Load(const Bytes& bytes,
-                                 JpegPixelFormat format = JpegPixelFormat::k24Bit,
-                                 JpegScale scale = JpegScale::kFullSize,
-                                 ColorManagement* colors = nullptr) {
-  auto image = std::make_unique<TJPEGImage>();
-  image->SetColorManagement(colors);
-  image->MutableSettings().pixelFormat = format;
-  image->MutableSettings().scale = scale;
-  MemoryStream stream(bytes);
-  image->LoadFromStream(stream);
-  return image;
-}
-
 // Blue, green, red of one pixel of a decoded 8- or 24-bit bitmap.
 RgbQuad PixelAt(TBitmap& bitmap, int x, int y) {
   const Dib& dib = bitmap.GetDib();
@@ -177,13 +166,13 @@ std::pair<int, int> ShownAt(int o, int x, int y, int w, int h) {
 
 TEST(JpegOrientationTest, EachOrientationTurnsSizeCornersAndEveryPixel) {
   for (JpegPixelFormat format : {JpegPixelFormat::k24Bit, JpegPixelFormat::k8Bit}) {
-    auto storedImage = Load(Photo({}), format);
+    auto storedImage = LoadJpeg(Photo({}), format);
     TBitmap& stored = storedImage->DecodeJpeg();
     for (const OrientationRow& row : kOrientations) {
       for (char order : {'I', 'M'}) {
         SCOPED_TRACE("orientation " + std::to_string(row.orientation) + " " + order +
                      (format == JpegPixelFormat::k8Bit ? " 8-bit" : " 24-bit"));
-        auto image = Load(Photo({App1(Orientation(row.orientation, order))}), format);
+        auto image = LoadJpeg(Photo({App1(Orientation(row.orientation, order))}), format);
         const bool swapped = row.orientation >= 5;
         const int w = swapped ? kH : kW, h = swapped ? kW : kH;
         EXPECT_EQ(image->Width(), w);  // before decoding: from the header
@@ -206,7 +195,7 @@ TEST(JpegOrientationTest, EachOrientationTurnsSizeCornersAndEveryPixel) {
 }
 
 TEST(JpegOrientationTest, ScaledDecodesAndProgressReportsAreTurnedToo) {
-  auto image = Load(Photo({App1(Orientation(6))}), JpegPixelFormat::k24Bit, JpegScale::kHalf);
+  auto image = LoadJpeg(Photo({App1(Orientation(6))}), JpegPixelFormat::k24Bit, JpegScale::kHalf);
   EXPECT_EQ(image->Height(), 34);
   std::uint32_t now = 0;
   std::vector<Rect> reports;
@@ -221,9 +210,9 @@ TEST(JpegOrientationTest, ScaledDecodesAndProgressReportsAreTurnedToo) {
 }
 
 TEST(JpegOrientationTest, AFailedDecodeKeepsTheTurnedRowsMadeSoFar) {
-  auto clean = Load(Photo({}));
+  auto clean = LoadJpeg(Photo({}));
   TBitmap& stored = clean->DecodeJpeg();
-  auto image = Load(Photo({App1(Orientation(3))}));
+  auto image = LoadJpeg(Photo({App1(Orientation(3))}));
   std::uint32_t now = 0;
   int rows = 0;
   OnRunning(*image, now, [&](const Rect& r) {
@@ -259,14 +248,14 @@ TEST(JpegOrientationTest, DamagedExifMeansAsStored) {
   for (const auto& row : rows) {
     SCOPED_TRACE(row.what);
     EXPECT_EQ(ReadExifOrientation(row.app1), 1);
-    auto image = Load(Photo({App1(row.app1)}));
+    auto image = LoadJpeg(Photo({App1(row.app1)}));
     EXPECT_EQ(image->Width(), kW);
     ExpectNear(PixelAt(image->DecodeJpeg(), 0, 0), 200, 30, 30, 24);
   }
   // Not EXIF at all (an XMP packet): no answer, and a later EXIF block still counts.
   const Bytes xmp = {'h', 't', 't', 'p', ':', '/', '/'};
   EXPECT_EQ(ReadExifOrientation(xmp), std::nullopt);
-  EXPECT_EQ(Load(Photo({App1(xmp), App1(Orientation(8))}))->Width(), kH);
+  EXPECT_EQ(LoadJpeg(Photo({App1(xmp), App1(Orientation(8))}))->Width(), kH);
 }
 
 // ---- Embedded colour profile.
@@ -306,7 +295,7 @@ TEST(JpegIccProfileTest, ChunksMakeOneProfileOnlyWhenWholeAndConsistent) {
     // The same through a file: read with its header, and kept with the picture.
     std::vector<Marker> fileMarkers = row.chunks;
     fileMarkers.insert(fileMarkers.begin(), App1(Orientation(3)));
-    auto image = Load(MakeJpeg(16, 8, Quadrants, fileMarkers));
+    auto image = LoadJpeg(MakeJpeg(16, 8, Quadrants, fileMarkers));
     EXPECT_EQ(image->Data()->metadata.iccProfile, row.expected);
     EXPECT_EQ(image->Data()->metadata.orientation, 3);
   }
@@ -345,7 +334,7 @@ TEST(JpegCmykTest, PlainAdobeInvertedAndYcckFilesShowTheInksColours) {
     const Bytes jpeg = MakeJpeg(16 * kInkCount, 16, Inks(file.adobe), {}, file.stored, file.adobe);
     for (JpegPixelFormat format : {JpegPixelFormat::k24Bit, JpegPixelFormat::k8Bit}) {
       SCOPED_TRACE(std::string(file.what) + (format == JpegPixelFormat::k8Bit ? " 8-bit" : ""));
-      auto image = Load(jpeg, format);
+      auto image = LoadJpeg(jpeg, format);
       EXPECT_EQ(image->Data()->metadata.adobeTransform.has_value(), file.adobe);
       TBitmap& bitmap = image->DecodeJpeg();
       EXPECT_EQ(bitmap.GetDib().BitCount(), format == JpegPixelFormat::k8Bit ? 8 : 24);
@@ -386,8 +375,8 @@ TEST(JpegColourProfileTest, RowsTablesAndInksAreTurnedThroughTheEmbeddedProfile)
   for (const auto& row : rows) {
     SCOPED_TRACE(row.what);
     testing::FakeColorManagement colors;
-    auto stored = Load(row.jpeg, row.format);
-    auto turned = Load(row.jpeg, row.format, JpegScale::kFullSize, &colors);
+    auto stored = LoadJpeg(row.jpeg, row.format);
+    auto turned = LoadJpeg(row.jpeg, row.format, JpegScale::kFullSize, &colors);
     TBitmap& before = stored->DecodeJpeg();
     TBitmap& after = turned->DecodeJpeg();
     const bool asked = row.layout != PixelLayout::kGray8;
