@@ -28,18 +28,15 @@ class FakeTransform : public ColorTransform {
               for (int c = 0; c < 3; ++c) q[c] = FakeConverted(p[c]);
             }
             break;
-          case PixelLayout::kCmyk32: {
-            const std::uint8_t c = p[0], m = p[1], yellow = p[2], k = p[3];
-            q[0] = static_cast<std::uint8_t>((255 - yellow) * (255 - k) / 255);
-            q[1] = static_cast<std::uint8_t>((255 - m) * (255 - k) / 255);
-            q[2] = static_cast<std::uint8_t>((255 - c) * (255 - k) / 255);
+          case PixelLayout::kCmyk32:
+            // Cyan, magenta, yellow, black in; blue from yellow, green from magenta, red from cyan.
+            for (int c = 0; c < 3; ++c) {
+              q[c] = static_cast<std::uint8_t>((255 - p[2 - c]) * (255 - p[3]) / 255);
+            }
             break;
-          }
-          case PixelLayout::kGray8: {
-            const std::uint8_t grey = p[0];
-            q[0] = q[1] = q[2] = grey;
+          case PixelLayout::kGray8:
+            q[0] = q[1] = q[2] = p[0];
             break;
-          }
         }
       }
     }
