@@ -6,6 +6,7 @@
 
 #include "bitmap_builder.h"
 #include "fakes/raised.h"
+#include "fakes/scoped_facts.h"
 #include "fakes/scratch_folder.h"
 #include "picture/bitmap.h"
 #include "picture/dib_convert.h"
@@ -463,7 +464,7 @@ TEST(BitmapDecoder, TheMachineBoundsThePixelsAndTheFileMustHoldThem) {
       {{64, 0}, 3000, 3000, true, 142000, kLoaded},
       {{64, 0}, 2000, 2000, true, 2, kLoaded},
   };
-  const MemoryFacts saved = Memory();
+  const ScopedMemory memory;
   for (const Case& c : cases) {
     SCOPED_TRACE(::testing::Message() << c.width << " x " << c.height << ", " << c.dataBytes);
     SetMemory(c.facts);
@@ -478,7 +479,6 @@ TEST(BitmapDecoder, TheMachineBoundsThePixelsAndTheFileMustHoldThem) {
     }
     EXPECT_EQ(Outcome(MakeBitmapFile(spec)), c.outcome);
   }
-  SetMemory(saved);
 }
 
 TEST(BitmapDecoder, ClaimsBeyondThePixelArrayAreCut) {

@@ -3,6 +3,7 @@
 #include "bitmap_builder.h"
 #include "fakes/fake_canvas.h"
 #include "fakes/raised.h"
+#include "fakes/scoped_facts.h"
 #include "picture/icon.h"
 #include "picture/metafile.h"
 #include "picture/stream.h"
@@ -11,15 +12,6 @@
 
 namespace tavilune::testing {
 namespace {
-
-class DisplayGuard {
- public:
-  explicit DisplayGuard(const DisplayFacts& facts) : saved_(Display()) { SetDisplay(facts); }
-  ~DisplayGuard() { SetDisplay(saved_); }
-
- private:
-  DisplayFacts saved_;
-};
 
 DisplayFacts Screen(int bits, int iconSize = 32, int ppi = 96) {
   DisplayFacts facts;
@@ -73,7 +65,7 @@ TEST(Icon, ChoosesTheStandardSizeInTheDeepestColoursTheScreenShows) {
       {Screen(1), 0xA3, 32},         // nothing fits: the closest size of all, deepest first
   };
   for (const Case& c : cases) {
-    DisplayGuard guard(c.display);
+    ScopedDisplay display(c.display);
     TIcon icon;
     Load(icon, MakeIconFile(kImages));
     EXPECT_EQ(icon.Width(), c.side);
@@ -113,7 +105,7 @@ TEST(Icon, MakesItsSystemIconOnceAndKeepsIt) {
 }
 
 TEST(Icon, TypeZeroIsTheStandardApplicationIconAtTheStandardSize) {
-  DisplayGuard guard(Screen(32, 40));
+  ScopedDisplay display(Screen(32, 40));
   TIcon icon;
   Load(icon, {0, 0, 0, 0, 0, 0});
   EXPECT_EQ(icon.Width(), 40);
@@ -152,7 +144,7 @@ TEST(ChooseIconImage, PrefersTheImagesHeaderOverAnEmptyDirectoryDepth) {
   file.U8(32).U8(32).U8(0).U8(0).U16(0).U16(0).U32(40).U32(78);
   file.U32(40).U32(32).U32(64).U16(1).U16(32).Fill(24);  // a 32-bit image
   file.U32(40).U32(32).U32(64).U16(1).U16(8).Fill(24);   // an 8-bit image
-  DisplayGuard guard(Screen(16));
+  ScopedDisplay display(Screen(16));
   TIcon icon;
   Load(icon, file.Get());
   ASSERT_EQ(icon.Directory().size(), 2u);
@@ -240,7 +232,7 @@ TEST(Metafile, ExtremeFramesAndReferenceDevicesRoundExactlyAndStayInsideTheClamp
 }
 
 TEST(Metafile, PlaceableSizeFollowsItsUnitsAndTheScreen) {
-  DisplayGuard guard(Screen(32, 32, 120));
+  ScopedDisplay display(Screen(32, 32, 120));
   TMetafile metafile;
   Load(metafile, Placeable(10, 20, 1010, 520, 1000));
   EXPECT_FALSE(metafile.Enhanced());

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "fakes/fake_canvas.h"
+#include "fakes/scoped_facts.h"
 #include "picture/bitmap.h"
 #include "picture/picture.h"
 #include "platform/display.h"
@@ -44,19 +45,6 @@ TEST(ImageDestRect, FollowsStretchProportionalAndCentre) {
     EXPECT_EQ(ImageDestRect(c.options, c.w, c.h, c.cw, c.ch), c.expected) << c.name;
   }
 }
-
-class DisplayBits {
- public:
-  explicit DisplayBits(int bits) : saved_(Display()) {
-    DisplayFacts facts = saved_;
-    facts.bitsPerPixel = bits;
-    SetDisplay(facts);
-  }
-  ~DisplayBits() { SetDisplay(saved_); }
-
- private:
-  DisplayFacts saved_;
-};
 
 TEST(PaintImage, DrawsTheBitmapIntoTheDestinationRectangle) {
   TPicture picture;
@@ -118,7 +106,7 @@ TEST(PaintImage, StretchModeAndPaletteFollowScreenAndBitmap) {
       {16, PixelFormat::k32Bit, StretchMode::kColorOnColor},
   };
   for (const Case& c : cases) {
-    DisplayBits screen(c.screenBits);
+    ScopedDisplay screen(DisplayWithBits(c.screenBits));
     TBitmap bitmap;
     bitmap.SetSize(2, 2, c.format);
     FakeCanvas canvas;
@@ -130,7 +118,7 @@ TEST(PaintImage, StretchModeAndPaletteFollowScreenAndBitmap) {
   }
 
   // A monochrome bitmap keeps the canvas's own mode.
-  DisplayBits screen(32);
+  ScopedDisplay screen(DisplayWithBits(32));
   TBitmap mono;
   mono.SetDib(Dib::Blank(8, 1, 1, false, {RgbQuad{}, RgbQuad{255, 255, 255, 0}}));
   FakeCanvas canvas;

@@ -13,6 +13,7 @@
 
 #include "fakes/fake_canvas.h"
 #include "fakes/raised.h"
+#include "fakes/scoped_facts.h"
 #include "fakes/scratch_folder.h"
 #include "jpeg_files.h"
 #include "picture/jpeg_library.h"
@@ -26,10 +27,13 @@
 namespace tavilune {
 namespace {
 
+using testing::DisplayWithBits;
 using testing::FakeCanvas;
 using testing::JpegFile;
 using testing::LoadJpeg;
 using testing::Raised;
+using testing::ScopedDisplay;
+using testing::ScopedMemory;
 using testing::ScratchFolder;
 using testing::TestDataPath;
 using testing::WithStrayScan;
@@ -168,17 +172,13 @@ TEST(JpegPixelFormatTest, EightBitDisplayGivesAtMost236ColoursCloseToTheTrueColo
 }
 
 TEST(JpegPixelFormatTest, TrueColourPictureOnAPalettedScreenUsesHalftoneUntilDecoded) {
-  const DisplayFacts saved = Display();
-  DisplayFacts paletted = saved;
-  paletted.bitsPerPixel = 8;
-  SetDisplay(paletted);
+  ScopedDisplay paletted(DisplayWithBits(8));
   auto image = LoadJpeg(JpegFile("baseline_420.jpg"), JpegPixelFormat::k24Bit);
   const Palette* before = image->GetPalette();
   ASSERT_NE(before, nullptr);
   EXPECT_TRUE(before->halftone);
   image->DecodeJpeg();
   EXPECT_EQ(image->GetPalette(), nullptr);
-  SetDisplay(saved);
 }
 
 TEST(JpegPixelFormatTest, ProgressiveDisplayShowsEachScanAndEndsWithTheFullQualityPicture) {
@@ -322,12 +322,10 @@ TEST(JpegDecodeFailureTest, PictureTooLargeToHoldIsRefusedAtLoadForWantOfMemory)
   const auto sof = std::search(bytes.begin(), bytes.end(), std::begin(marker), std::end(marker));
   ASSERT_NE(sof, bytes.end());
   std::copy(std::begin(sides), std::end(sides), sof + 5);
-  const MemoryFacts saved = Memory();
-  SetMemory(MemoryFacts{32, 24 * kGibibyte});
+  ScopedMemory memory(MemoryFacts{32, 24 * kGibibyte});
   EXPECT_EQ(Raised<EOutOfMemory>([&] { LoadJpeg(bytes); }), kOutOfMemory);
   SetMemory(MemoryFacts{64, 24 * kGibibyte});
   EXPECT_EQ(LoadJpeg(bytes)->Width(), 20000);
-  SetMemory(saved);
 }
 
 // Besides the bitmap, the decoder of a file spread over several scans (progressive, or one scan
@@ -352,7 +350,7 @@ TEST(JpegDecodeFailureTest, WholePictureBuffersOfTheDecoderCountAgainstTheBound)
       {"progressive.jpg", JpegPixelFormat::k8Bit, 3060 + 90 * 128 + 201 * 48},
       {"grayscale.jpg", JpegPixelFormat::k8Bit, 3060},
   };
-  const MemoryFacts saved = Memory();
+  const ScopedMemory memory;
   // The 64-bit program's bound is half the machine's memory.
   const auto setBound = [](std::uint64_t bound) { SetMemory(MemoryFacts{64, 2 * bound}); };
   for (const MemoryRow& row : rows) {
@@ -363,14 +361,13 @@ TEST(JpegDecodeFailureTest, WholePictureBuffersOfTheDecoderCountAgainstTheBound)
     setBound(row.bytesNeeded - 1);
     EXPECT_THROW(LoadJpeg(bytes, row.format), EOutOfMemory);
 
-    SetMemory(saved);
+    SetMemory(memory.Saved());
     std::unique_ptr<TJPEGImage> image = LoadJpeg(bytes, row.format);
     setBound(row.bytesNeeded - 1);
     EXPECT_EQ(Raised<EOutOfMemory>([&] { image->DecodeJpeg(); }), kOutOfMemory);
     // Refused before the bitmap was made: no row was decoded.
     EXPECT_EQ(image->DecodeJpeg().Width(), 0);
   }
-  SetMemory(saved);
 }
 
 TEST(JpegPixelFormatTest, EditorsCmykFileShowsThePictureItWasMadeFrom) {
@@ -519,17 +516,13 @@ TEST(JpegDrawTest, FirstDrawDecodesAndEveryDrawShowsTheDecodedBitmap) {
 }
 
 TEST(JpegStartUpTest, PixelFormatFollowsTheScreenDepthAtStart) {
-  const DisplayFacts saved = Display();
+  const ScopedDisplay screen(DisplayWithBits(8));
   const JpegSettings savedDefaults = JpegDefaults();
-  DisplayFacts screen = saved;
-  screen.bitsPerPixel = 8;
-  SetDisplay(screen);
   ResetFileFormats();
   RegisterJpegPictureFormats();
   EXPECT_EQ(JpegDefaults().pixelFormat, JpegPixelFormat::k8Bit);
   EXPECT_EQ(TJPEGImage().Settings().pixelFormat, JpegPixelFormat::k8Bit);
-  screen.bitsPerPixel = 16;
-  InitJpegDefaults(screen);
+  InitJpegDefaults(DisplayWithBits(16));
   EXPECT_EQ(JpegDefaults().pixelFormat, JpegPixelFormat::k24Bit);
 
   EXPECT_EQ(FindPictureClass("jpeg"), &JpegPictureClass());
@@ -540,7 +533,6 @@ TEST(JpegStartUpTest, PixelFormatFollowsTheScreenDepthAtStart) {
   ASSERT_EQ(GetFileFormats().Entries().size(), 4u);
 
   ResetFileFormats();
-  SetDisplay(saved);
   JpegDefaults() = savedDefaults;
 }
 
