@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <initializer_list>
+#include <utility>
 
 #include "platform/matrix_profile.h"
 
@@ -15,14 +17,11 @@ void PutInt32(Bytes& bytes, size_t offset, std::int32_t value) {
   for (int i = 0; i < 4; ++i) bytes[offset + i] = static_cast<std::uint8_t>(bits >> (8 * i));
 }
 
-void AppendInt32(Bytes& bytes, std::int32_t value) {
-  bytes.resize(bytes.size() + 4);
-  PutInt32(bytes, bytes.size() - 4, value);
-}
-
-void AppendInt16(Bytes& bytes, std::uint16_t value) {
-  bytes.push_back(static_cast<std::uint8_t>(value));
-  bytes.push_back(static_cast<std::uint8_t>(value >> 8));
+// Appends each value, little-endian, in as many bytes as its pair says.
+void Append(Bytes& bytes, std::initializer_list<std::pair<std::int64_t, int>> fields) {
+  for (auto [value, size] : fields) {
+    for (int i = 0; i < size; ++i) bytes.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
+  }
 }
 
 constexpr MatrixProfileSpec kWideGamut{0.64, 0.33,   0.21,   0.71, 0.15,
@@ -184,23 +183,13 @@ Bytes TestPicture::EncodeIcon() const {
   const int maskRow = (width + 31) / 32 * 4;
   const int imageSize = 40 + pixelBytes + maskRow * height;
   Bytes bytes;
-  AppendInt16(bytes, 0);
-  AppendInt16(bytes, 1);  // an icon
-  AppendInt16(bytes, 1);  // one image
-  bytes.push_back(static_cast<std::uint8_t>(width));
-  bytes.push_back(static_cast<std::uint8_t>(height));
-  bytes.push_back(0);  // colours: more than 256
-  bytes.push_back(0);
-  AppendInt16(bytes, 1);
-  AppendInt16(bytes, 32);
-  AppendInt32(bytes, imageSize);
-  AppendInt32(bytes, 22);
-  AppendInt32(bytes, 40);
-  AppendInt32(bytes, width);
-  AppendInt32(bytes, height * 2);  // colour rows and mask rows
-  AppendInt16(bytes, 1);
-  AppendInt16(bytes, 32);
-  for (int i = 0; i < 6; ++i) AppendInt32(bytes, 0);
+  // The directory (an icon of one image) and its entry: sides, colours (0: more than 256), a
+  // reserved byte, planes, bits, the image's size and offset.
+  Append(bytes, {{0, 2}, {1, 2}, {1, 2}, {width, 1}, {height, 1}, {0, 1}, {0, 1}, {1, 2},
+                 {32, 2}, {imageSize, 4}, {22, 4}});
+  // The image's info header: its height counts the colour rows and the mask rows.
+  Append(bytes, {{40, 4}, {width, 4}, {height * 2, 4}, {1, 2}, {32, 2}});
+  bytes.resize(bytes.size() + 24, 0);  // no compression, sizes, resolutions or colour counts
   for (int fileRow = 0; fileRow < height; ++fileRow) {
     const int y = height - 1 - fileRow;
     for (int x = 0; x < width; ++x) {
@@ -257,16 +246,11 @@ std::string ReadPicturePath(const Bytes& bytes) {
 
 Bytes JpegWithStrayScan(const Bytes& jpeg) {
   Bytes bytes = jpeg;
-  size_t sos = 0;
-  for (size_t i = 2; i + 3 < bytes.size(); ++i) {
-    if (bytes[i] == 0xFF && bytes[i + 1] == 0xDA) {
-      sos = i;
-      break;
-    }
-  }
-  if (sos == 0) return bytes;
-  const size_t length = static_cast<size_t>(bytes[sos + 2] << 8 | bytes[sos + 3]);
-  Bytes header(bytes.begin() + sos, bytes.begin() + sos + 2 + length);
+  const std::uint8_t marker[] = {0xFF, 0xDA};
+  const auto sos = std::search(bytes.begin() + std::min<size_t>(2, bytes.size()), bytes.end(),
+                               marker, marker + 2);
+  if (bytes.end() - sos < 4) return bytes;
+  const Bytes header(sos, sos + 2 + (sos[2] << 8 | sos[3]));
   bytes.resize(bytes.size() - 2);  // drop the end-of-image marker
   bytes.insert(bytes.end(), header.begin(), header.end());
   bytes.insert(bytes.end(), {0x00, 0x00, 0xFF, 0xD9});
