@@ -61,17 +61,13 @@ POINT ShownPlace(int orientation, int x, int y, int width, int height) {
 std::uint64_t ShownChecksum(const ScreenShot& shot, int left, int top, int width, int height,
                             int orientation = 1) {
   std::uint64_t hash = 0xCBF29CE484222325ULL;
-  auto add = [&](std::uint8_t byte) {
-    hash ^= byte;
-    hash *= 0x100000001B3ULL;
-  };
   for (int y = 0; y < height; ++y) {
     for (int x = 0; x < width; ++x) {
       const POINT at = ShownPlace(orientation, x, y, width, height);
-      COLORREF colour = shot.At(left + at.x, top + at.y);
-      add(GetBValue(colour));
-      add(GetGValue(colour));
-      add(GetRValue(colour));
+      const COLORREF colour = shot.At(left + at.x, top + at.y);
+      for (BYTE b : {GetBValue(colour), GetGValue(colour), GetRValue(colour)}) {
+        hash = (hash ^ b) * 0x100000001B3ULL;
+      }
     }
   }
   return hash;
@@ -119,33 +115,53 @@ bool CloseColours(COLORREF a, COLORREF b, int tolerance) {
          std::abs(GetBValue(a) - GetBValue(b)) <= tolerance;
 }
 
+// A JPEG of the test data, its reference checksum in golden; nothing (reported) where one is
+// missing.
+std::optional<Bytes> ReferenceJpeg(Report& report, const Session& session, const std::string& file,
+                                   int bits, Golden& golden) {
+  if (!FindGolden(report, session, file, bits, golden)) return std::nullopt;
+  auto jpeg = ReadFileBytes(session.DataPath(L"jpeg\\" + Widen(file)));
+  report.Check(jpeg.has_value(), file + " readable");
+  return jpeg;
+}
+
+// The first start with the photo chosen: shown in the white frame as the reference decodes it,
+// turned by the orientation, no error box, its path then kept. False where the case must stop.
+bool FirstChoiceShown(Report& report, Session& session, const std::wstring& path,
+                      const Golden& golden, const std::string& what, int orientation = 1) {
+  auto [program, form] = StartWithFirstChoice(report, session, path);
+  if (form == nullptr) return false;
+  CheckShownJpeg(report, form, kDesignPosition, 3, kWhite, golden, what, orientation);
+  report.CheckEqualText(ErrorBoxText(*program), "", what + ": no error box");
+  return CloseAndCheckSettings(report, session, *program, form, {.picturePath = ToAnsi(path)});
+}
+
+// A later start restoring the stored settings: the photo where they place it, in their (white)
+// frame, as the reference decodes it.
+void RestoredShown(Report& report, Session& session, const SettingsValues& stored,
+                   const Golden& golden, const std::string& what, int orientation = 1) {
+  PlaceSettings(report, session, stored);
+  auto [program, form] = StartShown(report, session, "program started again");
+  if (form == nullptr) return;
+  CheckShownJpeg(report, form, POINT{stored.windowLeft, stored.windowTop}, stored.frameThickness,
+                 kWhite, golden, what, orientation);
+  CloseWithAltF4(report, *program, form);
+}
+
 // A colour JPEG chosen at the first start, then a greyscale one (decoded to a 236-colour table)
 // restored from the settings without a frame.
 void JpegPicture(Report& report, Session& session) {
   Golden colour, grey;
-  if (!FindGolden(report, session, "baseline_420.jpg", 24, colour)) return;
-  if (!FindGolden(report, session, "grayscale.jpg", 8, grey)) return;
-  auto colourFile = ReadFileBytes(session.DataPath(L"jpeg\\baseline_420.jpg"));
-  auto greyFile = ReadFileBytes(session.DataPath(L"jpeg\\grayscale.jpg"));
-  if (!report.Check(colourFile && greyFile, "JPEG test files readable")) return;
+  const auto colourFile = ReferenceJpeg(report, session, "baseline_420.jpg", 24, colour);
+  const auto greyFile = ReferenceJpeg(report, session, "grayscale.jpg", 8, grey);
+  if (!colourFile || !greyFile) return;
   std::wstring colourPath = PlaceFile(report, session, L"写真\\colour.jpg", *colourFile);
   std::wstring greyPath = PlaceFile(report, session, L"grey.jpg", *greyFile);
-  {
-    auto [program, form] = StartWithFirstChoice(report, session, colourPath);
-    if (form == nullptr) return;
-    CheckShownJpeg(report, form, kDesignPosition, 3, kWhite, colour, "colour JPEG");
-    if (!CloseAndCheckSettings(report, session, *program, form,
-                               {.picturePath = ToAnsi(colourPath)})) {
-      return;
-    }
-  }
-  PlaceSettings(
-      report, session,
-      {.frameThickness = 0, .picturePath = ToAnsi(greyPath), .windowTop = 120, .windowLeft = 140});
-  auto [program, form] = StartShown(report, session, "program started again");
-  if (form == nullptr) return;
-  CheckShownJpeg(report, form, POINT{140, 120}, 0, kWhite, grey, "greyscale JPEG");
-  CloseWithAltF4(report, *program, form);
+  if (!FirstChoiceShown(report, session, colourPath, colour, "colour JPEG")) return;
+  RestoredShown(report, session,
+                {.frameThickness = 0, .picturePath = ToAnsi(greyPath), .windowTop = 120,
+                 .windowLeft = 140},
+                grey, "greyscale JPEG");
 }
 
 bool IsJpegErrorText(const std::string& text) {
@@ -165,9 +181,8 @@ bool IsJpegErrorText(const std::string& text) {
 // the library again (so no second error box).
 void JpegDamagedData(Report& report, Session& session) {
   Golden colour;
-  if (!FindGolden(report, session, "baseline_420.jpg", 24, colour)) return;
-  auto jpeg = ReadFileBytes(session.DataPath(L"jpeg\\baseline_420.jpg"));
-  if (!report.Check(jpeg.has_value(), "JPEG test file readable")) return;
+  const auto jpeg = ReferenceJpeg(report, session, "baseline_420.jpg", 24, colour);
+  if (!jpeg) return;
   std::wstring path = PlaceFile(report, session, L"damaged.jpg", JpegWithStrayScan(*jpeg));
   const SettingsValues stored{.picturePath = ToAnsi(path), .windowTop = 100, .windowLeft = 200};
   PlaceSettings(report, session, stored);
@@ -193,49 +208,26 @@ void JpegDamagedData(Report& report, Session& session) {
   CloseAndCheckSettings(report, session, *program, form, stored);
 }
 
-// The reference photo's bytes, its checksum in golden; nothing (reported) where one is missing.
-std::optional<Bytes> ReferencePhoto(Report& report, const Session& session, Golden& golden) {
-  if (!FindGolden(report, session, "baseline_420.jpg", 24, golden)) return std::nullopt;
-  auto jpeg = ReadFileBytes(session.DataPath(L"jpeg\\baseline_420.jpg"));
-  report.Check(jpeg.has_value(), "JPEG test file readable");
-  return jpeg;
-}
-
-// The first start with the photo chosen: shown in the white frame as the reference decodes it,
-// turned by the orientation, no error box, its path then kept. False where the case must stop.
-bool FirstChoiceShown(Report& report, Session& session, const std::wstring& path,
-                      const Golden& golden, const std::string& what, int orientation = 1) {
-  auto [program, form] = StartWithFirstChoice(report, session, path);
-  if (form == nullptr) return false;
-  CheckShownJpeg(report, form, kDesignPosition, 3, kWhite, golden, what, orientation);
-  report.CheckEqualText(ErrorBoxText(*program), "", what + ": no error box");
-  return CloseAndCheckSettings(report, session, *program, form, {.picturePath = ToAnsi(path)});
-}
-
 // A photo from a phone held upright (EXIF orientation 6) shows turned: the window is as tall as
 // the picture is wide, and every pixel is in its turned place. Restored from the settings, one
 // turned half round (3) keeps its sides.
 void JpegPhotoOrientation(Report& report, Session& session) {
   Golden colour;
-  const auto jpeg = ReferencePhoto(report, session, colour);
+  const auto jpeg = ReferenceJpeg(report, session, "baseline_420.jpg", 24, colour);
   if (!jpeg) return;
   const std::wstring upright =
       PlaceFile(report, session, L"upright.jpg", JpegWithOrientation(*jpeg, 6));
   const std::wstring halfRound =
       PlaceFile(report, session, L"half_round.jpg", JpegWithOrientation(*jpeg, 3));
   if (!FirstChoiceShown(report, session, upright, colour, "orientation 6", 6)) return;
-  PlaceSettings(report, session, {.picturePath = ToAnsi(halfRound)});
-  auto [program, form] = StartShown(report, session, "program started again");
-  if (form == nullptr) return;
-  CheckShownJpeg(report, form, POINT{192, 107}, 3, kWhite, colour, "orientation 3", 3);
-  CloseWithAltF4(report, *program, form);
+  RestoredShown(report, session, {.picturePath = ToAnsi(halfRound)}, colour, "orientation 3", 3);
 }
 
 // A photo whose EXIF block is damaged (its directory lies past the block's end) shows as stored,
 // without an error box; an editor's CMYK file (YCCK, samples stored inverted) shows in its colours.
 void JpegPhotoDamagedExifAndCmyk(Report& report, Session& session) {
   Golden colour;
-  const auto jpeg = ReferencePhoto(report, session, colour);
+  const auto jpeg = ReferenceJpeg(report, session, "baseline_420.jpg", 24, colour);
   const auto cmyk = ReadFileBytes(session.DataPath(L"jpeg\\cmyk.jpg"));
   if (!jpeg || !report.Check(cmyk.has_value(), "CMYK test file readable")) return;
   const std::wstring damaged =
