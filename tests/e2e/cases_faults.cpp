@@ -108,12 +108,12 @@ void FailedFirstChoice(Report& report, Session& session, const std::wstring& cho
 }
 
 void BadFirstChoice(Report& report, Session& session) {
-  std::wstring damaged = PlaceFile(report, session, L"damaged.bmp", DamagedBitmap());
-  FailedFirstChoice(report, session, damaged, kDamagedBitmapError);
+  FailedFirstChoice(report, session, PlaceFile(report, session, L"damaged.bmp", DamagedBitmap()),
+                    kDamagedBitmapError);
 }
 
 void MissingFirstChoice(Report& report, Session& session) {
-  std::wstring missing = session.Path(L"no such picture.bmp");
+  const std::wstring missing = session.Path(L"no such picture.bmp");
   FailedFirstChoice(report, session, missing, u8"ファイル " + Narrow(missing) + u8" は開けません.");
 }
 
@@ -161,8 +161,24 @@ std::wstring PlacePictureWithPathLength(Report& report, Session& session, size_t
   return picture;
 }
 
-// The start after a first choice was saved: no message, the picture where the design puts it.
-void StartAgainWithoutQuestion(Report& report, Session& session, const std::string& noMessage) {
+// After a first choice: the settings record, whole, holds a path (the short one where the long
+// one cannot be spelt or stored) that names the chosen picture; then the next start shows it
+// without a question, where the design puts it.
+void StoredAndShownAgain(Report& report, Session& session, const std::wstring& picture,
+                         const std::string& written, const std::string& noMessage) {
+  auto bytes = ReadFileBytes(session.SettingsPath());
+  if (!report.Check(bytes.has_value(), written)) return;
+  report.CheckEqual(static_cast<long long>(bytes->size()), record::kSize, "settings file size");
+  std::string stored = ReadPicturePath(*bytes);
+  report.Note("stored path: " + Escaped(stored));
+  report.Check(!stored.empty() && stored.size() <= 255,
+               "stored path fits the record (" + std::to_string(stored.size()) + " bytes)");
+  report.Check(
+      bytes->size() >= record::kSize && (*bytes)[record::kPicturePath + stored.size()] == 0,
+      "stored path is NUL-ended");
+  report.Check(SameFile(FromAnsi(stored), picture), "stored path names the chosen picture");
+
+  report.Note("second start");
   auto [program, form] = StartShown(report, session, "program started again");
   if (form == nullptr) return;
   report.Check(FindTopLevelByTitle(program->id(), kMessageDialogTitle) == nullptr, noMessage);
@@ -207,30 +223,7 @@ void ChooseLongPicturePath(Report& report, Session& session, size_t wanted) {
   if (!CheckOrListWindows(report, *program, form != nullptr, "the picture window is shown")) return;
   CheckFramedPicture(report, form, kDesignPosition, 3, kWhite, TestPicture{});
   if (!CloseWithAltF4(report, *program, form)) return;
-  auto bytes = ReadFileBytes(session.SettingsPath());
-  if (!report.Check(bytes.has_value(), "settings file written")) return;
-  report.CheckEqual(static_cast<long long>(bytes->size()), record::kSize, "settings file size");
-  std::string stored = ReadPicturePath(*bytes);
-  report.Note("stored path: " + Escaped(stored));
-  report.Check(!stored.empty() && stored.size() <= 255,
-               "stored path fits the record (" + std::to_string(stored.size()) + " bytes)");
-  report.Check(
-      bytes->size() >= record::kSize && (*bytes)[record::kPicturePath + stored.size()] == 0,
-      "stored path is NUL-ended");
-  report.Check(SameFile(FromAnsi(stored), picture), "stored path names the chosen picture");
-
-  report.Note("second start with the short path");
-  StartAgainWithoutQuestion(report, session, "no message dialog");
-}
-
-// Longer than the record holds, but within the 260 characters of the old dialog buffer.
-void LongPicturePath(Report& report, Session& session) {
-  ChooseLongPicturePath(report, session, 258);
-}
-
-// Longer than 260 characters: the dialog takes the name, and the short path is stored as above.
-void VeryLongPicturePath(Report& report, Session& session) {
-  ChooseLongPicturePath(report, session, 300);
+  StoredAndShownAgain(report, session, picture, "settings file written", "no message dialog");
 }
 
 // The program lives in a folder named in Korean, which the Japanese ANSI code page cannot
@@ -246,15 +239,8 @@ void UnspellableFolder(Report& report, Session& session) {
     CheckFramedPicture(report, form, kDesignPosition, 3, kWhite, TestPicture{});
     if (!CloseWithAltF4(report, *program, form)) return;
   }
-  auto bytes = ReadFileBytes(session.SettingsPath());
-  if (!report.Check(bytes.has_value(), "settings file written beside the program")) return;
-  report.CheckEqual(static_cast<long long>(bytes->size()), record::kSize, "settings file size");
-  std::string stored = ReadPicturePath(*bytes);
-  report.Note("stored path: " + Escaped(stored));
-  report.Check(SameFile(FromAnsi(stored), picture), "stored path names the chosen picture");
-
-  report.Note("second start");
-  StartAgainWithoutQuestion(report, session, "no message dialog: the settings file was found");
+  StoredAndShownAgain(report, session, picture, "settings file written beside the program",
+                      "no message dialog: the settings file was found");
 }
 
 // System DLLs that are loaded after start: the program's own late ones (shcore for the DPI,
@@ -354,8 +340,10 @@ std::vector<CaseEntry> MendedFaultCases() {
       {"save_fails_keeps_file", SaveFailsKeepsFile},
       {"bad_first_choice", BadFirstChoice},
       {"missing_first_choice", MissingFirstChoice},
-      {"long_picture_path", LongPicturePath},
-      {"very_long_picture_path", VeryLongPicturePath},
+      // Longer than the record holds, but within the 260 characters of the old dialog buffer.
+      {"long_picture_path", [](Report& r, Session& s) { ChooseLongPicturePath(r, s, 258); }},
+      // Longer than 260 characters: the dialog takes the name, and the short path is stored.
+      {"very_long_picture_path", [](Report& r, Session& s) { ChooseLongPicturePath(r, s, 300); }},
       {"unspellable_folder", UnspellableFolder},
       {"planted_dlls", PlantedDlls},
   };
