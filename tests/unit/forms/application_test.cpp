@@ -21,6 +21,15 @@ class ApplicationTest : public ::testing::Test {
     app.SetTitle("Tavilune");
     app.Initialize();
   }
+  // Hands the failure to the application as a window procedure's fence does.
+  template <typename Failure>
+  void Handle(const Failure& failure) {
+    try {
+      throw failure;
+    } catch (...) {
+      app.HandleException();
+    }
+  }
   FakeWindowSystem windows;
   TApplication app{windows};
 };
@@ -40,11 +49,7 @@ TEST(ErrorBoxTest, AddsAFullStopOnlyAfterCharactersThatSortAboveIt) {
 }
 
 TEST_F(ApplicationTest, ErrorBoxIsOwnedByTheApplicationWindowAndTitledWithTheProgram) {
-  try {
-    throw EInvalidGraphic(u8"ビットマップイメージが不正です");
-  } catch (...) {
-    app.HandleException();
-  }
+  Handle(EInvalidGraphic(u8"ビットマップイメージが不正です"));
   ASSERT_EQ(windows.messageBoxes.size(), 1u);
   EXPECT_EQ(windows.messageBoxes[0].owner, app.Handle());
   EXPECT_EQ(windows.messageBoxes[0].caption, "Tavilune");
@@ -53,11 +58,7 @@ TEST_F(ApplicationTest, ErrorBoxIsOwnedByTheApplicationWindowAndTitledWithThePro
 }
 
 TEST_F(ApplicationTest, AbortIsSilent) {
-  try {
-    throw EAbort();
-  } catch (...) {
-    app.HandleException();
-  }
+  Handle(EAbort());
   EXPECT_TRUE(windows.messageBoxes.empty());
 }
 
@@ -69,11 +70,7 @@ TEST_F(ApplicationTest, AnErrorBoxThatCannotBeMadeGivesWayToTheOutOfMemoryBoxOrT
     windows.onMessageBox = [&](const auto&) {
       if (static_cast<int>(windows.messageBoxes.size()) <= failing) throw std::bad_alloc();
     };
-    try {
-      throw EInvalidGraphic(u8"ビットマップイメージが不正です");
-    } catch (...) {
-      app.HandleException();
-    }
+    Handle(EInvalidGraphic(u8"ビットマップイメージが不正です"));
     ASSERT_EQ(windows.messageBoxes.size(), 2u);
     EXPECT_EQ(windows.messageBoxes[1].text, u8"メモリが足りません.");
     EXPECT_EQ(windows.messageBoxes[1].caption, "Tavilune");
