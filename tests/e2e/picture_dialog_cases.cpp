@@ -231,22 +231,11 @@ RECT FittedInto(const RECT& box, long width, long height) {
   const long cw = box.right - box.left;
   const long ch = box.bottom - box.top;
   const double ratio = static_cast<double>(width) / height;
-  long w = 0, h = 0;
-  if (width > height) {
-    w = cw;
-    h = static_cast<long>(cw / ratio);
-    if (h > ch) {
-      h = ch;
-      w = static_cast<long>(ch * ratio);
-    }
-  } else {
-    h = ch;
-    w = static_cast<long>(ch * ratio);
-    if (w > cw) {
-      w = cw;
-      h = static_cast<long>(cw / ratio);
-    }
-  }
+  // The longer side fills its edge first; where the other side then overflows, it fills its own.
+  long w = width > height ? cw : static_cast<long>(ch * ratio);
+  long h = width > height ? static_cast<long>(cw / ratio) : ch;
+  if (h > ch) h = ch, w = static_cast<long>(ch * ratio);
+  if (w > cw) w = cw, h = static_cast<long>(cw / ratio);
   const long left = box.left + (cw - w) / 2;
   const long top = box.top + (ch - h) / 2;
   return RECT{left, top, left + w, top + h};
