@@ -6,25 +6,32 @@ namespace tavilune::testing {
 
 namespace {
 
-class FakeIcon : public NativeIcon {
+// An icon or metafile of the canvas, counted among its live handles while it lives.
+template <typename Native>
+class FakeHandle : public Native {
  public:
-  FakeIcon(int id, int& live) : id(id), live_(live) { ++live_; }
-  ~FakeIcon() override { --live_; }
+  FakeHandle(int id, int& live) : id(id), live_(live) { ++live_; }
+  ~FakeHandle() override { --live_; }
   int id;
 
  private:
   int& live_;
 };
 
-class FakeMetafile : public NativeMetafile {
- public:
-  FakeMetafile(int id, int& live) : id(id), live_(live) { ++live_; }
-  ~FakeMetafile() override { --live_; }
-  int id;
+// Records the making of a handle, which a refusing canvas does not make.
+template <typename Native>
+std::unique_ptr<Native> Made(std::vector<FakeCanvas::Record>& calls, FakeCanvas::Record record,
+                             bool refused, int& nextId, int& live) {
+  if (!refused) record.handleId = nextId++;
+  calls.push_back(record);
+  if (refused) return nullptr;
+  return std::make_unique<FakeHandle<Native>>(record.handleId, live);
+}
 
- private:
-  int& live_;
-};
+template <typename Native>
+int IdOf(Native& handle) {
+  return static_cast<FakeHandle<Native>&>(handle).id;
+}
 
 }  // namespace
 
@@ -34,94 +41,63 @@ std::size_t FakeCanvas::Count(Call call) const {
 }
 
 void FakeCanvas::FillRect(const Rect& rect, Color color) {
-  Record r;
-  r.call = Call::kFillRect;
-  r.rect = rect;
-  r.color = color;
-  calls.push_back(std::move(r));
+  calls.push_back({.call = Call::kFillRect, .rect = rect, .color = color});
 }
 
 void FakeCanvas::DrawDibPart(const Dib& dib, const Rect& dest, const Rect& source,
                              const Palette* palette, StretchMode mode) {
-  Record r;
-  r.call = Call::kDrawDib;
-  r.rect = dest;
-  r.source = source;
-  r.dib = &dib;
-  r.hasPalette = palette != nullptr;
-  r.halftonePalette = palette != nullptr && palette->halftone;
-  r.paletteEntries = palette != nullptr ? palette->entries.size() : 0;
-  r.mode = mode;
-  calls.push_back(std::move(r));
+  calls.push_back({.call = Call::kDrawDib,
+                   .rect = dest,
+                   .dib = &dib,
+                   .source = source,
+                   .hasPalette = palette != nullptr,
+                   .halftonePalette = palette != nullptr && palette->halftone,
+                   .paletteEntries = palette != nullptr ? palette->entries.size() : 0,
+                   .mode = mode});
 }
 
 std::unique_ptr<NativeIcon> FakeCanvas::CreateIcon(std::span<const std::uint8_t> image,
                                                    std::int32_t width, std::int32_t height) {
-  Record r;
-  r.call = Call::kCreateIcon;
-  r.bytes.assign(image.begin(), image.end());
-  r.width = width;
-  r.height = height;
-  if (refuseIcons) {
-    calls.push_back(std::move(r));
-    return nullptr;
-  }
-  r.handleId = nextId_++;
-  calls.push_back(r);
-  return std::make_unique<FakeIcon>(r.handleId, liveHandles);
+  return Made<NativeIcon>(calls,
+                          {.call = Call::kCreateIcon,
+                           .bytes = {image.begin(), image.end()},
+                           .width = width,
+                           .height = height},
+                          refuseIcons, nextId_, liveHandles);
 }
 
 std::unique_ptr<NativeIcon> FakeCanvas::StandardApplicationIcon() {
-  Record r;
-  r.call = Call::kStandardApplicationIcon;
-  r.handleId = nextId_++;
-  calls.push_back(r);
-  return std::make_unique<FakeIcon>(r.handleId, liveHandles);
+  return Made<NativeIcon>(calls, {.call = Call::kStandardApplicationIcon}, false, nextId_,
+                          liveHandles);
 }
 
 void FakeCanvas::DrawIcon(NativeIcon& icon, const Rect& dest) {
-  Record r;
-  r.call = Call::kDrawIcon;
-  r.rect = dest;
-  r.handleId = static_cast<FakeIcon&>(icon).id;
-  calls.push_back(std::move(r));
+  calls.push_back({.call = Call::kDrawIcon, .rect = dest, .handleId = IdOf(icon)});
 }
 
 std::unique_ptr<NativeMetafile> FakeCanvas::CreateMetafile(MetafileBits kind,
                                                            std::span<const std::uint8_t> bytes,
                                                            std::int32_t widthHimetric,
                                                            std::int32_t heightHimetric) {
-  Record r;
-  r.call = Call::kCreateMetafile;
-  r.metafileKind = kind;
-  r.bytes.assign(bytes.begin(), bytes.end());
-  r.width = widthHimetric;
-  r.height = heightHimetric;
-  if (refuseMetafiles) {
-    calls.push_back(std::move(r));
-    return nullptr;
-  }
-  r.handleId = nextId_++;
-  calls.push_back(r);
-  return std::make_unique<FakeMetafile>(r.handleId, liveHandles);
+  return Made<NativeMetafile>(calls,
+                              {.call = Call::kCreateMetafile,
+                               .bytes = {bytes.begin(), bytes.end()},
+                               .width = widthHimetric,
+                               .height = heightHimetric,
+                               .metafileKind = kind},
+                              refuseMetafiles, nextId_, liveHandles);
 }
 
 void FakeCanvas::DrawMetafile(NativeMetafile& metafile, const Rect& dest) {
-  Record r;
-  r.call = Call::kDrawMetafile;
-  r.rect = dest;
-  r.handleId = static_cast<FakeMetafile&>(metafile).id;
-  calls.push_back(std::move(r));
+  calls.push_back({.call = Call::kDrawMetafile, .rect = dest, .handleId = IdOf(metafile)});
 }
 
 void FakeCanvas::DrawTextLine(const std::string& text, const Rect& rect, const TextStyle& style) {
-  Record r;
-  r.call = Call::kDrawText;
-  r.rect = rect;
-  r.color = style.color;
-  r.text = text;
-  r.textStyle = style;
-  calls.push_back(std::move(r));
+  calls.push_back({.call = Call::kDrawText,
+                   .rect = rect,
+                   .color = style.color,
+                   .text = text,
+                   .textStyle = style});
 }
 
 }  // namespace tavilune::testing

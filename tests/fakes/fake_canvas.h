@@ -26,21 +26,21 @@ class FakeCanvas : public Canvas {
 
   struct Record {
     Call call = Call::kFillRect;
-    Rect rect;                 // destination (or the filled rectangle)
+    Rect rect{};               // destination (or the filled rectangle)
     Color color = 0;           // FillRect
     const Dib* dib = nullptr;  // DrawDib
-    Rect source;               // DrawDib: the part of the bitmap drawn
+    Rect source{};             // DrawDib: the part of the bitmap drawn
     bool hasPalette = false;   // DrawDib
     bool halftonePalette = false;
     std::size_t paletteEntries = 0;
     StretchMode mode = StretchMode::kDefault;
-    std::vector<std::uint8_t> bytes;  // CreateIcon, CreateMetafile
-    std::int32_t width = 0;           // CreateIcon size, CreateMetafile size in 0.01 mm
+    std::vector<std::uint8_t> bytes{};  // CreateIcon, CreateMetafile
+    std::int32_t width = 0;             // CreateIcon size, CreateMetafile size in 0.01 mm
     std::int32_t height = 0;
     MetafileBits metafileKind = MetafileBits::kEnhanced;
-    int handleId = 0;  // the icon or metafile made, or drawn
-    std::string text;  // DrawTextLine
-    TextStyle textStyle;
+    int handleId = 0;    // the icon or metafile made, or drawn
+    std::string text{};  // DrawTextLine
+    TextStyle textStyle{};
   };
 
   // Whether CreateIcon and CreateMetafile succeed.
