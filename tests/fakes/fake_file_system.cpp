@@ -11,13 +11,15 @@ namespace tavilune::testing {
 
 struct FakeFileSystem::Node {
   bool folder = false;
-  std::string bytes;
+  std::string bytes{};
   bool readOnly = false;
-  std::optional<int> lastWriteYear;
+  std::optional<int> lastWriteYear{};
   bool attributesReadable = true;
   bool writeRefusedBySecurity = false;
   int sharedHandles = 0;     // opened for reading, others may go on using the file
   int exclusiveHandles = 0;  // created for writing, nobody else may touch the file
+
+  bool InUse() const { return sharedHandles > 0 || exclusiveHandles > 0; }
 };
 
 // A handle on a node. The file system must outlive its handles, as a test's fake does.
@@ -91,17 +93,12 @@ std::string FakeFileSystem::Key(const FilePath& path) {
 
 void FakeFileSystem::AddFile(const FilePath& path, std::string bytes,
                              std::optional<int> lastWriteYear) {
-  auto node = std::make_shared<Node>();
-  node->bytes = std::move(bytes);
-  node->lastWriteYear = lastWriteYear;
-  nodes_[Key(path)] = std::move(node);
+  nodes_[Key(path)] =
+      std::make_shared<Node>(Node{.bytes = std::move(bytes), .lastWriteYear = lastWriteYear});
 }
 
 void FakeFileSystem::AddFolder(const FilePath& path, std::optional<int> lastWriteYear) {
-  auto node = std::make_shared<Node>();
-  node->folder = true;
-  node->lastWriteYear = lastWriteYear;
-  nodes_[Key(path)] = std::move(node);
+  nodes_[Key(path)] = std::make_shared<Node>(Node{.folder = true, .lastWriteYear = lastWriteYear});
 }
 
 namespace {
@@ -210,7 +207,7 @@ std::unique_ptr<File> FakeFileSystem::Open(const FilePath& filePath, FileAccess 
   if (access == FileAccess::kCreateWrite) {
     if ((node && node->readOnly) || SecurityRefuses(path, FileIntent::kWrite)) {
       error = kErrorAccessDenied;
-    } else if (node && (node->sharedHandles > 0 || node->exclusiveHandles > 0)) {
+    } else if (node && node->InUse()) {
       error = kErrorSharingViolation;
     } else {
       // Created, or emptied at once, like CREATE_ALWAYS.
@@ -257,15 +254,11 @@ SystemError FakeFileSystem::Replace(const FilePath& fromPath, const FilePath& to
   const auto source = nodes_.find(from);
   if (source == nodes_.end()) return kErrorFileNotFound;
   if (SecurityRefuses(to, FileIntent::kReplace)) return kErrorAccessDenied;
-  if (source->second->sharedHandles > 0 || source->second->exclusiveHandles > 0) {
-    return kErrorSharingViolation;
-  }
+  if (source->second->InUse()) return kErrorSharingViolation;
   if (const auto target = nodes_.find(to); target != nodes_.end()) {
     const Node& existing = *target->second;
     if (existing.folder || existing.readOnly) return kErrorAccessDenied;
-    if (existing.sharedHandles > 0 || existing.exclusiveHandles > 0) {
-      return kErrorSharingViolation;
-    }
+    if (existing.InUse()) return kErrorSharingViolation;
   }
   std::shared_ptr<Node> moved = source->second;
   nodes_.erase(source);
@@ -285,7 +278,7 @@ SystemError FakeFileSystem::Remove(const FilePath& filePath) {
   if (node.folder || node.readOnly || SecurityRefuses(path, FileIntent::kReplace)) {
     return kErrorAccessDenied;
   }
-  if (node.sharedHandles > 0 || node.exclusiveHandles > 0) return kErrorSharingViolation;
+  if (node.InUse()) return kErrorSharingViolation;
   nodes_.erase(found);
   return kNoError;
 }

@@ -1,6 +1,7 @@
 #include "fakes/fake_window_system.h"
 
 #include <thread>
+#include <utility>
 
 #include "forms/messages.h"
 #include "platform/dpi.h"
@@ -181,11 +182,7 @@ MonitorInfo FakeWindowSystem::MonitorNearest(const Rect& rect) {
 bool FakeWindowSystem::PumpMessage(bool, bool& quit) {
   quit = false;
   if (posted.empty()) {
-    if (quitPosted) {
-      quitPosted = false;  // taken from the queue
-      quit = true;
-      return false;
-    }
+    quit = std::exchange(quitPosted, false);  // the quit is taken from the queue
     return false;
   }
   auto [window, message] = posted.front();
@@ -223,8 +220,7 @@ std::uint32_t FakeWindowSystem::TrackPopupMenu(const std::vector<MenuItemSpec>& 
   return onPopup ? onPopup(popups.back(), listener) : 0;
 }
 
-IconHandle FakeWindowSystem::LoadIconResource(const std::string& name, IconSize size,
-                                              int forDpi) {
+IconHandle FakeWindowSystem::LoadIconResource(const std::string& name, IconSize size, int forDpi) {
   if (name.empty() || !iconResourcesFound) return 0;
   return (size == IconSize::kSmall ? 0x3000 : 0x2000) + static_cast<IconHandle>(name.size()) +
          (static_cast<IconHandle>(forDpi) << 16);
