@@ -335,13 +335,9 @@ HWND FindColourDialog(DWORD processId) {
 
 // Answers the colour chooser: types the colour into its boxes and confirms, or cancels.
 bool AnswerColourDialog(Report& report, const Program& program, const COLORREF* colour) {
-  HWND dialog = nullptr;
-  WaitUntil(
-      [&] {
-        dialog = FindColourDialog(program.id());
-        return dialog != nullptr;
-      },
-      kFirstWindowTimeout);  // the first one also loads the common dialogs
+  // The first one also loads the common dialogs.
+  HWND dialog =
+      WaitForWindow(program, [&] { return FindColourDialog(program.id()); }, kFirstWindowTimeout);
   if (!CheckOrListWindows(report, program, dialog != nullptr, "the colour chooser appears")) {
     return false;
   }

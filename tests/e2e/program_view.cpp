@@ -124,13 +124,8 @@ bool AnswerMessageDialog(Report& report, const Program& program, const std::stri
 }
 
 HWND WaitForFileDialog(Report& report, const Program& program) {
-  HWND dialog = nullptr;
-  WaitUntil(
-      [&] {
-        dialog = FindFileDialog(program.id());
-        return dialog != nullptr || !program.Running();
-      },
-      kFirstWindowTimeout);
+  HWND dialog =
+      WaitForWindow(program, [&] { return FindFileDialog(program.id()); }, kFirstWindowTimeout);
   CheckOrListWindows(report, program, dialog != nullptr, "the file-open dialog appears");
   return dialog;
 }
@@ -217,25 +212,11 @@ ShownProgram StartWithFirstChoice(Report& report, Session& session, const std::w
 }
 
 HWND WaitForErrorBox(const Program& program, DWORD timeoutMs) {
-  HWND box = nullptr;
-  WaitUntil(
-      [&] {
-        box = FindErrorBox(program.id());
-        return box != nullptr || !program.Running();
-      },
-      timeoutMs);
-  return box;
+  return WaitForWindow(program, [&] { return FindErrorBox(program.id()); }, timeoutMs);
 }
 
 HWND WaitForMenu(const Program& program) {
-  HWND menu = nullptr;
-  WaitUntil(
-      [&] {
-        menu = FindTopLevel(program.id(), kMenuClass);
-        return menu != nullptr;
-      },
-      5000);
-  return menu;
+  return WaitForTopLevel(program, kMenuClass, nullptr, 5000);
 }
 
 void PressKeys(const std::vector<WORD>& keys) {

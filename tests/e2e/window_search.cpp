@@ -98,27 +98,26 @@ HWND FindTopLevelByTitle(DWORD processId, const std::wstring& title) {
   return nullptr;
 }
 
-HWND WaitForTopLevel(const Program& program, const std::wstring& className, const wchar_t* title,
-                     DWORD timeoutMs) {
+HWND WaitForWindow(const Program& program, const std::function<HWND()>& find, DWORD timeoutMs) {
   HWND found = nullptr;
   WaitUntil(
       [&] {
-        found = FindTopLevel(program.id(), className, title);
+        found = find();
         return found != nullptr || !program.Running();
       },
       timeoutMs);
   return found;
 }
 
+HWND WaitForTopLevel(const Program& program, const std::wstring& className, const wchar_t* title,
+                     DWORD timeoutMs) {
+  return WaitForWindow(
+      program, [&] { return FindTopLevel(program.id(), className, title); }, timeoutMs);
+}
+
 HWND WaitForTopLevelByTitle(const Program& program, const std::wstring& title, DWORD timeoutMs) {
-  HWND found = nullptr;
-  WaitUntil(
-      [&] {
-        found = FindTopLevelByTitle(program.id(), title);
-        return found != nullptr || !program.Running();
-      },
-      timeoutMs);
-  return found;
+  return WaitForWindow(
+      program, [&] { return FindTopLevelByTitle(program.id(), title); }, timeoutMs);
 }
 
 std::vector<HWND> Descendants(HWND parent) {

@@ -31,7 +31,9 @@ HWND FindTopLevel(DWORD processId, const std::wstring& className, const wchar_t*
 // The first visible top-level window of the process with that title, whatever its class.
 HWND FindTopLevelByTitle(DWORD processId, const std::wstring& title);
 
-// Waits for a window; stops early when the program has ended. Returns nullptr on failure.
+// Waits until find() gives a window; stops early when the program has ended. Returns nullptr on
+// failure.
+HWND WaitForWindow(const Program& program, const std::function<HWND()>& find, DWORD timeoutMs);
 HWND WaitForTopLevel(const Program& program, const std::wstring& className, const wchar_t* title,
                      DWORD timeoutMs);
 HWND WaitForTopLevelByTitle(const Program& program, const std::wstring& title, DWORD timeoutMs);
