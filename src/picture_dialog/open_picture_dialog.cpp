@@ -1,27 +1,26 @@
 #include "picture_dialog/open_picture_dialog.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <exception>
+#include <string>
 
 #include "forms/application.h"
-#include "platform/exceptions.h"
 #include "forms/form.h"
 #include "forms/messages.h"
 #include "picture_dialog/preview_glyph.h"
 #include "picture_dialog/preview_window.h"
 #include "platform/ansi.h"
 #include "platform/dpi.h"
+#include "platform/exceptions.h"
 #include "platform/files.h"
 
 namespace tavilune {
 
-const char* const TOpenPictureDialog::kPictureSizeFormat = " (%dx%d)";
 const char* const TOpenPictureDialog::kNoPictureLabel = u8"画像:";
 const char* const TOpenPictureDialog::kNoPictureCaption = u8"(なし)";
 const char* const TOpenPictureDialog::kPreviewHint = u8"プレビュー";
-const char* const TOpenPictureDialog::kDialogFailedFormat =
-    u8"画像ファイルを選ぶダイアログでエラーが発生しました (コード 0x%04X)";
+const char* const TOpenPictureDialog::kDialogFailedText =
+    u8"画像ファイルを選ぶダイアログでエラーが発生しました";
 
 namespace {
 
@@ -37,11 +36,21 @@ constexpr std::int32_t kButtonRightGap = 2;
 
 constexpr std::uintptr_t kLeftButtonHeld = 0x0001;  // MK_LBUTTON
 
+// Texts are put together without the printf family, whose C99 version the runtime links in
+// would weigh some 10 KB in the program for these two lines.
 std::string SizeText(std::int32_t width, std::int32_t height) {
-  char text[64];
-  std::snprintf(text, sizeof text, TOpenPictureDialog::kPictureSizeFormat, static_cast<int>(width),
-                static_cast<int>(height));
-  return text;
+  return " (" + std::to_string(width) + "x" + std::to_string(height) + ")";
+}
+
+// At least four upper-case hexadecimal digits.
+std::string Hex4(std::uint32_t value) {
+  std::string digits;
+  for (int shift = 28; shift >= 0; shift -= 4) {
+    if (shift < 16 || (value >> shift) != 0 || !digits.empty()) {
+      digits += "0123456789ABCDEF"[(value >> shift) & 0xF];
+    }
+  }
+  return digits;
 }
 
 Point PointOf(std::intptr_t lParam) {
@@ -121,10 +130,8 @@ bool TOpenPictureDialog::Execute() {
       result = platform_.dialogs.OpenPictureFile(request, *this);
     } catch (const FileDialogFailure& dialogFailure) {
       // The user asked for a file and got none without cancelling: say so, in our words.
-      char text[160];
-      std::snprintf(text, sizeof text, kDialogFailedFormat,
-                    static_cast<unsigned>(dialogFailure.Code()));
-      failure = std::make_exception_ptr(Exception(text));
+      failure = std::make_exception_ptr(Exception(std::string(kDialogFailedText) + u8" (コード 0x" +
+                                                  Hex4(dialogFailure.Code()) + ")"));
     } catch (...) {
       failure = std::current_exception();
     }

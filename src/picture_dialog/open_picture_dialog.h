@@ -37,12 +37,13 @@ bool IsPreviewCandidate(FileSystem& files, const std::string& ansiPath);
 class TOpenPictureDialog : public TComponent, private OpenFilePreview, private WindowListener {
  public:
   // Texts the preview shows.
-  static const char* const kPictureSizeFormat;  // " (%dx%d)"
+  // The picture's size shows as " (WxH)".
   static const char* const kNoPictureLabel;     // "画像:"
   static const char* const kNoPictureCaption;   // "(なし)"
   static const char* const kPreviewHint;        // "プレビュー"
-  // The system dialog failed (not a cancel); filled with the system's error code.
-  static const char* const kDialogFailedFormat;
+  // The system dialog failed (not a cancel): this, then the system's error code as
+  // " (コード 0x%04X)" would write it.
+  static const char* const kDialogFailedText;
   static constexpr const char* kGlyphResource = "PREVIEWGLYPH";
 
   TOpenPictureDialog(TComponent* owner, TApplication& application, Platform& platform);
@@ -54,7 +55,7 @@ class TOpenPictureDialog : public TComponent, private OpenFilePreview, private W
 
   // Shows the dialog modally, the program's other windows disabled meanwhile. True when the
   // user confirmed a file name; the next opening starts on it. False on a cancel; a failure of
-  // the system dialog raises an Exception with kDialogFailedFormat's text.
+  // the system dialog raises an Exception with kDialogFailedText and the code.
   bool Execute();
   // After a true Execute, the chosen file's full path (UTF-8). While the dialog is open, the
   // path selected in it now.

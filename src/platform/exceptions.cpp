@@ -1,7 +1,7 @@
 #include "platform/exceptions.h"
 
 #include <array>
-#include <cstdio>
+#include <string>
 
 namespace tavilune {
 
@@ -28,9 +28,7 @@ std::string InOutErrorText(int code) {
   for (const auto& row : kInOutTexts) {
     if (row.code == code) return row.text;
   }
-  char text[64];
-  std::snprintf(text, sizeof text, u8"I/O エラー (%d)", code);
-  return text;
+  return u8"I/O エラー (" + std::to_string(code) + ")";
 }
 
 EInOutError::EInOutError(int code) : Exception(InOutErrorText(code)), code_(code) {}

@@ -15,7 +15,9 @@ void __verbose_terminate_handler() {
     try {
       std::rethrow_exception(failure);
     } catch (const std::exception& exception) {
-      std::fprintf(stderr, "terminate called after an exception: %s\n", exception.what());
+      std::fputs("terminate called after an exception: ", stderr);
+      std::fputs(exception.what(), stderr);
+      std::fputs("\n", stderr);
     } catch (...) {
       std::fputs("terminate called after an exception\n", stderr);
     }
