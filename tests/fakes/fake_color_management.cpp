@@ -29,6 +29,10 @@ class FakeTransform : public ColorTransform {
             }
             break;
           case PixelLayout::kCmyk32: {
+            if (owner_.cmyk) {
+              owner_.cmyk(p, q);
+              break;
+            }
             const std::uint8_t c = p[0], m = p[1], yellow = p[2], k = p[3];
             q[0] = static_cast<std::uint8_t>((255 - yellow) * (255 - k) / 255);
             q[1] = static_cast<std::uint8_t>((255 - m) * (255 - k) / 255);
