@@ -65,11 +65,11 @@ class GridTransform final : public ColorTransform {
   }
 
   // The weighted sum of the tetrahedron's points from point, each channel times kOne.
-  void Blend(const Simplex& t, const std::int16_t* point, std::int32_t (&sum)[3]) const {
-    for (int ch = 0; ch < 3; ++ch) sum[ch] = point[ch] * std::int32_t(t.weight[0]);
+  void Blend(const Simplex& t, const std::uint16_t* point, std::uint32_t (&sum)[3]) const {
+    for (int ch = 0; ch < 3; ++ch) sum[ch] = point[ch] * t.weight[0];
     for (int corner = 0; corner < 3; ++corner) {
       point += t.step[corner];
-      for (int ch = 0; ch < 3; ++ch) sum[ch] += point[ch] * std::int32_t(t.weight[corner + 1]);
+      for (int ch = 0; ch < 3; ++ch) sum[ch] += point[ch] * t.weight[corner + 1];
     }
   }
 
@@ -78,7 +78,7 @@ class GridTransform final : public ColorTransform {
             std::uint32_t width, std::uint32_t rows) const {
     // Locals, so the compiler need not read them again after every byte written.
     const PixelLayout layout = layout_;
-    const std::int16_t* grid = tables_.grid.get();
+    const std::uint16_t* grid = tables_.grid.get();
     const std::uint8_t* levels = tables_.levels.data();
     const std::size_t inBytes = BytesPerPixel(layout);
     const std::size_t outBytes = BytesPerPixel(OutputLayout(layout));
@@ -91,23 +91,22 @@ class GridTransform final : public ColorTransform {
           continue;
         }
         const Simplex t = Locate(p);
-        std::int32_t sum[3];
+        std::uint32_t sum[3];
         if (layout == PixelLayout::kCmyk32) {
           // Linear between the two nearest black levels.
           const Cell& k = tables_.cells[3][p[3]];
-          std::int32_t next[3];
+          std::uint32_t next[3];
           Blend(t, &grid[t.base + k.offset], sum);
           Blend(t, &grid[t.base + k.offset + tables_.step[3]], next);
           for (int ch = 0; ch < 3; ++ch) {
-            sum[ch] = static_cast<std::int32_t>((std::int64_t{sum[ch]} * (kOne - k.fraction) +
-                                                 std::int64_t{next[ch]} * k.fraction) >>
-                                                16);
+            sum[ch] = static_cast<std::uint32_t>((std::uint64_t{sum[ch]} * (kOne - k.fraction) +
+                                                  std::uint64_t{next[ch]} * k.fraction) >>
+                                                 16);
           }
         } else {
           Blend(t, &grid[t.base], sum);
         }
-        for (int ch = 0; ch < 3; ++ch)
-          q[ch] = levels[std::clamp((sum[ch] + std::int32_t{kOne / 2}) >> 16, 0, kTop)];
+        for (int ch = 0; ch < 3; ++ch) q[ch] = levels[(sum[ch] + kOne / 2) >> 16];
         // A 32-bit pixel's unused byte stays its own.
         if (outBytes == 4) q[3] = p[3];
       }

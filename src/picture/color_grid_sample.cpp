@@ -19,7 +19,7 @@ constexpr unsigned kUnclipPasses = 4;
 // An RGB profile mostly is a matrix between curves: in linear light (taken as sRGB's curve,
 // which RGB profiles and displays come close to) its colours are nearly linear, and a channel
 // that comes out near black, where the display's curve is steep, no longer bends between the
-// points (up to 15 levels off for a wide-gamut profile, where it was interpolated as it is).
+// points (up to 20 levels off for a wide-gamut profile, where it was interpolated as it is).
 // Ink profiles are tables in a space of even steps, and stay as they are.
 double Linear(PixelLayout layout, unsigned level) {
   return layout == PixelLayout::kCmyk32 ? level / 255.0 : SrgbCurve(level / 255.0);
@@ -38,11 +38,12 @@ bool Unclip(PixelLayout layout, GridTables& tables) {
   const std::size_t values = GridSize(layout) * kPointValues;
   const std::unique_ptr<std::uint8_t[]> reached(new (std::nothrow) std::uint8_t[values]);
   if (!reached) return false;
-  std::int16_t* grid = tables.grid.get();
+  std::uint16_t* grid = tables.grid.get();
   for (std::size_t v = 0; v < values; ++v)
-    reached[v] = grid[v] == 0 || grid[v] == kTop ? kUnclipPasses + 1 : 0;
+    reached[v] = grid[v] == kBlack || grid[v] == kWhite ? kUnclipPasses + 1 : 0;
   const unsigned n = GridPoints(layout);
-  auto at = [&](unsigned i) { return Linear(layout, GridLevel(i, n)); };
+  double at[GridPoints(PixelLayout::kBgr24)];  // where each point lies along an axis
+  for (unsigned i = 0; i < n; ++i) at[i] = Linear(layout, GridLevel(i, n));
   for (unsigned pass = 1; pass <= kUnclipPasses; ++pass) {
     for (std::size_t v = 0; v < values; ++v) {
       if (reached[v] < pass) continue;
@@ -57,15 +58,16 @@ bool Unclip(PixelLayout layout, GridTables& tables) {
           const std::ptrdiff_t step = side * static_cast<std::ptrdiff_t>(tables.step[c]);
           const std::size_t v1 = v + step, v2 = v1 + step;
           if (far >= n || reached[v1] >= pass || reached[v2] >= pass) continue;
-          sum += grid[v1] + (grid[v1] - grid[v2]) * (at(i) - at(near)) / (at(near) - at(far));
+          sum += grid[v1] + (static_cast<double>(grid[v1]) - grid[v2]) * (at[i] - at[near]) /
+                                (at[near] - at[far]);
           ++estimates;
         }
       }
       if (estimates == 0) continue;
       reached[v] = static_cast<std::uint8_t>(pass);
-      const double estimate = std::clamp(sum / estimates, double{-kTop}, double{2 * kTop});
-      if (grid[v] == 0 ? estimate < 0 : estimate > kTop)
-        grid[v] = static_cast<std::int16_t>(std::lround(estimate));
+      const double estimate = std::clamp(sum / estimates, 0.0, double{kEnd});
+      if (grid[v] == kBlack ? estimate < kBlack : estimate > kWhite)
+        grid[v] = static_cast<std::uint16_t>(std::lround(estimate));
     }
   }
   return true;
@@ -79,7 +81,7 @@ bool SampleGrid(ColorTransform& system, PixelLayout layout, GridTables& tables) 
   const std::size_t inBytes = BytesPerPixel(layout);
   const std::size_t outBytes = BytesPerPixel(OutputLayout(layout));
   // Without the memory, the pixels stay as they are, as when the system fails.
-  tables.grid.reset(new (std::nothrow) std::int16_t[count * kPointValues]);
+  tables.grid.reset(new (std::nothrow) std::uint16_t[count * kPointValues]);
   if (!tables.grid) return false;
   {
     const std::unique_ptr<std::uint8_t[]> colours(new (std::nothrow) std::uint8_t[count * inBytes]);
@@ -96,11 +98,12 @@ bool SampleGrid(ColorTransform& system, PixelLayout layout, GridTables& tables) 
                           static_cast<std::uint32_t>(count), 1)) {
       return false;
     }
-    std::int16_t value[256];
+    std::uint16_t value[256];
     for (unsigned level = 0; level < 256; ++level)
-      value[level] = static_cast<std::int16_t>(std::lround(Linear(layout, level) * kTop));
+      value[level] =
+          static_cast<std::uint16_t>(kBlack + std::lround(Linear(layout, level) * kSpan));
     // Each level for the values nearest its own, so a grid point's level comes back as it was.
-    for (int v = 0, level = 0; v <= kTop; ++v) {
+    for (int v = 0, level = 0; v <= kEnd; ++v) {
       if (level < 255 && 2 * v >= value[level] + value[level + 1]) ++level;
       tables.levels[v] = static_cast<std::uint8_t>(level);
     }

@@ -15,9 +15,11 @@ namespace tavilune::color_grid {
 constexpr std::uint32_t kOne = 1u << 16;
 // Values of a grid point: blue, green, red, whatever the system's output layout.
 constexpr std::uint32_t kPointValues = 3;
-// The top of a grid point's value; a value of an unclipped point may lie a whole kTop beyond
-// either end, and still (2 * kTop) * kOne fits 31 bits.
-constexpr int kTop = 16383;
+// The span of a grid point's value, black to white. Values are stored from kSpan up, so that
+// an unclipped value may lie a whole span beyond either end and every sum stays unsigned and
+// within 32 bits (3 * kSpan * kOne), and pixels need no clamping: the level table covers it all.
+constexpr int kSpan = 16383;
+constexpr int kBlack = kSpan, kWhite = 2 * kSpan, kEnd = 3 * kSpan;
 
 // Where an input level falls along one axis: the value offset of the grid point at or below it
 // and how far it lies towards the next.
@@ -28,10 +30,10 @@ struct Cell {
 
 struct GridTables {
   // Blue, green, red of every point, the last axis in memory order varying fastest.
-  std::unique_ptr<std::int16_t[]> grid;
+  std::unique_ptr<std::uint16_t[]> grid;
   std::uint32_t step[4] = {};  // offset from a point to the next along each axis
   std::array<Cell, 256> cells[4];
-  std::array<std::uint8_t, kTop + 1> levels;  // the output level of each value
+  std::array<std::uint8_t, kEnd + 1> levels;  // the output level of each value
 };
 
 constexpr unsigned GridAxes(PixelLayout layout) {
