@@ -3,9 +3,10 @@
 // pixel (a photo would take seconds); the grid costs one call of some thousands of colours and
 // then a few table lookups a pixel.
 //
-// RGB: 33 points per axis, tetrahedral interpolation (exact at the points, within a level or two
-// between them for the usual profiles). CMYK: 17 points per axis, tetrahedral in cyan, magenta
-// and yellow at the two nearest black levels, linear between them. Grey: every level, exact.
+// RGB: 33 points per axis, tetrahedral interpolation in linear light (exact at the points, within
+// a level or two between them for the usual profiles, also where wide-gamut colours are clipped at
+// the display's edge). CMYK: 17 points per axis, tetrahedral in cyan, magenta and yellow at the
+// two nearest black levels, linear between them. Grey: every level, exact.
 // Until a transform has been asked for as many pixels as its grid holds (a colour table, a small
 // picture), it hands them to the system as they are: exact, and no slower.
 #pragma once

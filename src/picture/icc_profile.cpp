@@ -9,6 +9,8 @@
 
 namespace tavilune {
 
+double SrgbCurve(double x) { return x <= 0.04045 ? x / 12.92 : std::pow((x + 0.055) / 1.055, 2.4); }
+
 namespace {
 
 constexpr std::size_t kHeaderSize = 128;
@@ -70,8 +72,6 @@ constexpr double kColorantTolerance = 0.002;
 // sample: a quarter of the smallest step of an 8-bit level near black.
 constexpr double kCurveTolerance = 0.0003;
 constexpr int kCurveSamples = 64;
-
-double SrgbCurve(double x) { return x <= 0.04045 ? x / 12.92 : std::pow((x + 0.055) / 1.055, 2.4); }
 
 double Fixed16(std::uint32_t v) { return static_cast<std::int32_t>(v) / 65536.0; }
 

@@ -38,6 +38,9 @@ struct ProfileFacts {
 // The facts of a profile that checks out, or nothing.
 std::optional<ProfileFacts> CheckColorProfile(std::span<const std::uint8_t> bytes);
 
+// sRGB's tone curve: an encoded level (0 to 1) to linear light (0 to 1).
+double SrgbCurve(double x);
+
 // The colour space whose profile fits pixels of a layout.
 constexpr ProfileColorSpace ColorSpaceOf(PixelLayout layout) {
   return layout == PixelLayout::kCmyk32  ? ProfileColorSpace::kCmyk

@@ -29,6 +29,10 @@ class FakeTransform : public ColorTransform {
             }
             break;
           case PixelLayout::kCmyk32:
+            if (owner_.cmyk) {
+              owner_.cmyk(p, q);
+              break;
+            }
             // Cyan, magenta, yellow, black in; blue from yellow, green from magenta, red from cyan.
             for (int c = 0; c < 3; ++c) {
               q[c] = static_cast<std::uint8_t>((255 - p[2 - c]) * (255 - p[3]) / 255);

@@ -44,6 +44,8 @@ class FakeColorManagement : public ColorManagement {
   std::map<std::string, std::string> displayProfiles;
   // When set, turns each RGB pixel (blue, green, red in; the same out) instead of the complement.
   std::function<void(const std::uint8_t* in, std::uint8_t* out)> rgb;
+  // Likewise for CMYK pixels (cyan, magenta, yellow, black in; blue, green, red out).
+  std::function<void(const std::uint8_t* in, std::uint8_t* out)> cmyk;
 };
 
 // The fake's conversion of one RGB channel, for expected values.

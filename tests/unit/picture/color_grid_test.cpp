@@ -7,6 +7,7 @@
 #include <cmath>
 
 #include "fakes/fake_color_management.h"
+#include "picture/icc_profile.h"
 
 namespace tavilune::testing {
 namespace {
@@ -17,6 +18,25 @@ void Curved(const std::uint8_t* p, std::uint8_t* q) {
   q[0] = static_cast<std::uint8_t>(std::lround(std::pow(p[0] / 255.0, 2.2) * p[1]));
   q[1] = static_cast<std::uint8_t>((p[1] * p[2] + 127) / 255);
   q[2] = static_cast<std::uint8_t>((p[2] * p[0] + 127) / 255);
+}
+
+// A wide gamut seen on a narrower one: channels mixed in linear light (as a matrix profile mixes
+// them), clipped at black and white, so the grid's cells straddle the kinks. Inks likewise, as
+// they are.
+std::uint8_t Clip(double level) {
+  return static_cast<std::uint8_t>(std::lround(std::clamp(level, 0.0, 255.0)));
+}
+void ClippedRgb(const std::uint8_t* p, std::uint8_t* q) {
+  double light[3];
+  for (int ch = 0; ch < 3; ++ch) light[ch] = SrgbCurve(p[ch] / 255.0);
+  for (int ch = 0; ch < 3; ++ch) {
+    const double mixed = 1.5 * light[ch] - 0.4 * light[(ch + 1) % 3] - 0.1 * light[(ch + 2) % 3];
+    q[ch] =
+        Clip(255 * (mixed <= 0.0031308 ? 12.92 * mixed : 1.055 * std::pow(mixed, 1 / 2.4) - 0.055));
+  }
+}
+void ClippedCmyk(const std::uint8_t* p, std::uint8_t* q) {
+  for (int ch = 0; ch < 3; ++ch) q[ch] = Clip(300 - 1.6 * p[2 - ch] - 0.3 * p[ch] - 0.7 * p[3]);
 }
 
 std::vector<std::uint8_t> GridColours(PixelLayout layout) {
@@ -49,6 +69,7 @@ struct GridRow {
   PixelLayout layout;
   std::function<std::vector<std::uint8_t>(PixelLayout)> colours;
   int tolerance;
+  void (*turn)(const std::uint8_t*, std::uint8_t*) = nullptr;  // else the fake's own
 };
 
 TEST(SampledTransform, MatchesTheSystemAtTheGridAndWithinALevelBetween) {
@@ -63,11 +84,16 @@ TEST(SampledTransform, MatchesTheSystemAtTheGridAndWithinALevelBetween) {
       {"CMYK between", PixelLayout::kCmyk32, [](PixelLayout l) { return RandomColours(l, 90000); },
        1},
       {"grey, every level", PixelLayout::kGray8, GridColours, 0},
+      {"RGB clipped", PixelLayout::kBgr24, [](PixelLayout l) { return RandomColours(l, 50000); }, 2,
+       ClippedRgb},
+      {"CMYK clipped", PixelLayout::kCmyk32, [](PixelLayout l) { return RandomColours(l, 90000); },
+       2, ClippedCmyk},
   };
   for (const GridRow& row : rows) {
     SCOPED_TRACE(row.name);
     FakeColorManagement colors;
     colors.rgb = Curved;
+    if (row.turn) (row.layout == PixelLayout::kCmyk32 ? colors.cmyk : colors.rgb) = row.turn;
     const std::vector<std::uint8_t> in = row.colours(row.layout);
     const std::size_t inBytes = BytesPerPixel(row.layout);
     const std::size_t outBytes = BytesPerPixel(OutputLayout(row.layout));
