@@ -48,10 +48,9 @@ void SetDecodeParameters(jpeg_decompress_struct& info, const JpegSettings& setti
   }
 }
 
-// Reads the header and sets the decode up as the settings ask, up to the output dimensions;
-// whether the file is spread over several scans.
+// Sets the decode of a file whose header has been read up as the settings ask, up to the output
+// dimensions; whether the file is spread over several scans.
 bool PrepareDecode(JpegDecompressor& decompressor, const JpegSettings& settings) {
-  decompressor.ReadHeader();
   jpeg_decompress_struct& info = decompressor.Info();
   SetDecodeParameters(info, settings);
   const bool multipleScans = decompressor.HasMultipleScans();
@@ -143,6 +142,13 @@ struct RowTarget {
   std::uint32_t placedRows = 0;
 
   bool Direct() const { return orientation.AsStored() && !cmyk; }
+  // A decoded row of blue, green, red turned into the display's colours (an 8-bit picture's
+  // colours are turned in its colour table instead).
+  void TurnColours(const jpeg_decompress_struct& info, JSAMPROW row) const {
+    if (!profile || info.quantize_colors) return;
+    profile->Translate(row, 3 * info.output_width, row, 3 * info.output_width, info.output_width,
+                       1);
+  }
 };
 
 void ReadRowsDirect(JpegDecompressor& decompressor, RowTarget& target) {
@@ -161,12 +167,7 @@ void ReadRowsDirect(JpegDecompressor& decompressor, RowTarget& target) {
     // The source holds the whole file, so the library never suspends; a call that delivers
     // nothing would only repeat itself.
     const JDIMENSION read = decompressor.ReadScanlines(rows.data(), count);
-    if (target.profile && !info.quantize_colors) {
-      for (JDIMENSION i = 0; i < read; ++i) {
-        target.profile->Translate(rows[i], 3 * info.output_width, rows[i], 3 * info.output_width,
-                                  info.output_width, 1);
-      }
-    }
+    for (JDIMENSION i = 0; i < read; ++i) target.TurnColours(info, rows[i]);
     target.placedRows = first + read;
     if (read == 0) break;
   }
@@ -189,10 +190,7 @@ void ReadRowsInBands(JpegDecompressor& decompressor, RowTarget& target) {
   auto place = [&](std::int32_t first, std::int32_t filled) {
     for (std::int32_t i = 0; i < filled; ++i) {
       if (target.cmyk) target.cmyk(rows[i], rows[i], info.output_width);
-      if (target.profile && !info.quantize_colors) {
-        target.profile->Translate(rows[i], 3 * info.output_width, rows[i], 3 * info.output_width,
-                                  info.output_width, 1);
-      }
+      target.TurnColours(info, rows[i]);
       if (target.cubeIndices) BgrToCubeIndices(rows[i], rows[i], info.output_width);
     }
     target.orientation.PlaceRows(*target.bitmap, width, height, first, filled, band.data(),
@@ -253,9 +251,7 @@ void ReadPasses(JpegDecompressor& decompressor, RowTarget& target, J_DCT_METHOD 
 
 }  // namespace
 
-bool TJPEGImage::DecodeFitsMemory(std::span<const std::uint8_t> bytes,
-                                  const JpegSettings& settings) {
-  JpegDecompressor decompressor(bytes);
+bool TJPEGImage::DecodeFitsMemory(JpegDecompressor& decompressor, const JpegSettings& settings) {
   const bool multipleScans = PrepareDecode(decompressor, settings);
   return PreparedDecodeFitsMemory(decompressor.Info(), multipleScans);
 }
@@ -290,6 +286,7 @@ TBitmap& TJPEGImage::DecodeJpeg() {
           Progress(event->stage, event->percentDone, event->redrawNow, r);
         }
       });
+  decompressor.ReadHeader();
   const bool multipleScans = PrepareDecode(decompressor, settings_);
   jpeg_decompress_struct& info = decompressor.Info();
   const J_DCT_METHOD finalMethod = info.dct_method;

@@ -205,8 +205,7 @@ std::uint64_t JpegWholePictureBufferBytes(const jpeg_decompress_struct& info, bo
   return bytes;
 }
 
-JpegHeaderFacts ReadJpegHeaderFacts(std::span<const std::uint8_t> bytes) {
-  JpegDecompressor decompressor(bytes);
+JpegHeaderFacts ReadJpegHeaderFacts(JpegDecompressor& decompressor) {
   decompressor.SaveMetadataMarkers();
   decompressor.ReadHeader();
   const jpeg_decompress_struct& info = decompressor.Info();

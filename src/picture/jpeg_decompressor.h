@@ -31,11 +31,6 @@ struct JpegHeaderFacts {
   JpegMetadata metadata;       // orientation, colour profile, Adobe marker
 };
 
-// Reads only the header of a JPEG held in memory (at least one byte), with the application markers
-// before the image (EXIF, colour profile, Adobe). Raises EJPEG with the library's message code for
-// a file that is not a JPEG or whose header is damaged; damaged metadata raises nothing.
-JpegHeaderFacts ReadJpegHeaderFacts(std::span<const std::uint8_t> bytes);
-
 // Bytes libjpeg holds for the whole picture, besides the output rows, while it decodes with the
 // parameters now set in `info` (read them once the output dimensions are calculated): all the
 // coefficients of a file spread over several scans, at full size whatever the output scale, and
@@ -113,5 +108,11 @@ class JpegDecompressor {
   ProgressHook progressHook_;
   std::exception_ptr pending_;
 };
+
+// Reads only the header of a JPEG held in memory (at least one byte), with the application markers
+// before the image (EXIF, colour profile, Adobe), through a decompressor made for its bytes, which
+// is then ready for the decode's parameters. Raises EJPEG with the library's message code for a
+// file that is not a JPEG or whose header is damaged; damaged metadata raises nothing.
+JpegHeaderFacts ReadJpegHeaderFacts(JpegDecompressor& decompressor);
 
 }  // namespace tavilune

@@ -3,10 +3,10 @@
 #include <chrono>
 #include <utility>
 
-#include "platform/exceptions.h"
 #include "picture/jpeg_decompressor.h"
 #include "picture/jpeg_orientation.h"
 #include "picture/stream.h"
+#include "platform/exceptions.h"
 
 namespace tavilune {
 
@@ -45,7 +45,8 @@ void TJPEGImage::LoadFromStream(Stream& stream) {
   auto data = std::make_shared<TJPEGData>();
   data->bytes = stream.ReadToEnd();
   if (!data->bytes.empty()) {
-    JpegHeaderFacts facts = ReadJpegHeaderFacts(data->bytes);
+    JpegDecompressor decompressor(data->bytes);
+    JpegHeaderFacts facts = ReadJpegHeaderFacts(decompressor);
     data->width = facts.width;
     data->height = facts.height;
     data->grayscale = facts.grayscale;
@@ -53,7 +54,7 @@ void TJPEGImage::LoadFromStream(Stream& stream) {
     data->metadata = std::move(facts.metadata);
     // The pixels are decoded on first need, but whether they can be held at all is known now:
     // a picture too large for memory is refused while the previous one is still shown.
-    if (!DecodeFitsMemory(data->bytes, settings_)) throw EOutOfMemory(u8"メモリが足りません");
+    if (!DecodeFitsMemory(decompressor, settings_)) throw EOutOfMemory(u8"メモリが足りません");
   }
   data_ = std::move(data);
 

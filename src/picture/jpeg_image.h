@@ -59,6 +59,8 @@ struct TJPEGData {
 using TickSource = std::function<std::uint32_t()>;
 std::uint32_t SystemTickCount();
 
+class JpegDecompressor;
+
 class TJPEGImage : public TGraphic {
  public:
   static const GraphicClass& StaticClass();
@@ -99,9 +101,9 @@ class TJPEGImage : public TGraphic {
   void SetTickSource(TickSource ticks) { ticks_ = std::move(ticks); }
 
  private:
-  // Whether decoding these bytes (a JPEG whose header reads) with these settings holds the
-  // bitmap and the decoder's own whole-picture buffers within the pixel memory bound.
-  static bool DecodeFitsMemory(std::span<const std::uint8_t> bytes, const JpegSettings& settings);
+  // Whether decoding the picture whose header the decompressor has read, with these settings,
+  // holds the bitmap and the decoder's own whole-picture buffers within the pixel memory bound.
+  static bool DecodeFitsMemory(JpegDecompressor& decompressor, const JpegSettings& settings);
 
   std::shared_ptr<const TJPEGData> data_;
   std::shared_ptr<TBitmap> bitmap_;
