@@ -19,8 +19,8 @@ SetDefaultDllDirectoriesCall SetDefaultDllDirectoriesOrNull() {
 }  // namespace
 
 void RestrictDllSearch() {
-  const auto restrict = SetDefaultDllDirectoriesOrNull();
-  if (restrict != nullptr&& restrict(LOAD_LIBRARY_SEARCH_SYSTEM32)) return;
+  const auto searchOnly = SetDefaultDllDirectoriesOrNull();
+  if (searchOnly != nullptr && searchOnly(LOAD_LIBRARY_SEARCH_SYSTEM32)) return;
   // Without it the program's folder stays first in the search, and only the loads the program
   // makes itself are kept from it (below); the current directory at least goes.
   SetDllDirectoryW(L"");
