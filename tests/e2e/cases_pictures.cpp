@@ -326,10 +326,6 @@ void RepaintBand(Report& report, Session& session) {
   }
 }
 
-// A bitmap and a JPEG whose embedded profile describes wide primaries show their colour as that
-// space means it on an sRGB screen, clearly more saturated than their numbers read as sRGB; the
-// same pictures with a damaged profile (the JPEG's EXIF block damaged too) show their numbers as
-// they are, upright as stored, and no error box.
 // While it lives, the file of the display's profile (as the system names it) holds another
 // profile; its own bytes come back after.
 class DisplayProfileStandIn {
@@ -363,6 +359,11 @@ class DisplayProfileStandIn {
   bool placed_ = false;
 };
 
+// A bitmap and a JPEG whose embedded profile describes wide primaries show their colour as that
+// space means it on an sRGB screen, clearly more saturated than their numbers read as sRGB; the
+// same pictures with a damaged profile (the JPEG's EXIF block damaged too) show their numbers as
+// they are, upright as stored, and no error box. On a display whose own profile is the
+// pictures' wide one, the numbers show as they are.
 void EmbeddedProfiles(Report& report, Session& session) {
   constexpr COLORREF kStored = RGB(180, 120, 90);
   // More pixels than the colour grid has points, so that the program turns them through the
