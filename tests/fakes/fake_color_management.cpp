@@ -4,6 +4,24 @@ namespace tavilune::testing {
 
 namespace {
 
+// One pixel by the test's own function, or by the rule the header describes.
+void Turn(const FakeColorManagement& owner, PixelLayout layout, const std::uint8_t* p,
+          std::uint8_t* q) {
+  const bool cmyk = layout == PixelLayout::kCmyk32;
+  const auto& scripted = cmyk ? owner.cmyk : owner.rgb;
+  if (layout == PixelLayout::kGray8) {
+    q[0] = q[1] = q[2] = p[0];
+  } else if (scripted) {
+    scripted(p, q);
+  } else {
+    // Blue from yellow, green from magenta, red from cyan; the unused byte of 32-bit RGB kept.
+    for (int c = 0; c < 3; ++c) {
+      q[c] = cmyk ? static_cast<std::uint8_t>((255 - p[2 - c]) * (255 - p[3]) / 255)
+                  : FakeConverted(p[c]);
+    }
+  }
+}
+
 class FakeTransform : public ColorTransform {
  public:
   FakeTransform(FakeColorManagement& owner, std::size_t index, PixelLayout layout)
@@ -15,33 +33,9 @@ class FakeTransform : public ColorTransform {
     if (owner_.failTranslations) return false;
     const std::size_t inBytes = BytesPerPixel(layout_);
     const std::size_t outBytes = BytesPerPixel(OutputLayout(layout_));
-    for (std::uint32_t y = 0; y < rows; ++y) {
-      for (std::uint32_t x = 0; x < width; ++x) {
-        const std::uint8_t* p = in + y * inStride + x * inBytes;
-        std::uint8_t* q = out + y * outStride + x * outBytes;
-        switch (layout_) {
-          case PixelLayout::kBgr24:
-          case PixelLayout::kBgrx32:
-            if (owner_.rgb) {
-              owner_.rgb(p, q);
-            } else {
-              for (int c = 0; c < 3; ++c) q[c] = FakeConverted(p[c]);
-            }
-            break;
-          case PixelLayout::kCmyk32:
-            if (owner_.cmyk) {
-              owner_.cmyk(p, q);
-              break;
-            }
-            // Cyan, magenta, yellow, black in; blue from yellow, green from magenta, red from cyan.
-            for (int c = 0; c < 3; ++c) {
-              q[c] = static_cast<std::uint8_t>((255 - p[2 - c]) * (255 - p[3]) / 255);
-            }
-            break;
-          case PixelLayout::kGray8:
-            q[0] = q[1] = q[2] = p[0];
-            break;
-        }
+    for (std::size_t y = 0; y < rows; ++y) {
+      for (std::size_t x = 0; x < width; ++x) {
+        Turn(owner_, layout_, in + y * inStride + x * inBytes, out + y * outStride + x * outBytes);
       }
     }
     return true;
@@ -63,11 +57,8 @@ std::unique_ptr<ColorTransform> FakeColorManagement::CreateTransform(
 }
 
 bool FakeColorManagement::SetDisplay(const std::string& device) {
-  const auto profileOf = [this](const std::string& name) {
-    const auto found = displayProfiles.find(name);
-    return found == displayProfiles.end() ? std::string() : found->second;
-  };
-  const bool changed = profileOf(device) != profileOf(display);
+  // An unlisted display gets listed with no profile.
+  const bool changed = displayProfiles[device] != displayProfiles[display];
   display = device;
   return changed;
 }

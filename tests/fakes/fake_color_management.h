@@ -24,8 +24,7 @@ struct TransformRequest {
 
 struct TranslateCall {
   std::size_t transform;  // index into the requests
-  std::uint32_t width;
-  std::uint32_t rows;
+  std::uint32_t width, rows;
   bool inPlace;
 };
 
@@ -42,10 +41,9 @@ class FakeColorManagement : public ColorManagement {
   bool failTranslations = false;
   std::string display;
   std::map<std::string, std::string> displayProfiles;
-  // When set, turns each RGB pixel (blue, green, red in; the same out) instead of the complement.
-  std::function<void(const std::uint8_t* in, std::uint8_t* out)> rgb;
-  // Likewise for CMYK pixels (cyan, magenta, yellow, black in; blue, green, red out).
-  std::function<void(const std::uint8_t* in, std::uint8_t* out)> cmyk;
+  // When set, these turn each pixel instead of the rules above: RGB pixels (blue, green, red in
+  // and out) and CMYK pixels (cyan, magenta, yellow, black in; blue, green, red out).
+  std::function<void(const std::uint8_t*in, std::uint8_t*out)> rgb, cmyk;
 };
 
 // The fake's conversion of one RGB channel, for expected values.

@@ -72,43 +72,41 @@ class LoadPictureTest : public ::testing::Test {
   int changes = 0;
 };
 
-TEST_F(LoadPictureTest, LoadsABitmapAndSendsOneChange) {
-  LoadPrevious();
-  files.AddFile("C:\\new.BMP", FlatBitmapFile(4, 6, 0x80));
-  LoadPicture(picture, "C:\\new.BMP", files, colors);
-  EXPECT_EQ(picture.Width(), 4);
-  EXPECT_EQ(picture.Height(), 6);
-  EXPECT_EQ(&picture.Graphic()->Class(), &TBitmap::StaticClass());
-  EXPECT_NE(picture.Graphic(), previous);
-  EXPECT_EQ(changes, 1);
-  EXPECT_EQ(files.accesses.back(), FileAccess::kReadShareRead);
-}
-
-TEST_F(LoadPictureTest, ZeroLengthBitmapLoadsAsAnEmptyPicture) {
-  LoadPrevious();
-  files.AddFile("C:\\empty.bmp", "");
-  LoadPicture(picture, "C:\\empty.bmp", files, colors);
-  ASSERT_NE(picture.Graphic(), nullptr);
-  EXPECT_EQ(picture.Width(), 0);
-  EXPECT_EQ(picture.Height(), 0);
-  EXPECT_EQ(changes, 1);
-}
-
-TEST_F(LoadPictureTest, IconsAndMetafilesLoadThroughTheTable) {
-  files.AddFile("C:\\app.ICO", Bytes().U16(0).U16(0).U16(0).Str());
-  LoadPicture(picture, "C:\\app.ICO", files, colors);
-  EXPECT_EQ(&picture.Graphic()->Class(), &TIcon::StaticClass());
-
+// A placeable metafile header: 96 x 48 units at 96 a inch, and its checksum.
+std::string PlaceableMetafile() {
   Bytes placeable;
   placeable.U32(0x9AC6CDD7).U16(0).U16(0).U16(0).U16(96).U16(48).U16(96).U32(0);
   std::uint16_t sum = 0;
   for (std::size_t i = 0; i < 20; i += 2) sum ^= placeable.Get()[i] | placeable.Get()[i + 1] << 8;
-  placeable.U16(sum);
-  files.AddFile("C:\\drawing.wmf", placeable.Str());
-  LoadPicture(picture, "C:\\drawing.wmf", files, colors);
-  EXPECT_EQ(&picture.Graphic()->Class(), &TMetafile::StaticClass());
-  EXPECT_EQ(picture.Width(), 96);
-  EXPECT_EQ(picture.Height(), 48);
+  return placeable.U16(sum).Str();
+}
+
+TEST_F(LoadPictureTest, EachFormatLoadsThroughTheTableAndSendsOneChange) {
+  const struct {
+    const char* path;
+    std::string contents;
+    const GraphicClass& type;
+    std::int32_t width, height;
+  } rows[] = {
+      {"C:\\new.BMP", FlatBitmapFile(4, 6, 0x80), TBitmap::StaticClass(), 4, 6},
+      {"C:\\empty.bmp", "", TBitmap::StaticClass(), 0, 0},  // zero length: an empty picture
+      // No image: the display's standard icon size.
+      {"C:\\app.ICO", Bytes().U16(0).U16(0).U16(0).Str(), TIcon::StaticClass(), 32, 32},
+      {"C:\\drawing.wmf", PlaceableMetafile(), TMetafile::StaticClass(), 96, 48},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.path);
+    files.AddFile(row.path, row.contents);
+    LoadPrevious();
+    LoadPicture(picture, row.path, files, colors);
+    ASSERT_NE(picture.Graphic(), nullptr);
+    EXPECT_EQ(&picture.Graphic()->Class(), &row.type);
+    EXPECT_NE(picture.Graphic(), previous);
+    EXPECT_EQ(picture.Width(), row.width);
+    EXPECT_EQ(picture.Height(), row.height);
+    EXPECT_EQ(changes, 1);
+    EXPECT_EQ(files.accesses.back(), FileAccess::kReadShareRead);
+  }
 }
 
 TEST_F(LoadPictureTest, ProgressReachesTheOwnerWhileLoading) {
