@@ -44,7 +44,7 @@ void ClippedCmyk(const std::uint8_t* p, std::uint8_t* q) {
 Pixels GridColours(PixelLayout layout) {
   const std::size_t bytes = BytesPerPixel(layout), n = GridPoints(layout);
   const std::size_t axes = layout == PixelLayout::kCmyk32 ? 4 : bytes == 1 ? 1 : 3;
-  const auto count = static_cast<std::size_t>(std::pow(n, axes));
+  const auto count = static_cast<std::size_t>(std::lround(std::pow(n, axes)));
   Pixels colours(count * bytes, 0x5A);
   for (std::size_t i = 0; i < count; ++i)
     for (std::size_t c = 0, rest = i; c < axes; ++c, rest /= n)
