@@ -241,20 +241,10 @@ TEST(JpegOrientationTest, AFailedDecodeKeepsTheTurnedRowsMadeSoFar) {
 // ---- Embedded colour profile.
 
 Marker IccChunk(int sequence, int count, const Bytes& body) {
-  Bytes b = {'I',
-             'C',
-             'C',
-             '_',
-             'P',
-             'R',
-             'O',
-             'F',
-             'I',
-             'L',
-             'E',
-             0,
-             static_cast<std::uint8_t>(sequence),
-             static_cast<std::uint8_t>(count)};
+  const char tag[] = "ICC_PROFILE";
+  Bytes b(tag, tag + sizeof tag);  // with its terminating zero
+  b.push_back(static_cast<std::uint8_t>(sequence));
+  b.push_back(static_cast<std::uint8_t>(count));
   b.insert(b.end(), body.begin(), body.end());
   return {JPEG_APP0 + 2, b};
 }
