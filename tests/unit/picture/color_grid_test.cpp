@@ -12,6 +12,8 @@
 namespace tavilune::testing {
 namespace {
 
+using Pixels = std::vector<std::uint8_t>;
+
 // Blue through a power curve times green, green times red, red times blue: curved, and every
 // pair of channels crossed, so a wrongly chosen tetrahedron shows.
 void Curved(const std::uint8_t* p, std::uint8_t* q) {
@@ -21,8 +23,7 @@ void Curved(const std::uint8_t* p, std::uint8_t* q) {
 }
 
 // A wide gamut seen on a narrower one: channels mixed in linear light (as a matrix profile mixes
-// them), clipped at black and white, so the grid's cells straddle the kinks. Inks likewise, as
-// they are.
+// them), clipped at black and white, so the grid's cells straddle the kinks. Inks likewise.
 std::uint8_t Clip(double level) {
   return static_cast<std::uint8_t>(std::lround(std::clamp(level, 0.0, 255.0)));
 }
@@ -39,69 +40,62 @@ void ClippedCmyk(const std::uint8_t* p, std::uint8_t* q) {
   for (int ch = 0; ch < 3; ++ch) q[ch] = Clip(300 - 1.6 * p[2 - ch] - 0.3 * p[ch] - 0.7 * p[3]);
 }
 
-std::vector<std::uint8_t> GridColours(PixelLayout layout) {
-  const std::size_t bytes = BytesPerPixel(layout);
-  const unsigned n = GridPoints(layout), axes = layout == PixelLayout::kCmyk32 ? 4
-                                                : bytes == 1                   ? 1
-                                                                               : 3;
-  std::size_t count = 1;
-  for (unsigned c = 0; c < axes; ++c) count *= n;
-  std::vector<std::uint8_t> colours(count * bytes, 0x5A);
-  for (std::size_t i = 0; i < count; ++i) {
-    std::size_t rest = i;
-    for (unsigned c = 0; c < axes; ++c, rest /= n) {
+// Every point of the layout's grid; the byte no axis uses holds 0x5A.
+Pixels GridColours(PixelLayout layout) {
+  const std::size_t bytes = BytesPerPixel(layout), n = GridPoints(layout);
+  const std::size_t axes = layout == PixelLayout::kCmyk32 ? 4 : bytes == 1 ? 1 : 3;
+  const auto count = static_cast<std::size_t>(std::lround(std::pow(n, axes)));
+  Pixels colours(count * bytes, 0x5A);
+  for (std::size_t i = 0; i < count; ++i)
+    for (std::size_t c = 0, rest = i; c < axes; ++c, rest /= n)
       colours[i * bytes + c] = static_cast<std::uint8_t>(GridLevel(rest % n, n));
-    }
-  }
   return colours;
 }
 
-std::vector<std::uint8_t> RandomColours(PixelLayout layout, std::size_t count) {
-  std::vector<std::uint8_t> colours(count * BytesPerPixel(layout));
+Pixels RandomColours(PixelLayout layout, std::size_t count) {
+  Pixels colours(count * BytesPerPixel(layout));
   std::uint32_t seed = 99;
   for (std::uint8_t& c : colours)
     c = static_cast<std::uint8_t>((seed = seed * 1664525 + 1013904223) >> 24);
   return colours;
 }
 
-struct GridRow {
-  const char* name;
-  PixelLayout layout;
-  std::function<std::vector<std::uint8_t>(PixelLayout)> colours;
-  int tolerance;
-  void (*turn)(const std::uint8_t*, std::uint8_t*) = nullptr;  // else the fake's own
-};
+std::unique_ptr<ColorTransform> Sampled(FakeColorManagement& colors, PixelLayout layout) {
+  return SampledTransform(colors.CreateTransform({}, layout), layout);
+}
 
 TEST(SampledTransform, MatchesTheSystemAtTheGridAndWithinALevelBetween) {
-  const GridRow rows[] = {
-      {"RGB grid", PixelLayout::kBgr24, GridColours, 0},
-      {"RGB between", PixelLayout::kBgr24, [](PixelLayout l) { return RandomColours(l, 50000); },
-       1},
-      {"BGRx grid", PixelLayout::kBgrx32, GridColours, 0},
-      {"BGRx between", PixelLayout::kBgrx32, [](PixelLayout l) { return RandomColours(l, 50000); },
-       1},
-      {"CMYK grid", PixelLayout::kCmyk32, GridColours, 0},
-      {"CMYK between", PixelLayout::kCmyk32, [](PixelLayout l) { return RandomColours(l, 90000); },
-       1},
-      {"grey, every level", PixelLayout::kGray8, GridColours, 0},
-      {"RGB clipped", PixelLayout::kBgr24, [](PixelLayout l) { return RandomColours(l, 50000); }, 2,
-       ClippedRgb},
-      {"CMYK clipped", PixelLayout::kCmyk32, [](PixelLayout l) { return RandomColours(l, 90000); },
-       2, ClippedCmyk},
+  using enum PixelLayout;
+  const struct {
+    const char* name;
+    PixelLayout layout;
+    std::size_t between;  // random colours turned; 0 turns the grid's own points
+    int tolerance;
+    void (*turn)(const std::uint8_t*, std::uint8_t*) = nullptr;  // else the fake's own
+  } rows[] = {
+      {"RGB grid", kBgr24, 0, 0},
+      {"RGB between", kBgr24, 50000, 1},
+      {"BGRx grid", kBgrx32, 0, 0},
+      {"BGRx between", kBgrx32, 50000, 1},
+      {"CMYK grid", kCmyk32, 0, 0},
+      {"CMYK between", kCmyk32, 90000, 1},
+      {"grey, every level", kGray8, 0, 0},
+      {"RGB clipped", kBgr24, 50000, 2, ClippedRgb},
+      {"CMYK clipped", kCmyk32, 90000, 2, ClippedCmyk},
   };
-  for (const GridRow& row : rows) {
+  for (const auto& row : rows) {
     SCOPED_TRACE(row.name);
     FakeColorManagement colors;
     colors.rgb = Curved;
-    if (row.turn) (row.layout == PixelLayout::kCmyk32 ? colors.cmyk : colors.rgb) = row.turn;
-    const std::vector<std::uint8_t> in = row.colours(row.layout);
+    if (row.turn) (row.layout == kCmyk32 ? colors.cmyk : colors.rgb) = row.turn;
+    const Pixels in =
+        row.between ? RandomColours(row.layout, row.between) : GridColours(row.layout);
     const std::size_t inBytes = BytesPerPixel(row.layout);
     const std::size_t outBytes = BytesPerPixel(OutputLayout(row.layout));
     const auto width = static_cast<std::uint32_t>(in.size() / inBytes);
-    std::vector<std::uint8_t> exact(width * outBytes), sampled(width * outBytes);
+    Pixels exact(width * outBytes), sampled(width * outBytes);
     colors.CreateTransform({}, row.layout)->Translate(in.data(), 0, exact.data(), 0, width, 1);
-    auto transform = SampledTransform(colors.CreateTransform({}, row.layout), row.layout);
-    ASSERT_TRUE(transform->Translate(in.data(), 0, sampled.data(), 0, width, 1));
+    ASSERT_TRUE(Sampled(colors, row.layout)->Translate(in.data(), 0, sampled.data(), 0, width, 1));
     // One system call sampled the whole grid.
     ASSERT_EQ(colors.translations.size(), 2u);
     EXPECT_EQ(colors.translations[1].width, GridColours(row.layout).size() / inBytes);
@@ -120,10 +114,8 @@ TEST(SampledTransform, MatchesTheSystemAtTheGridAndWithinALevelBetween) {
 TEST(SampledTransform, PixelsTurnedInPlaceMatchThoseTurnedAside) {
   FakeColorManagement colors;
   colors.rgb = Curved;
-  std::vector<std::uint8_t> pixels = RandomColours(PixelLayout::kBgrx32, 40000);
-  std::vector<std::uint8_t> aside(pixels.size());
-  auto transform =
-      SampledTransform(colors.CreateTransform({}, PixelLayout::kBgrx32), PixelLayout::kBgrx32);
+  Pixels pixels = RandomColours(PixelLayout::kBgrx32, 40000), aside(pixels.size());
+  auto transform = Sampled(colors, PixelLayout::kBgrx32);
   // Two rows of 20000 with strides wider than the rows.
   ASSERT_TRUE(transform->Translate(pixels.data(), 80000, aside.data(), 80000, 20000, 2));
   ASSERT_TRUE(transform->Translate(pixels.data(), 80000, pixels.data(), 80000, 20000, 2));
@@ -133,16 +125,15 @@ TEST(SampledTransform, PixelsTurnedInPlaceMatchThoseTurnedAside) {
 TEST(SampledTransform, FailedSamplingTurnsNothing) {
   FakeColorManagement colors;
   colors.failTranslations = true;
-  auto transform =
-      SampledTransform(colors.CreateTransform({}, PixelLayout::kBgr24), PixelLayout::kBgr24);
-  std::vector<std::uint8_t> pixels = RandomColours(PixelLayout::kBgr24, 40000);
-  const std::vector<std::uint8_t> stored = pixels;
-  EXPECT_FALSE(transform->Translate(pixels.data(), 0, pixels.data(), 0, 40000, 1));
-  EXPECT_EQ(pixels, stored);
-  // Nor later, even when the system would answer again.
-  colors.failTranslations = false;
-  EXPECT_FALSE(transform->Translate(pixels.data(), 0, pixels.data(), 0, 40000, 1));
-  EXPECT_EQ(pixels, stored);
+  auto transform = Sampled(colors, PixelLayout::kBgr24);
+  Pixels pixels = RandomColours(PixelLayout::kBgr24, 40000);
+  const Pixels stored = pixels;
+  for (bool systemAnswers : {false, true}) {  // later even when the system would answer again
+    SCOPED_TRACE(systemAnswers ? "later" : "now");
+    colors.failTranslations = !systemAnswers;
+    EXPECT_FALSE(transform->Translate(pixels.data(), 0, pixels.data(), 0, 40000, 1));
+    EXPECT_EQ(pixels, stored);
+  }
 }
 
 }  // namespace

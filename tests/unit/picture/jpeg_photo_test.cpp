@@ -3,6 +3,7 @@
 // colour, damaged metadata shows the picture as stored.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdlib>
 #include <functional>
 #include <string>
@@ -21,6 +22,7 @@ namespace tavilune {
 namespace {
 
 using testing::LoadJpeg;
+using enum JpegPixelFormat;
 using Bytes = std::vector<std::uint8_t>;
 struct Marker {
   int code;
@@ -29,8 +31,8 @@ struct Marker {
 // Samples of one pixel: 3 (RGB) or 4 (CMYK).
 using PixelSource = std::function<std::vector<int>(int x, int y)>;
 
-// A JPEG written by the library, with the given markers after its start and the colour space
-// (JCS_RGB, or JCS_CMYK / JCS_YCCK from CMYK samples; adobe false drops the Adobe marker).
+// A JPEG written by the library with the markers after its start: YCbCr from RGB samples, or
+// CMYK / YCCK from CMYK samples (adobe false drops the Adobe marker).
 Bytes MakeJpeg(int width, int height, const PixelSource& pixel, const std::vector<Marker>& markers,
                J_COLOR_SPACE stored = JCS_YCbCr, bool adobe = true) {
   jpeg_compress_struct info{};
@@ -52,12 +54,10 @@ Bytes MakeJpeg(int width, int height, const PixelSource& pixel, const std::vecto
   jpeg_start_compress(&info, TRUE);
   for (const Marker& m : markers)
     jpeg_write_marker(&info, m.code, m.data.data(), static_cast<unsigned>(m.data.size()));
-  Bytes row(static_cast<std::size_t>(width) * info.input_components);
   while (info.next_scanline < info.image_height) {
-    for (int x = 0; x < width; ++x) {
-      const std::vector<int> p = pixel(x, static_cast<int>(info.next_scanline));
-      std::copy(p.begin(), p.end(), row.begin() + x * p.size());
-    }
+    Bytes row;
+    for (int x = 0; x < width; ++x)
+      for (int sample : pixel(x, static_cast<int>(info.next_scanline))) row.push_back(sample);
     JSAMPROW rows = row.data();
     jpeg_write_scanlines(&info, &rows, 1);
   }
@@ -69,22 +69,15 @@ Bytes MakeJpeg(int width, int height, const PixelSource& pixel, const std::vecto
 }
 
 // An EXIF APP1 payload: "Exif\0\0", a TIFF header in the byte order given ('I' or 'M'), and an
-// image directory at ifdOffset holding one entry.
+// image directory at ifdOffset holding one entry, with no next directory.
 Bytes Exif(char order, std::uint16_t tag, std::uint16_t type, std::uint32_t count,
            std::uint16_t value, std::uint32_t ifdOffset = 8, std::uint16_t entries = 1) {
-  Bytes b = {'E', 'x', 'i', 'f', 0, 0};
-  auto put = [&](std::uint32_t v, int size) {
-    for (int i = 0; i < size; ++i) {
-      const int shift = 8 * (order == 'M' ? size - 1 - i : i);
-      b.push_back(static_cast<std::uint8_t>(v >> shift));
-    }
-  };
-  put(order << 8 | order, 2);
-  // The TIFF header, the directory's entry count, its one entry, no next directory.
+  Bytes b = {'E', 'x', 'i', 'f', 0, 0, std::uint8_t(order), std::uint8_t(order)};
   const std::pair<std::uint32_t, int> fields[] = {{42, 2},    {ifdOffset, 4}, {entries, 2},
                                                   {tag, 2},   {type, 2},      {count, 4},
                                                   {value, 2}, {0, 2},         {0, 4}};
-  for (auto [v, size] : fields) put(v, size);
+  for (auto [v, size] : fields)
+    for (int i = 0; i < size; ++i) b.push_back(v >> 8 * (order == 'M' ? size - 1 - i : i));
   return b;
 }
 Bytes Orientation(int value, char order = 'I') {
@@ -104,29 +97,16 @@ RgbQuad PixelAt(TBitmap& bitmap, int x, int y) {
   return RgbQuad{row[3 * x], row[3 * x + 1], row[3 * x + 2], 0};
 }
 
-void ExpectNear(const RgbQuad& got, int red, int green, int blue, int tolerance) {
-  EXPECT_NEAR(got.red, red, tolerance);
-  EXPECT_NEAR(got.green, green, tolerance);
-  EXPECT_NEAR(got.blue, blue, tolerance);
-}
-
-// How many stored pixels of rows [0, rows) differ from the shown pixel place() maps them to.
-int Mismatches(TBitmap& stored, TBitmap& shown, int rows,
-               const std::function<std::pair<int, int>(int, int)>& place) {
-  int wrong = 0;
-  for (int y = 0; y < rows; ++y) {
-    for (int x = 0; x < stored.Width(); ++x) {
-      const auto [sx, sy] = place(x, y);
-      const RgbQuad a = PixelAt(stored, x, y), b = PixelAt(shown, sx, sy);
-      wrong += a.red != b.red || a.green != b.green || a.blue != b.blue;
-    }
-  }
-  return wrong;
+using Rgb = std::array<int, 3>;
+void ExpectNear(const RgbQuad& got, const Rgb& rgb, int tolerance) {
+  EXPECT_NEAR(got.red, rgb[0], tolerance);
+  EXPECT_NEAR(got.green, rgb[1], tolerance);
+  EXPECT_NEAR(got.blue, rgb[2], tolerance);
 }
 
 // Calls onRunning with each running progress report, a second apart so that every band reports.
-void OnRunning(TJPEGImage& image, std::uint32_t& now, std::function<void(const Rect&)> onRunning) {
-  image.SetTickSource([&now] { return now += 1000; });
+void OnRunning(TJPEGImage& image, std::function<void(const Rect&)> onRunning) {
+  image.SetTickSource([now = std::uint32_t{0}]() mutable { return now += 1000; });
   image.SetOnProgress([onRunning](TGraphic&, const ProgressEvent& e) {
     if (e.stage == ProgressStage::kRunning) onRunning(e.r);
   });
@@ -136,22 +116,19 @@ void OnRunning(TJPEGImage& image, std::uint32_t& now, std::function<void(const R
 
 // 67 x 45 (taller than a band, partial blocks at the edges), one flat colour per quadrant.
 enum Corner { kTL, kTR, kBL, kBR };
-constexpr int kCornerRgb[4][3] = {{200, 30, 30}, {30, 200, 30}, {30, 30, 200}, {220, 220, 40}};
+constexpr Rgb kCornerRgb[4] = {{200, 30, 30}, {30, 200, 30}, {30, 30, 200}, {220, 220, 40}};
 constexpr int kW = 67, kH = 45;
 std::vector<int> Quadrants(int x, int y) {
-  const int* c = kCornerRgb[(y < kH / 2 ? 0 : 2) + (x < kW / 2 ? 0 : 1)];
-  return {c[0], c[1], c[2]};
+  const Rgb& c = kCornerRgb[(y < kH / 2 ? 0 : 2) + (x < kW / 2 ? 0 : 1)];
+  return {c.begin(), c.end()};
 }
 Bytes Photo(const std::vector<Marker>& markers) { return MakeJpeg(kW, kH, Quadrants, markers); }
 
-struct OrientationRow {
-  int orientation;
-  Corner shown[4];  // the stored corner seen at the shown top left, top right, bottom left, right
-};
-constexpr OrientationRow kOrientations[] = {
-    {1, {kTL, kTR, kBL, kBR}}, {2, {kTR, kTL, kBR, kBL}}, {3, {kBR, kBL, kTR, kTL}},
-    {4, {kBL, kBR, kTL, kTR}}, {5, {kTL, kBL, kTR, kBR}}, {6, {kBL, kTL, kBR, kTR}},
-    {7, {kBR, kTR, kBL, kTL}}, {8, {kTR, kBR, kTL, kBL}},
+// For orientations 1 to 8, the stored corner seen at the shown top left, top right, bottom left
+// and bottom right.
+constexpr Corner kShownCorners[8][4] = {
+    {kTL, kTR, kBL, kBR}, {kTR, kTL, kBR, kBL}, {kBR, kBL, kTR, kTL}, {kBL, kBR, kTL, kTR},
+    {kTL, kBL, kTR, kBR}, {kBL, kTL, kBR, kTR}, {kBR, kTR, kBL, kTL}, {kTR, kBR, kTL, kBL},
 };
 
 // Where the test expects stored pixel (x, y) to be shown: transposed for 5 to 8, then mirrored.
@@ -164,45 +141,82 @@ std::pair<int, int> ShownAt(int o, int x, int y, int w, int h) {
   return {sx, sy};
 }
 
-TEST(JpegOrientationTest, EachOrientationTurnsSizeCornersAndEveryPixel) {
-  for (JpegPixelFormat format : {JpegPixelFormat::k24Bit, JpegPixelFormat::k8Bit}) {
-    auto storedImage = LoadJpeg(Photo({}), format);
-    TBitmap& stored = storedImage->DecodeJpeg();
-    for (const OrientationRow& row : kOrientations) {
-      for (char order : {'I', 'M'}) {
-        SCOPED_TRACE("orientation " + std::to_string(row.orientation) + " " + order +
-                     (format == JpegPixelFormat::k8Bit ? " 8-bit" : " 24-bit"));
-        auto image = LoadJpeg(Photo({App1(Orientation(row.orientation, order))}), format);
-        const bool swapped = row.orientation >= 5;
-        const int w = swapped ? kH : kW, h = swapped ? kW : kH;
-        EXPECT_EQ(image->Width(), w);  // before decoding: from the header
-        EXPECT_EQ(image->Height(), h);
-        TBitmap& shown = image->DecodeJpeg();
-        ASSERT_EQ(shown.Width(), w);
-        ASSERT_EQ(shown.Height(), h);
-        const int corners[4][2] = {{0, 0}, {w - 1, 0}, {0, h - 1}, {w - 1, h - 1}};
-        for (int i = 0; i < 4; ++i) {
-          const int* c = kCornerRgb[row.shown[i]];
-          ExpectNear(PixelAt(shown, corners[i][0], corners[i][1]), c[0], c[1], c[2], 24);
-        }
-        if (format == JpegPixelFormat::k8Bit) continue;  // the quantiser's choices may differ
-        EXPECT_EQ(Mismatches(stored, shown, kH,
-                             [&](int x, int y) { return ShownAt(row.orientation, x, y, kW, kH); }),
-                  0);
-      }
+// How many channels of the stored rows [0, rows) are more than `off` away from the pixel the
+// orientation shows them at (from its complement when `complement`).
+int Mismatches(TBitmap& stored, TBitmap& shown, int rows, int orientation, bool complement = false,
+               int off = 0) {
+  int wrong = 0;
+  for (int y = 0; y < rows; ++y) {
+    for (int x = 0; x < stored.Width(); ++x) {
+      const auto [sx, sy] = ShownAt(orientation, x, y, stored.Width(), stored.Height());
+      const RgbQuad a = PixelAt(stored, x, y), b = PixelAt(shown, sx, sy);
+      for (auto [p, q] : {std::pair{a.red, b.red}, {a.green, b.green}, {a.blue, b.blue}})
+        wrong += std::abs((complement ? 255 - p : p) - q) > off;
     }
   }
+  return wrong;
+}
+
+// Each orientation in either byte order turns the size (known before decoding), the corners and
+// every pixel; damaged or foreign EXIF data means the picture shows as stored.
+TEST(JpegOrientationTest, EachOrientationTurnsThePictureAndDamagedExifLeavesItAsStored) {
+  const Bytes six = Orientation(6);
+  struct Row {
+    std::string what;
+    Bytes app1;
+    int orientation;
+  };
+  std::vector<Row> rows = {
+      {"type LONG", Exif('I', 0x0112, 4, 1, 6), 1},
+      {"two values", Exif('M', 0x0112, 3, 2, 6), 1},
+      {"value 0", Orientation(0), 1},
+      {"value 9", Orientation(9, 'M'), 1},
+      {"directory past the end", Exif('I', 0x0112, 3, 1, 6, 4000), 1},
+      {"entries past the end", Exif('I', 0x0112, 3, 1, 6, 8, 40), 1},
+      {"cut inside the directory", Bytes(six.begin(), six.begin() + 20), 1},
+      {"mixed byte order mark", Patched(six, 7, 'M'), 1},
+      {"wrong TIFF magic", Patched(six, 8, 43), 1},
+      {"signature only", {'E', 'x', 'i', 'f', 0, 0}, 1},
+  };
+  for (int o = 1; o <= 8; ++o)
+    for (char order : {'I', 'M'})
+      rows.push_back({"orientation " + std::to_string(o) + order, Orientation(o, order), o});
+  for (JpegPixelFormat format : {k24Bit, k8Bit}) {
+    auto storedImage = LoadJpeg(Photo({}), format);
+    TBitmap& stored = storedImage->DecodeJpeg();
+    for (const Row& row : rows) {
+      SCOPED_TRACE(row.what + (format == k8Bit ? " 8-bit" : " 24-bit"));
+      EXPECT_EQ(ReadExifOrientation(row.app1), row.orientation);
+      auto image = LoadJpeg(Photo({App1(row.app1)}), format);
+      const bool swapped = row.orientation >= 5;
+      const int w = swapped ? kH : kW, h = swapped ? kW : kH;
+      EXPECT_EQ(image->Width(), w);
+      EXPECT_EQ(image->Height(), h);
+      TBitmap& shown = image->DecodeJpeg();
+      ASSERT_EQ(shown.Width(), w);
+      ASSERT_EQ(shown.Height(), h);
+      const int corners[4][2] = {{0, 0}, {w - 1, 0}, {0, h - 1}, {w - 1, h - 1}};
+      for (int i = 0; i < 4; ++i)
+        ExpectNear(PixelAt(shown, corners[i][0], corners[i][1]),
+                   kCornerRgb[kShownCorners[row.orientation - 1][i]], 24);
+      if (format == k8Bit) continue;  // the quantiser's choices may differ
+      EXPECT_EQ(Mismatches(stored, shown, kH, row.orientation), 0);
+    }
+  }
+  // Not EXIF at all (an XMP packet): no answer, and a later EXIF block still counts.
+  const Bytes xmp = {'h', 't', 't', 'p', ':', '/', '/'};
+  EXPECT_EQ(ReadExifOrientation(xmp), std::nullopt);
+  EXPECT_EQ(LoadJpeg(Photo({App1(xmp), App1(Orientation(8))}))->Width(), kH);
 }
 
 TEST(JpegOrientationTest, ScaledDecodesAndProgressReportsAreTurnedToo) {
-  auto image = LoadJpeg(Photo({App1(Orientation(6))}), JpegPixelFormat::k24Bit, JpegScale::kHalf);
+  auto image = LoadJpeg(Photo({App1(Orientation(6))}), k24Bit, JpegScale::kHalf);
   EXPECT_EQ(image->Height(), 34);
-  std::uint32_t now = 0;
   std::vector<Rect> reports;
-  OnRunning(*image, now, [&](const Rect& r) { reports.push_back(r); });
+  OnRunning(*image, [&](const Rect& r) { reports.push_back(r); });
   TBitmap& shown = image->DecodeJpeg();
   EXPECT_EQ(shown.Width(), 23);
-  ExpectNear(PixelAt(shown, 0, 0), 30, 30, 200, 24);  // stored bottom left
+  ExpectNear(PixelAt(shown, 0, 0), kCornerRgb[kBL], 24);
   ASSERT_FALSE(reports.empty());
   // Stored rows are shown columns: each report spans the shown height, within the picture.
   for (const Rect& r : reports)
@@ -213,56 +227,24 @@ TEST(JpegOrientationTest, AFailedDecodeKeepsTheTurnedRowsMadeSoFar) {
   auto clean = LoadJpeg(Photo({}));
   TBitmap& stored = clean->DecodeJpeg();
   auto image = LoadJpeg(Photo({App1(Orientation(3))}));
-  std::uint32_t now = 0;
   int rows = 0;
-  OnRunning(*image, now, [&](const Rect& r) {
+  OnRunning(*image, [&](const Rect& r) {
     rows = r.Height();
     throw EOutOfResources("no room");
   });
   EXPECT_THROW(image->DecodeJpeg(), EOutOfResources);
   ASSERT_GT(rows, 0);  // fewer than a band: the rows were still in it
   TBitmap& shown = image->DecodeJpeg();
-  EXPECT_EQ(Mismatches(stored, shown, rows,
-                       [](int x, int y) { return std::pair{kW - 1 - x, kH - 1 - y}; }),
-            0);
-}
-
-// Damaged or foreign EXIF data: the picture loads and shows as stored.
-TEST(JpegOrientationTest, DamagedExifMeansAsStored) {
-  const Bytes six = Orientation(6);
-  const struct {
-    const char* what;
-    Bytes app1;
-  } rows[] = {
-      {"type LONG", Exif('I', 0x0112, 4, 1, 6)},
-      {"two values", Exif('M', 0x0112, 3, 2, 6)},
-      {"value 0", Orientation(0)},
-      {"value 9", Orientation(9, 'M')},
-      {"directory past the end", Exif('I', 0x0112, 3, 1, 6, 4000)},
-      {"entries past the end", Exif('I', 0x0112, 3, 1, 6, 8, 40)},
-      {"cut inside the directory", Bytes(six.begin(), six.begin() + 20)},
-      {"mixed byte order mark", Patched(six, 7, 'M')},
-      {"wrong TIFF magic", Patched(six, 8, 43)},
-      {"signature only", {'E', 'x', 'i', 'f', 0, 0}},
-  };
-  for (const auto& row : rows) {
-    SCOPED_TRACE(row.what);
-    EXPECT_EQ(ReadExifOrientation(row.app1), 1);
-    auto image = LoadJpeg(Photo({App1(row.app1)}));
-    EXPECT_EQ(image->Width(), kW);
-    ExpectNear(PixelAt(image->DecodeJpeg(), 0, 0), 200, 30, 30, 24);
-  }
-  // Not EXIF at all (an XMP packet): no answer, and a later EXIF block still counts.
-  const Bytes xmp = {'h', 't', 't', 'p', ':', '/', '/'};
-  EXPECT_EQ(ReadExifOrientation(xmp), std::nullopt);
-  EXPECT_EQ(LoadJpeg(Photo({App1(xmp), App1(Orientation(8))}))->Width(), kH);
+  EXPECT_EQ(Mismatches(stored, shown, rows, 3), 0);
 }
 
 // ---- Embedded colour profile.
 
 Marker IccChunk(int sequence, int count, const Bytes& body) {
-  Bytes b = {'I', 'C', 'C', '_', 'P', 'R', 'O', 'F', 'I', 'L', 'E', 0,
-             static_cast<std::uint8_t>(sequence), static_cast<std::uint8_t>(count)};
+  const char tag[] = "ICC_PROFILE";
+  Bytes b(tag, tag + sizeof tag);  // with its terminating zero
+  b.push_back(static_cast<std::uint8_t>(sequence));
+  b.push_back(static_cast<std::uint8_t>(count));
   b.insert(b.end(), body.begin(), body.end());
   return {JPEG_APP0 + 2, b};
 }
@@ -303,22 +285,20 @@ TEST(JpegIccProfileTest, ChunksMakeOneProfileOnlyWhenWholeAndConsistent) {
 
 // ---- CMYK.
 
-struct CmykRow {
-  int c, m, y, k;
-  int red, green, blue;  // (255 - C) * (255 - K) / 255 and so on
-};
-constexpr CmykRow kInks[] = {
-    {0, 0, 0, 0, 255, 255, 255},     {255, 0, 0, 0, 0, 255, 255}, {0, 255, 0, 0, 255, 0, 255},
-    {0, 0, 255, 0, 255, 255, 0},     {0, 0, 0, 255, 0, 0, 0},     {0, 0, 0, 128, 127, 127, 127},
-    {64, 128, 192, 64, 143, 95, 47},
+// Cyan, magenta, yellow, black and the colour they show: (255 - C) * (255 - K) / 255 and so on.
+constexpr std::pair<std::array<int, 4>, Rgb> kInks[] = {
+    {{0, 0, 0, 0}, {255, 255, 255}},     {{255, 0, 0, 0}, {0, 255, 255}},
+    {{0, 255, 0, 0}, {255, 0, 255}},     {{0, 0, 255, 0}, {255, 255, 0}},
+    {{0, 0, 0, 255}, {0, 0, 0}},         {{0, 0, 0, 128}, {127, 127, 127}},
+    {{64, 128, 192, 64}, {143, 95, 47}},
 };
 constexpr int kInkCount = static_cast<int>(std::size(kInks));
 // One 16 x 16 block per ink mix, so that every block is flat in the file; Adobe files store the
 // samples inverted.
 PixelSource Inks(bool inverted) {
   return [inverted](int x, int) {
-    const CmykRow& i = kInks[x / 16 % kInkCount];
-    std::vector<int> s = {i.c, i.m, i.y, i.k};
+    const auto& inks = kInks[x / 16 % kInkCount].first;
+    std::vector<int> s(inks.begin(), inks.end());
     for (int& v : s) v = inverted ? 255 - v : v;
     return s;
   };
@@ -332,45 +312,44 @@ TEST(JpegCmykTest, PlainAdobeInvertedAndYcckFilesShowTheInksColours) {
   } files[] = {{"plain", JCS_CMYK, false}, {"Adobe", JCS_CMYK, true}, {"YCCK", JCS_YCCK, true}};
   for (const auto& file : files) {
     const Bytes jpeg = MakeJpeg(16 * kInkCount, 16, Inks(file.adobe), {}, file.stored, file.adobe);
-    for (JpegPixelFormat format : {JpegPixelFormat::k24Bit, JpegPixelFormat::k8Bit}) {
-      SCOPED_TRACE(std::string(file.what) + (format == JpegPixelFormat::k8Bit ? " 8-bit" : ""));
+    for (JpegPixelFormat format : {k24Bit, k8Bit}) {
+      SCOPED_TRACE(std::string(file.what) + (format == k8Bit ? " 8-bit" : ""));
       auto image = LoadJpeg(jpeg, format);
       EXPECT_EQ(image->Data()->metadata.adobeTransform.has_value(), file.adobe);
       TBitmap& bitmap = image->DecodeJpeg();
-      EXPECT_EQ(bitmap.GetDib().BitCount(), format == JpegPixelFormat::k8Bit ? 8 : 24);
-      for (int i = 0; i < kInkCount; ++i) {
-        // 8 bits: the nearest colour of a cube of levels 51 apart.
-        ExpectNear(PixelAt(bitmap, 16 * i + 8, 8), kInks[i].red, kInks[i].green, kInks[i].blue,
-                   format == JpegPixelFormat::k8Bit ? 26 : 4);
-      }
+      EXPECT_EQ(bitmap.GetDib().BitCount(), format == k8Bit ? 8 : 24);
+      // 8 bits: the nearest colour of a cube of levels 51 apart.
+      for (int i = 0; i < kInkCount; ++i)
+        ExpectNear(PixelAt(bitmap, 16 * i + 8, 8), kInks[i].second, format == k8Bit ? 26 : 4);
     }
   }
 }
 
-// ---- Embedded colour profiles.
+// ---- Colours turned through the embedded profile.
 
-// The picture's own colours are turned as they are decoded: the rows of a 24-bit picture (also
-// turned ones), the colour table of an 8-bit one, a CMYK file's inks through its CMYK profile. A
-// profile that does not check out leaves the picture as stored, and the system never sees it.
+// The rows of a 24-bit picture (also turned ones), the colour table of an 8-bit one, a CMYK
+// file's inks through its CMYK profile. A profile that does not check out leaves the picture as
+// stored, and the system never sees it.
 TEST(JpegColourProfileTest, RowsTablesAndInksAreTurnedThroughTheEmbeddedProfile) {
-  const Bytes wide = MakeMatrixProfile({0.7347, 0.2653, 0.1596, 0.8404, 0.0366, 0.0001, 0.3457,
-                                        0.3585, 1.8, "wide"});
+  using enum PixelLayout;
+  const Bytes wide = MakeMatrixProfile(
+      {0.7347, 0.2653, 0.1596, 0.8404, 0.0366, 0.0001, 0.3457, 0.3585, 1.8, "wide"});
   Bytes cmykProfile = wide;
   std::copy_n("prtrCMYK", 8, cmykProfile.begin() + 12);  // an output (printer) profile of CMYK
+  const Marker icc = IccChunk(1, 1, wide);
   const struct {
     const char* what;
     Bytes jpeg;
     JpegPixelFormat format;
     PixelLayout layout;  // asked of the system; kGray8 stands for "nothing asked"
   } rows[] = {
-      {"24-bit rows", Photo({IccChunk(1, 1, wide)}), JpegPixelFormat::k24Bit, PixelLayout::kBgr24},
-      {"turned rows", Photo({App1(Orientation(6)), IccChunk(1, 1, wide)}), JpegPixelFormat::k24Bit,
-       PixelLayout::kBgr24},
-      {"8-bit table", Photo({IccChunk(1, 1, wide)}), JpegPixelFormat::k8Bit, PixelLayout::kBgrx32},
-      {"CMYK inks", MakeJpeg(16 * 7, 16, Inks(true), {IccChunk(1, 1, cmykProfile)}, JCS_CMYK),
-       JpegPixelFormat::k24Bit, PixelLayout::kCmyk32},
-      {"damaged", Photo({IccChunk(1, 1, Patched(wide, 36, 'x'))}), JpegPixelFormat::k24Bit,
-       PixelLayout::kGray8},
+      {"24-bit rows", Photo({icc}), k24Bit, kBgr24},
+      {"turned rows", Photo({App1(Orientation(6)), icc}), k24Bit, kBgr24},
+      {"8-bit table", Photo({icc}), k8Bit, kBgrx32},
+      {"CMYK inks",
+       MakeJpeg(16 * kInkCount, 16, Inks(true), {IccChunk(1, 1, cmykProfile)}, JCS_CMYK), k24Bit,
+       kCmyk32},
+      {"damaged", Photo({IccChunk(1, 1, Patched(wide, 36, 'x'))}), k24Bit, kGray8},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.what);
@@ -379,21 +358,13 @@ TEST(JpegColourProfileTest, RowsTablesAndInksAreTurnedThroughTheEmbeddedProfile)
     auto turned = LoadJpeg(row.jpeg, row.format, JpegScale::kFullSize, &colors);
     TBitmap& before = stored->DecodeJpeg();
     TBitmap& after = turned->DecodeJpeg();
-    const bool asked = row.layout != PixelLayout::kGray8;
+    const bool asked = row.layout != kGray8;
     ASSERT_EQ(colors.requests.size(), asked ? 1u : 0u);
-    if (asked) {
-      EXPECT_EQ(colors.requests[0].layout, row.layout);
-    }
-    for (int y = 0; y < before.Height(); y += 7) {
-      for (int x = 0; x < before.Width(); x += 5) {
-        const RgbQuad a = PixelAt(before, x, y), b = PixelAt(after, x, y);
-        // The fake turns each channel into its complement, and the inks into the colours the
-        // plain conversion gives too (rounded down where the plain one rounds).
-        const bool complement = asked && row.layout != PixelLayout::kCmyk32;
-        ASSERT_NEAR(b.red, complement ? 255 - a.red : a.red, asked && !complement) << x << "," << y;
-        ASSERT_NEAR(b.blue, complement ? 255 - a.blue : a.blue, asked && !complement) << y;
-      }
-    }
+    EXPECT_EQ(asked ? colors.requests[0].layout : kGray8, row.layout);
+    // The fake turns each channel into its complement, and the inks into the colours the plain
+    // conversion gives too (rounded down where the plain one rounds).
+    const bool complement = asked && row.layout != kCmyk32;
+    EXPECT_EQ(Mismatches(before, after, before.Height(), 1, complement, asked && !complement), 0);
   }
 }
 
